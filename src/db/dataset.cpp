@@ -1,0 +1,916 @@
+#include "dataset.h"
+#include "database.h"
+#include "error.h"
+#include "gbk.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace db {
+
+// ---------------------------------------------------------------------------
+// Field
+
+QString Field::name() const
+{
+    return m_ds->fieldNames().value(m_index);
+}
+
+FieldKind Field::kind() const
+{
+    return isLookup() ? FieldKind::Text : m_ds->schema().fields[m_index].kind;
+}
+
+int Field::size() const
+{
+    return isLookup() ? 0 : m_ds->schema().fields[m_index].width;
+}
+
+bool Field::isLookup() const
+{
+    return m_index >= m_ds->schema().count();
+}
+
+Value Field::value() const
+{
+    return m_ds->currentValue(m_index);
+}
+
+qint32 Field::asInteger() const
+{
+    double d = asFloat();
+    double r = std::round(d);
+    if (r < -2147483648.0 || r > 2147483647.0)
+        throw EngineError(QStringLiteral("Value %1 of field %2 is too large for an integer").arg(formatNumber(d), name()));
+    return qint32(r);
+}
+
+double Field::asFloat() const
+{
+    const Value v = value();
+    switch (v.type) {
+    case Value::Type::Null: return 0;
+    case Value::Type::Number: return v.number;
+    case Value::Type::Bool: return v.boolean ? 1 : 0;
+    case Value::Type::Date: return double(v.date.toJulianDay());
+    case Value::Type::Text: {
+        double d;
+        if (!parseNumber(v.text.constData(), v.text.size(), d))
+            throw EngineError(QStringLiteral("'%1' of field %2 is not a valid number").arg(v.toString(), name()));
+        return d;
+    }
+    }
+    return 0;
+}
+
+QDate Field::asDate() const
+{
+    const Value v = value();
+    if (v.type == Value::Type::Date)
+        return v.date;
+    if (v.type == Value::Type::Text) {
+        QDate d = QDate::fromString(v.toString().trimmed(), QStringLiteral("yyyy-MM-dd"));
+        if (!d.isValid())
+            throw EngineError(QStringLiteral("'%1' of field %2 is not a valid date").arg(v.toString(), name()));
+        return d;
+    }
+    return QDate();
+}
+
+bool Field::asBoolean() const
+{
+    const Value v = value();
+    if (v.type == Value::Type::Bool)
+        return v.boolean;
+    if (v.type == Value::Type::Number)
+        return v.number != 0;
+    const QByteArray s = v.toBytes().trimmed().toUpper();
+    return s == "T" || s == "Y" || s == "TRUE";
+}
+
+void Field::setValue(const Value &v)
+{
+    m_ds->setCurrentValue(m_index, v);
+}
+
+void Field::setAsString(const QString &text)
+{
+    if (!isLookup()) {
+        const FieldDef &f = m_ds->schema().fields[m_index];
+        if (f.kind == FieldKind::Text || f.kind == FieldKind::Memo) {
+            QByteArray bytes;
+            if (!gbk::encode(text, bytes))
+                throw EngineError(QStringLiteral("The text '%1' for field %2 of table %3 holds characters that cannot be stored")
+                                      .arg(text, f.name, m_ds->tableName()));
+            setValue(bytes.isEmpty() ? Value() : Value::fromBytes(bytes));
+            return;
+        }
+    }
+    setValue(text.trimmed().isEmpty() ? Value() : Value::fromString(text));
+}
+
+// ---------------------------------------------------------------------------
+// Dataset
+
+Dataset::Dataset(QObject *parent) : QObject(parent) {}
+Dataset::~Dataset() = default;
+
+void Dataset::checkActive() const
+{
+    if (m_state == DatasetState::Inactive)
+        throw EngineError(QStringLiteral("Cannot perform this operation on a closed dataset (%1)").arg(objectName()));
+}
+
+const Schema &Dataset::schema() const
+{
+    static const Schema empty;
+    return m_store ? m_store->schema() : empty;
+}
+
+QString Dataset::tableName() const
+{
+    return m_store ? m_store->name() : objectName();
+}
+
+QStringList Dataset::warnings() const
+{
+    return m_store ? m_store->warnings() : QStringList();
+}
+
+void Dataset::flush()
+{
+    if (m_store)
+        m_store->sync();
+}
+
+void Dataset::activate(std::shared_ptr<TableFile> store, std::optional<QVector<int>> rows, bool readOnly)
+{
+    m_store = std::move(store);
+    m_baseRows = std::move(rows);
+    m_readOnly = readOnly;
+    m_view.clear();
+    m_viewDataGen = m_viewMemberGen = 0;
+    m_pos = -1;
+    m_curRow = -1;
+    try {
+        rebuildFilter();
+    } catch (...) {
+        m_store.reset();
+        m_baseRows.reset();
+        throw;
+    }
+    m_state = DatasetState::Browse;
+    refreshView();
+    m_pos = m_view.isEmpty() ? -1 : 0;
+    m_curRow = m_pos >= 0 ? m_view[m_pos] : -1;
+    m_bof = true;
+    m_eof = m_view.isEmpty();
+    emit afterOpen();
+    emit stateChanged();
+    emit afterScroll();
+}
+
+void Dataset::close()
+{
+    if (m_state == DatasetState::Inactive)
+        return;
+    m_state = DatasetState::Inactive;
+    m_buf.clear();
+    m_memoEdits.clear();
+    m_store.reset();
+    m_baseRows.reset();
+    m_view.clear();
+    m_pos = m_curRow = -1;
+    m_eof = m_bof = true;
+    m_filterExpr = BoundExpr();
+    emit afterClose();
+    emit stateChanged();
+}
+
+void Dataset::rebuildFilter()
+{
+    if (!m_store || m_filterText.trimmed().isEmpty()) {
+        m_filterExpr = BoundExpr();
+        return;
+    }
+    m_filterExpr = BoundExpr(parseExpression(m_filterText, ExprMode::Filter), m_store->schema(), m_store->name());
+}
+
+bool Dataset::rowPasses(int r) const
+{
+    if (r < 0 || r >= m_store->rowCount() || m_store->isDeleted(r))
+        return false;
+    if (!m_filtered || m_filterExpr.isEmpty())
+        return true;
+    return m_filterExpr.matches(RecordRow(*m_store, m_store->row(r)));
+}
+
+void Dataset::refreshView() const
+{
+    if (!m_store)
+        return;
+    const bool useFilter = m_filtered && !m_filterExpr.isEmpty();
+    const quint64 dg = m_store->dataGeneration();
+    const quint64 mg = m_store->membershipGeneration();
+    if (mg == m_viewMemberGen && (!useFilter || dg == m_viewDataGen))
+        return;
+    QVector<int> v;
+    if (m_baseRows) {
+        v.reserve(m_baseRows->size());
+        for (int r : *m_baseRows)
+            if (rowPasses(r))
+                v.append(r);
+    } else {
+        const int n = m_store->rowCount();
+        v.reserve(n);
+        for (int r = 0; r < n; ++r)
+            if (rowPasses(r))
+                v.append(r);
+    }
+    m_view = std::move(v);
+    m_viewDataGen = dg;
+    m_viewMemberGen = mg;
+    // Keep the cursor on its row; if that row left the view, the row that
+    // took its place becomes current.
+    if (m_curRow >= 0) {
+        int idx = int(m_view.indexOf(m_curRow));
+        if (idx < 0)
+            idx = qMin(m_pos, int(m_view.size()) - 1);
+        m_pos = idx;
+    } else {
+        m_pos = m_view.isEmpty() ? -1 : qMin(qMax(m_pos, 0), int(m_view.size()) - 1);
+    }
+    m_curRow = m_pos >= 0 ? m_view[m_pos] : -1;
+}
+
+int Dataset::recordCount() const
+{
+    if (!m_store)
+        return 0;
+    refreshView();
+    return int(m_view.size());
+}
+
+int Dataset::recNo() const
+{
+    refreshView();
+    return m_pos + 1;
+}
+
+bool Dataset::eof() const
+{
+    refreshView();
+    return m_view.isEmpty() || m_eof;
+}
+
+bool Dataset::bof() const
+{
+    refreshView();
+    return m_view.isEmpty() || m_bof;
+}
+
+int Dataset::currentRow() const
+{
+    refreshView();
+    return m_curRow;
+}
+
+void Dataset::leaveEditState()
+{
+    if (m_state == DatasetState::Edit || m_state == DatasetState::Insert)
+        cancel();
+}
+
+void Dataset::setPos(int pos, bool emitScroll)
+{
+    const int oldRow = m_curRow;
+    m_pos = pos;
+    m_curRow = (pos >= 0 && pos < m_view.size()) ? m_view[pos] : -1;
+    if (emitScroll && m_curRow != oldRow)
+        emit afterScroll();
+}
+
+void Dataset::first()
+{
+    checkActive();
+    leaveEditState();
+    refreshView();
+    setPos(m_view.isEmpty() ? -1 : 0);
+    m_bof = true;
+    m_eof = m_view.isEmpty();
+}
+
+void Dataset::last()
+{
+    checkActive();
+    leaveEditState();
+    refreshView();
+    setPos(int(m_view.size()) - 1);
+    m_eof = true;
+    m_bof = m_view.isEmpty();
+}
+
+void Dataset::next()
+{
+    checkActive();
+    leaveEditState();
+    refreshView();
+    if (m_pos + 1 < m_view.size()) {
+        setPos(m_pos + 1);
+        m_bof = false;
+        m_eof = false;
+    } else {
+        m_eof = true;
+    }
+}
+
+void Dataset::prior()
+{
+    checkActive();
+    leaveEditState();
+    refreshView();
+    if (m_pos > 0) {
+        setPos(m_pos - 1);
+        m_bof = false;
+        m_eof = false;
+    } else {
+        m_bof = true;
+    }
+}
+
+int Dataset::moveBy(int distance)
+{
+    checkActive();
+    leaveEditState();
+    refreshView();
+    if (m_view.isEmpty())
+        return 0;
+    const int target = qBound(0, m_pos + distance, int(m_view.size()) - 1);
+    const int moved = target - m_pos;
+    if (distance > 0 && m_pos + distance >= m_view.size())
+        m_eof = true;
+    else if (distance < 0 && m_pos + distance < 0)
+        m_bof = true;
+    else
+        m_eof = m_bof = false;
+    if (moved > 0)
+        m_bof = false;
+    if (moved < 0)
+        m_eof = false;
+    setPos(target);
+    return moved;
+}
+
+void Dataset::setCursorToRow(int physicalRow, bool emitScroll)
+{
+    refreshView();
+    int idx = int(m_view.indexOf(physicalRow));
+    if (idx < 0)
+        idx = m_view.isEmpty() ? -1 : int(m_view.size()) - 1;
+    setPos(idx, emitScroll);
+    m_eof = m_bof = m_view.isEmpty();
+}
+
+bool Dataset::gotoRow(int physicalRow)
+{
+    checkActive();
+    refreshView();
+    const int idx = int(m_view.indexOf(physicalRow));
+    if (idx < 0)
+        return false;
+    leaveEditState();
+    setPos(idx);
+    m_eof = m_bof = false;
+    return true;
+}
+
+bool Dataset::locate(const QString &fieldName, const QString &value, bool partial)
+{
+    checkActive();
+    const int fi = schema().indexOf(fieldName);
+    if (fi < 0)
+        throw EngineError(QStringLiteral("Field '%1' not found in table %2").arg(fieldName, tableName()));
+    refreshView();
+    const FieldDef &f = schema().fields[fi];
+    QByteArray want;
+    gbk::encode(value, want);
+    while (want.endsWith(' '))
+        want.chop(1);
+    double num = 0;
+    const bool isNum = parseNumber(value, num);
+    QDate date = QDate::fromString(value.trimmed(), QStringLiteral("yyyy-MM-dd"));
+    for (int i = 0; i < m_view.size(); ++i) {
+        const char *rec = m_store->row(m_view[i]);
+        bool hit = false;
+        if (f.kind == FieldKind::Text) {
+            QByteArrayView t = m_store->fieldText(rec, fi);
+            hit = partial ? t.startsWith(want) : t == QByteArrayView(want);
+        } else if (f.isNumeric()) {
+            Value v = m_store->fieldValue(rec, fi);
+            hit = isNum && v.type == Value::Type::Number && v.number == num;
+        } else if (f.kind == FieldKind::Date) {
+            Value v = m_store->fieldValue(rec, fi);
+            hit = v.type == Value::Type::Date && v.date == date;
+        } else {
+            QByteArray t = m_store->fieldValue(rec, fi).toBytes();
+            hit = partial ? t.startsWith(want) : t == want;
+        }
+        if (hit) {
+            leaveEditState();
+            setPos(i);
+            m_eof = m_bof = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Dataset::locate(const QString &fieldName, qint64 value)
+{
+    return locate(fieldName, QString::number(value), false);
+}
+
+const char *Dataset::currentRecord() const
+{
+    if (m_state == DatasetState::Edit || m_state == DatasetState::Insert)
+        return m_buf.constData();
+    refreshView();
+    if (m_curRow < 0)
+        return nullptr;
+    return m_store->row(m_curRow);
+}
+
+void Dataset::edit()
+{
+    checkActive();
+    if (m_state == DatasetState::Edit || m_state == DatasetState::Insert)
+        return;
+    if (isReadOnlyResult())
+        throw EngineError(QStringLiteral("The result of this query cannot be changed (%1)").arg(tableName()));
+    refreshView();
+    if (m_curRow < 0) {
+        append();
+        return;
+    }
+    m_buf = QByteArray(m_store->row(m_curRow), m_store->schema().recordLength);
+    m_memoEdits.clear();
+    m_state = DatasetState::Edit;
+    emit stateChanged();
+}
+
+void Dataset::append()
+{
+    checkActive();
+    if (isReadOnlyResult())
+        throw EngineError(QStringLiteral("The result of this query cannot be changed (%1)").arg(tableName()));
+    leaveEditState();
+    m_buf = blankRecord(m_store->schema());
+    m_memoEdits.clear();
+    m_state = DatasetState::Insert;
+    emit stateChanged();
+}
+
+void Dataset::afterOwnAppend(int physicalRow)
+{
+    if (m_baseRows)
+        m_baseRows->append(physicalRow);
+    m_curRow = physicalRow;
+    m_viewMemberGen = 0;   // force a rebuild that places the cursor on the new row
+    setCursorToRow(physicalRow, false);
+}
+
+void Dataset::post()
+{
+    checkActive();
+    if (m_state == DatasetState::Browse)
+        return;
+    beforePostHook();
+    if (m_state == DatasetState::Edit) {
+        if (m_curRow < 0 || m_curRow >= m_store->rowCount() || m_store->isDeleted(m_curRow))
+            throw EngineError(QStringLiteral("The row being edited in table %1 was deleted").arg(tableName()));
+        m_store->writeRow(m_curRow, m_buf, m_memoEdits);
+        m_state = DatasetState::Browse;
+        m_buf.clear();
+        m_memoEdits.clear();
+        const int row = m_curRow;
+        refreshView();
+        if (m_curRow != row)
+            emit afterScroll();
+    } else {
+        const int row = m_store->appendRow(m_buf, m_memoEdits);
+        m_state = DatasetState::Browse;
+        m_buf.clear();
+        m_memoEdits.clear();
+        afterOwnAppend(row);
+        emit afterScroll();
+    }
+    emit stateChanged();
+    emit afterPost();
+}
+
+void Dataset::cancel()
+{
+    if (m_state != DatasetState::Edit && m_state != DatasetState::Insert)
+        return;
+    m_state = DatasetState::Browse;
+    m_buf.clear();
+    m_memoEdits.clear();
+    emit stateChanged();
+    emit afterCancel();
+}
+
+void Dataset::deleteRecord()
+{
+    checkActive();
+    if (m_state == DatasetState::Insert) {
+        cancel();
+        return;
+    }
+    if (isReadOnlyResult())
+        throw EngineError(QStringLiteral("The result of this query cannot be changed (%1)").arg(tableName()));
+    leaveEditState();
+    refreshView();
+    if (m_curRow < 0)
+        throw EngineError(QStringLiteral("Cannot delete from an empty dataset (%1)").arg(tableName()));
+    beforeDeleteHook();
+    const int oldPos = m_pos;
+    m_store->setDeleted(m_curRow, true);
+    m_curRow = -1;
+    m_pos = oldPos;
+    refreshView();
+    m_eof = m_view.isEmpty();
+    m_bof = m_view.isEmpty();
+    emit afterDelete();
+    emit afterScroll();
+}
+
+int Dataset::fieldCount() const
+{
+    return schema().count() + int(m_lookups.size());
+}
+
+QStringList Dataset::fieldNames() const
+{
+    QStringList names;
+    for (const FieldDef &f : schema().fields)
+        names << f.name;
+    for (const Lookup &l : m_lookups)
+        names << l.name;
+    return names;
+}
+
+std::optional<Field> Dataset::findField(const QString &name)
+{
+    int i = schema().indexOf(name);
+    if (i >= 0)
+        return Field(this, i);
+    for (int j = 0; j < m_lookups.size(); ++j)
+        if (m_lookups[j].name.compare(name, Qt::CaseInsensitive) == 0)
+            return Field(this, schema().count() + j);
+    return std::nullopt;
+}
+
+Field Dataset::fieldByName(const QString &name)
+{
+    if (auto f = findField(name))
+        return *f;
+    throw EngineError(QStringLiteral("Field '%1' not found in table %2").arg(name, tableName()));
+}
+
+Field Dataset::field(int index)
+{
+    if (index < 0 || index >= fieldCount())
+        throw EngineError(QStringLiteral("Field index %1 out of range in table %2").arg(index).arg(tableName()));
+    return Field(this, index);
+}
+
+void Dataset::setFilter(const QString &filter)
+{
+    if (filter == m_filterText)
+        return;
+    if (m_store && !filter.trimmed().isEmpty()) {
+        // Check the text before anything changes.
+        BoundExpr(parseExpression(filter, ExprMode::Filter), m_store->schema(), m_store->name());
+    }
+    m_filterText = filter;
+    if (m_state != DatasetState::Inactive) {
+        rebuildFilter();
+        m_viewMemberGen = 0;
+        if (m_filtered)
+            first();
+    }
+}
+
+void Dataset::setFiltered(bool on)
+{
+    if (on == m_filtered)
+        return;
+    m_filtered = on;
+    if (m_state != DatasetState::Inactive) {
+        m_viewMemberGen = 0;
+        first();
+    }
+}
+
+void Dataset::addLookupField(const QString &name, const QString &label, const QString &keyField,
+                             Dataset *lookup, const QString &lookupKeyField, const QString &resultField)
+{
+    Lookup l;
+    l.name = name;
+    l.label = label;
+    l.dataset = lookup;
+    l.lookupKeyField = lookupKeyField;
+    l.resultField = resultField;
+    l.keyField = -1;
+    m_labels.insert(name.toLower(), label);
+    m_lookups.append(l);
+    m_lookups.last().name = name;
+    // The key field is resolved by name at each read (the table may reopen).
+    m_lookups.last().lookupKeyField = lookupKeyField;
+    m_labels.insert(QStringLiteral("\x01key:") + name.toLower(), keyField);
+}
+
+QString Dataset::displayLabel(const QString &fieldName) const
+{
+    return m_labels.value(fieldName.toLower(), fieldName);
+}
+
+Value Dataset::currentValue(int index) const
+{
+    const int n = schema().count();
+    if (index >= n) {
+        const Lookup &l = m_lookups.at(index - n);
+        const QString keyName = m_labels.value(QStringLiteral("\x01key:") + l.name.toLower());
+        const int ki = schema().indexOf(keyName);
+        if (ki < 0 || !l.dataset || !l.dataset->isActive())
+            return Value();
+        const Value key = currentValue(ki);
+        if (key.isNull())
+            return Value();
+        Dataset *ld = l.dataset;
+        const int lk = ld->schema().indexOf(l.lookupKeyField);
+        const int lr = ld->schema().indexOf(l.resultField);
+        if (lk < 0 || lr < 0)
+            return Value();
+        ld->refreshView();
+        for (int r : ld->m_view) {
+            const char *rec = ld->m_store->row(r);
+            if (compareValues(ld->m_store->fieldValue(rec, lk), key) == 0)
+                return ld->m_store->fieldValue(rec, lr);
+        }
+        return Value();
+    }
+    if (index < 0)
+        return Value();
+    const char *rec = currentRecord();
+    if (!rec)
+        return Value();
+    if ((m_state == DatasetState::Edit || m_state == DatasetState::Insert) && m_memoEdits.contains(index)) {
+        const QByteArray &t = m_memoEdits[index];
+        return t.isEmpty() ? Value() : Value::fromBytes(t);
+    }
+    return m_store->fieldValue(rec, index);
+}
+
+void Dataset::setCurrentValue(int index, const Value &v)
+{
+    checkActive();
+    if (index >= schema().count())
+        throw EngineError(QStringLiteral("Field %1 of table %2 cannot be changed").arg(fieldNames().value(index), tableName()));
+    if (m_state != DatasetState::Edit && m_state != DatasetState::Insert)
+        throw EngineError(QStringLiteral("Table %1 is not in edit or insert mode").arg(tableName()));
+    const FieldDef &f = schema().fields[index];
+    if (f.kind == FieldKind::Memo) {
+        m_memoEdits.insert(index, v.isNull() ? QByteArray() : v.toBytes());
+        return;
+    }
+    encodeFieldValue(*m_store, m_buf.data(), index, v);
+}
+
+// ---------------------------------------------------------------------------
+// Table
+
+void Table::open()
+{
+    if (isActive())
+        return;
+    const QString path = resolveTablePath(m_folder, m_table);
+    activate(TableFile::open(path, m_exclusive), std::nullopt, false);
+}
+
+bool Table::pack()
+{
+    m_lastError.clear();
+    if (!isActive()) {
+        m_lastError = QStringLiteral("Table %1 is not open").arg(m_table);
+        return false;
+    }
+    try {
+        cancel();
+        store()->pack();
+        first();
+        return true;
+    } catch (const EngineError &e) {
+        m_lastError = e.message();
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Query
+
+void Query::setSQL(const QString &sql)
+{
+    if (isActive())
+        close();
+    m_sql = sql;
+    m_parsed.reset();
+}
+
+const Statement &Query::parsed()
+{
+    if (!m_parsed)
+        m_parsed = parseStatement(m_sql);
+    return *m_parsed;
+}
+
+QStringList Query::paramNames() const
+{
+    return statementParams(parseStatement(m_sql));
+}
+
+void Query::setCachedUpdates(bool on)
+{
+    if (isActive() && on != m_cached)
+        throw EngineError(QStringLiteral("Close the query before switching cached updates"));
+    m_cached = on;
+}
+
+void Query::open()
+{
+    if (isActive())
+        return;
+    const auto *sel = std::get_if<SelectStatement>(&parsed());
+    if (!sel)
+        throw EngineError(QStringLiteral("Only a select statement can be opened; run the others with execSQL"));
+    SelectResult res = runSelect(*sel, m_folder, m_params);
+    m_live = res.live;
+    m_source.reset();
+    m_origin.clear();
+    m_original.clear();
+    if (m_cached && res.live) {
+        // A private copy of the rows; the table is written only when the
+        // changes are applied.
+        auto copy = TableFile::createMemory(res.store->schema(), res.store->name());
+        const Schema &s = res.store->schema();
+        for (int r : res.rows) {
+            QByteArray rec(res.store->row(r), s.recordLength);
+            QHash<int, QByteArray> memos;
+            for (int f = 0; f < s.count(); ++f)
+                if (s.fields[f].kind == FieldKind::Memo)
+                    memos.insert(f, res.store->memoText(res.store->row(r), f));
+            int m = copy->appendRow(rec, memos);
+            m_origin << r;
+            m_original << QByteArray(copy->row(m), s.recordLength);
+        }
+        m_source = res.store;
+        activate(copy, std::nullopt, false);
+        return;
+    }
+    activate(res.store, res.rows, !res.live);
+}
+
+int Query::execSQL()
+{
+    const Statement &st = parsed();
+    if (std::holds_alternative<SelectStatement>(st)) {
+        close();
+        open();
+        return recordCount();
+    }
+    return runChange(st, m_folder, m_params);
+}
+
+bool Query::updatesPending() const
+{
+    if (!m_cached || !m_source || !store())
+        return false;
+    const auto s = store();
+    for (int i = 0; i < s->rowCount(); ++i) {
+        const bool del = s->isDeleted(i);
+        if (m_origin[i] < 0 && m_original[i].isEmpty()) {
+            if (!del)
+                return true;
+        } else if (del || std::memcmp(s->row(i), m_original[i].constData(), size_t(m_original[i].size())) != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void Query::runCachedChange(const QString &sql, int memRow, int sourceRow)
+{
+    const auto mem = store();
+    const Schema &s = mem->schema();
+    Params p = m_params;
+    for (int f = 0; f < s.count(); ++f) {
+        const QString name = s.fields[f].name;
+        p.set(name, mem->fieldValue(mem->row(memRow), f));
+        p.set(QStringLiteral("OLD_") + name,
+              m_original[memRow].isEmpty() ? Value() : mem->fieldValue(m_original[memRow].constData(), f));
+    }
+    int appended = -1;
+    runChange(parseStatement(sql), m_folder, p, m_source, sourceRow, &appended);
+    if (appended >= 0)
+        m_origin[memRow] = appended;
+}
+
+void Query::applyUpdates()
+{
+    checkActive();
+    if (!m_cached || !m_source)
+        throw EngineError(QStringLiteral("This query has no cached updates to apply"));
+    if (state() == DatasetState::Edit || state() == DatasetState::Insert)
+        post();
+    const auto mem = store();
+    const Schema &s = mem->schema();
+    const int n = mem->rowCount();
+    // Each applied row is committed at once, so a failure part-way leaves the
+    // cache describing exactly what is still to be written.
+    for (int i = 0; i < n; ++i) {
+        const bool del = mem->isDeleted(i);
+        const bool inserted = m_original[i].isEmpty();
+        const int origin = m_origin[i];
+        if (inserted && del)
+            continue;
+        if (!inserted && !del && std::memcmp(mem->row(i), m_original[i].constData(), size_t(s.recordLength)) == 0)
+            continue;
+        if (del && origin < 0)
+            continue;
+        if (m_update) {
+            const QString &sql = del ? m_update->deleteSQL : inserted ? m_update->insertSQL : m_update->modifySQL;
+            if (sql.trimmed().isEmpty())
+                throw EngineError(QStringLiteral("No statement is given to %1 rows of %2")
+                                      .arg(del ? QStringLiteral("delete") : inserted ? QStringLiteral("insert") : QStringLiteral("modify"), tableName()));
+            runCachedChange(sql, i, inserted ? -1 : origin);
+        } else {
+            QByteArray rec(mem->row(i), s.recordLength);
+            QHash<int, QByteArray> memos;
+            for (int f = 0; f < s.count(); ++f)
+                if (s.fields[f].kind == FieldKind::Memo)
+                    memos.insert(f, mem->memoText(mem->row(i), f));
+            if (del) {
+                if (origin >= 0 && origin < m_source->rowCount())
+                    m_source->setDeleted(origin, true);
+            } else if (inserted) {
+                m_origin[i] = m_source->appendRow(rec, memos);
+            } else {
+                rec[0] = ' ';
+                m_source->writeRow(origin, rec, memos);
+            }
+        }
+        if (del)
+            m_origin[i] = -1;
+        m_original[i] = del ? QByteArray() : QByteArray(mem->row(i), s.recordLength);
+    }
+    m_source->sync();
+}
+
+void Query::commitUpdates()
+{
+    if (!m_cached || !store())
+        return;
+    const auto mem = store();
+    for (int i = 0; i < mem->rowCount(); ++i)
+        m_original[i] = mem->isDeleted(i) ? QByteArray() : QByteArray(mem->row(i), mem->schema().recordLength);
+}
+
+void Query::cancelUpdates()
+{
+    if (!m_cached || !store())
+        return;
+    cancel();
+    const auto mem = store();
+    for (int i = 0; i < mem->rowCount(); ++i) {
+        const bool inserted = m_original[i].isEmpty();
+        if (inserted) {
+            if (!mem->isDeleted(i))
+                mem->setDeleted(i, true);
+        } else if (std::memcmp(mem->row(i), m_original[i].constData(), size_t(m_original[i].size())) != 0) {
+            mem->writeRow(i, m_original[i], {});
+        }
+    }
+    first();
+}
+
+// ---------------------------------------------------------------------------
+
+void DataSource::setDataSet(Dataset *ds)
+{
+    if (ds == m_ds)
+        return;
+    m_ds = ds;
+    emit dataSetChanged();
+}
+
+} // namespace db

@@ -1,0 +1,837 @@
+#include "tablefile.h"
+#include "error.h"
+#include "gbk.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace db {
+
+void (*TableFile::packStepHook)(int) = nullptr;
+
+namespace {
+
+quint32 le32(const char *p) { return quint32(uchar(p[0])) | quint32(uchar(p[1])) << 8 | quint32(uchar(p[2])) << 16 | quint32(uchar(p[3])) << 24; }
+quint16 le16(const char *p) { return quint16(uchar(p[0]) | uchar(p[1]) << 8); }
+void put32(char *p, quint32 v) { p[0] = char(v); p[1] = char(v >> 8); p[2] = char(v >> 16); p[3] = char(v >> 24); }
+void put16(char *p, quint16 v) { p[0] = char(v); p[1] = char(v >> 8); }
+
+QString sysError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+void writeAllFd(int fd, qint64 offset, const char *data, qsizetype size, const QString &what)
+{
+    while (size > 0) {
+        ssize_t n = ::pwrite(fd, data, size_t(size), offset);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw EngineError(QStringLiteral("Cannot write %1: %2").arg(what, sysError()));
+        }
+        data += n;
+        size -= n;
+        offset += n;
+    }
+}
+
+bool readAllFd(int fd, qint64 offset, char *data, qsizetype size)
+{
+    while (size > 0) {
+        ssize_t n = ::pread(fd, data, size_t(size), offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+        offset += n;
+    }
+    return true;
+}
+
+void syncDir(const QString &folder)
+{
+    int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+QString memoPathFor(const QString &tablePath)
+{
+    QFileInfo fi(tablePath);
+    QString folder = fi.absolutePath();
+    QString want = fi.completeBaseName() + QStringLiteral(".dbt");
+    QString found = resolveFileName(folder, want);
+    return found.isEmpty() ? folder + QLatin1Char('/') + want : found;
+}
+
+// Registry of the shared stores of this process, by absolute path.
+struct Registry {
+    QMutex mutex;
+    QHash<QString, std::weak_ptr<TableFile>> stores;
+    static Registry &instance()
+    {
+        static Registry r;
+        return r;
+    }
+};
+
+QString registryKey(const QString &path)
+{
+    QFileInfo fi(path);
+    QString canon = fi.canonicalFilePath();
+    return canon.isEmpty() ? fi.absoluteFilePath() : canon;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Memo files: 512-byte blocks (dBASE III, text ended by 0x1A) or blocks with
+// an 8-byte length header (dBASE IV).  Block 0 holds the next free block.
+
+class MemoFile {
+public:
+    int fd = -1;
+    quint32 blockSize = 512;
+    quint32 nextFree = 1;
+    bool dbase4 = false;
+    QString path;
+    QString tableName;
+
+    ~MemoFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    void openFile(const QString &p, bool readOnly, bool v4)
+    {
+        path = p;
+        dbase4 = v4;
+        fd = ::open(QFile::encodeName(p).constData(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+        if (fd < 0)
+            throw EngineError(QStringLiteral("Cannot open memo file %1 of table %2: %3").arg(p, tableName, sysError()));
+        char head[24] = {};
+        struct stat st {};
+        ::fstat(fd, &st);
+        if (st.st_size >= 24 && readAllFd(fd, 0, head, 24)) {
+            nextFree = le32(head);
+            if (dbase4) {
+                quint16 bs = le16(head + 20);
+                blockSize = (bs >= 64 && bs % 64 == 0) ? bs : 512;
+            }
+        }
+        // Never hand out a block that already holds bytes, whatever the header says.
+        quint64 used = (quint64(st.st_size) + blockSize - 1) / blockSize;
+        if (used < 1)
+            used = 1;
+        if (nextFree < used)
+            nextFree = quint32(qMin<quint64>(used, 0xFFFFFFF0u));
+    }
+
+    quint64 fileSize() const
+    {
+        struct stat st {};
+        ::fstat(fd, &st);
+        return quint64(st.st_size);
+    }
+
+    QByteArray read(quint32 block) const
+    {
+        if (block == 0 || fd < 0)
+            return {};
+        const quint64 size = fileSize();
+        const quint64 start = quint64(block) * blockSize;
+        if (start >= size)
+            return {};
+        if (dbase4) {
+            char h[8];
+            if (!readAllFd(fd, qint64(start), h, 8))
+                return {};
+            if (uchar(h[0]) == 0xFF && uchar(h[1]) == 0xFF && h[2] == 0x08 && h[3] == 0x00) {
+                quint64 len = le32(h + 4);
+                len = len >= 8 ? len - 8 : 0;
+                len = qMin<quint64>(len, size - start - qMin<quint64>(8, size - start));
+                QByteArray out(qsizetype(len), Qt::Uninitialized);
+                if (!readAllFd(fd, qint64(start + 8), out.data(), out.size()))
+                    return {};
+                int cut = out.indexOf('\x1A');
+                if (cut >= 0)
+                    out.truncate(cut);
+                return out;
+            }
+            // Not a dBASE IV block header: fall back to a terminated text.
+        }
+        QByteArray out;
+        quint64 pos = start;
+        char buf[4096];
+        while (pos < size) {
+            qsizetype n = qsizetype(qMin<quint64>(sizeof buf, size - pos));
+            if (!readAllFd(fd, qint64(pos), buf, n))
+                break;
+            const char *end = static_cast<const char *>(std::memchr(buf, 0x1A, size_t(n)));
+            if (end) {
+                out.append(buf, end - buf);
+                return out;
+            }
+            out.append(buf, n);
+            pos += quint64(n);
+        }
+        return out;
+    }
+
+    quint32 write(const QByteArray &text)
+    {
+        if (text.isEmpty())
+            return 0;
+        QByteArray block;
+        if (dbase4) {
+            block.resize(8);
+            block[0] = char(0xFF);
+            block[1] = char(0xFF);
+            block[2] = 0x08;
+            block[3] = 0x00;
+            put32(block.data() + 4, quint32(text.size() + 8));
+            block.append(text);
+        } else {
+            // 0x1A cannot stand inside a dBASE III memo: it ends the text.
+            QByteArray clean = text;
+            clean.replace('\x1A', ' ');
+            block = clean;
+            block.append("\x1A\x1A", 2);
+        }
+        const quint32 blocks = quint32((quint64(block.size()) + blockSize - 1) / blockSize);
+        block.resize(qsizetype(blocks) * blockSize, '\0');
+        if (quint64(nextFree) + blocks >= 0xFFFFFFF0u)
+            throw EngineError(QStringLiteral("Memo file %1 is full").arg(path));
+        const quint32 at = nextFree;
+        writeAllFd(fd, qint64(quint64(at) * blockSize), block.constData(), block.size(), path);
+        nextFree = at + blocks;
+        char head[4];
+        put32(head, nextFree);
+        writeAllFd(fd, 0, head, 4, path);
+        return at;
+    }
+
+    static void createEmpty(const QString &p, bool v4, quint32 nextFreeBlock = 1)
+    {
+        QByteArray head(512, '\0');
+        put32(head.data(), nextFreeBlock);
+        if (v4)
+            put16(head.data() + 20, 512);
+        else
+            head[16] = 0x03;
+        QFile f(p);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            throw EngineError(QStringLiteral("Cannot create memo file %1: %2").arg(p, f.errorString()));
+        f.write(head);
+    }
+};
+
+// ---------------------------------------------------------------------------
+
+QString resolveFileName(const QString &folder, const QString &fileName)
+{
+    QDir dir(folder);
+    const QString exact = dir.filePath(fileName);
+    if (QFileInfo::exists(exact))
+        return exact;
+    QStringList hits;
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &e : entries)
+        if (e.compare(fileName, Qt::CaseInsensitive) == 0)
+            hits << e;
+    if (hits.isEmpty())
+        return QString();
+    if (hits.size() > 1)
+        throw EngineError(QStringLiteral("Several files in %1 are named %2 (%3): rename all but one")
+                              .arg(QDir::toNativeSeparators(folder), fileName, hits.join(QStringLiteral(", "))));
+    return dir.filePath(hits.first());
+}
+
+bool TableFile::isOpen(const QString &path)
+{
+    auto &reg = Registry::instance();
+    QMutexLocker lock(&reg.mutex);
+    auto it = reg.stores.constFind(registryKey(path));
+    return it != reg.stores.cend() && !it->expired();
+}
+
+std::shared_ptr<TableFile> TableFile::open(const QString &path, bool exclusive)
+{
+    auto &reg = Registry::instance();
+    QMutexLocker lock(&reg.mutex);
+    const QString key = registryKey(path);
+    if (auto existing = reg.stores.value(key).lock()) {
+        if (exclusive || existing->m_exclusive)
+            throw EngineError(QStringLiteral("Table %1 is in use").arg(existing->m_name));
+        return existing;
+    }
+    std::shared_ptr<TableFile> t(new TableFile);
+    t->m_path = key;
+    t->m_name = QFileInfo(path).fileName();
+    t->m_exclusive = exclusive;
+    t->load();
+    reg.stores.insert(key, t);
+    return t;
+}
+
+std::shared_ptr<TableFile> TableFile::createMemory(const Schema &schema, const QString &name)
+{
+    std::shared_ptr<TableFile> t(new TableFile);
+    t->m_name = name;
+    t->m_schema = schema;
+    t->m_schema.layout();
+    return t;
+}
+
+TableFile::~TableFile()
+{
+    unload();
+    if (!m_path.isEmpty()) {
+        auto &reg = Registry::instance();
+        QMutexLocker lock(&reg.mutex);
+        auto it = reg.stores.find(m_path);
+        if (it != reg.stores.end() && it->expired())
+            reg.stores.erase(it);
+    }
+}
+
+void TableFile::unload()
+{
+    if (m_map)
+        ::munmap(m_map, size_t(m_mapSize));
+    m_map = nullptr;
+    m_base = nullptr;
+    m_mapSize = 0;
+    m_baseRows = 0;
+    m_extra.clear();
+    m_memo.reset();
+    if (m_fd >= 0) {
+        if (m_dirty)
+            ::fdatasync(m_fd);
+        ::close(m_fd);
+    }
+    m_fd = -1;
+    m_dirty = false;
+}
+
+// Completes or discards a pack that a crash interrupted: with the commit mark
+// present the packed files are complete and are moved in place; without it
+// the leftovers are removed and the original table is untouched.
+static void recoverInterruptedPack(const QString &path)
+{
+    const QString dbfTmp = path + QStringLiteral(".pack-new");
+    const QString memoPath = memoPathFor(path);
+    const QString memoTmp = memoPath + QStringLiteral(".pack-new");
+    const QString mark = path + QStringLiteral(".pack-commit");
+    if (QFile::exists(mark)) {
+        if (QFile::exists(memoTmp))
+            ::rename(QFile::encodeName(memoTmp).constData(), QFile::encodeName(memoPath).constData());
+        if (QFile::exists(dbfTmp))
+            ::rename(QFile::encodeName(dbfTmp).constData(), QFile::encodeName(path).constData());
+        syncDir(QFileInfo(path).absolutePath());
+        QFile::remove(mark);
+    } else {
+        QFile::remove(dbfTmp);
+        QFile::remove(memoTmp);
+    }
+}
+
+void TableFile::load()
+{
+    recoverInterruptedPack(m_path);
+    const QByteArray native = QFile::encodeName(m_path);
+    m_fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+    m_readOnly = false;
+    if (m_fd < 0 && (errno == EACCES || errno == EROFS)) {
+        m_fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+        m_readOnly = true;
+    }
+    if (m_fd < 0)
+        throw EngineError(QStringLiteral("Cannot open table %1: %2").arg(QDir::toNativeSeparators(m_path), sysError()));
+    if (::flock(m_fd, (m_exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+        ::close(m_fd);
+        m_fd = -1;
+        throw EngineError(QStringLiteral("Table %1 is in use by another program").arg(m_name));
+    }
+    try {
+        struct stat st {};
+        if (::fstat(m_fd, &st) != 0)
+            throw EngineError(QStringLiteral("Cannot read table %1: %2").arg(m_name, sysError()));
+        const qint64 size = st.st_size;
+        auto damaged = [&](const QString &why) {
+            return EngineError(QStringLiteral("Table %1 is damaged or not a dBASE table: %2").arg(m_name, why));
+        };
+        if (size < 32 + 1)
+            throw damaged(QStringLiteral("the file is too short"));
+        m_map = static_cast<char *>(::mmap(nullptr, size_t(size), PROT_READ | PROT_WRITE, MAP_PRIVATE, m_fd, 0));
+        if (m_map == MAP_FAILED) {
+            m_map = nullptr;
+            throw EngineError(QStringLiteral("Cannot read table %1: %2").arg(m_name, sysError()));
+        }
+        m_mapSize = size;
+        const char *h = m_map;
+        m_version = uchar(h[0]);
+        if (m_version != 0x03 && m_version != 0x83 && m_version != 0x8B)
+            throw damaged(QStringLiteral("unsupported version byte 0x%1").arg(m_version, 2, 16, QLatin1Char('0')));
+        const quint32 headerCount = le32(h + 4);
+        m_headerLength = le16(h + 8);
+        const int recLen = le16(h + 10);
+        m_langDriver = uchar(h[29]);
+        if (m_headerLength < 32 + 32 + 1 || m_headerLength > size)
+            throw damaged(QStringLiteral("header length %1 does not fit the file").arg(m_headerLength));
+        if (recLen < 2)
+            throw damaged(QStringLiteral("record length %1").arg(recLen));
+
+        Schema schema;
+        bool hasMemo = false;
+        for (int pos = 32; pos + 32 <= m_headerLength && h[pos] != 0x0D; pos += 32) {
+            const char *d = h + pos;
+            FieldDef f;
+            int nameLen = 0;
+            while (nameLen < 11 && d[nameLen] != '\0')
+                ++nameLen;
+            f.name = QString::fromLatin1(d, nameLen).trimmed();
+            f.type = char(QChar::fromLatin1(d[11]).toUpper().toLatin1());
+            f.width = uchar(d[16]);
+            f.decimals = uchar(d[17]);
+            if (f.name.isEmpty())
+                throw damaged(QStringLiteral("a field without a name"));
+            switch (f.type) {
+            case 'C': f.decimals = 0; break;
+            case 'N': case 'F':
+                if (f.width > 32 || f.decimals >= f.width)
+                    throw damaged(QStringLiteral("field %1 has width %2 and %3 decimals").arg(f.name).arg(f.width).arg(f.decimals));
+                break;
+            case 'D': if (f.width != 8) throw damaged(QStringLiteral("date field %1 has width %2").arg(f.name).arg(f.width)); break;
+            case 'M': hasMemo = true; break;
+            case 'L': break;
+            default:
+                throw damaged(QStringLiteral("field %1 has the unsupported type '%2'").arg(f.name, QChar::fromLatin1(f.type)));
+            }
+            if (f.width < 1)
+                throw damaged(QStringLiteral("field %1 has width 0").arg(f.name));
+            f.kind = FieldDef::kindFor(f.type, f.width, f.decimals);
+            schema.fields.append(f);
+        }
+        if (schema.fields.isEmpty())
+            throw damaged(QStringLiteral("no fields"));
+        schema.layout();
+        if (schema.recordLength > recLen)
+            throw damaged(QStringLiteral("the fields need %1 bytes a row, the header says %2").arg(schema.recordLength).arg(recLen));
+        schema.recordLength = recLen;
+        m_schema = schema;
+        m_header = QByteArray(h, m_headerLength);
+
+        // Rows: trust the file, not the header count, and say so when they differ.
+        const qint64 body = size - m_headerLength;
+        qint64 fileRows = body / recLen;
+        const qint64 rest = body % recLen;
+        qint64 rows = qMin<qint64>(fileRows, headerCount);
+        for (qint64 i = rows; i < fileRows; ++i) {
+            const char flag = h[m_headerLength + i * recLen];
+            if (flag != ' ' && flag != '*')
+                break;
+            rows = i + 1;
+        }
+        if (rows > 0x7FFFFFF0)
+            throw damaged(QStringLiteral("too many rows"));
+        if (quint64(rows) != headerCount)
+            m_warnings << QStringLiteral("Table %1: the header counts %2 rows, the file holds %3; %3 are read")
+                              .arg(m_name).arg(headerCount).arg(rows);
+        const qint64 tail = size - m_headerLength - rows * recLen;
+        if (tail > 1 || (tail == 1 && h[size - 1] != 0x1A)) {
+            if (fileRows == rows && rest > 0 && !(rest == 1 && h[size - 1] == 0x1A))
+                m_warnings << QStringLiteral("Table %1: %2 bytes after the last complete row are not a row and are ignored")
+                                  .arg(m_name).arg(rest);
+        }
+        m_base = m_map + m_headerLength;
+        m_baseRows = int(rows);
+        m_rowCount = int(rows);
+
+        if (hasMemo) {
+            const QString memoPath = memoPathFor(m_path);
+            if (!QFile::exists(memoPath))
+                throw EngineError(QStringLiteral("The memo file %1 of table %2 is missing")
+                                      .arg(QFileInfo(memoPath).fileName(), m_name));
+            m_memo = std::make_unique<MemoFile>();
+            m_memo->tableName = m_name;
+            m_memo->openFile(memoPath, m_readOnly, m_version == 0x8B);
+        }
+    } catch (...) {
+        unload();
+        throw;
+    }
+}
+
+bool TableFile::hasDeletedRows() const
+{
+    for (int i = 0; i < m_rowCount; ++i)
+        if (isDeleted(i))
+            return true;
+    return false;
+}
+
+QByteArrayView TableFile::fieldText(const char *record, int field) const
+{
+    const FieldDef &f = m_schema.fields[field];
+    const char *p = record + f.offset;
+    int n = f.width;
+    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\0'))
+        --n;
+    return QByteArrayView(p, n);
+}
+
+QByteArray TableFile::memoText(const char *record, int field) const
+{
+    const FieldDef &f = m_schema.fields[field];
+    const char *p = record + f.offset;
+    quint64 block = 0;
+    bool any = false;
+    for (int i = 0; i < f.width; ++i) {
+        if (p[i] >= '0' && p[i] <= '9') {
+            block = block * 10 + quint64(p[i] - '0');
+            any = true;
+            if (block > 0xFFFFFFFFu)
+                return {};
+        } else if (p[i] != ' ' && p[i] != '\0') {
+            return {};
+        }
+    }
+    if (!any || block == 0)
+        return {};
+    if (isMemory())
+        return block <= quint64(m_memMemos.size()) ? m_memMemos[qsizetype(block - 1)] : QByteArray();
+    return m_memo ? m_memo->read(quint32(block)) : QByteArray();
+}
+
+Value TableFile::fieldValue(const char *record, int field) const
+{
+    const FieldDef &f = m_schema.fields[field];
+    switch (f.kind) {
+    case FieldKind::Text: {
+        QByteArrayView t = fieldText(record, field);
+        return t.isEmpty() ? Value() : Value::fromBytes(t.toByteArray());
+    }
+    case FieldKind::Float:
+    case FieldKind::SmallInt:
+    case FieldKind::Integer: {
+        double d;
+        if (!parseNumber(record + f.offset, f.width, d))
+            return Value();
+        return Value::fromNumber(d);
+    }
+    case FieldKind::Date: {
+        const char *p = record + f.offset;
+        int y = 0, m = 0, dd = 0;
+        for (int i = 0; i < 8; ++i)
+            if (p[i] < '0' || p[i] > '9')
+                return Value();
+        y = (p[0] - '0') * 1000 + (p[1] - '0') * 100 + (p[2] - '0') * 10 + (p[3] - '0');
+        m = (p[4] - '0') * 10 + (p[5] - '0');
+        dd = (p[6] - '0') * 10 + (p[7] - '0');
+        return Value::fromDate(QDate(y, m, dd));
+    }
+    case FieldKind::Logical: {
+        char c = record[f.offset];
+        if (c == 'T' || c == 't' || c == 'Y' || c == 'y')
+            return Value::fromBool(true);
+        if (c == 'F' || c == 'f' || c == 'N' || c == 'n')
+            return Value::fromBool(false);
+        return Value();
+    }
+    case FieldKind::Memo: {
+        QByteArray t = memoText(record, field);
+        return t.isEmpty() ? Value() : Value::fromBytes(t);
+    }
+    }
+    return Value();
+}
+
+void TableFile::ensureWritable() const
+{
+    if (m_readOnly)
+        throw EngineError(QStringLiteral("Table %1 is read-only").arg(m_name));
+}
+
+void TableFile::pwriteAll(qint64 offset, const char *data, qsizetype size)
+{
+    writeAllFd(m_fd, offset, data, size, QStringLiteral("table ") + m_name);
+    m_dirty = true;
+}
+
+char *TableFile::mutableRow(int i)
+{
+    return i < m_baseRows ? m_base + qsizetype(i) * m_schema.recordLength
+                          : m_extra.data() + qsizetype(i - m_baseRows) * m_schema.recordLength;
+}
+
+QByteArray TableFile::encodeMemos(QByteArray &record, const QHash<int, QByteArray> &memos)
+{
+    for (auto it = memos.cbegin(); it != memos.cend(); ++it) {
+        const FieldDef &f = m_schema.fields[it.key()];
+        quint32 block = 0;
+        if (!it.value().isEmpty()) {
+            if (isMemory()) {
+                m_memMemos.append(it.value());
+                block = quint32(m_memMemos.size());
+            } else {
+                if (!m_memo)
+                    throw EngineError(QStringLiteral("Table %1 has no memo file").arg(m_name));
+                block = m_memo->write(it.value());
+            }
+        }
+        QByteArray num = block ? QByteArray::number(block) : QByteArray();
+        QByteArray cell(f.width, ' ');
+        if (num.size() > f.width)
+            throw EngineError(QStringLiteral("Memo block number too large for field %1 of table %2").arg(f.name, m_name));
+        std::memcpy(cell.data() + (f.width - num.size()), num.constData(), size_t(num.size()));
+        std::memcpy(record.data() + f.offset, cell.constData(), size_t(f.width));
+    }
+    return record;
+}
+
+void TableFile::writeHeaderCount()
+{
+    char head[8];
+    const QDate today = QDate::currentDate();
+    head[0] = char(m_version);
+    head[1] = char(qBound(0, today.year() - 1900, 255));
+    head[2] = char(today.month());
+    head[3] = char(today.day());
+    put32(head + 4, quint32(m_rowCount));
+    pwriteAll(0, head, 8);
+    std::memcpy(m_header.data(), head, 8);
+}
+
+void TableFile::writeRow(int i, QByteArray record, const QHash<int, QByteArray> &memos)
+{
+    Q_ASSERT(i >= 0 && i < m_rowCount && record.size() == m_schema.recordLength);
+    if (!isMemory())
+        ensureWritable();
+    encodeMemos(record, memos);
+    if (!isMemory())
+        pwriteAll(m_headerLength + qint64(i) * m_schema.recordLength, record.constData(), record.size());
+    if (row(i)[0] != record[0])
+        ++m_memberGen;
+    std::memcpy(mutableRow(i), record.constData(), size_t(record.size()));
+    ++m_dataGen;
+}
+
+int TableFile::appendRow(QByteArray record, const QHash<int, QByteArray> &memos)
+{
+    Q_ASSERT(record.size() == m_schema.recordLength);
+    if (!isMemory())
+        ensureWritable();
+    if (m_rowCount >= 0x7FFFFFF0)
+        throw EngineError(QStringLiteral("Table %1 is full").arg(m_name));
+    record[0] = ' ';
+    encodeMemos(record, memos);
+    if (!isMemory()) {
+        QByteArray out = record;
+        out.append('\x1A');
+        pwriteAll(m_headerLength + qint64(m_rowCount) * m_schema.recordLength, out.constData(), out.size());
+    }
+    m_extra.append(record);
+    ++m_rowCount;
+    if (!isMemory())
+        writeHeaderCount();
+    ++m_dataGen;
+    ++m_memberGen;
+    return m_rowCount - 1;
+}
+
+void TableFile::setDeleted(int i, bool deleted)
+{
+    Q_ASSERT(i >= 0 && i < m_rowCount);
+    if (!isMemory())
+        ensureWritable();
+    const char flag = deleted ? '*' : ' ';
+    if (!isMemory())
+        pwriteAll(m_headerLength + qint64(i) * m_schema.recordLength, &flag, 1);
+    mutableRow(i)[0] = flag;
+    ++m_dataGen;
+    ++m_memberGen;
+}
+
+void TableFile::sync()
+{
+    if (m_fd >= 0 && m_dirty) {
+        ::fdatasync(m_fd);
+        if (m_memo)
+            ::fdatasync(m_memo->fd);
+        m_dirty = false;
+    }
+}
+
+bool TableFile::pack()
+{
+    if (isMemory())
+        return false;
+    if (!m_exclusive)
+        throw EngineError(QStringLiteral("Table %1 must be opened exclusively to be packed").arg(m_name));
+    ensureWritable();
+    if (!hasDeletedRows())
+        return false;
+    auto step = [](int n) {
+        if (packStepHook)
+            packStepHook(n);
+    };
+    const QString dbfTmp = m_path + QStringLiteral(".pack-new");
+    const QString memoPath = m_memo ? m_memo->path : QString();
+    const QString memoTmp = memoPath + QStringLiteral(".pack-new");
+    const QString mark = m_path + QStringLiteral(".pack-commit");
+    QFile::remove(dbfTmp);
+    QFile::remove(mark);
+    if (m_memo)
+        QFile::remove(memoTmp);
+
+    const int recLen = m_schema.recordLength;
+    std::unique_ptr<MemoFile> newMemo;
+    if (m_memo) {
+        MemoFile::createEmpty(memoTmp, m_memo->dbase4);
+        newMemo = std::make_unique<MemoFile>();
+        newMemo->tableName = m_name;
+        newMemo->openFile(memoTmp, false, m_memo->dbase4);
+    }
+    QByteArray out = m_header;
+    int kept = 0;
+    out.reserve(m_headerLength + qsizetype(m_rowCount) * recLen + 1);
+    for (int i = 0; i < m_rowCount; ++i) {
+        if (isDeleted(i))
+            continue;
+        QByteArray rec(row(i), recLen);
+        if (newMemo) {
+            for (int f = 0; f < m_schema.count(); ++f) {
+                if (m_schema.fields[f].kind != FieldKind::Memo)
+                    continue;
+                const FieldDef &fd = m_schema.fields[f];
+                quint32 block = newMemo->write(memoText(row(i), f));
+                QByteArray num = block ? QByteArray::number(block) : QByteArray();
+                std::memset(rec.data() + fd.offset, ' ', size_t(fd.width));
+                std::memcpy(rec.data() + fd.offset + fd.width - num.size(), num.constData(), size_t(num.size()));
+            }
+        }
+        out.append(rec);
+        ++kept;
+    }
+    out.append('\x1A');
+    put32(out.data() + 4, quint32(kept));
+    step(1);
+    {
+        int fd = ::open(QFile::encodeName(dbfTmp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0)
+            throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
+        try {
+            writeAllFd(fd, 0, out.constData(), out.size(), dbfTmp);
+        } catch (...) {
+            ::close(fd);
+            QFile::remove(dbfTmp);
+            throw;
+        }
+        ::fsync(fd);
+        ::close(fd);
+    }
+    if (newMemo) {
+        ::fsync(newMemo->fd);
+        newMemo.reset();
+    }
+    step(2);
+    const QString folder = QFileInfo(m_path).absolutePath();
+    {
+        QFile m(mark);
+        if (!m.open(QIODevice::WriteOnly))
+            throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, m.errorString()));
+        m.write("packed copy complete\n");
+        m.flush();
+        ::fsync(m.handle());
+    }
+    syncDir(folder);
+    step(3);
+    if (m_memo && ::rename(QFile::encodeName(memoTmp).constData(), QFile::encodeName(memoPath).constData()) != 0)
+        throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
+    step(4);
+    if (::rename(QFile::encodeName(dbfTmp).constData(), QFile::encodeName(m_path).constData()) != 0)
+        throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
+    syncDir(folder);
+    QFile::remove(mark);
+    step(5);
+    // Reopen on the packed file, keeping the exclusive hold.
+    unload();
+    m_warnings.clear();
+    load();
+    ++m_dataGen;
+    ++m_memberGen;
+    return true;
+}
+
+void TableFile::createFile(const QString &path, const QVector<FieldDef> &fields, unsigned char languageDriver)
+{
+    if (fields.isEmpty() || fields.size() > 255)
+        throw EngineError(QStringLiteral("A table needs 1 to 255 fields"));
+    if (QFile::exists(path))
+        throw EngineError(QStringLiteral("Table %1 exists already").arg(path));
+    bool hasMemo = false;
+    int recLen = 1;
+    QByteArray desc;
+    for (const FieldDef &f : fields) {
+        QByteArray d(32, '\0');
+        QByteArray name = f.name.toLatin1().left(10);
+        if (name.isEmpty() || f.name.size() > 10)
+            throw EngineError(QStringLiteral("Field name '%1' must have 1 to 10 characters").arg(f.name));
+        std::memcpy(d.data(), name.constData(), size_t(name.size()));
+        d[11] = f.type;
+        int width = f.width, dec = f.decimals;
+        switch (f.type) {
+        case 'C': if (width < 1 || width > 254) throw EngineError(QStringLiteral("Text field %1 needs a width of 1 to 254").arg(f.name)); dec = 0; break;
+        case 'N': case 'F': if (width < 1 || width > 20 || dec < 0 || dec >= width) throw EngineError(QStringLiteral("Numeric field %1 has a bad width").arg(f.name)); break;
+        case 'D': width = 8; dec = 0; break;
+        case 'M': width = 10; dec = 0; hasMemo = true; break;
+        case 'L': width = 1; dec = 0; break;
+        default: throw EngineError(QStringLiteral("Field %1 has an unsupported type").arg(f.name));
+        }
+        d[16] = char(width);
+        d[17] = char(dec);
+        desc.append(d);
+        recLen += width;
+    }
+    if (recLen > 65535)
+        throw EngineError(QStringLiteral("The rows of %1 would be too long").arg(path));
+    const int headerLen = 32 + int(desc.size()) + 1;
+    QByteArray out(32, '\0');
+    const QDate today = QDate::currentDate();
+    out[0] = char(hasMemo ? 0x83 : 0x03);
+    out[1] = char(today.year() - 1900);
+    out[2] = char(today.month());
+    out[3] = char(today.day());
+    put32(out.data() + 4, 0);
+    put16(out.data() + 8, quint16(headerLen));
+    put16(out.data() + 10, quint16(recLen));
+    out[29] = char(languageDriver);
+    out.append(desc);
+    out.append('\x0D');
+    out.append('\x1A');
+    if (hasMemo) {
+        QFileInfo fi(path);
+        MemoFile::createEmpty(fi.absolutePath() + QLatin1Char('/') + fi.completeBaseName() + QStringLiteral(".dbt"), false);
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw EngineError(QStringLiteral("Cannot create table %1: %2").arg(path, f.errorString()));
+    f.write(out);
+}
+
+} // namespace db

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "value.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace db {
+
+class MemoFile;
+
+// Language driver byte written into every table the engine creates; other
+// dBASE readers take it as GBK.  0x4D and unknown bytes are read as GBK too.
+constexpr unsigned char kLanguageDriverGbk = 0x7A;
+
+// One dBASE table file held in memory and shared by every cursor on it, so a
+// post through one cursor is seen by all.  A post writes its row to the file
+// at once; an append writes the row and the end mark, then the header count.
+// An in-memory table (no file) serves as the store of query results.
+class TableFile {
+public:
+    ~TableFile();
+    TableFile(const TableFile &) = delete;
+    TableFile &operator=(const TableFile &) = delete;
+
+    // The shared store of a file, opened on first use.  `exclusive` fails
+    // when anybody else (this process or another) holds the file.
+    static std::shared_ptr<TableFile> open(const QString &path, bool exclusive);
+    // A table without a file, for query results and cached copies.
+    static std::shared_ptr<TableFile> createMemory(const Schema &schema, const QString &name);
+    // Writes a new empty table file (and its memo file when a field is a
+    // memo).  Fails if the file exists.
+    static void createFile(const QString &path, const QVector<FieldDef> &fields,
+                           unsigned char languageDriver = kLanguageDriverGbk);
+    // True when some cursor of this process holds the file.
+    static bool isOpen(const QString &path);
+
+    const QString &path() const { return m_path; }
+    const QString &name() const { return m_name; }   // for messages: file name without folder
+    const Schema &schema() const { return m_schema; }
+    bool isMemory() const { return m_path.isEmpty(); }
+    bool isExclusive() const { return m_exclusive; }
+    bool isReadOnly() const { return m_readOnly; }
+    unsigned char version() const { return m_version; }
+    unsigned char languageDriver() const { return m_langDriver; }
+    // What was found wrong with the file when it was opened (a header count
+    // that disagrees with the file size, a cut-off last row...).
+    const QStringList &warnings() const { return m_warnings; }
+
+    int rowCount() const { return m_rowCount; }            // physical rows, deleted ones included
+    const char *row(int i) const { return i < m_baseRows ? m_base + qsizetype(i) * m_schema.recordLength
+                                                           : m_extra.constData() + qsizetype(i - m_baseRows) * m_schema.recordLength; }
+    bool isDeleted(int i) const { return row(i)[0] == '*'; }
+    bool hasDeletedRows() const;
+
+    // Field values of a stored or buffered record.
+    Value fieldValue(const char *record, int field) const;
+    QByteArrayView fieldText(const char *record, int field) const;   // C fields, trailing blanks cut
+    QByteArray memoText(const char *record, int field) const;
+
+    // Writing.  `memos` maps memo field indexes to their new GBK text (empty
+    // text clears the memo); the record buffer's memo pointers are set here.
+    void writeRow(int i, QByteArray record, const QHash<int, QByteArray> &memos);
+    int appendRow(QByteArray record, const QHash<int, QByteArray> &memos);
+    void setDeleted(int i, bool deleted);
+    // Forces what was written to disk (one sync for a whole user operation).
+    void sync();
+
+    // Purges deleted rows, keeping the order of the rest, the header bytes
+    // and the language driver; memos are compacted.  Needs exclusive use.
+    // A table without deleted rows is not rewritten.  Crash-safe: the packed
+    // copy is written beside the table, synced and renamed over it.
+    // Returns false when there was nothing to purge.
+    bool pack();
+
+    // Counters that tell cursors when their views are stale.
+    quint64 dataGeneration() const { return m_dataGen; }
+    quint64 membershipGeneration() const { return m_memberGen; }
+
+    // Test hook: called with the step number at each step of a pack.
+    static void (*packStepHook)(int step);
+
+private:
+    TableFile() = default;
+    void load();
+    void unload();
+    void ensureWritable() const;
+    QByteArray encodeMemos(QByteArray &record, const QHash<int, QByteArray> &memos);
+    void pwriteAll(qint64 offset, const char *data, qsizetype size);
+    void writeHeaderCount();
+    char *mutableRow(int i);
+
+    friend class Registry;
+    QString m_path;
+    QString m_name;
+    Schema m_schema;
+    QByteArray m_header;          // the header bytes as read (descriptors included)
+    int m_fd = -1;
+    bool m_exclusive = false;
+    bool m_readOnly = false;
+    unsigned char m_version = 0x03;
+    unsigned char m_langDriver = kLanguageDriverGbk;
+    int m_headerLength = 0;
+    char *m_map = nullptr;        // the file mapped copy-on-write
+    qsizetype m_mapSize = 0;
+    char *m_base = nullptr;       // first row inside the map
+    int m_baseRows = 0;
+    QByteArray m_extra;           // rows appended after opening
+    int m_rowCount = 0;
+    std::unique_ptr<MemoFile> m_memo;
+    QVector<QByteArray> m_memMemos;   // memo texts of an in-memory table
+    QStringList m_warnings;
+    quint64 m_dataGen = 1;
+    quint64 m_memberGen = 1;
+    bool m_dirty = false;
+};
+
+// Resolves a file name inside a folder without regard to letter case.  An
+// exact match wins; two names differing only in case are an error.  Returns
+// an empty string when nothing matches.
+QString resolveFileName(const QString &folder, const QString &fileName);
+
+} // namespace db
