@@ -470,13 +470,17 @@ void Dataset::append()
     emit stateChanged();
 }
 
-void Dataset::afterOwnAppend(int physicalRow)
+bool Dataset::viewUpToDate() const
 {
-    if (m_baseRows)
-        m_baseRows->append(physicalRow);
-    m_curRow = physicalRow;
-    m_viewMemberGen = 0;   // force a rebuild that places the cursor on the new row
-    setCursorToRow(physicalRow, false);
+    const bool useFilter = m_filtered && !m_filterExpr.isEmpty();
+    return m_viewMemberGen == m_store->membershipGeneration()
+           && (!useFilter || m_viewDataGen == m_store->dataGeneration());
+}
+
+void Dataset::markViewCurrent() const
+{
+    m_viewDataGen = m_store->dataGeneration();
+    m_viewMemberGen = m_store->membershipGeneration();
 }
 
 void Dataset::post()
@@ -485,6 +489,9 @@ void Dataset::post()
     if (m_state == DatasetState::Browse)
         return;
     beforePostHook();
+    // A view that was current before the write is updated in place, so loops
+    // of posts do not rebuild it row after row.
+    const bool current = viewUpToDate();
     if (m_state == DatasetState::Edit) {
         if (m_curRow < 0 || m_curRow >= m_store->rowCount() || m_store->isDeleted(m_curRow))
             throw EngineError(QStringLiteral("The row being edited in table %1 was deleted").arg(tableName()));
@@ -493,7 +500,16 @@ void Dataset::post()
         m_buf.clear();
         m_memoEdits.clear();
         const int row = m_curRow;
-        refreshView();
+        if (current) {
+            if (!rowPasses(row)) {
+                m_view.remove(m_pos);
+                m_pos = qMin(m_pos, int(m_view.size()) - 1);
+                m_curRow = m_pos >= 0 ? m_view[m_pos] : -1;
+            }
+            markViewCurrent();
+        } else {
+            refreshView();
+        }
         if (m_curRow != row)
             emit afterScroll();
     } else {
@@ -501,7 +517,19 @@ void Dataset::post()
         m_state = DatasetState::Browse;
         m_buf.clear();
         m_memoEdits.clear();
-        afterOwnAppend(row);
+        if (m_baseRows)
+            m_baseRows->append(row);
+        if (current) {
+            if (rowPasses(row))
+                m_view.append(row);
+            markViewCurrent();
+            m_pos = int(m_view.size()) - 1;
+            m_curRow = m_pos >= 0 ? m_view[m_pos] : -1;
+        } else {
+            m_curRow = row;
+            setCursorToRow(row, false);
+        }
+        m_eof = m_bof = m_view.isEmpty();
         emit afterScroll();
     }
     emit stateChanged();
@@ -533,11 +561,19 @@ void Dataset::deleteRecord()
     if (m_curRow < 0)
         throw EngineError(QStringLiteral("Cannot delete from an empty dataset (%1)").arg(tableName()));
     beforeDeleteHook();
+    const bool current = viewUpToDate();
     const int oldPos = m_pos;
     m_store->setDeleted(m_curRow, true);
-    m_curRow = -1;
-    m_pos = oldPos;
-    refreshView();
+    if (current) {
+        m_view.remove(oldPos);
+        markViewCurrent();
+        m_pos = qMin(oldPos, int(m_view.size()) - 1);
+        m_curRow = m_pos >= 0 ? m_view[m_pos] : -1;
+    } else {
+        m_curRow = -1;
+        m_pos = oldPos;
+        refreshView();
+    }
     m_eof = m_view.isEmpty();
     m_bof = m_view.isEmpty();
     emit afterDelete();

@@ -141,7 +141,8 @@ protected:
     virtual bool isReadOnlyResult() const { return m_readOnly; }
     std::shared_ptr<TableFile> store() const { return m_store; }
     void refreshView() const;
-    void afterOwnAppend(int physicalRow);
+    bool viewUpToDate() const;
+    void markViewCurrent() const;
     void setCursorToRow(int physicalRow, bool emitScroll);
     void checkActive() const;
 
