@@ -2,6 +2,7 @@
 // data folder beside the program file and reports the state of its tables.
 #include "db/dataset.h"
 #include "db/error.h"
+#include "data/schema.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,8 +13,15 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     const QString dataPath = QCoreApplication::applicationDirPath() + QStringLiteral("/data");
-    QDir().mkpath(dataPath);
     out << "data folder: " << QDir::toNativeSeparators(dataPath) << "\n";
+    try {
+        const QStringList created = data::layOutDataFolder(dataPath);
+        if (!created.isEmpty())
+            out << "laid out " << created.size() << " new tables\n";
+    } catch (const db::EngineError &e) {
+        out << e.message() << "\n";
+        return 1;
+    }
     const QStringList files = QDir(dataPath).entryList({QStringLiteral("*.dbf"), QStringLiteral("*.DBF")}, QDir::Files, QDir::Name);
     int bad = 0;
     for (const QString &f : files) {
