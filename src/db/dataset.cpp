@@ -371,6 +371,35 @@ void Dataset::setCursorToRow(int physicalRow, bool emitScroll)
     m_eof = m_bof = m_view.isEmpty();
 }
 
+Value Dataset::valueAt(int position, int field) const
+{
+    if (!m_store)
+        return Value();
+    refreshView();
+    if (position < 0 || position >= m_view.size())
+        return Value();
+    if (position == m_pos)
+        return currentValue(field);
+    const int n = m_store->schema().count();
+    if (field >= n) {
+        const Lookup &l = m_lookups.at(field - n);
+        const int ki = schema().indexOf(l.keyField);
+        return ki < 0 ? Value() : lookupValue(field, m_store->fieldValue(m_store->row(m_view[position]), ki));
+    }
+    return m_store->fieldValue(m_store->row(m_view[position]), field);
+}
+
+void Dataset::moveToPosition(int position)
+{
+    checkActive();
+    refreshView();
+    if (position < 0 || position >= m_view.size() || position == m_pos)
+        return;
+    leaveEditState();
+    setPos(position);
+    m_eof = m_bof = false;
+}
+
 bool Dataset::gotoRow(int physicalRow)
 {
     checkActive();
@@ -654,16 +683,12 @@ void Dataset::addLookupField(const QString &name, const QString &label, const QS
     Lookup l;
     l.name = name;
     l.label = label;
+    l.keyField = keyField;
     l.dataset = lookup;
     l.lookupKeyField = lookupKeyField;
     l.resultField = resultField;
-    l.keyField = -1;
     m_labels.insert(name.toLower(), label);
     m_lookups.append(l);
-    m_lookups.last().name = name;
-    // The key field is resolved by name at each read (the table may reopen).
-    m_lookups.last().lookupKeyField = lookupKeyField;
-    m_labels.insert(QStringLiteral("\x01key:") + name.toLower(), keyField);
 }
 
 QString Dataset::displayLabel(const QString &fieldName) const
@@ -671,30 +696,32 @@ QString Dataset::displayLabel(const QString &fieldName) const
     return m_labels.value(fieldName.toLower(), fieldName);
 }
 
+Value Dataset::lookupValue(int index, const Value &key) const
+{
+    const Lookup &l = m_lookups.at(index - schema().count());
+    if (key.isNull() || !l.dataset || !l.dataset->isActive())
+        return Value();
+    const Dataset *ld = l.dataset;
+    const int lk = ld->schema().indexOf(l.lookupKeyField);
+    const int lr = ld->schema().indexOf(l.resultField);
+    if (lk < 0 || lr < 0)
+        return Value();
+    ld->refreshView();
+    for (int r : ld->m_view) {
+        const char *rec = ld->m_store->row(r);
+        if (compareValues(ld->m_store->fieldValue(rec, lk), key) == 0)
+            return ld->m_store->fieldValue(rec, lr);
+    }
+    return Value();
+}
+
 Value Dataset::currentValue(int index) const
 {
     const int n = schema().count();
     if (index >= n) {
         const Lookup &l = m_lookups.at(index - n);
-        const QString keyName = m_labels.value(QStringLiteral("\x01key:") + l.name.toLower());
-        const int ki = schema().indexOf(keyName);
-        if (ki < 0 || !l.dataset || !l.dataset->isActive())
-            return Value();
-        const Value key = currentValue(ki);
-        if (key.isNull())
-            return Value();
-        Dataset *ld = l.dataset;
-        const int lk = ld->schema().indexOf(l.lookupKeyField);
-        const int lr = ld->schema().indexOf(l.resultField);
-        if (lk < 0 || lr < 0)
-            return Value();
-        ld->refreshView();
-        for (int r : ld->m_view) {
-            const char *rec = ld->m_store->row(r);
-            if (compareValues(ld->m_store->fieldValue(rec, lk), key) == 0)
-                return ld->m_store->fieldValue(rec, lr);
-        }
-        return Value();
+        const int ki = schema().indexOf(l.keyField);
+        return ki < 0 ? Value() : lookupValue(index, currentValue(ki));
     }
     if (index < 0)
         return Value();
@@ -834,7 +861,8 @@ bool Query::updatesPending() const
     const auto s = store();
     for (int i = 0; i < s->rowCount(); ++i) {
         const bool del = s->isDeleted(i);
-        if (m_origin[i] < 0 && m_original[i].isEmpty()) {
+        // Rows appended to the cache since it was filled have no entries yet.
+        if (i >= m_original.size() || (m_origin[i] < 0 && m_original[i].isEmpty())) {
             if (!del)
                 return true;
         } else if (del || std::memcmp(s->row(i), m_original[i].constData(), size_t(m_original[i].size())) != 0) {
@@ -871,6 +899,8 @@ void Query::applyUpdates()
     const auto mem = store();
     const Schema &s = mem->schema();
     const int n = mem->rowCount();
+    m_origin.resize(n, -1);     // rows appended to the cache: not in the table yet
+    m_original.resize(n);
     // Each applied row is committed at once, so a failure part-way leaves the
     // cache describing exactly what is still to be written.
     for (int i = 0; i < n; ++i) {
@@ -917,6 +947,8 @@ void Query::commitUpdates()
     if (!m_cached || !store())
         return;
     const auto mem = store();
+    m_origin.resize(mem->rowCount(), -1);
+    m_original.resize(mem->rowCount());
     for (int i = 0; i < mem->rowCount(); ++i)
         m_original[i] = mem->isDeleted(i) ? QByteArray() : QByteArray(mem->row(i), mem->schema().recordLength);
 }
@@ -927,6 +959,8 @@ void Query::cancelUpdates()
         return;
     cancel();
     const auto mem = store();
+    m_origin.resize(mem->rowCount(), -1);
+    m_original.resize(mem->rowCount());
     for (int i = 0; i < mem->rowCount(); ++i) {
         const bool inserted = m_original[i].isEmpty();
         if (inserted) {

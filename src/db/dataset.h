@@ -108,6 +108,12 @@ public:
     void addLookupField(const QString &name, const QString &label, const QString &keyField,
                         Dataset *lookup, const QString &lookupKeyField, const QString &resultField);
     QString displayLabel(const QString &fieldName) const;
+    void setDisplayLabel(const QString &fieldName, const QString &label) { m_labels.insert(fieldName.toLower(), label); }
+
+    // Rows by their position in the dataset (0-based), for grids: the value
+    // of a column without moving the cursor, and a move to a position.
+    Value valueAt(int position, int field) const;
+    void moveToPosition(int position);
 
     // The physical row under the cursor (-1 when none) and a move back to it.
     int currentRow() const;
@@ -149,7 +155,7 @@ protected:
 private:
     struct Lookup {
         QString name, label;
-        int keyField = -1;
+        QString keyField;
         Dataset *dataset = nullptr;
         QString lookupKeyField, resultField;
     };
@@ -158,6 +164,7 @@ private:
     void rebuildFilter();
     bool rowPasses(int physicalRow) const;
     void setPos(int pos, bool emitScroll = true);
+    Value lookupValue(int index, const Value &key) const;
     const char *currentRecord() const;
 
     std::shared_ptr<TableFile> m_store;

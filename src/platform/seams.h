@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+class QDialog;
+
+// Everything the program asks of the person at the screen or of the machine
+// goes through here, so tests can stand in: message boxes, modal windows,
+// file dialogs, the clock, timers and sleeps, starting another program.
+namespace platform {
+
+enum class Icon { None, Information, Warning, Question, Error };
+
+enum Button { Ok = 0x1, Yes = 0x2, No = 0x4, Cancel = 0x8 };
+
+struct MessageCall {
+    QString text;
+    QString caption;
+    Icon icon = Icon::None;
+    int buttons = Ok;
+};
+
+struct FileDialogCall {
+    QString title;
+    QString folder;
+    QString filter;
+    bool folderOnly = false;
+};
+
+// The real implementation talks to the window system and the machine;
+// tests install a replacement with `install`.
+class Seams {
+public:
+    virtual ~Seams() = default;
+    virtual int messageBox(QWidget *parent, const MessageCall &call) = 0;
+    // Shows a window modally and returns when it closes (its result code).
+    virtual int showModal(QDialog *window) = 0;
+    virtual QString fileDialog(QWidget *parent, const FileDialogCall &call) = 0;
+    virtual QDateTime now() = 0;
+    virtual void sleepMs(int ms) = 0;
+    virtual bool startProgram(const QString &program, const QStringList &args, const QString &folder) = 0;
+};
+
+Seams &seams();
+// Installs a replacement (nullptr restores the real one).  Not owned.
+void install(Seams *replacement);
+
+// Conveniences over the current seams.
+int messageBox(QWidget *parent, const QString &text, const QString &caption, Icon icon, int buttons);
+int showModal(QDialog *window);
+QString openFileName(QWidget *parent, const QString &title, const QString &folder, const QString &filter);
+QString folderName(QWidget *parent, const QString &title, const QString &folder);
+QDate today();
+QDateTime now();
+void sleepMs(int ms);
+bool startProgram(const QString &program, const QStringList &args, const QString &folder);
+
+// A repeating or single timer that follows the seams' clock: real time in
+// the program, the fake clock in tests (FakeClock::advance fires it).
+class Timer : public QObject {
+    Q_OBJECT
+public:
+    explicit Timer(QObject *parent = nullptr);
+    ~Timer() override;
+    void setInterval(int ms) { m_interval = ms; }
+    int interval() const { return m_interval; }
+    void setEnabled(bool on);
+    bool isEnabled() const { return m_enabled; }
+    void start() { setEnabled(true); }
+    void stop() { setEnabled(false); }
+
+signals:
+    void timeout();
+
+private:
+    friend class FakeClock;
+    void fire();
+    int m_interval = 1000;
+    bool m_enabled = false;
+    qint64 m_due = 0;
+    QObject *m_real = nullptr;
+};
+
+// The clock tests run on: `now()` and timers follow it; sleeps advance it.
+class FakeClock {
+public:
+    static bool active();
+    static void activate(const QDateTime &start);
+    static void deactivate();
+    static QDateTime now();
+    // Moves the clock on, firing every timer that falls due on the way.
+    static void advance(int ms);
+};
+
+// The program's own date and time formats (the machine's settings are left alone).
+inline const QString &shortDateFormat() { static const QString f = QStringLiteral("yyyy-MM-dd"); return f; }
+inline const QString &longDateFormat() { static const QString f = QStringLiteral("yyyy-MM-dd"); return f; }
+inline const QString &timeFormat() { static const QString f = QStringLiteral("H:mm:ss"); return f; }
+
+} // namespace platform
