@@ -294,7 +294,16 @@ void TDM::PackTableFile(db::Table &table, const QString &fileName)
     table.setTableName(fileName);
     table.close();
     table.setExclusive(true);
-    table.open();
+    try {
+        table.open();
+    } catch (const db::EngineError &) {
+        // Another program holds the table: it is packed at a later start.  A
+        // table that cannot be opened at all stops the start here.
+        table.setExclusive(false);
+        table.open();
+        table.close();
+        return;
+    }
     PackTable(table);
     table.close();
 }

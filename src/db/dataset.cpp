@@ -862,7 +862,7 @@ bool Query::updatesPending() const
     for (int i = 0; i < s->rowCount(); ++i) {
         const bool del = s->isDeleted(i);
         // Rows appended to the cache since it was filled have no entries yet.
-        if (i >= m_original.size() || (m_origin[i] < 0 && m_original[i].isEmpty())) {
+        if (i >= m_original.size() || m_origin[i] < 0) {   // not in the table (yet)
             if (!del)
                 return true;
         } else if (del || std::memcmp(s->row(i), m_original[i].constData(), size_t(m_original[i].size())) != 0) {
@@ -905,7 +905,9 @@ void Query::applyUpdates()
     // cache describing exactly what is still to be written.
     for (int i = 0; i < n; ++i) {
         const bool del = mem->isDeleted(i);
-        const bool inserted = m_original[i].isEmpty();
+        // A row that never reached the table is inserted, also when a
+        // commit without apply made it look like a row as read.
+        const bool inserted = m_original[i].isEmpty() || m_origin[i] < 0;
         const int origin = m_origin[i];
         if (inserted && del)
             continue;

@@ -283,7 +283,13 @@ std::shared_ptr<TableFile> TableFile::open(const QString &path, bool exclusive)
     t->m_path = key;
     t->m_name = QFileInfo(path).fileName();
     t->m_exclusive = exclusive;
-    t->load();
+    try {
+        t->load();
+    } catch (...) {
+        // Never registered; its destructor must not take the registry lock held here.
+        t->m_path.clear();
+        throw;
+    }
     reg.stores.insert(key, t);
     return t;
 }

@@ -1,0 +1,1 @@
+select * from kjcg where item_cglb='1' and item_4 like '2009%'

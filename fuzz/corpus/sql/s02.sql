@@ -1,0 +1,1 @@
+select *  from  cgwcdw  where  item_4=:item_4and  item_dqdm=:item_dqdmorder  by  item_176 

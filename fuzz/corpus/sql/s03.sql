@@ -1,0 +1,1 @@
+select max(item_4) from kjcg where item_4 like'2009%'

@@ -1,0 +1,1 @@
+select distinct item_4 from kjcg order by item_4 desc

@@ -1,0 +1,1 @@
+select * from kjcg where  (item_3 like '%x%' ) and (item_cglb='1' and item_4 like '2009%')

@@ -1,0 +1,2 @@
+DELETE FROM kjcg WHERE item_4=
+'K'

@@ -1,0 +1,1 @@
+delete from  zlqktemp where item_4='K'and item_dqdm='D'

@@ -1,0 +1,1 @@
+select * from jdwyhmd where item_4=:item_4 and item_dqdm=:item_dqdm order by item_194, item_190

@@ -1,0 +1,1 @@
+update "cgwcr.DBF" set ITEM_180 = :ITEM_180, ITEM_181 = :ITEM_181 where ITEM_4 = :OLD_ITEM_4 and ITEM_DQDM = :OLD_ITEM_DQDM and ITEM_NO = :OLD_ITEM_NO

@@ -1,0 +1,1 @@
+insert into "cgwcr.DBF" (ITEM_4, ITEM_DQDM, ITEM_187) values (:ITEM_4, :ITEM_DQDM, :ITEM_187)

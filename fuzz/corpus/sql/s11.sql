@@ -1,0 +1,1 @@
+delete from "jdwyhmd.DBF" where ITEM_4 = :OLD_ITEM_4 and ITEM_DQDM = :OLD_ITEM_DQDM and ITEM_190 = :OLD_ITEM_190

@@ -1,0 +1,1 @@
+select * from CGWCDW where 1=0 or item_4='K1' or item_4='K2' or item_date='2009.01.02' or item_no>=-2;

@@ -1,0 +1,463 @@
+// Table files on disk: field types and their text forms, values that do not
+// fit, file names in any letter case, headers that disagree with the file,
+// damaged headers, packing (a process dying mid-pack included) and table
+// replacement.
+
+#include "dbtestutil.h"
+
+#include <QFileInfo>
+
+#include <functional>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace db;
+using namespace dbtest;
+
+namespace {
+
+class TableFileTest : public DataFolder {};
+
+QString messageOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const EngineError &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+// ---------------------------------------------------------------------------
+// Field types
+
+TEST_F(TableFileTest, TextAndNumberFieldsReadInTheirTextForms)
+{
+    create("t.dbf", {fld("NAME", 'C', 20), fld("AMOUNT", 'N', 12, 4), fld("SMALL", 'N', 6), fld("BIG", 'N', 10),
+                     fld("WIDE", 'N', 12)});
+    {
+        auto t = open("t");
+        EXPECT_EQ(t->fieldByName("amount").kind(), FieldKind::Float);
+        EXPECT_EQ(t->fieldByName("small").kind(), FieldKind::SmallInt);
+        EXPECT_EQ(t->fieldByName("big").kind(), FieldKind::Integer);
+        EXPECT_EQ(t->fieldByName("wide").kind(), FieldKind::Float);
+
+        t->append();
+        t->fieldByName("NAME").setAsString(QStringLiteral("张三  "));
+        t->fieldByName("AMOUNT").setAsFloat(0.1 + 0.2);
+        t->fieldByName("SMALL").setAsInteger(-32768);
+        t->fieldByName("BIG").setAsInteger(2147483647);
+        t->fieldByName("WIDE").setAsString("12345678901");
+        t->post();
+        t->append();
+        t->fieldByName("NAME").setAsString("   ");
+        t->fieldByName("AMOUNT").setAsFloat(12.5);
+        t->fieldByName("SMALL").setAsInteger(32767);
+        t->post();
+        t->append();
+        t->fieldByName("AMOUNT").setAsFloat(3);
+        t->post();
+    }
+    const QByteArray raw = readFile(path("t.dbf"));
+    EXPECT_TRUE(raw.contains("    0.3000")) << "N(12,4) keeps its decimals on disk";
+
+    auto t = open("T.DBF");
+    EXPECT_EQ(rowsOf(*t, {"NAME", "AMOUNT", "SMALL", "BIG", "WIDE"}),
+              QStringList({QStringLiteral("张三|0.3|-32768|2147483647|12345678901"), "|12.5|32767||", "|3|||"}));
+    t->first();
+    EXPECT_EQ(t->fieldByName("NAME").value().text, gbkBytes(QStringLiteral("张三")));
+    t->next();
+    EXPECT_TRUE(t->fieldByName("NAME").isNull());
+    EXPECT_TRUE(t->fieldByName("BIG").isNull());
+    EXPECT_EQ(t->fieldByName("SMALL").asInteger(), 32767);
+    EXPECT_DOUBLE_EQ(t->fieldByName("AMOUNT").asFloat(), 12.5);
+}
+
+TEST_F(TableFileTest, ValuesThatDoNotFitAreRefusedAndChangeNothing)
+{
+    create("kjcg.DBF", {fld("ITEM_4", 'C', 10), fld("SHORT", 'C', 5), fld("MONEY", 'N', 5, 2), fld("SMALL", 'N', 6),
+                        fld("BIG", 'N', 8)});
+    fill("kjcg", {"ITEM_4", "SHORT", "MONEY", "SMALL", "BIG"}, {{"2009001", QStringLiteral("原值"), "1.5", "7", "8"}});
+    auto t = open("kjcg");
+    t->edit();
+    t->fieldByName("SHORT").setAsString(QStringLiteral("测试"));   // 4 GBK bytes fit C(5)
+
+    const QString msg = messageOf([&] { t->fieldByName("short").setAsString(QStringLiteral("测试中")); });
+    EXPECT_TRUE(msg.contains("kjcg", Qt::CaseInsensitive)) << qPrintable(msg);
+    EXPECT_TRUE(msg.contains("SHORT")) << qPrintable(msg);
+    EXPECT_TRUE(msg.contains(QStringLiteral("测试中"))) << qPrintable(msg);
+    EXPECT_EQ(t->fieldByName("SHORT").asString(), QStringLiteral("测试"));
+
+    auto refused = [&](const char *field, const Value &v) {
+        EXPECT_THROW(t->fieldByName(field).setValue(v), EngineError) << field << " " << qPrintable(v.toString());
+    };
+    refused("MONEY", Value::fromNumber(123.45));     // "123.45" needs 6 of 5
+    refused("MONEY", Value::fromNumber(99.999));     // rounds to "100.00"
+    refused("MONEY", Value::fromString("abc"));
+    refused("SMALL", Value::fromNumber(32768));
+    refused("SMALL", Value::fromNumber(-32769));
+    refused("SMALL", Value::fromNumber(1.5));
+    refused("BIG", Value::fromNumber(123456789));    // 9 digits in N(8,0)
+    t->post();
+    t->close();
+
+    auto fresh = open("kjcg");
+    EXPECT_EQ(rowsOf(*fresh, {"SHORT", "MONEY", "SMALL", "BIG"}), QStringList({QStringLiteral("测试|1.5|7|8")}));
+}
+
+TEST_F(TableFileTest, DatesAndLogicals)
+{
+    create("d.dbf", {fld("NAME", 'C', 10), fld("BORN", 'D')});
+    fill("d", {"NAME", "BORN"}, {{"a", "2009-03-15"}, {"b", ""}});
+    EXPECT_TRUE(readFile(path("d.dbf")).contains("a         20090315"));
+    {
+        auto t = open("d");
+        EXPECT_EQ(rowsOf(*t, {"NAME", "BORN"}), QStringList({"a|2009-03-15", "b|"}));
+        t->last();
+        EXPECT_TRUE(t->fieldByName("BORN").isNull());
+        t->edit();
+        t->fieldByName("BORN").setAsDate(QDate(2000, 2, 29));
+        EXPECT_THROW(t->fieldByName("BORN").setAsString("2000-02-30"), EngineError);
+        t->post();
+        EXPECT_EQ(t->fieldByName("BORN").asDate(), QDate(2000, 2, 29));
+    }
+
+    RawTable raw;
+    raw.fields = {fld("K", 'C', 2), fld("OK", 'L')};
+    for (const char *v : {"T", "F", "Y", "n", "?", ""})
+        raw.add({QString::fromLatin1(v), QString::fromLatin1(v)});
+    writeFile(path("flags.dbf"), raw.bytes());
+    auto t = open("flags");
+    EXPECT_EQ(rowsOf(*t, {"OK"}), QStringList({"T", "F", "T", "F", "", ""}));
+    t->first();
+    EXPECT_TRUE(t->fieldByName("OK").asBoolean());
+}
+
+TEST_F(TableFileTest, MemosHoldChineseTextOfAnyLength)
+{
+    create("m.dbf", {fld("ID", 'C', 4), fld("NOTE", 'M')});
+    const QString longText = QString(QStringLiteral("科技成果登记，测试备注。")).repeated(60);   // 1440 GBK bytes
+    ASSERT_GT(gbkBytes(longText).size(), 1024);
+    fill("m", {"ID", "NOTE"}, {{"1", QStringLiteral("短备注：节能")}, {"2", longText}, {"3", ""}, {"4", QStringLiteral("第四")}});
+    {
+        auto t = open("m");
+        ASSERT_TRUE(t->locate("ID", "2"));
+        t->edit();
+        t->fieldByName("NOTE").setAsString(QStringLiteral("改过的") + longText);
+        EXPECT_EQ(t->fieldByName("NOTE").asString(), QStringLiteral("改过的") + longText);
+        t->post();
+        ASSERT_TRUE(t->locate("ID", "4"));
+        t->edit();
+        t->fieldByName("NOTE").setAsString("");
+        t->post();
+        EXPECT_TRUE(t->fieldByName("NOTE").isNull());
+    }
+    auto t = open("m");
+    EXPECT_EQ(rowsOf(*t, {"ID", "NOTE"}), QStringList({QStringLiteral("1|短备注：节能"), QStringLiteral("2|改过的") + longText, "3|", "4|"}));
+}
+
+// ---------------------------------------------------------------------------
+// File names
+
+TEST_F(TableFileTest, TableNamesIgnoreLetterCase)
+{
+    create("kjcg.DBF", {fld("ITEM_4", 'C', 10)});
+    fill("kjcg.DBF", {"ITEM_4"}, {{"2009001"}});
+    for (const char *name : {"KJCG", "kjcg", "Kjcg.dbf", "KJCG.DBF"}) {
+        auto t = open(QString::fromLatin1(name));
+        EXPECT_EQ(t->fieldByName("item_4").asString(), "2009001") << name;
+    }
+    EXPECT_THROW(open("kjcg2"), EngineError);
+
+    // Two files differing only in case: the exact name wins, others are ambiguous.
+    create("zdxx.dbf", {fld("ZDDM", 'C', 10)});
+    create("ZDXX.DBF", {fld("XXDM", 'C', 10)});
+    EXPECT_TRUE(open("zdxx.dbf")->findField("ZDDM"));
+    EXPECT_TRUE(open("ZDXX.DBF")->findField("XXDM"));
+    const QString msg = messageOf([&] { open("Zdxx.dbf"); });
+    EXPECT_TRUE(msg.contains("zdxx.dbf") && msg.contains("ZDXX.DBF")) << qPrintable(msg);
+    EXPECT_THROW(open("ZDXX"), EngineError);
+}
+
+// ---------------------------------------------------------------------------
+// Header and file size
+
+RawTable sampleRaw()
+{
+    RawTable raw;
+    raw.fields = {fld("ITEM_4", 'C', 10), fld("ITEM_180", 'C', 20), fld("ITEM_187", 'N', 6, 1)};
+    raw.add({"2009001", QStringLiteral("张伟"), "1"});
+    raw.add({"2009001", QStringLiteral("王芳"), "2"});
+    raw.add({"2009002", QStringLiteral("李娜"), "1"}, true);
+    raw.add({"2009003", QStringLiteral("刘洋"), "1.5"});
+    return raw;
+}
+
+TEST_F(TableFileTest, HeaderCountThatDisagreesWithTheFileIsReportedAndTheRowsAreRead)
+{
+    const RawTable raw = sampleRaw();
+    const QStringList all = {QStringLiteral("张伟"), QStringLiteral("王芳"), QStringLiteral("刘洋")};
+    struct Case {
+        const char *file;
+        QByteArray bytes;
+        QStringList names;
+        bool warns;
+    } cases[] = {
+        {"exact.dbf", raw.bytes(), all, false},
+        {"noend.dbf", raw.bytes(-1, {}), all, false},
+        // The last append died after its row and before the header count.
+        {"lagging.dbf", raw.bytes(3), all, true},
+        {"ahead.dbf", raw.bytes(6), all, true},
+        // A row cut off half way at the end of the file.
+        {"halfrow.dbf", raw.bytes(-1, QByteArray(" 2009004  ") + gbkBytes(QStringLiteral("陈"))), all, true},
+        {"lagginghalf.dbf", raw.bytes(3, QByteArrayLiteral(" 2009")), all, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        writeFile(path(c.file), c.bytes);
+        auto t = open(c.file);
+        EXPECT_EQ(rowsOf(*t, {"ITEM_180"}), c.names);
+        EXPECT_EQ(t->warnings().isEmpty(), !c.warns) << qPrintable(t->warnings().join('\n'));
+    }
+}
+
+TEST_F(TableFileTest, FilesTheEngineWritesCarryCountEndMarkAndLanguageByte)
+{
+    create("cgwcr.DBF", {fld("ITEM_4", 'C', 10), fld("ITEM_180", 'C', 20)});
+    fill("cgwcr", {"ITEM_4", "ITEM_180"}, {{"2009001", QStringLiteral("张伟")}, {"2009001", QStringLiteral("王芳")}});
+    const QByteArray b = readFile(path("cgwcr.DBF"));
+    ASSERT_GE(b.size(), 32);
+    EXPECT_EQ(uchar(b[0]), 0x03);
+    EXPECT_EQ(uchar(b[4]), 2);
+    EXPECT_EQ(uchar(b[29]), 0x7A);
+    EXPECT_EQ(b.back(), '\x1A');
+    const int headerLength = uchar(b[8]) | uchar(b[9]) << 8;
+    const int recordLength = uchar(b[10]) | uchar(b[11]) << 8;
+    EXPECT_EQ(recordLength, 31);
+    EXPECT_EQ(b.size(), headerLength + 2 * recordLength + 1);
+    EXPECT_EQ(b.mid(headerLength + recordLength, recordLength), QByteArray(" 2009001   ") + gbkBytes(QStringLiteral("王芳")).leftJustified(20, ' '));
+    EXPECT_TRUE(open("cgwcr")->warnings().isEmpty());
+
+    // Another writer's language byte 0x4D is GBK as well.
+    RawTable raw = sampleRaw();
+    raw.language = 0x4D;
+    writeFile(path("other.dbf"), raw.bytes());
+    auto t = open("other");
+    EXPECT_EQ(rowsOf(*t, {"ITEM_180"}), QStringList({QStringLiteral("张伟"), QStringLiteral("王芳"), QStringLiteral("刘洋")}));
+}
+
+TEST_F(TableFileTest, DamagedHeadersAreRefusedWithoutCrashing)
+{
+    const QByteArray good = sampleRaw().bytes();
+    auto patched = [&](int at, QByteArray with) {
+        QByteArray b = good;
+        b.replace(at, with.size(), with);
+        return b;
+    };
+    QByteArray noFields(32, '\0');
+    noFields[0] = 0x03;
+    noFields[8] = 65;
+    noFields[10] = 2;
+    noFields += '\x0D' + QByteArray(32, ' ') + '\x1A';
+    const QVector<QPair<const char *, QByteArray>> bad = {
+        {"short.dbf", good.left(20)},
+        {"version.dbf", patched(0, QByteArray(1, '\x30'))},
+        {"headerlen.dbf", patched(8, QByteArray("\xFF\x7F", 2))},
+        {"nofields.dbf", noFields},
+        {"reclen.dbf", patched(10, QByteArray("\x05\x00", 2))},
+        {"type.dbf", patched(32 + 11, QByteArray("X"))},
+        {"numwidth.dbf", patched(32 + 2 * 32 + 16, QByteArray("\x06\x06", 2))},
+    };
+    for (const auto &c : bad) {
+        writeFile(path(c.first), c.second);
+        EXPECT_THROW(open(c.first), EngineError) << c.first;
+        EXPECT_FALSE(TableFile::isOpen(path(c.first))) << c.first;
+    }
+
+    // Every prefix of a table with memos either opens or is refused.
+    create("memo.dbf", {fld("ID", 'C', 4), fld("NOTE", 'M')});
+    fill("memo", {"ID", "NOTE"}, {{"1", QStringLiteral("备注")}, {"2", QStringLiteral("第二条")}});
+    const QByteArray whole = readFile(path("memo.dbf"));
+    for (int n = 0; n < whole.size(); ++n) {
+        writeFile(path("cut.dbf"), whole.left(n));
+        QFile::copy(path("memo.dbt"), path("cut.dbt"));
+        try {
+            auto t = open("cut");
+            rowsOf(*t, {"ID", "NOTE"});
+        } catch (const EngineError &) {
+        }
+    }
+    QFile::remove(path("memo.dbt"));
+    EXPECT_THROW(open("memo"), EngineError) << "memo file missing";
+}
+
+// ---------------------------------------------------------------------------
+// Packing
+
+class PackTest : public DataFolder {
+protected:
+    const QString longMemo = QString(QStringLiteral("成果完成人员的创造性贡献说明。")).repeated(50);
+    const QStringList kept = {QStringLiteral("1|张伟|") + longMemo, QStringLiteral("3|刘洋|短备注"), QStringLiteral("5|陈静|")};
+
+    // Six rows, the second, fourth and sixth deleted; the language byte is
+    // another writer's, to see it kept.
+    void makeTable()
+    {
+        create("cgwcr.DBF", {fld("ITEM_NO", 'C', 3), fld("ITEM_180", 'C', 20), fld("NOTE", 'M')}, 0x4D);
+        fill("cgwcr", {"ITEM_NO", "ITEM_180", "NOTE"},
+             {{"1", QStringLiteral("张伟"), longMemo}, {"2", QStringLiteral("王芳"), longMemo + longMemo},
+              {"3", QStringLiteral("刘洋"), QStringLiteral("短备注")}, {"4", QStringLiteral("李娜"), QStringLiteral("删")},
+              {"5", QStringLiteral("陈静"), ""}, {"6", QStringLiteral("杨帆"), longMemo}});
+        auto t = open("cgwcr");
+        for (const char *no : {"2", "4", "6"}) {
+            ASSERT_TRUE(t->locate("ITEM_NO", QString::fromLatin1(no)));
+            t->deleteRecord();
+        }
+    }
+    QStringList content()
+    {
+        auto t = open("cgwcr");
+        return rowsOf(*t, {"ITEM_NO", "ITEM_180", "NOTE"});
+    }
+    int physicalRows()
+    {
+        auto t = TableFile::open(path("cgwcr.DBF"), false);
+        return t->rowCount();
+    }
+};
+
+qint64 sizeOf(const QString &p) { return QFileInfo(p).size(); }
+
+TEST_F(PackTest, PackPurgesDeletedRowsKeepingOrderMemosAndLanguage)
+{
+    makeTable();
+    const qint64 dbfBefore = sizeOf(path("cgwcr.DBF")), dbtBefore = sizeOf(path("cgwcr.dbt"));
+    {
+        auto shared = open("cgwcr");
+        EXPECT_FALSE(shared->pack());
+        EXPECT_FALSE(shared->lastError().isEmpty());
+    }
+    {
+        auto t = open("cgwcr", true);
+        EXPECT_THROW(open("cgwcr"), EngineError) << "exclusive use keeps others out";
+        ASSERT_TRUE(t->pack()) << qPrintable(t->lastError());
+        EXPECT_EQ(rowsOf(*t, {"ITEM_NO", "ITEM_180", "NOTE"}), kept);
+        t->append();
+        t->fieldByName("ITEM_NO").setAsString("7");
+        t->fieldByName("NOTE").setAsString(QStringLiteral("新增"));
+        t->post();
+    }
+    EXPECT_EQ(content(), kept + QStringList{QStringLiteral("7||新增")});
+    EXPECT_EQ(physicalRows(), 4);
+    const QByteArray b = readFile(path("cgwcr.DBF"));
+    EXPECT_EQ(uchar(b[29]), 0x4D);
+    EXPECT_LT(sizeOf(path("cgwcr.DBF")), dbfBefore);
+    EXPECT_LT(sizeOf(path("cgwcr.dbt")), dbtBefore);
+    EXPECT_EQ(entries(), QStringList({"cgwcr.DBF", "cgwcr.dbt"}));
+}
+
+TEST_F(PackTest, TableWithoutDeletedRowsIsLeftAlone)
+{
+    create("unit.dbf", {fld("UNITCODE", 'C', 20)});
+    fill("unit", {"UNITCODE"}, {{"110000"}, {"320000"}});
+    struct stat before {}, after {};
+    ASSERT_EQ(::stat(QFile::encodeName(path("unit.dbf")).constData(), &before), 0);
+    ::usleep(20000);
+    auto t = open("unit", true);
+    EXPECT_TRUE(t->pack()) << qPrintable(t->lastError());
+    ASSERT_EQ(::stat(QFile::encodeName(path("unit.dbf")).constData(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_EQ(before.st_mtim.tv_sec, after.st_mtim.tv_sec);
+    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
+    EXPECT_EQ(rowsOf(*t, {"UNITCODE"}), QStringList({"110000", "320000"}));
+    t->close();
+    EXPECT_FALSE(t->pack()) << "a closed table is not packed";
+}
+
+int g_dieAtStep = 0;
+void dieAtStep(int step)
+{
+    if (step == g_dieAtStep)
+        ::_exit(3);
+}
+
+TEST_F(PackTest, ProcessDyingMidPackLeavesTheOldOrThePackedTable)
+{
+    makeTable();
+    const QStringList old = content();
+    ASSERT_EQ(old, kept);
+    const QByteArray pristineDbf = readFile(path("cgwcr.DBF")), pristineDbt = readFile(path("cgwcr.dbt"));
+
+    for (int step = 1; step <= 5; ++step) {
+        SCOPED_TRACE(step);
+        writeFile(path("cgwcr.DBF"), pristineDbf);
+        writeFile(path("cgwcr.dbt"), pristineDbt);
+        ASSERT_FALSE(TableFile::isOpen(path("cgwcr.DBF")));
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            g_dieAtStep = step;
+            TableFile::packStepHook = dieAtStep;
+            try {
+                auto t = TableFile::open(path("cgwcr.DBF"), true);
+                t->pack();
+            } catch (...) {
+                ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        ASSERT_EQ(WEXITSTATUS(status), 3) << "the pack reached step " << step;
+
+        EXPECT_EQ(content(), kept);
+        const int rows = physicalRows();
+        EXPECT_TRUE(rows == 6 || rows == 3) << rows;
+        EXPECT_EQ(rows, step <= 2 ? 6 : 3) << "the commit mark decides";
+        EXPECT_EQ(entries(), QStringList({"cgwcr.DBF", "cgwcr.dbt"}));
+        if (rows == 3)
+            EXPECT_EQ(sizeOf(path("cgwcr.DBF")), pristineDbf.size() - 3 * (1 + 3 + 20 + 10));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Replacing a table file
+
+TEST_F(TableFileTest, ReplaceTableFileSwapsClosedTablesOnly)
+{
+    create("ZTFLH.dbf", {fld("CODE", 'C', 10), fld("NOTE", 'M')});
+    fill("ztflh", {"CODE", "NOTE"}, {{"OLD", QStringLiteral("旧")}});
+    QTemporaryDir incoming;
+    const QString src = incoming.filePath("ZTFLH.DBF");
+    TableFile::createFile(src, {fld("CODE", 'C', 10), fld("NOTE", 'M')});
+    {
+        Table t;
+        t.setDatabaseName(incoming.path());
+        t.setTableName("ztflh");
+        t.open();
+        for (const QString &code : {QStringLiteral("A"), QStringLiteral("B")}) {
+            t.append();
+            t.fieldByName("CODE").setAsString(code);
+            t.fieldByName("NOTE").setAsString(QStringLiteral("新分类号") + code);
+            t.post();
+        }
+    }
+    {
+        auto held = open("ztflh");
+        EXPECT_THROW(replaceTableFile(folder(), "ZTFLH.dbf", src), EngineError);
+        EXPECT_EQ(rowsOf(*held, {"CODE"}), QStringList({"OLD"}));
+    }
+    replaceTableFile(folder(), "ZTFLH.dbf", src);
+    EXPECT_EQ(rowsOf(*open("ztflh"), {"CODE", "NOTE"}), QStringList({QStringLiteral("A|新分类号A"), QStringLiteral("B|新分类号B")}));
+    EXPECT_EQ(entries(), QStringList({"ZTFLH.dbf", "ZTFLH.dbt"}));
+
+    // A source that is no table leaves the old one in place.
+    writeFile(incoming.filePath("junk.dbf"), "not a table");
+    EXPECT_THROW(replaceTableFile(folder(), "ZTFLH.dbf", incoming.filePath("junk.dbf")), EngineError);
+    EXPECT_EQ(rowsOf(*open("ztflh"), {"CODE"}), QStringList({"A", "B"}));
+}
+
+} // namespace
