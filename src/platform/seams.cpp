@@ -108,6 +108,17 @@ bool startProgram(const QString &program, const QStringList &args, const QString
 
 Timer::Timer(QObject *parent) : QObject(parent) {}
 
+void Timer::setInterval(int ms)
+{
+    if (ms == m_interval)
+        return;
+    m_interval = ms;
+    if (m_enabled) {
+        setEnabled(false);
+        setEnabled(true);
+    }
+}
+
 Timer::~Timer()
 {
     auto &t = clock().timers;
@@ -135,6 +146,9 @@ void Timer::setEnabled(bool on)
         qt->start();
         m_real = qt;
     } else if (m_real) {
+        // Stopped at once: a timer turned off and on again in one handler
+        // must not leave the old one ticking until it is deleted.
+        static_cast<QTimer *>(m_real)->stop();
         m_real->deleteLater();
         m_real = nullptr;
     }
@@ -175,11 +189,12 @@ void FakeClock::advance(int ms)
                 next = t;
         if (!next)
             break;
-        c.elapsed = next->m_due;
+        // A handler that sleeps moves the clock on itself; time never goes back.
+        c.elapsed = qMax(c.elapsed, next->m_due);
         next->m_due += qMax(1, next->m_interval);
         next->fire();
     }
-    c.elapsed = target;
+    c.elapsed = qMax(c.elapsed, target);
 }
 
 } // namespace platform

@@ -68,7 +68,8 @@ class Timer : public QObject {
 public:
     explicit Timer(QObject *parent = nullptr);
     ~Timer() override;
-    void setInterval(int ms) { m_interval = ms; }
+    // Changing the interval of a running timer starts its count again.
+    void setInterval(int ms);
     int interval() const { return m_interval; }
     void setEnabled(bool on);
     bool isEnabled() const { return m_enabled; }

@@ -1,44 +1,38 @@
-// Start-up of the program.  Until the main window exists this lays out the
-// data folder beside the program file and reports the state of its tables.
-#include "db/dataset.h"
+// Program start: one copy per title, the windows and the data module in their
+// fixed order, then the event loop until the main window closes.
+#include "data/dm.h"
 #include "db/error.h"
-#include "data/schema.h"
+#include "formwel.h"
+#include "mainform.h"
+#include "platform/instance.h"
+#include "platform/seams.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QTextStream>
+#include <QApplication>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    QTextStream out(stdout);
-    const QString dataPath = QCoreApplication::applicationDirPath() + QStringLiteral("/data");
-    out << "data folder: " << QDir::toNativeSeparators(dataPath) << "\n";
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QString());
+    QApplication::setApplicationName(AppTitle);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+
+    // A second copy ends at once, without a word or a window.
+    platform::SingleInstance instance(AppTitle);
+    if (!instance.isFirst())
+        return 0;
+
+    MainForm = new TMainForm;
+    formwel = new Tformwel(MainForm);
     try {
-        const QStringList created = data::layOutDataFolder(dataPath);
-        if (!created.isEmpty())
-            out << "laid out " << created.size() << " new tables\n";
+        DM = new TDM(QCoreApplication::applicationDirPath() + QStringLiteral("/data"));
     } catch (const db::EngineError &e) {
-        out << e.message() << "\n";
+        platform::messageBox(nullptr, e.message(), AppTitle, platform::Icon::Error, platform::Ok);
+        delete MainForm;
         return 1;
     }
-    const QStringList files = QDir(dataPath).entryList({QStringLiteral("*.dbf"), QStringLiteral("*.DBF")}, QDir::Files, QDir::Name);
-    int bad = 0;
-    for (const QString &f : files) {
-        db::Table t;
-        t.setDatabaseName(dataPath);
-        t.setTableName(f);
-        try {
-            t.open();
-            out << f << ": " << t.recordCount() << " rows\n";
-            for (const QString &w : t.warnings())
-                out << "  " << w << "\n";
-        } catch (const db::EngineError &e) {
-            out << f << ": " << e.message() << "\n";
-            ++bad;
-        }
-    }
-    if (files.isEmpty())
-        out << "no tables yet\n";
-    return bad ? 1 : 0;
+    MainForm->show();
+    const int rc = app.exec();
+    delete MainForm;
+    delete DM;
+    return rc;
 }

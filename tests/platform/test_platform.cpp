@@ -1,0 +1,401 @@
+#include "platform/instance.h"
+#include "platform/jpeg.h"
+#include "platform/seams.h"
+#include "support/testseams.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <random>
+
+using platform::FakeClock;
+using testsupport::TestSeams;
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Single instance: each test gets its own runtime folder, inherited by the
+// probe processes it starts.
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_saved = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_dir.path()));
+    }
+    void TearDown() override
+    {
+        for (QProcess *p : m_held) {
+            p->kill();
+            p->waitForFinished(5000);
+            delete p;
+        }
+        qputenv("XDG_RUNTIME_DIR", m_saved);
+    }
+
+    // Runs the probe to its end; returns what it printed.
+    static QString probe(const QString &title)
+    {
+        QProcess p;
+        p.start(QStringLiteral(INSTANCE_PROBE), {title});
+        EXPECT_TRUE(p.waitForFinished(10000));
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+
+    // Starts a probe that keeps running; returns its first line.
+    QString hold(const QString &title, const char *mode, QProcess **process)
+    {
+        auto *p = new QProcess;
+        m_held.push_back(p);
+        p->start(QStringLiteral(INSTANCE_PROBE), {title, QString::fromLatin1(mode)});
+        while (!p->canReadLine() && p->waitForReadyRead(10000)) {
+        }
+        *process = p;
+        return QString::fromUtf8(p->readLine()).trimmed();
+    }
+
+    static void killAndWait(QProcess *p)
+    {
+        p->kill(); // SIGKILL: no chance to clean up, as in a crash
+        ASSERT_TRUE(p->waitForFinished(10000));
+        EXPECT_EQ(p->exitStatus(), QProcess::CrashExit);
+    }
+
+    QTemporaryDir m_dir;
+    QByteArray m_saved;
+    std::vector<QProcess *> m_held;
+};
+
+TEST_F(SingleInstanceTest, SecondProcessWithSameTitleIsRefusedUntilFirstIsKilled)
+{
+    const QString title = QStringLiteral("国家科技成果登记系统");
+    QProcess *first = nullptr;
+    ASSERT_EQ(hold(title, "hold", &first), QStringLiteral("first"));
+
+    EXPECT_EQ(probe(title), QStringLiteral("second"));
+    EXPECT_EQ(probe(title + QStringLiteral(" ")), QStringLiteral("first")) << "another title is another program";
+    EXPECT_FALSE(platform::SingleInstance(title).isFirst());
+
+    killAndWait(first);
+    EXPECT_EQ(probe(title), QStringLiteral("first")) << "a killed holder must leave no stale lock";
+}
+
+TEST_F(SingleInstanceTest, LockIsNotInheritedByStartedPrograms)
+{
+    const QString title = QStringLiteral("inherit");
+    QProcess *holder = nullptr;
+    const QStringList line = hold(title, "spawn", &holder).split(QLatin1Char(' '));
+    ASSERT_EQ(line.size(), 2);
+    ASSERT_EQ(line[0], QStringLiteral("first"));
+    const pid_t sleeper = pid_t(line[1].toInt());
+
+    killAndWait(holder);
+    EXPECT_EQ(probe(title), QStringLiteral("first")) << "the started program still holds the lock";
+    ::kill(sleeper, SIGKILL);
+}
+
+TEST_F(SingleInstanceTest, ReleasedWhenTheGuardGoesAway)
+{
+    const QString title = QStringLiteral("in-process");
+    {
+        platform::SingleInstance a(title);
+        EXPECT_TRUE(a.isFirst());
+        EXPECT_TRUE(a.lockPath().startsWith(m_dir.path()));
+        EXPECT_FALSE(platform::SingleInstance(title).isFirst());
+    }
+    EXPECT_TRUE(platform::SingleInstance(title).isFirst());
+}
+
+// ---------------------------------------------------------------------------
+// JPEG
+
+QByteArray splashBytes()
+{
+    QFile f(QStringLiteral(SORVEL_SOURCE_DIR "/resources/splash.jpg"));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return f.readAll();
+}
+
+TEST(Jpeg, SplashDecodesTo800x600)
+{
+    const QByteArray bytes = splashBytes();
+    EXPECT_LT(bytes.size(), 150 * 1024);
+    QString error;
+    const QImage image = platform::decodeJpeg(bytes, &error);
+    ASSERT_FALSE(image.isNull()) << error.toStdString();
+    EXPECT_TRUE(error.isEmpty());
+    EXPECT_EQ(image.size(), QSize(800, 600));
+    EXPECT_EQ(image.format(), QImage::Format_RGB888);
+    EXPECT_NE(image.pixel(5, 5), image.pixel(400, 300)) << "splash looks blank";
+}
+
+TEST(Jpeg, ColourAndGreyRoundTrip)
+{
+    QImage colour(64, 48, QImage::Format_RGB32);
+    colour.fill(QColor(200, 40, 30));
+    QByteArray bytes;
+    ASSERT_TRUE(platform::encodeJpeg(colour, bytes, 90));
+    QImage back = platform::decodeJpeg(bytes);
+    ASSERT_EQ(back.size(), colour.size());
+    const QColor c = back.pixelColor(32, 24);
+    EXPECT_NEAR(c.red(), 200, 6);
+    EXPECT_NEAR(c.green(), 40, 6);
+    EXPECT_NEAR(c.blue(), 30, 6);
+
+    QImage grey(31, 17, QImage::Format_Grayscale8); // odd sizes on purpose
+    grey.fill(QColor(120, 120, 120));
+    ASSERT_TRUE(platform::encodeJpeg(grey, bytes, 90));
+    back = platform::decodeJpeg(bytes);
+    ASSERT_EQ(back.size(), grey.size());
+    EXPECT_EQ(back.format(), QImage::Format_RGB888);
+    const QColor g = back.pixelColor(30, 16);
+    EXPECT_EQ(g.red(), g.green());
+    EXPECT_EQ(g.green(), g.blue());
+    EXPECT_NEAR(g.red(), 120, 4);
+}
+
+void expectRefused(const QByteArray &bytes, const char *what)
+{
+    QString error;
+    const QImage image = platform::decodeJpeg(bytes, &error);
+    EXPECT_TRUE(image.isNull()) << what;
+    EXPECT_FALSE(error.isEmpty()) << what;
+}
+
+TEST(Jpeg, DamagedInputGivesAnErrorNotACrash)
+{
+    const QByteArray good = splashBytes();
+    ASSERT_GT(good.size(), 1000);
+    expectRefused(QByteArray(), "empty");
+    expectRefused(QByteArray("GIF89a not a jpeg at all"), "not a JPEG");
+    for (qsizetype cut : {qsizetype(2), qsizetype(20), qsizetype(200), good.size() / 2, good.size() - 2})
+        expectRefused(good.left(cut), "truncated");
+
+    // Zero and oversized dimensions in the frame header.
+    const qsizetype sof = good.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GT(sof, 0);
+    QByteArray bad = good;
+    bad[sof + 5] = 0;
+    bad[sof + 6] = 0;
+    expectRefused(bad, "height 0");
+    bad = good;
+    bad[sof + 7] = char(0x4E); // width 20000
+    bad[sof + 8] = char(0x20);
+    expectRefused(bad, "width 20000");
+
+    // Random damage may or may not be noticed, but the answer is always
+    // either a whole picture or an error.
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        QByteArray damaged = good;
+        for (int i = 0; i < 4; ++i)
+            damaged[qsizetype(random() % quint32(damaged.size()))] = char(random());
+        QString error;
+        const QImage image = platform::decodeJpeg(damaged, &error);
+        EXPECT_NE(image.isNull(), error.isEmpty()) << "round " << round;
+        if (!image.isNull())
+            EXPECT_EQ(image.size(), QSize(800, 600));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Fake clock and timers
+
+class FakeClockTest : public ::testing::Test {
+protected:
+    void SetUp() override { FakeClock::activate(m_start); }
+    void TearDown() override { FakeClock::deactivate(); }
+    const QDateTime m_start{QDate(2004, 6, 30), QTime(23, 59, 58)};
+};
+
+TEST_F(FakeClockTest, TimerFiresOnTheDueMillisecondOnly)
+{
+    platform::Timer timer;
+    timer.setInterval(5000);
+    std::vector<QDateTime> fired;
+    QObject::connect(&timer, &platform::Timer::timeout, [&] { fired.push_back(platform::now()); });
+    timer.start();
+
+    FakeClock::advance(4999);
+    EXPECT_TRUE(fired.empty());
+    FakeClock::advance(1);
+    ASSERT_EQ(fired.size(), 1u);
+    EXPECT_EQ(fired[0], m_start.addMSecs(5000));
+
+    FakeClock::advance(10000); // repeats, seeing the time it fell due
+    ASSERT_EQ(fired.size(), 3u);
+    EXPECT_EQ(fired[2], m_start.addMSecs(15000));
+
+    timer.stop();
+    FakeClock::advance(60000);
+    EXPECT_EQ(fired.size(), 3u);
+}
+
+TEST_F(FakeClockTest, ChangingTheIntervalRestartsTheCount)
+{
+    platform::Timer timer;
+    int fired = 0;
+    QObject::connect(&timer, &platform::Timer::timeout, [&] { ++fired; });
+    timer.setInterval(1000);
+    timer.start();
+    FakeClock::advance(800);
+    timer.setInterval(500);
+    FakeClock::advance(499);
+    EXPECT_EQ(fired, 0);
+    FakeClock::advance(1);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST_F(FakeClockTest, SleepMovesTheClockAndFiresDueTimers)
+{
+    platform::Timer timer;
+    timer.setInterval(1000);
+    int fired = 0;
+    QObject::connect(&timer, &platform::Timer::timeout, [&] { ++fired; });
+    timer.start();
+
+    platform::sleepMs(2500);
+    EXPECT_EQ(platform::now(), m_start.addMSecs(2500));
+    EXPECT_EQ(fired, 2);
+    EXPECT_EQ(platform::today(), QDate(2004, 7, 1)) << "the fake day turns at midnight";
+}
+
+TEST_F(FakeClockTest, AHandlerThatSleepsNeverTurnsTheClockBack)
+{
+    platform::Timer timer;
+    timer.setInterval(1000);
+    QObject::connect(&timer, &platform::Timer::timeout, [&] {
+        timer.stop();
+        platform::sleepMs(700);
+    });
+    timer.start();
+    FakeClock::advance(1000);
+    EXPECT_EQ(platform::now(), m_start.addMSecs(1700));
+}
+
+// ---------------------------------------------------------------------------
+// The test seams themselves: a stand-in that let faults through would make
+// every window test worthless.
+
+TEST(TestSeams, UnexpectedMessageBoxFailsAndIsDeclined)
+{
+    TestSeams seams;
+    int answer = 0;
+    EXPECT_NONFATAL_FAILURE(answer = platform::messageBox(nullptr, QStringLiteral("确实要删除吗?"),
+                                                          QStringLiteral("删除确认"),
+                                                          platform::Icon::Question,
+                                                          platform::Yes | platform::No),
+                            "删除确认");
+    EXPECT_EQ(answer, platform::No);
+    ASSERT_EQ(seams.calls().size(), 1u);
+    EXPECT_EQ(seams.calls()[0].caption, QStringLiteral("删除确认"));
+}
+
+TEST(TestSeams, MessagesAreAnsweredInTheOrderExpected)
+{
+    TestSeams seams;
+    seams.expectMessage(QStringLiteral("保存"), platform::Yes);
+    seams.expectMessage(QString(), [](const platform::MessageCall &call) {
+        EXPECT_EQ(call.icon, platform::Icon::Warning);
+        return platform::Ok;
+    });
+    EXPECT_EQ(platform::messageBox(nullptr, QStringLiteral("是否保存修改?"), QString(),
+                                   platform::Icon::Question, platform::Yes | platform::No),
+              platform::Yes);
+    EXPECT_EQ(platform::messageBox(nullptr, QStringLiteral("已保存"), QString(),
+                                   platform::Icon::Warning, platform::Ok),
+              platform::Ok);
+
+    seams.expectMessage(QStringLiteral("第一"), platform::Ok);
+    EXPECT_NONFATAL_FAILURE(platform::messageBox(nullptr, QStringLiteral("第二"), QString(),
+                                                 platform::Icon::None, platform::Ok),
+                            "expected one containing");
+    EXPECT_NONFATAL_FAILURE(seams.verifyAllUsed(), "never shown");
+}
+
+// A small window in the shape the program's dialogs take.
+struct NameDialog : QDialog {
+    QLineEdit *edit = new QLineEdit(this);
+    QPushButton *ok = new QPushButton(QStringLiteral("确定"), this);
+    NameDialog()
+    {
+        setObjectName(QStringLiteral("TFname"));
+        edit->setObjectName(QStringLiteral("edtName"));
+        ok->setObjectName(QStringLiteral("btnOK"));
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(edit);
+        layout->addWidget(ok);
+        connect(ok, &QPushButton::clicked, this, [this] {
+            if (edit->text().isEmpty())
+                platform::messageBox(this, QStringLiteral("名称不能为空"), QString(), platform::Icon::Warning,
+                                     platform::Ok);
+            else
+                accept();
+        });
+    }
+};
+
+TEST(TestSeams, ModalDriverWorksTheWindow)
+{
+    TestSeams seams;
+    NameDialog dialog;
+    seams.onModal(QStringLiteral("TFname"), [](QDialog *w) {
+        EXPECT_TRUE(w->isVisible());
+        auto *ok = w->findChild<QPushButton *>(QStringLiteral("btnOK"));
+        ok->click(); // empty: the window complains and stays open
+        w->findChild<QLineEdit *>(QStringLiteral("edtName"))->setText(QStringLiteral("稀土分离"));
+        ok->click();
+        return w->result();
+    });
+    seams.expectMessage(QStringLiteral("不能为空"), platform::Ok);
+
+    EXPECT_EQ(platform::showModal(&dialog), QDialog::Accepted);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.edit->text(), QStringLiteral("稀土分离"));
+
+    int result = -1;
+    EXPECT_NONFATAL_FAILURE(result = platform::showModal(&dialog), "unexpected modal window: \"TFname\"");
+    EXPECT_EQ(result, QDialog::Rejected);
+    seams.verifyAllUsed();
+}
+
+TEST(TestSeams, FileDialogsProgramsAndInstallation)
+{
+    platform::Seams *real = &platform::seams();
+    {
+        TestSeams outer;
+        {
+            TestSeams seams;
+            seams.answerFileDialog(QStringLiteral("/tmp/in.txt"));
+            EXPECT_EQ(platform::openFileName(nullptr, QStringLiteral("打开"), QStringLiteral("/tmp"),
+                                             QStringLiteral("*.txt")),
+                      QStringLiteral("/tmp/in.txt"));
+            QString folder = QStringLiteral("x");
+            EXPECT_NONFATAL_FAILURE(folder = platform::folderName(nullptr, QStringLiteral("选择目录"), QString()),
+                                    "选择目录");
+            EXPECT_TRUE(folder.isEmpty());
+            ASSERT_EQ(seams.fileDialogs().size(), 2u);
+            EXPECT_TRUE(seams.fileDialogs()[1].folderOnly);
+
+            seams.setStartProgramResult(false);
+            EXPECT_FALSE(platform::startProgram(QStringLiteral("soffice"), {QStringLiteral("-n")}, QString()));
+            ASSERT_EQ(seams.programs().size(), 1u);
+            EXPECT_EQ(seams.programs()[0].args, QStringList{QStringLiteral("-n")});
+        }
+        EXPECT_NE(&platform::seams(), real) << "the outer stand-in must come back";
+    }
+    EXPECT_EQ(&platform::seams(), real);
+}
+
+} // namespace
