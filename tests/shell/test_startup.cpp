@@ -1,0 +1,244 @@
+// Start-up over a real data folder: packing, the optional tables, a damaged
+// table, the single copy, the splash and the main window's first showing.
+#include "data/dm.h"
+#include "db/dataset.h"
+#include "db/error.h"
+#include "db/tablefile.h"
+#include "platform/instance.h"
+#include "platform/seams.h"
+#include "shell/formwel.h"
+#include "shell/mainform.h"
+#include "support/testseams.h"
+#include "seed_loader.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class StartupTest : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    QString data;
+
+    void SetUp() override
+    {
+        data = tmp.path() + QStringLiteral("/data");
+        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
+    }
+    void TearDown() override
+    {
+        delete MainForm;
+        MainForm = nullptr;
+        formwel = nullptr;
+        delete DM;
+        DM = nullptr;
+        platform::FakeClock::deactivate();
+    }
+    void addRecord(const QString &key, const QString &category, const QString &name)
+    {
+        db::Table t;
+        t.setDatabaseName(data);
+        t.setTableName(QStringLiteral("kjcg"));
+        t.open();
+        t.append();
+        t.fieldByName(QStringLiteral("ITEM_4")).setAsString(key);
+        t.fieldByName(QStringLiteral("ITEM_DQDM")).setAsString(QStringLiteral("."));
+        t.fieldByName(QStringLiteral("ITEM_CGLB")).setAsString(category);
+        t.fieldByName(QStringLiteral("ITEM_3")).setAsString(name);
+        t.post();
+    }
+    // Creates the main window and the splash as the program does and runs
+    // the first showing with the splash answered at once.
+    void startWindows(testsupport::TestSeams &seams)
+    {
+        DM = new TDM(data);
+        MainForm = new TMainForm;
+        formwel = new Tformwel(MainForm);
+        seams.onModal(QStringLiteral("formwel"), [](QDialog *) { return 1; });
+        MainForm->FormShow();
+    }
+};
+
+TEST_F(StartupTest, PackingPurgesDeletedRowsOfEveryPackedTable)
+{
+    for (const QString &file : TDM::packedFiles()) {
+        db::Table t;
+        t.setDatabaseName(data);
+        t.setTableName(file);
+        t.open();
+        const int before = t.recordCount();
+        t.append();
+        t.post();
+        t.append();
+        t.post();
+        t.last();
+        t.deleteRecord();
+        ASSERT_EQ(t.recordCount(), before + 1) << file.toStdString();
+    }
+    DM = new TDM(data);
+    EXPECT_TRUE(HasZtflh);
+    EXPECT_TRUE(HasXkfl);
+    EXPECT_TRUE(DM->Tztflh2.isActive());
+    EXPECT_TRUE(DM->Txkfl2.isActive());
+    EXPECT_TRUE(DM->Table1.databaseName() == DataPath);
+    for (const QString &file : TDM::packedFiles()) {
+        auto store = db::TableFile::open(db::resolveFileName(data, file), false);
+        EXPECT_FALSE(store->hasDeletedRows()) << file.toStdString();
+        QFile f(store->path());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray head = f.read(12);
+        const int headerLength = uchar(head[8]) | uchar(head[9]) << 8;
+        const quint32 count = quint32(uchar(head[4]) | uchar(head[5]) << 8 | uchar(head[6]) << 16 | uchar(head[7]) << 24);
+        EXPECT_EQ(int(count), store->rowCount()) << file.toStdString();
+        EXPECT_EQ(f.size(), headerLength + qint64(store->rowCount()) * store->schema().recordLength + 1) << file.toStdString();
+    }
+}
+
+TEST_F(StartupTest, StartsWithoutTheOptionalClassificationTables)
+{
+    QFile::remove(db::resolveFileName(data, QStringLiteral("ztflh.dbf")));
+    QFile::remove(db::resolveFileName(data, QStringLiteral("xkfl.dbf")));
+    DM = new TDM(data);
+    EXPECT_FALSE(HasZtflh);
+    EXPECT_FALSE(HasXkfl);
+    EXPECT_FALSE(DM->Tztflh2.isActive());
+    EXPECT_TRUE(DM->Qrykjcg.isActive());
+    EXPECT_EQ(DM->Table1.databaseName(), DataPath);
+}
+
+TEST_F(StartupTest, DamagedOrMissingRequiredTableStopsTheStartNamingIt)
+{
+    {
+        QFile f(db::resolveFileName(data, QStringLiteral("kjcg.DBF")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("\x03\x7a\x0c\x08garbage");
+    }
+    try {
+        DM = new TDM(data);
+        FAIL() << "a damaged table must stop the start";
+    } catch (const db::EngineError &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("kjcg"), Qt::CaseInsensitive)) << e.message().toStdString();
+    }
+    EXPECT_EQ(DM, nullptr);
+
+    QFile::remove(db::resolveFileName(data, QStringLiteral("kjcg.DBF")));
+    QFile::remove(db::resolveFileName(data, QStringLiteral("zdxx.dbf")));
+    EXPECT_THROW(TDM dm(data), db::EngineError);
+}
+
+TEST_F(StartupTest, SecondCopyEndsSilently)
+{
+    platform::SingleInstance first(AppTitle);
+    ASSERT_TRUE(first.isFirst());
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(SORVEL_BIN), {});
+    ASSERT_TRUE(p.waitForFinished(10000)) << "the second copy kept running";
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+}
+
+TEST_F(StartupTest, SplashClosesOnItsTimerAndMainWindowKeepsItsSize)
+{
+    platform::FakeClock::activate(QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
+    Tformwel splash;
+    splash.show();
+    platform::FakeClock::advance(4999);
+    EXPECT_TRUE(splash.isVisible());
+    platform::FakeClock::advance(1);
+    EXPECT_FALSE(splash.isVisible());
+
+    TMainForm w;
+    w.resize(1024, 700);
+    EXPECT_EQ(w.size(), QSize(800, 570));
+    w.showMaximized();
+    EXPECT_EQ(w.size(), QSize(800, 570));
+    w.close();
+}
+
+TEST_F(StartupTest, FirstShowingFillsTheListsAndLocksWithoutOrganisation)
+{
+    platform::FakeClock::activate(QDateTime(QDate(2031, 3, 1), QTime(8, 0)));
+    testsupport::TestSeams seams;
+    startWindows(seams);
+    // Empty record table: the year list holds the current year only.
+    ASSERT_EQ(MainForm->cbYear->count(), 1);
+    EXPECT_EQ(MainForm->cbYear->currentText(), QStringLiteral("2031"));
+    EXPECT_EQ(MainForm->ComboBox1->currentIndex(), 0);
+    EXPECT_EQ(MainForm->ComboBox2->count(), DM->tblzdxx1.recordCount());
+    EXPECT_GT(MainForm->Combobox3->count(), 1);
+    EXPECT_EQ(MainForm->Combobox3->itemText(MainForm->Combobox3->count() - 1), QStringLiteral(" "));
+    EXPECT_TRUE(MainForm->Edit2->isHidden());
+    // No organisation yet: the record commands stay locked.
+    EXPECT_FALSE(MainForm->Button1->isEnabled());
+    EXPECT_FALSE(MainForm->btn_page01->isEnabled());
+    EXPECT_FALSE(MainForm->cbYear->isEnabled());
+    EXPECT_TRUE(MainForm->Button2->isEnabled());
+    EXPECT_TRUE(MainForm->BitBtn7->isEnabled());
+    EXPECT_EQ(ListSQL, QStringLiteral("select * from kjcg where item_cglb='1' and item_4 like '2031%'"));
+    seams.verifyAllUsed();
+}
+
+TEST_F(StartupTest, YearListSkipsOnlyBadKeysAndListFollowsAFourDigitYear)
+{
+    addRecord(QStringLiteral("2010000001"), QStringLiteral("1"), QStringLiteral("高效节能电机控制技术"));
+    addRecord(QStringLiteral("20X9000001"), QStringLiteral("1"), QStringLiteral("键值有误的成果"));
+    addRecord(QStringLiteral("2009000002"), QStringLiteral("1"), QStringLiteral("水稻抗病育种"));
+    addRecord(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("城市供水管网监测"));
+    addRecord(QStringLiteral("2009000003"), QStringLiteral("2"), QStringLiteral("区域创新政策研究"));
+    {
+        db::Table unit;
+        unit.setDatabaseName(data);
+        unit.setTableName(QStringLiteral("unit"));
+        unit.open();
+        unit.append();
+        unit.fieldByName(QStringLiteral("item_9")).setAsString(QStringLiteral("青岚应用技术研究院"));
+        unit.post();
+    }
+    testsupport::TestSeams seams;
+    startWindows(seams);
+    QStringList years;
+    for (int i = 0; i < MainForm->cbYear->count(); ++i)
+        years << MainForm->cbYear->itemText(i);
+    EXPECT_EQ(years, QStringList({QStringLiteral("2010"), QStringLiteral("2009")}));
+    EXPECT_TRUE(MainForm->Button1->isEnabled());
+
+    auto listed = [&](const QString &yearText) {
+        MainForm->cbYear->setEditText(yearText);
+        MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
+        QStringList keys;
+        for (DM->Qrykjcg.first(); !DM->Qrykjcg.eof(); DM->Qrykjcg.next())
+            keys << DM->Qrykjcg.fieldByName(QStringLiteral("item_4")).asString();
+        return keys;
+    };
+    EXPECT_EQ(listed(QStringLiteral("2009年")).size(), 2);
+    EXPECT_TRUE(listed(QStringLiteral("20'9")).isEmpty());
+    EXPECT_TRUE(listed(QStringLiteral("20%")).isEmpty());
+    EXPECT_TRUE(listed(QString()).isEmpty());
+
+    // Renumbering writes 1..n in list order into the file.
+    listed(QStringLiteral("2009"));
+    MainForm->RenumberList();
+    QStringList numbers;
+    for (DM->Qrykjcg.first(); !DM->Qrykjcg.eof(); DM->Qrykjcg.next())
+        numbers << DM->Qrykjcg.fieldByName(QStringLiteral("NO")).asString();
+    EXPECT_EQ(numbers, QStringList({QStringLiteral("1"), QStringLiteral("2")}));
+    db::Table check;
+    check.setDatabaseName(data);
+    check.setTableName(QStringLiteral("kjcg"));
+    check.open();
+    ASSERT_TRUE(check.locate(QStringLiteral("ITEM_4"), QStringLiteral("2009000001")));
+    EXPECT_EQ(check.fieldByName(QStringLiteral("NO")).asString(), QStringLiteral("2"));
+}
+
+} // namespace
