@@ -107,11 +107,24 @@ public:
     quint32 blockSize = 512;
     quint32 nextFree = 1;
     bool dbase4 = false;
+    // While a pack fills a new memo file, blocks are gathered and written in
+    // large pieces and the next-free number once at the end (finishBatch).
+    bool batch = false;
+    QByteArray pending;
+    quint32 pendingAt = 0;
     QString path;
     QString tableName;
 
+    // The memo file as it was when opened, mapped for reading: memos are
+    // read from it without a system call each.  Blocks written later lie
+    // beyond it and are read from the file.
+    const char *map = nullptr;
+    quint64 mapSize = 0;
+
     ~MemoFile()
     {
+        if (map)
+            ::munmap(const_cast<char *>(map), size_t(mapSize));
         if (fd >= 0)
             ::close(fd);
     }
@@ -139,6 +152,13 @@ public:
             used = 1;
         if (nextFree < used)
             nextFree = quint32(qMin<quint64>(used, 0xFFFFFFF0u));
+        if (st.st_size > 0) {
+            void *m = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
+            if (m != MAP_FAILED) {
+                map = static_cast<const char *>(m);
+                mapSize = quint64(st.st_size);
+            }
+        }
     }
 
     quint64 fileSize() const
@@ -152,6 +172,25 @@ public:
     {
         if (block == 0 || fd < 0)
             return {};
+        const quint64 at = quint64(block) * blockSize;
+        if (map && at < mapSize) {
+            const char *p = map + at;
+            const quint64 avail = mapSize - at;
+            const bool v4block = dbase4 && avail >= 8 && uchar(p[0]) == 0xFF && uchar(p[1]) == 0xFF && p[2] == 0x08 && p[3] == 0x00;
+            if (v4block) {
+                quint64 len = le32(p + 4);
+                len = len >= 8 ? len - 8 : 0;
+                if (len <= avail - 8) {
+                    QByteArray out(p + 8, qsizetype(len));
+                    const int cut = out.indexOf('\x1A');
+                    if (cut >= 0)
+                        out.truncate(cut);
+                    return out;
+                }
+            } else if (const void *end = std::memchr(p, 0x1A, size_t(avail))) {
+                return QByteArray(p, static_cast<const char *>(end) - p);
+            }
+        }
         const quint64 size = fileSize();
         const quint64 start = quint64(block) * blockSize;
         if (start >= size)
@@ -217,12 +256,38 @@ public:
         if (quint64(nextFree) + blocks >= 0xFFFFFFF0u)
             throw EngineError(QStringLiteral("Memo file %1 is full").arg(path));
         const quint32 at = nextFree;
-        writeAllFd(fd, qint64(quint64(at) * blockSize), block.constData(), block.size(), path);
         nextFree = at + blocks;
+        if (batch) {
+            if (pending.isEmpty())
+                pendingAt = at;
+            pending.append(block);
+            if (pending.size() >= (4 << 20))
+                writePending();
+            return at;
+        }
+        writeAllFd(fd, qint64(quint64(at) * blockSize), block.constData(), block.size(), path);
+        writeHeader();
+        return at;
+    }
+
+    void writePending()
+    {
+        writeAllFd(fd, qint64(quint64(pendingAt) * blockSize), pending.constData(), pending.size(), path);
+        pending.truncate(0);
+    }
+
+    void finishBatch()
+    {
+        writePending();
+        writeHeader();
+        batch = false;
+    }
+
+    void writeHeader()
+    {
         char head[4];
         put32(head, nextFree);
         writeAllFd(fd, 0, head, 4, path);
-        return at;
     }
 
     static void createEmpty(const QString &p, bool v4, quint32 nextFreeBlock = 1)
@@ -712,6 +777,7 @@ bool TableFile::pack()
         newMemo = std::make_unique<MemoFile>();
         newMemo->tableName = m_name;
         newMemo->openFile(memoTmp, false, m_memo->dbase4);
+        newMemo->batch = true;
     }
     QByteArray out = m_header;
     int kept = 0;
@@ -752,6 +818,7 @@ bool TableFile::pack()
         ::close(fd);
     }
     if (newMemo) {
+        newMemo->finishBatch();
         ::fsync(newMemo->fd);
         newMemo.reset();
     }

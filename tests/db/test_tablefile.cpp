@@ -358,6 +358,38 @@ TEST_F(PackTest, PackPurgesDeletedRowsKeepingOrderMemosAndLanguage)
     EXPECT_EQ(entries(), QStringList({"cgwcr.DBF", "cgwcr.dbt"}));
 }
 
+TEST_F(PackTest, LargeMemoFilesPackIntact)
+{
+    // Enough memo text that the packed memo file is written in several pieces.
+    create("big.DBF", {fld("ID", 'C', 6), fld("NOTE", 'M')});
+    auto t = open("big");
+    QStringList expected;
+    for (int i = 0; i < 8000; ++i) {
+        const QString memo = QStringLiteral("第%1条：").arg(i) + longMemo.left(200 + i % 700);
+        t->append();
+        t->fieldByName("ID").setAsString(QString::number(i));
+        t->fieldByName("NOTE").setAsString(memo);
+        t->post();
+        if (i % 3 != 1)
+            expected << QString::number(i) + QLatin1Char('|') + memo;
+    }
+    for (t->first(); !t->eof();) {
+        if (t->fieldByName("ID").asInteger() % 3 == 1)
+            t->deleteRecord();
+        else
+            t->next();
+    }
+    t.reset();
+    ASSERT_GT(sizeOf(path("big.dbt")), 4 << 20);
+    {
+        auto x = open("big", true);
+        ASSERT_TRUE(x->pack()) << qPrintable(x->lastError());
+    }
+    EXPECT_GT(sizeOf(path("big.dbt")), 4 << 20);
+    auto back = open("big");
+    EXPECT_EQ(rowsOf(*back, {"ID", "NOTE"}), expected);
+}
+
 TEST_F(PackTest, TableWithoutDeletedRowsIsLeftAlone)
 {
     create("unit.dbf", {fld("UNITCODE", 'C', 20)});
