@@ -135,7 +135,25 @@ void exercise(const QString &dir)
         }
         break;
     }
+    // Delete the first row and pack: the packed table must open and read.
+    try {
+        t.first();
+        if (!t.isEmpty())
+            t.deleteRecord();
+    } catch (const db::EngineError &) {
+    }
     t.close();
+    db::Table x;
+    x.setDatabaseName(dir);
+    x.setTableName(QStringLiteral("t"));
+    x.setExclusive(true);
+    try {
+        x.open();
+        if (x.pack())
+            readAll(x);
+    } catch (const db::EngineError &) {
+    }
+    x.close();
 }
 
 } // namespace

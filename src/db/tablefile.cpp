@@ -170,27 +170,16 @@ public:
 
     QByteArray read(quint32 block) const
     {
+        QByteArray scratch;
+        const QByteArrayView v = view(block, scratch);
+        return v.data() == scratch.constData() ? scratch : v.toByteArray();
+    }
+
+    // Reads a memo from the file itself (blocks beyond the mapping).
+    QByteArray readFromFile(quint32 block) const
+    {
         if (block == 0 || fd < 0)
             return {};
-        const quint64 at = quint64(block) * blockSize;
-        if (map && at < mapSize) {
-            const char *p = map + at;
-            const quint64 avail = mapSize - at;
-            const bool v4block = dbase4 && avail >= 8 && uchar(p[0]) == 0xFF && uchar(p[1]) == 0xFF && p[2] == 0x08 && p[3] == 0x00;
-            if (v4block) {
-                quint64 len = le32(p + 4);
-                len = len >= 8 ? len - 8 : 0;
-                if (len <= avail - 8) {
-                    QByteArray out(p + 8, qsizetype(len));
-                    const int cut = out.indexOf('\x1A');
-                    if (cut >= 0)
-                        out.truncate(cut);
-                    return out;
-                }
-            } else if (const void *end = std::memchr(p, 0x1A, size_t(avail))) {
-                return QByteArray(p, static_cast<const char *>(end) - p);
-            }
-        }
         const quint64 size = fileSize();
         const quint64 start = quint64(block) * blockSize;
         if (start >= size)
@@ -231,48 +220,79 @@ public:
         return out;
     }
 
-    quint32 write(const QByteArray &text)
+    // Writes a memo text into new blocks and returns the first.  While a pack
+    // gathers blocks (batch) the text goes straight into the pending buffer.
+    quint32 write(QByteArrayView text)
     {
         if (text.isEmpty())
             return 0;
-        QByteArray block;
+        QByteArray local;
+        QByteArray &dest = batch ? pending : local;
+        const qsizetype start = dest.size();
         if (dbase4) {
-            block.resize(8);
-            block[0] = char(0xFF);
-            block[1] = char(0xFF);
-            block[2] = 0x08;
-            block[3] = 0x00;
-            put32(block.data() + 4, quint32(text.size() + 8));
-            block.append(text);
+            char head[8] = {char(0xFF), char(0xFF), 0x08, 0x00, 0, 0, 0, 0};
+            put32(head + 4, quint32(text.size() + 8));
+            dest.append(head, 8);
+            dest.append(text);
         } else {
+            dest.append(text);
             // 0x1A cannot stand inside a dBASE III memo: it ends the text.
-            QByteArray clean = text;
-            clean.replace('\x1A', ' ');
-            block = clean;
-            block.append("\x1A\x1A", 2);
+            if (std::memchr(text.data(), 0x1A, size_t(text.size())))
+                for (qsizetype k = start; k < dest.size(); ++k)
+                    if (dest[k] == '\x1A')
+                        dest[k] = ' ';
+            dest.append("\x1A\x1A", 2);
         }
-        const quint32 blocks = quint32((quint64(block.size()) + blockSize - 1) / blockSize);
-        block.resize(qsizetype(blocks) * blockSize, '\0');
-        if (quint64(nextFree) + blocks >= 0xFFFFFFF0u)
+        const qsizetype len = dest.size() - start;
+        const quint32 blocks = quint32((quint64(len) + blockSize - 1) / blockSize);
+        if (quint64(nextFree) + blocks >= 0xFFFFFFF0u) {
+            dest.truncate(start);
             throw EngineError(QStringLiteral("Memo file %1 is full").arg(path));
+        }
+        dest.append(qsizetype(blocks) * blockSize - len, '\0');
         const quint32 at = nextFree;
         nextFree = at + blocks;
         if (batch) {
-            if (pending.isEmpty())
+            if (start == 0)
                 pendingAt = at;
-            pending.append(block);
             if (pending.size() >= (4 << 20))
                 writePending();
             return at;
         }
-        writeAllFd(fd, qint64(quint64(at) * blockSize), block.constData(), block.size(), path);
+        writeAllFd(fd, qint64(quint64(at) * blockSize), local.constData(), local.size(), path);
         writeHeader();
         return at;
     }
 
+    // The text of a memo without copying it when it lies in the mapping;
+    // otherwise read into `scratch`.
+    QByteArrayView view(quint32 block, QByteArray &scratch) const
+    {
+        const quint64 at = quint64(block) * blockSize;
+        if (block && map && at < mapSize) {
+            const char *p = map + at;
+            const quint64 avail = mapSize - at;
+            const bool v4block = dbase4 && avail >= 8 && uchar(p[0]) == 0xFF && uchar(p[1]) == 0xFF && p[2] == 0x08 && p[3] == 0x00;
+            if (v4block) {
+                quint64 len = le32(p + 4);
+                len = len >= 8 ? len - 8 : 0;
+                if (len <= avail - 8) {
+                    const void *cut = std::memchr(p + 8, 0x1A, size_t(len));
+                    return QByteArrayView(p + 8, cut ? static_cast<const char *>(cut) - (p + 8) : qsizetype(len));
+                }
+            } else if (const void *end = std::memchr(p, 0x1A, size_t(avail))) {
+                return QByteArrayView(p, static_cast<const char *>(end) - p);
+            }
+        }
+        scratch = readFromFile(block);
+        return scratch;
+    }
+
     void writePending()
     {
-        writeAllFd(fd, qint64(quint64(pendingAt) * blockSize), pending.constData(), pending.size(), path);
+        const qint64 at = qint64(quint64(pendingAt) * blockSize);
+        writeAllFd(fd, at, pending.constData(), pending.size(), path);
+        ::sync_file_range(fd, at, pending.size(), SYNC_FILE_RANGE_WRITE);
         pending.truncate(0);
     }
 
@@ -566,27 +586,31 @@ QByteArrayView TableFile::fieldText(const char *record, int field) const
     return QByteArrayView(p, n);
 }
 
+// The block number in a memo field; 0 for none or for a damaged pointer.
+static quint32 memoBlock(const char *cell, int width)
+{
+    quint64 block = 0;
+    for (int i = 0; i < width; ++i) {
+        if (cell[i] >= '0' && cell[i] <= '9') {
+            block = block * 10 + quint64(cell[i] - '0');
+            if (block > 0xFFFFFFFFu)
+                return 0;
+        } else if (cell[i] != ' ' && cell[i] != '\0') {
+            return 0;
+        }
+    }
+    return quint32(block);
+}
+
 QByteArray TableFile::memoText(const char *record, int field) const
 {
     const FieldDef &f = m_schema.fields[field];
-    const char *p = record + f.offset;
-    quint64 block = 0;
-    bool any = false;
-    for (int i = 0; i < f.width; ++i) {
-        if (p[i] >= '0' && p[i] <= '9') {
-            block = block * 10 + quint64(p[i] - '0');
-            any = true;
-            if (block > 0xFFFFFFFFu)
-                return {};
-        } else if (p[i] != ' ' && p[i] != '\0') {
-            return {};
-        }
-    }
-    if (!any || block == 0)
+    const quint32 block = memoBlock(record + f.offset, f.width);
+    if (block == 0)
         return {};
     if (isMemory())
         return block <= quint64(m_memMemos.size()) ? m_memMemos[qsizetype(block - 1)] : QByteArray();
-    return m_memo ? m_memo->read(quint32(block)) : QByteArray();
+    return m_memo ? m_memo->read(block) : QByteArray();
 }
 
 Value TableFile::fieldValue(const char *record, int field) const
@@ -779,49 +803,70 @@ bool TableFile::pack()
         newMemo->openFile(memoTmp, false, m_memo->dbase4);
         newMemo->batch = true;
     }
-    QByteArray out = m_header;
+    // The packed rows go out in pieces of a few megabytes; writeback of each
+    // piece starts at once so the final sync has little left to wait for.
+    const int fd = ::open(QFile::encodeName(dbfTmp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
+    struct Cleanup {
+        int fd;
+        QString dbf, memo;
+        bool done = false;
+        ~Cleanup()
+        {
+            ::close(fd);
+            if (!done) {
+                QFile::remove(dbf);
+                if (!memo.isEmpty())
+                    QFile::remove(memo);
+            }
+        }
+    } cleanup{fd, dbfTmp, m_memo ? memoTmp : QString()};
+    QByteArray scratch;
+    QByteArray out;
+    const qsizetype chunk = qMax<qsizetype>(recLen, 4 << 20);
+    out.reserve(chunk + recLen + m_headerLength + 1);
+    out.append(m_header);
+    qint64 written = 0;
+    auto flushOut = [&] {
+        writeAllFd(fd, written, out.constData(), out.size(), dbfTmp);
+        ::sync_file_range(fd, written, out.size(), SYNC_FILE_RANGE_WRITE);
+        written += out.size();
+        out.truncate(0);
+    };
     int kept = 0;
-    out.reserve(m_headerLength + qsizetype(m_rowCount) * recLen + 1);
     for (int i = 0; i < m_rowCount; ++i) {
         if (isDeleted(i))
             continue;
-        QByteArray rec(row(i), recLen);
+        out.append(row(i), recLen);
         if (newMemo) {
+            char *rec = out.data() + out.size() - recLen;
             for (int f = 0; f < m_schema.count(); ++f) {
-                if (m_schema.fields[f].kind != FieldKind::Memo)
-                    continue;
                 const FieldDef &fd = m_schema.fields[f];
-                quint32 block = newMemo->write(memoText(row(i), f));
-                QByteArray num = block ? QByteArray::number(block) : QByteArray();
-                std::memset(rec.data() + fd.offset, ' ', size_t(fd.width));
-                std::memcpy(rec.data() + fd.offset + fd.width - num.size(), num.constData(), size_t(num.size()));
+                if (fd.kind != FieldKind::Memo)
+                    continue;
+                const quint32 block = newMemo->write(m_memo->view(memoBlock(rec + fd.offset, fd.width), scratch));
+                const QByteArray num = block ? QByteArray::number(block) : QByteArray();
+                std::memset(rec + fd.offset, ' ', size_t(fd.width));
+                std::memcpy(rec + fd.offset + fd.width - num.size(), num.constData(), size_t(num.size()));
             }
         }
-        out.append(rec);
         ++kept;
+        if (out.size() >= chunk)
+            flushOut();
     }
     out.append('\x1A');
-    put32(out.data() + 4, quint32(kept));
+    flushOut();
+    char count[4];
+    put32(count, quint32(kept));
+    writeAllFd(fd, 4, count, 4, dbfTmp);
     step(1);
-    {
-        int fd = ::open(QFile::encodeName(dbfTmp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0)
-            throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
-        try {
-            writeAllFd(fd, 0, out.constData(), out.size(), dbfTmp);
-        } catch (...) {
-            ::close(fd);
-            QFile::remove(dbfTmp);
-            throw;
-        }
-        ::fsync(fd);
-        ::close(fd);
-    }
-    if (newMemo) {
+    if (newMemo)
         newMemo->finishBatch();
-        ::fsync(newMemo->fd);
-        newMemo.reset();
-    }
+    if (::fsync(fd) != 0 || (newMemo && ::fsync(newMemo->fd) != 0))
+        throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
+    newMemo.reset();
+    cleanup.done = true;
     step(2);
     const QString folder = QFileInfo(m_path).absolutePath();
     {

@@ -30,6 +30,11 @@ int main(int argc, char *argv[])
         delete MainForm;
         return 1;
     }
+    try {
+        MainForm->FormShow();
+    } catch (const db::EngineError &e) {
+        platform::messageBox(MainForm, e.message(), MsgCaption, platform::Icon::Error, platform::Ok);
+    }
     MainForm->show();
     const int rc = app.exec();
     delete MainForm;

@@ -360,13 +360,6 @@ void TMainForm::showEvent(QShowEvent *e)
     m_shown = true;
     if (QScreen *s = QGuiApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());
-    QMetaObject::invokeMethod(this, [this] {
-        try {
-            FormShow();
-        } catch (const db::EngineError &e) {
-            platform::messageBox(this, e.message(), MsgCaption, platform::Icon::Error, platform::Ok);
-        }
-    }, Qt::QueuedConnection);
 }
 
 void TMainForm::resizeEvent(QResizeEvent *e)

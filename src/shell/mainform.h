@@ -61,7 +61,8 @@ public:
     void RefreshRecordList(db::Query &query, QComboBox *category, QPushButton *page02, QComboBox *year);
     void RenumberList();
 
-    // The first showing: splash, lists, record list.
+    // The first showing, run before the window appears: splash, lists,
+    // record list.
     void FormShow();
     // Whether the window may close now.
     virtual bool CanClose();
