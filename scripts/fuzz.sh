@@ -9,7 +9,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DSORVEL_FUZZ=ON -DSORVEL
 cmake --build build-fuzz
 status=0
 for t in build-fuzz/fuzz/fuzz_*; do
-  [ -x "$t" ] || continue
+  [ -f "$t" ] && [ -x "$t" ] || continue
   name=$(basename "$t"); corpus=fuzz/corpus/${name#fuzz_}
   work=$(mktemp -d); [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
   log=$(mktemp)
