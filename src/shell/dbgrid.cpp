@@ -63,6 +63,7 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(new Model)
         m_moving = true;
         m_attached->moveToPosition(cur.row());
         m_moving = false;
+        emit userMoved();
     });
     connect(this, &QTableView::clicked, this, [this] { emit cellClicked(); });
 }

@@ -29,6 +29,8 @@ public:
 signals:
     // The user clicked a line (after the dataset moved to it).
     void cellClicked();
+    // The user moved the current row (mouse or keys).
+    void userMoved();
 
 private:
     class Model;

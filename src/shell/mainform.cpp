@@ -4,6 +4,7 @@
 #include "db/error.h"
 #include "dbgrid.h"
 #include "formwel.h"
+#include "platform/dispatch.h"
 #include "platform/seams.h"
 
 #include <QCloseEvent>
@@ -87,6 +88,7 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
     setFixedSize(kWidth, kHeight);
     ExchangeTables = {QStringLiteral("KJCG"), QStringLiteral("CGWCDW"), QStringLiteral("CGWCR"), QStringLiteral("JDWYHMD"),
                       QStringLiteral("ZLQK"), QStringLiteral("unit"), QStringLiteral("expert")};
+    platform::setErrorCaption(AppTitle);
     buildControls();
 }
 
@@ -172,10 +174,7 @@ void TMainForm::buildControls()
     SpeedButton16 = button(GroupBox1, "SpeedButton16", QStringLiteral("查询"), QRect(626, 86, 148, 40));
     SpeedButton26 = button(GroupBox1, "SpeedButton26", QStringLiteral("恢复"), QRect(626, 132, 148, 40));
 
-    connect(ComboBox1, &QComboBox::activated, this, [this] { CategoryOrYearChange(); });
-    connect(cbYear, &QComboBox::activated, this, [this] { CategoryOrYearChange(); });
-    connect(cbYear->lineEdit(), &QLineEdit::textEdited, this, [this] { CategoryOrYearChange(); });
-    connect(BitBtn7, &QPushButton::clicked, this, [this] { BitBtn7Click(); });
+    connectHandlers();
 }
 
 QList<QPushButton *> TMainForm::pageButtons() const
@@ -195,65 +194,9 @@ bool TMainForm::isPageComplete(const QPushButton *b)
     return b->property("complete").toBool();
 }
 
-void TMainForm::ShowMsg(const QString &text)
-{
-    platform::messageBox(this, text, MsgCaption, platform::Icon::Warning, platform::Ok);
-}
 
-void TMainForm::FillComboFromField(db::Dataset &ds, QComboBox *combo, const QString &fieldName)
-{
-    combo->clear();
-    ds.first();
-    while (!ds.eof()) {
-        const db::Field f = ds.fieldByName(fieldName);
-        if (!f.isNull())
-            combo->addItem(f.asString());
-        ds.next();
-    }
-}
 
-void TMainForm::FillYearList(db::Dataset &ds, QComboBox *combo)
-{
-    // One key that does not begin with a year is passed over; the years of
-    // the keys after it are still listed.
-    combo->clear();
-    ds.first();
-    QString last;
-    while (!ds.eof()) {
-        const QString prefix = ds.fieldByName(QStringLiteral("item_4")).asString().trimmed().left(4);
-        if (prefix != last) {
-            last = prefix;
-            bool digits = prefix.size() == 4;
-            for (QChar c : prefix)
-                digits = digits && c.isDigit() && c.unicode() < 0x80;
-            if (digits)
-                combo->addItem(prefix);
-        }
-        ds.next();
-    }
-    if (combo->count() == 0)
-        combo->addItem(QString::number(platform::today().year()));
-    combo->setCurrentIndex(0);
-}
 
-void TMainForm::FillComboFromDict(db::Table &table, const QString &key, bool noBlank, QComboBox *combo)
-{
-    table.setFiltered(false);
-    table.setFilter(QStringLiteral("zddm ='") + EscapeSqlQuotes(key) + QLatin1Char('\''));
-    table.setFiltered(true);
-    table.open();
-    combo->clear();
-    table.first();
-    while (!table.eof()) {
-        const QString code = table.fieldByName(QStringLiteral("xxdm")).asString();
-        const QString name = table.fieldByName(QStringLiteral("xxmc")).asString();
-        if (!code.isEmpty() && !name.isEmpty() && !name.startsWith(QLatin1String("**")))
-            combo->addItem(code + QStringLiteral("  ") + name);
-        table.next();
-    }
-    if (!noBlank)
-        combo->addItem(QStringLiteral(" "));
-}
 
 void TMainForm::RefreshRecordList(db::Query &query, QComboBox *category, QPushButton *page02, QComboBox *year)
 {
@@ -277,6 +220,7 @@ void TMainForm::RefreshRecordList(db::Query &query, QComboBox *category, QPushBu
 
 void TMainForm::RenumberList()
 {
+    BulkListWork bulk(this);
     db::Query &q = DM->Qrykjcg;
     DBGrid1->setDataSource(&DM->DS_null);
     q.first();
@@ -292,14 +236,14 @@ void TMainForm::RenumberList()
     q.first();
 }
 
-void TMainForm::CategoryOrYearChange()
-{
-    RefreshRecordList(DM->Qrykjcg, ComboBox1, btn_page02, cbYear);
-    RenumberList();
-}
 
 void TMainForm::FormShow()
 {
+    BulkListWork bulk(this);
+    if (!m_listConnected) {
+        connectRecordList();
+        m_listConnected = true;
+    }
     // 1. The program's own date and time formats are fixed (platform).
     // 2. The splash window, closed by its timer.
     if (formwel)
@@ -313,7 +257,7 @@ void TMainForm::FormShow()
     ComboBox5->hide();
     ComboBox6->hide();
     // 5. The query builder's items.
-    FillComboFromField(DM->tblzdxx1, ComboBox2, QStringLiteral("Name"));
+    FillQueryItems(DM->tblzdxx1, ComboBox2);
     // 6. The years of the records.
     DM->OpenQuerySQL(DM->tempquery, QStringLiteral("select item_4 from kjcg order by item_4 desc"));
     FillYearList(DM->tempquery, cbYear);
@@ -322,12 +266,8 @@ void TMainForm::FormShow()
     cbYear->setCurrentIndex(0);
     ComboBox2->setCurrentIndex(0);
     // 8. The codes of the first query item.
-    if (ComboBox2->count() > 0) {
-        DM->tblzdxx1.first();
-        DM->tblzdxx1.moveBy(ComboBox2->currentIndex());
-        const QString key = DM->tblzdxx1.fieldCount() > 1 ? DM->tblzdxx1.field(1).asString() : QString();
-        FillComboFromDict(DM->Tblzdxx, key, false, Combobox3);
-    }
+    if (ComboBox2->count() > 0)
+        FillComboFromDict(DM->Tblzdxx, ComboBox2->currentData().toString(), false, Combobox3);
     Combobox3->setCurrentIndex(0);
     ComboBox4->setCurrentIndex(0);
     // 9. Without the organisation's row the record commands stay off.
@@ -347,10 +287,6 @@ void TMainForm::FormShow()
     RenumberList();
 }
 
-bool TMainForm::CanClose()
-{
-    return true;
-}
 
 void TMainForm::showEvent(QShowEvent *e)
 {
@@ -371,7 +307,9 @@ void TMainForm::resizeEvent(QResizeEvent *e)
 
 void TMainForm::closeEvent(QCloseEvent *e)
 {
-    if (!CanClose()) {
+    bool allowed = false;
+    platform::runHandler(this, [&] { allowed = CanClose(); });
+    if (!allowed) {
         e->ignore();
         return;
     }
@@ -380,7 +318,3 @@ void TMainForm::closeEvent(QCloseEvent *e)
         formwel->close();
 }
 
-void TMainForm::BitBtn7Click()
-{
-    close();
-}

@@ -2,8 +2,11 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QComboBox;
 class QGroupBox;
+class QAbstractButton;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -53,19 +56,79 @@ public:
     static void setPageComplete(QPushButton *button, bool complete);
     static bool isPageComplete(const QPushButton *button);
 
-    // Shared routines.
+    // Shared routines (used by every window).
     void ShowMsg(const QString &text);
-    void FillComboFromField(db::Dataset &ds, QComboBox *combo, const QString &fieldName);
+    static QString ReplaceTabs(const QString &text);
+    // Unchecks every check box and radio button of the form.
+    void ClearChecks(QWidget *form);
     void FillYearList(db::Dataset &ds, QComboBox *combo);
+    void FillComboFromField(db::Dataset &ds, QComboBox *combo, const QString &fieldName);
+    // Code items "code  name" of a code table, then the blank item " "
+    // unless `noBlank`.
+    void FillComboCodeName(db::Table &table, QComboBox *combo, const QString &codeField, const QString &nameField,
+                           bool noBlank);
+    // Code items of one dictionary key (texts beginning with "**" left out),
+    // then the blank item unless `noBlank`.  The table stays filtered.
     void FillComboFromDict(db::Table &table, const QString &key, bool noBlank, QComboBox *combo);
+    // The same, keeping the texts that begin with "**".
+    void FillComboFromDictAll(db::Table &table, const QString &key, bool noBlank, QComboBox *combo);
+    // The edit shows "code  name" of the tree table row with that code, or nothing.
+    void ShowCodeName(db::Table &table, const QString &code, QLineEdit *control);
+    // Selects the item whose code (the text before its two blanks) equals
+    // `code`; the last match wins; no match keeps the selection.
+    void SelectComboByCode(const QString &code, QComboBox *combo);
+    void SplitToEdits(const QString &text, QLineEdit *e1, QLineEdit *e2, QLineEdit *e3);
+    // Code panels: boxes lying on `panel` whose last `n` name characters are
+    // their code.
+    void CheckByCode(QWidget *form, QWidget *panel, int n, const QString &code);
+    void CheckCodes(QWidget *form, QWidget *panel, int n, const QString &list);
+    // The codes of the ticked boxes ("02;05;", a radio button's code alone).
+    // A third code of a limited group is refused with a message and a
+    // silent abort (platform::SilentAbort).
+    QString GetCheckedCodes(QWidget *form, QWidget *panel, const QString &caption, int n);
+    // The trimmed text; an empty one shows `message` and aborts silently.
+    QString RequireText(const QString &text, const QString &message);
+    void RunQuery(db::Query &query, const QString &statement);
+    void DeleteMainRecord(db::Query &query, const QString &field, const QString &value);
+
+    // The record list.
     void RefreshRecordList(db::Query &query, QComboBox *category, QPushButton *page02, QComboBox *year);
     void RenumberList();
+    // After the new-record dialog saved: show its category and year.
+    void SelectYearOfNew(int categoryPosition, const QString &yearText);
+
+    // Page completeness and the lock.
+    void UpdatePageStatus();
+    bool UpdateCommandState();
+    // The controls the lock disables.
+    QList<QWidget *> lockedControls() const;
+
+    // Commands.
+    void Button1Click();      // 新增
+    void Button5Click();      // 修改主项
+    void Button4Click();      // 删除
+    void BitBtn4Click();      // 打印
+    void Button2Click();      // 单位情况
+    void PageButtonClick(QPushButton *button);
+    void DBGrid1CellClick();
+
+    // The query builder.
+    void ComboBox2Change();
+    void SpeedButton24Click();   // 加入
+    void InsertConditionText(const QString &text);   // and, or, not, (, )
+    void SpeedButton23Click();   // 剪切
+    void SpeedButton16Click();   // 查询
+    void SpeedButton26Click();   // 恢复
 
     // The first showing, run before the window appears: splash, lists,
     // record list.
     void FormShow();
-    // Whether the window may close now.
-    virtual bool CanClose();
+    // Whether the window may close now: refused, with the first incomplete
+    // page's message, while the current record is incomplete.
+    bool CanClose();
+
+    // Hooks the later windows fill in: showing a page for the current record.
+    std::function<void(QPushButton *)> openPage;
 
 protected:
     void showEvent(QShowEvent *e) override;
@@ -74,12 +137,35 @@ protected:
 
 private:
     void buildControls();
+    void connectHandlers();
     void CategoryOrYearChange();
     void BitBtn7Click();
+    void currentRecordChanged();
+    void connectRecordList();
     bool m_shown = false;
+    bool m_listConnected = false;
+    int m_bulk = 0;           // bulk work on the record list: no recomputation per row
+    friend class BulkListWork;
 };
 
 extern TMainForm *MainForm;
 
+// While alive, moves of the record list do not recompute the page marks (the
+// caller recomputes once at the end of its work).
+class BulkListWork {
+public:
+    explicit BulkListWork(TMainForm *w) : m_w(w) { ++m_w->m_bulk; }
+    ~BulkListWork() { --m_w->m_bulk; }
+    BulkListWork(const BulkListWork &) = delete;
+    BulkListWork &operator=(const BulkListWork &) = delete;
+
+private:
+    TMainForm *m_w;
+};
+
 // Doubles every single quote, for a text inside a quoted SQL literal.
 QString EscapeSqlQuotes(const QString &text);
+
+// Fills the query builder's items from zdxx1 (rows without a name left
+// out); each item carries its kjcg field as item data.
+void FillQueryItems(db::Dataset &items, QComboBox *combo);

@@ -1,0 +1,729 @@
+#include "formnew.h"
+
+#include "data/dm.h"
+#include "db/error.h"
+#include "entry/gbkvalidator.h"
+#include "platform/dispatch.h"
+#include "platform/seams.h"
+#include "shell/mainform.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QShowEvent>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <vector>
+
+const QString FormNewCaptionNew = QStringLiteral("请填写新项目！");
+const QString FormNewCaptionEdit = QStringLiteral("修改主要项目！");
+TFormNew *FormNew = nullptr;
+
+namespace {
+
+constexpr int kMinYear = 1900;
+constexpr int kMaxYear = 2050;
+
+const QString kPromptCaption = QStringLiteral("提示信息");
+const QString kErrorCaption = QStringLiteral("提示");
+
+bool isAsciiDigits(const QString &s)
+{
+    for (QChar c : s)
+        if (c.unicode() < '0' || c.unicode() > '9')
+            return false;
+    return true;
+}
+
+bool isYear(const QString &s)
+{
+    return s.size() == 4 && isAsciiDigits(s);
+}
+
+bool isTenDigitKey(const QString &s)
+{
+    return s.size() == 10 && isAsciiDigits(s);
+}
+
+QString fieldText(db::Dataset &ds, const QString &field)
+{
+    return ds.fieldByName(field).asString().trimmed();
+}
+
+QString errorText(const std::exception &e)
+{
+    if (const auto *engine = dynamic_cast<const db::EngineError *>(&e))
+        return engine->message();
+    return QString::fromLocal8Bit(e.what());
+}
+
+// The condition that picks a record's own rows: its key and its region.
+QString recordFilter(const QString &key, const QString &region)
+{
+    return QStringLiteral("item_4='") + EscapeSqlQuotes(key) + QStringLiteral("' and item_dqdm='")
+           + EscapeSqlQuotes(region) + QLatin1Char('\'');
+}
+
+void openFiltered(db::Table &table, const QString &filter)
+{
+    table.close();
+    table.setFiltered(false);
+    table.setFilter(filter);
+    table.setFiltered(true);
+    table.open();
+}
+
+void unfilter(db::Table &table)
+{
+    table.cancel();
+    table.setFiltered(false);
+    table.setFilter(QString());
+}
+
+// The sub-tables whose rows carry their record's key and region.
+QList<db::Table *> subTables()
+{
+    return {&DM->TblCgwcdw, &DM->tblzlqk, &DM->Tbljdwyhmd, &DM->TblCgwcr};
+}
+
+// The category position (0..2) of a stored ITEM_CGLB; anything else gives 0.
+int categoryPosition(const QString &category)
+{
+    bool ok = false;
+    const int n = category.trimmed().toInt(&ok);
+    return ok && n >= 1 && n <= 3 ? n - 1 : 0;
+}
+
+// Fields that do not belong to a category and are emptied when a record
+// moves into it.
+QStringList fieldsOutsideCategory(const QString &category)
+{
+    if (category == QLatin1String("1"))
+        return {QStringLiteral("ITEM_210"), QStringLiteral("ITEM_200")};
+    return {QStringLiteral("ITEM_123"), QStringLiteral("ITEM_124_1"), QStringLiteral("ITEM_16"), QStringLiteral("ITEM_33"),
+            QStringLiteral("ITEM_32"), QStringLiteral("ITEM_32_1"), QStringLiteral("ITEM_125_1")};
+}
+
+// The appraisal codes (ITEM_21) a category offers, from the dictionary.
+QSet<QString> appraisalCodes(const QString &category)
+{
+    const QString key = category == QLatin1String("1") ? QStringLiteral("item_21") : QStringLiteral("item_21_l");
+    db::Table &dict = DM->Tblzdxx;
+    dict.setFiltered(false);
+    dict.setFilter(QStringLiteral("zddm='") + EscapeSqlQuotes(key) + QLatin1Char('\''));
+    dict.setFiltered(true);
+    dict.open();
+    QSet<QString> codes;
+    for (dict.first(); !dict.eof(); dict.next()) {
+        const QString code = fieldText(dict, QStringLiteral("xxdm"));
+        if (!code.isEmpty())
+            codes.insert(code);
+    }
+    return codes;
+}
+
+// What a row held before the save wrote it, to put back when a later step
+// fails.
+struct RowUndo {
+    db::Table *table;
+    int row;
+    QVector<QPair<QString, db::Value>> values;
+};
+
+RowUndo snapshot(db::Table &table, const QStringList &fields)
+{
+    RowUndo u{&table, table.currentRow(), {}};
+    for (const QString &f : fields)
+        u.values.append({f, table.fieldByName(f).value()});
+    return u;
+}
+
+// Puts the rows back, last written first.  Returns what could not be put
+// back, if anything.
+QString undoRows(const std::vector<RowUndo> &undo)
+{
+    QString problems;
+    for (db::Table *t : {&DM->T_temp_out, &DM->TblCgwcdw, &DM->tblzlqk, &DM->Tbljdwyhmd, &DM->TblCgwcr})
+        t->cancel();
+    for (auto it = undo.rbegin(); it != undo.rend(); ++it) {
+        try {
+            it->table->setFiltered(false);
+            if (!it->table->gotoRow(it->row))
+                throw db::EngineError(QStringLiteral("row %1 of %2 is gone").arg(it->row).arg(it->table->tableName()));
+            it->table->edit();
+            for (const auto &v : it->values)
+                it->table->fieldByName(v.first).setValue(v.second);
+            it->table->post();
+        } catch (const std::exception &e) {
+            it->table->cancel();
+            problems += QLatin1Char('\n') + errorText(e);
+        }
+    }
+    return problems;
+}
+
+// Moves the list to the row of a record; false (and the first row) when the
+// list does not hold it.
+bool locateRecord(db::Dataset &list, const QString &key, const QString &region)
+{
+    for (list.first(); !list.eof(); list.next()) {
+        if (fieldText(list, QStringLiteral("item_4")) == key && fieldText(list, QStringLiteral("item_dqdm")) == region)
+            return true;
+    }
+    list.first();
+    return false;
+}
+
+// Lists a year in the main window's year choice, keeping the newest first.
+void listYear(const QString &year)
+{
+    QComboBox *years = MainForm->cbYear;
+    if (years->findText(year, Qt::MatchExactly) >= 0)
+        return;
+    int at = 0;
+    while (at < years->count() && years->itemText(at) > year)
+        ++at;
+    years->insertItem(at, year);
+}
+
+} // namespace
+
+QString NextRecordKey(const QString &year)
+{
+    if (!isYear(year))
+        throw db::EngineError(QStringLiteral("“%1”不是四位数字的年份").arg(year));
+    // Only a key of ten digits counts as a serial of the year; every key in
+    // use, in the records or left behind in a sub-table, is passed over so a
+    // new record never inherits somebody else's rows.
+    qint64 highest = 0;
+    QSet<QString> used;
+    const QStringList tables = {QStringLiteral("kjcg"), QStringLiteral("cgwcdw"), QStringLiteral("zlqk"),
+                                QStringLiteral("jdwyhmd"), QStringLiteral("cgwcr")};
+    for (const QString &table : tables) {
+        DM->OpenQuerySQL(DM->tempquery, QStringLiteral("select item_4 from ") + table + QStringLiteral(" where item_4 like'")
+                                            + year + QStringLiteral("%'"));
+        for (DM->tempquery.first(); !DM->tempquery.eof(); DM->tempquery.next()) {
+            const QString key = DM->tempquery.field(0).asString().trimmed();
+            used.insert(key);
+            if (table == tables.first() && isTenDigitKey(key))
+                highest = qMax(highest, key.toLongLong());
+        }
+    }
+    qint64 next = highest > 0 ? highest + 1 : (year + QStringLiteral("000001")).toLongLong();
+    while (used.contains(QString::number(next)))
+        ++next;
+    const QString key = QString::number(next);
+    if (!key.startsWith(year))
+        throw db::EngineError(QStringLiteral("%1年的成果编号已经用完").arg(year));
+    return key;
+}
+
+// ---------------------------------------------------------------------------
+
+YearUpDown::YearUpDown(QLineEdit *associate, QWidget *parent) : QWidget(parent), m_edit(associate)
+{
+    auto *box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    m_up = new QToolButton(this);
+    m_up->setObjectName(QStringLiteral("UpDown1Up"));
+    m_up->setArrowType(Qt::UpArrow);
+    m_down = new QToolButton(this);
+    m_down->setObjectName(QStringLiteral("UpDown1Down"));
+    m_down->setArrowType(Qt::DownArrow);
+    for (QToolButton *b : {m_up, m_down}) {
+        b->setAutoRepeat(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setFixedSize(18, 13);
+        box->addWidget(b);
+    }
+    connect(m_up, &QToolButton::clicked, this, [this] { step(1); });
+    connect(m_down, &QToolButton::clicked, this, [this] { step(-1); });
+}
+
+void YearUpDown::setRange(int minimum, int maximum)
+{
+    m_min = minimum;
+    m_max = maximum;
+}
+
+void YearUpDown::step(int delta)
+{
+    bool ok = false;
+    const int now = m_edit->text().trimmed().toInt(&ok);
+    const int year = ok ? qBound(m_min, now + delta, m_max) : m_min;
+    m_edit->setText(QString::number(year));
+    emit stepped();
+}
+
+// ---------------------------------------------------------------------------
+
+TFormNew::TFormNew(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FormNew"));
+    setWindowTitle(QStringLiteral("请填写"));
+    setModal(true);
+    buildControls();
+    setFixedSize(460, 270);
+
+    auto handler = [this](void (TFormNew::*fn)()) { return [this, fn] { platform::runHandler(this, [this, fn] { (this->*fn)(); }); }; };
+    connect(ComboBox1, &QComboBox::activated, this, handler(&TFormNew::ComboBox1Change));
+    connect(cbYear, &QLineEdit::textEdited, this, handler(&TFormNew::cbYearChange));
+    connect(UpDown1, &YearUpDown::stepped, this, handler(&TFormNew::cbYearChange));
+    connect(Button1, &QPushButton::clicked, this, handler(&TFormNew::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, handler(&TFormNew::Button2Click));
+    // Any change, typed or set, leaves something unsaved until the next
+    // showing or save.
+    for (QLineEdit *e : {edt_120, edt_3, edt_9})
+        connect(e, &QLineEdit::textChanged, this, [this] { NewFormSaved = false; });
+    connect(cbYear, &QLineEdit::textChanged, this, [this] { NewFormSaved = false; });
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { NewFormSaved = false; });
+    cbYear->installEventFilter(this);
+}
+
+void TFormNew::buildControls()
+{
+    auto label = [this](const char *name, const QString &text) {
+        auto *l = new QLabel(text, this);
+        l->setObjectName(QLatin1String(name));
+        return l;
+    };
+    auto edit = [this](const char *name, int bytes) {
+        auto *e = new QLineEdit(this);
+        e->setObjectName(QLatin1String(name));
+        limitGbkBytes(e, bytes);
+        return e;
+    };
+
+    Label1 = label("Label1", QStringLiteral("请选择成果类型"));
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->addItems({QStringLiteral("应用技术"), QStringLiteral("软科学"), QStringLiteral("基础理论")});
+    ComboBox1->setFixedWidth(140);
+
+    Label2 = label("Label2", QStringLiteral("请选择年份"));
+    cbYear = new QLineEdit(this);
+    cbYear->setObjectName(QStringLiteral("cbYear"));
+    cbYear->setMaxLength(4);
+    cbYear->setText(QStringLiteral("1900"));
+    cbYear->setFixedWidth(64);
+    UpDown1 = new YearUpDown(cbYear, this);
+    UpDown1->setObjectName(QStringLiteral("UpDown1"));
+    UpDown1->setRange(kMinYear, kMaxYear);
+
+    Label3 = label("Label3", QStringLiteral("成果管理编号"));
+    edt_120 = edit("edt_120", 20);
+    edt_120->setFixedWidth(200);
+    Label4 = label("Label4", QStringLiteral("成果名称"));
+    edt_3 = edit("edt_3", 140);
+    Label5 = label("Label5", QStringLiteral("成果第一完成单位名称"));
+    edt_9 = edit("edt_9", 140);
+
+    Button1 = new QPushButton(QStringLiteral("存储"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button2 = new QPushButton(QStringLiteral("退出"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    for (QPushButton *b : {Button1, Button2}) {
+        b->setAutoDefault(false);
+        b->setFixedSize(88, 30);
+    }
+
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(12);
+    grid->addWidget(Label1, 0, 0, Qt::AlignRight);
+    grid->addWidget(ComboBox1, 0, 1, Qt::AlignLeft);
+    auto *yearRow = new QHBoxLayout;
+    yearRow->setSpacing(1);
+    yearRow->addWidget(cbYear);
+    yearRow->addWidget(UpDown1);
+    yearRow->addStretch();
+    grid->addWidget(Label2, 1, 0, Qt::AlignRight);
+    grid->addLayout(yearRow, 1, 1);
+    grid->addWidget(Label3, 2, 0, Qt::AlignRight);
+    grid->addWidget(edt_120, 2, 1, Qt::AlignLeft);
+    grid->addWidget(Label4, 3, 0, Qt::AlignRight);
+    grid->addWidget(edt_3, 3, 1);
+    grid->addWidget(Label5, 4, 0, Qt::AlignRight);
+    grid->addWidget(edt_9, 4, 1);
+    grid->setColumnStretch(1, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addSpacing(16);
+    buttons->addWidget(Button2);
+    buttons->addStretch();
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(20, 18, 20, 16);
+    outer->addLayout(grid);
+    outer->addStretch();
+    outer->addLayout(buttons);
+}
+
+void TFormNew::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    if (!e->spontaneous())
+        platform::runHandler(this, [this] { FormShow(); });
+}
+
+void TFormNew::closeEvent(QCloseEvent *e)
+{
+    if (!FormCloseQuery()) {
+        e->ignore();
+        return;
+    }
+    QDialog::closeEvent(e);
+}
+
+void TFormNew::reject()
+{
+    if (FormCloseQuery())
+        QDialog::reject();
+}
+
+bool TFormNew::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == cbYear) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Up || key == Qt::Key_Down) {
+                UpDown1->step(key == Qt::Key_Up ? 1 : -1);
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            // Leaving the year for another control of this window checks it;
+            // a message box or another window taking the focus does not, and
+            // neither does the way out.
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            const QWidget *to = QApplication::focusWidget();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && to != Button2
+                && to && to->window() == this)
+                platform::runHandler(this, [this] { cbYearExit(); });
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFormNew::FormShow()
+{
+    if (windowTitle() == FormNewCaptionEdit) {
+        // The main window has put the record's own items into the controls;
+        // remember which row is being edited before anything moves the list.
+        m_editKey = EditOldItem4.trimmed();
+        m_editRegion.clear();
+        m_editCategory.clear();
+        db::Query &list = DM->Qrykjcg;
+        if (list.isActive() && !list.isEmpty() && fieldText(list, QStringLiteral("item_4")) == m_editKey) {
+            m_editRegion = fieldText(list, QStringLiteral("item_dqdm"));
+            m_editCategory = fieldText(list, QStringLiteral("item_cglb"));
+        } else {
+            MainForm->RunQuery(DM->tempquery, QStringLiteral("select * from kjcg where item_4='") + EscapeSqlQuotes(m_editKey)
+                                                  + QLatin1Char('\''));
+            if (!DM->tempquery.isEmpty()) {
+                m_editRegion = fieldText(DM->tempquery, QStringLiteral("item_dqdm"));
+                m_editCategory = fieldText(DM->tempquery, QStringLiteral("item_cglb"));
+            }
+        }
+    } else {
+        if (windowTitle() == FormNewCaptionNew && DM->Qrydwqk.isActive() && !DM->Qrydwqk.isEmpty()) {
+            const db::Field org = DM->Qrydwqk.fieldByName(QStringLiteral("item_9"));
+            if (!org.isNull())
+                edt_9->setText(org.asString());
+        }
+        ComboBox1->setCurrentIndex(qMax(0, MainForm->ComboBox1->currentIndex()));
+        cbYear->setText(MainForm->cbYear->currentText().trimmed().left(4));
+    }
+    NewFormSaved = true;
+}
+
+void TFormNew::ComboBox1Change()
+{
+    NewFormSaved = false;
+    if (ComboBox1->currentIndex() != MainForm->ComboBox1->currentIndex()) {
+        MainForm->ComboBox1->setCurrentIndex(ComboBox1->currentIndex());
+        MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
+    }
+}
+
+void TFormNew::cbYearChange()
+{
+    NewFormSaved = false;
+    if (!isAsciiDigits(cbYear->text())) {
+        MainForm->ShowMsg(QStringLiteral("不能输入非数字的字符！"));
+        cbYear->setFocus();
+    }
+}
+
+void TFormNew::cbYearExit()
+{
+    bool ok = false;
+    const int year = cbYear->text().trimmed().toInt(&ok);
+    if (!ok || year < kMinYear || year > kMaxYear) {
+        MainForm->ShowMsg(QStringLiteral("不能输入1900到2050外的年份！"));
+        cbYear->setFocus();
+        platform::abortSilently();
+    }
+}
+
+// The year as the save needs it: four digits within the years the dialog
+// offers, whatever happened to the focus.
+void TFormNew::checkYear()
+{
+    const QString year = cbYear->text().trimmed();
+    QString problem;
+    if (!isAsciiDigits(year))
+        problem = QStringLiteral("不能输入非数字的字符！");
+    else if (!isYear(year) || year.toInt() < kMinYear || year.toInt() > kMaxYear)
+        problem = QStringLiteral("不能输入1900到2050外的年份！");
+    if (problem.isEmpty())
+        return;
+    MainForm->ShowMsg(problem);
+    cbYear->setFocus();
+    cbYear->selectAll();
+    platform::abortSilently();
+}
+
+void TFormNew::Button1Click()
+{
+    const QString year = cbYear->text().trimmed();
+    if (edt_3->text().trimmed().isEmpty() && edt_9->text().trimmed().isEmpty() && edt_120->text().trimmed().isEmpty()) {
+        NewFormSaved = true;
+        close();
+        return;
+    }
+    auto require = [this](bool present, const QString &message, QWidget *focus) {
+        if (present)
+            return;
+        MainForm->ShowMsg(message);
+        focus->setFocus();
+        platform::abortSilently();
+    };
+    require(!year.isEmpty(), QStringLiteral("年份不能为空！"), cbYear);
+    checkYear();
+    require(!edt_3->text().trimmed().isEmpty(), QStringLiteral("成果名称不能为空！"), edt_3);
+    require(!edt_9->text().trimmed().isEmpty(), QStringLiteral("成果第一完成单位不能为空！"), edt_9);
+    NewFormSaved = true;
+    if (windowTitle() == FormNewCaptionEdit)
+        saveEdited(year);
+    else if (windowTitle() == FormNewCaptionNew)
+        saveNew(year);
+}
+
+// After a save (or an edit that wrote nothing): the main window shows the
+// category and year the record now lies in, with the record current.
+void TFormNew::afterSave(int categoryPos, const QString &year, const QString &key, const QString &region)
+{
+    listYear(year);
+    MainForm->SelectYearOfNew(categoryPos, year);
+    MainForm->RunQuery(DM->Qrykjcg, ListSQL);
+    MainForm->RenumberList();
+    locateRecord(DM->Qrykjcg, key, region);
+    MainForm->UpdatePageStatus();
+    MainForm->UpdateCommandState();
+}
+
+void TFormNew::saveEdited(const QString &year)
+{
+    ListSQL = DM->Qrykjcg.sql();
+    const QString name = edt_3->text().trimmed();
+    const int categoryPos = qMax(0, ComboBox1->currentIndex());
+    const QString category = QString::number(categoryPos + 1);
+    const QString oldKey = m_editKey;
+    const QString region = m_editRegion;
+    const QString oldYear = oldKey.left(4);
+    const int oldCategoryPos = categoryPosition(m_editCategory);
+
+    // Another record (whatever its key or region) bearing the name refuses
+    // the rename; the edited record may keep its own name.
+    MainForm->RunQuery(DM->tempquery, QStringLiteral("select * from kjcg where item_3='") + EscapeSqlQuotes(name)
+                                          + QLatin1Char('\''));
+    for (DM->tempquery.first(); !DM->tempquery.eof(); DM->tempquery.next()) {
+        if (fieldText(DM->tempquery, QStringLiteral("item_4")) != oldKey
+            || fieldText(DM->tempquery, QStringLiteral("item_dqdm")) != region) {
+            platform::messageBox(this, QStringLiteral("已有同名项目!"), kPromptCaption, platform::Icon::Information,
+                                 platform::Ok);
+            afterSave(oldCategoryPos, oldYear, oldKey, region);
+            close();
+            return;
+        }
+    }
+
+    std::vector<RowUndo> undo;
+    QString newKey = oldKey;
+    try {
+        // The key first: a record that stays in its year keeps it.
+        if (year != oldYear)
+            newKey = NextRecordKey(year);
+        if (newKey != oldKey && (!isTenDigitKey(newKey) || !newKey.startsWith(year)))
+            throw db::EngineError(QStringLiteral("新的成果编号“%1”不正确").arg(newKey));
+
+        // The record row, found by key and region.
+        db::Table &record = DM->T_temp_out;
+        openFiltered(record, QStringLiteral("item_3='") + EscapeSqlQuotes(EditOldItem3) + QLatin1Char('\''));
+        if (record.isEmpty())
+            throw db::EngineError(QStringLiteral("找不到编号为%1的项目，它可能已被删除").arg(oldKey));
+        const QString storedCategory = fieldText(record, QStringLiteral("ITEM_CGLB"));
+        const bool categoryChanged = storedCategory != category;
+        QStringList written = {QStringLiteral("ITEM_CGLB"), QStringLiteral("ITEM_4"), QStringLiteral("ITEM_120"),
+                               QStringLiteral("ITEM_3"), QStringLiteral("ITEM_9")};
+        QStringList emptied;
+        QSet<QString> codes;
+        if (categoryChanged) {
+            emptied = fieldsOutsideCategory(category);
+            codes = appraisalCodes(category);
+            written << emptied << QStringLiteral("ITEM_21");
+        }
+        undo.push_back(snapshot(record, written));
+        record.edit();
+        record.fieldByName(QStringLiteral("ITEM_CGLB")).setAsString(category);
+        if (categoryChanged) {
+            for (const QString &f : emptied)
+                record.fieldByName(f).clear();
+            const QString appraisal = fieldText(record, QStringLiteral("ITEM_21"));
+            if (!codes.contains(appraisal))
+                record.fieldByName(QStringLiteral("ITEM_21")).clear();
+        }
+        record.fieldByName(QStringLiteral("ITEM_4")).setAsString(newKey);
+        record.fieldByName(QStringLiteral("ITEM_120")).setAsString(edt_120->text().trimmed());
+        record.fieldByName(QStringLiteral("ITEM_3")).setAsString(name);
+        record.fieldByName(QStringLiteral("ITEM_9")).setAsString(edt_9->text().trimmed());
+        record.post();
+
+        // Then its rows in the sub-tables follow it to the new key.
+        if (newKey != oldKey) {
+            for (db::Table *t : subTables()) {
+                openFiltered(*t, recordFilter(oldKey, region));
+                QVector<int> rows;
+                for (t->first(); !t->eof(); t->next())
+                    rows << t->currentRow();
+                t->setFiltered(false);
+                for (int row : rows) {
+                    if (!t->gotoRow(row))
+                        throw db::EngineError(QStringLiteral("row %1 of %2 is gone").arg(row).arg(t->tableName()));
+                    undo.push_back(snapshot(*t, {QStringLiteral("ITEM_4"), QStringLiteral("ITEM_DQDM")}));
+                    t->edit();
+                    t->fieldByName(QStringLiteral("ITEM_4")).setAsString(newKey);
+                    t->fieldByName(QStringLiteral("ITEM_DQDM")).setAsString(region);
+                    t->post();
+                }
+            }
+        }
+    } catch (const std::exception &e) {
+        QString message = errorText(e);
+        message += undoRows(undo);
+        for (db::Table *t : {&DM->T_temp_out, &DM->TblCgwcdw, &DM->tblzlqk, &DM->Tbljdwyhmd, &DM->TblCgwcr}) {
+            unfilter(*t);
+            t->flush();
+        }
+        platform::messageBox(this, message, kErrorCaption, platform::Icon::None, platform::Ok);
+        NewFormSaved = false;
+        afterSave(oldCategoryPos, oldYear, oldKey, region);
+        return;
+    }
+    for (db::Table *t : {&DM->T_temp_out, &DM->TblCgwcdw, &DM->tblzlqk, &DM->Tbljdwyhmd, &DM->TblCgwcr}) {
+        unfilter(*t);
+        t->flush();
+    }
+    EditOldItem4 = newKey;
+    EditOldItem3 = name;
+    afterSave(categoryPos, year, newKey, region);
+    close();
+}
+
+void TFormNew::saveNew(const QString &year)
+{
+    db::Query &list = DM->Qrykjcg;
+    ListSQL = list.sql();
+    const int sequence = list.recordCount() + 1;
+    const QString name = edt_3->text().trimmed();
+
+    MainForm->RunQuery(DM->tempquery, QStringLiteral("select * from kjcg where item_3='") + EscapeSqlQuotes(name)
+                                          + QLatin1Char('\''));
+    if (!DM->tempquery.isEmpty()) {
+        platform::messageBox(this, QStringLiteral("已有同名项目!"), kPromptCaption, platform::Icon::Information, platform::Ok);
+        NewFormSaved = false;
+        return;
+    }
+
+    const int categoryPos = qMax(0, ComboBox1->currentIndex());
+    const QString organisation = MainForm->RequireText(edt_9->text(), QStringLiteral("成果第一完成单位名称不能为空！"));
+    const QString title = MainForm->RequireText(edt_3->text(), QStringLiteral("成果名称不能为空！"));
+    db::Table &record = DM->T_temp_out;
+    QString key;
+    try {
+        key = NextRecordKey(year);
+        unfilter(record);
+        record.open();
+        record.append();
+        record.fieldByName(QStringLiteral("no")).setAsString(QString::number(sequence));
+        record.fieldByName(QStringLiteral("item_cglb")).setAsString(QString::number(categoryPos + 1));
+        record.fieldByName(QStringLiteral("item_4")).setAsString(key);
+        record.fieldByName(QStringLiteral("item_dqdm")).setAsString(QStringLiteral("."));
+        record.fieldByName(QStringLiteral("item_120")).setAsString(edt_120->text());
+        record.fieldByName(QStringLiteral("item_3")).setAsString(title);
+        record.fieldByName(QStringLiteral("item_9")).setAsString(organisation);
+        record.post();
+        record.flush();
+    } catch (const std::exception &e) {
+        // Nothing half-filled may stay pending for the next user of the table.
+        record.cancel();
+        const QString currentKey = list.isEmpty() ? QString() : fieldText(list, QStringLiteral("item_4"));
+        const QString currentRegion = list.isEmpty() ? QString() : fieldText(list, QStringLiteral("item_dqdm"));
+        platform::messageBox(this, errorText(e), kErrorCaption, platform::Icon::None, platform::Ok);
+        NewFormSaved = false;
+        MainForm->RunQuery(list, ListSQL);
+        locateRecord(list, currentKey, currentRegion);
+        MainForm->UpdatePageStatus();
+        MainForm->UpdateCommandState();
+        return;
+    }
+
+    afterSave(categoryPos, year, key, QStringLiteral("."));
+    // The new record has every page still to fill: the list and the record
+    // commands wait until it is complete.
+    for (QPushButton *b : MainForm->pageButtons())
+        TMainForm::setPageComplete(b, false);
+    for (QWidget *w : MainForm->lockedControls())
+        w->setEnabled(false);
+    close();
+}
+
+void TFormNew::Button2Click()
+{
+    ListSQL = DM->Qrykjcg.sql();
+    if (NewFormSaved) {
+        close();
+        return;
+    }
+    const bool noName = edt_3->text().trimmed().isEmpty();
+    const bool noOrganisation = edt_9->text().trimmed().isEmpty();
+    if (noName && noOrganisation) {
+        NewFormSaved = true;
+        close();
+        return;
+    }
+    if (!noName && !noOrganisation) {
+        const int answer = platform::messageBox(this, QStringLiteral("退出并储存？"), kPromptCaption,
+                                                platform::Icon::Information, platform::Ok | platform::Cancel);
+        if (answer == platform::Ok) {
+            Button1Click();
+            close();
+        } else {
+            NewFormSaved = true;
+            close();
+        }
+        return;
+    }
+    Button1Click();
+}

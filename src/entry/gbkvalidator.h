@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QValidator>
+
+// Limits an edit to what its table field holds: at most `maxBytes` bytes of
+// GBK, and only characters GBK has.  Input past the limit is refused whole,
+// as a field width would refuse it.
+class GbkLengthValidator : public QValidator {
+    Q_OBJECT
+public:
+    explicit GbkLengthValidator(int maxBytes, QObject *parent = nullptr);
+
+    int maxBytes() const { return m_maxBytes; }
+    State validate(QString &input, int &pos) const override;
+
+private:
+    int m_maxBytes;
+};
+
+// Gives the edit a GBK byte limit (its character limit is set to the same
+// number, which is never tighter).
+class QLineEdit;
+void limitGbkBytes(QLineEdit *edit, int maxBytes);

@@ -1,0 +1,344 @@
+// The main window at work: the category and year choice, the commands, page
+// completeness and the lock on an incomplete record.
+#include "mainform.h"
+
+#include "data/dm.h"
+#include "db/dataset.h"
+#include "db/error.h"
+#include "dbgrid.h"
+#include "entry/formnew.h"
+#include "platform/dispatch.h"
+#include "platform/seams.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace {
+
+QString recordFilter(const QString &key, const QString &region)
+{
+    return QStringLiteral("item_4='") + EscapeSqlQuotes(key) + QStringLiteral("'") + QStringLiteral(" and ")
+           + QStringLiteral("item_dqdm=") + QStringLiteral("'") + EscapeSqlQuotes(region) + QStringLiteral("'");
+}
+
+void filterTable(db::Table &t, const QString &filter)
+{
+    t.close();
+    t.setFiltered(false);
+    t.setFilter(filter);
+    t.setFiltered(true);
+    t.open();
+}
+
+QString field(db::Dataset &ds, const char *name)
+{
+    return ds.fieldByName(QLatin1String(name)).asString();
+}
+
+} // namespace
+
+void TMainForm::connectHandlers()
+{
+    auto on = [this](QAbstractButton *b, std::function<void()> fn) {
+        connect(b, &QAbstractButton::clicked, this, [this, fn] { platform::runHandler(this, fn); });
+    };
+    auto onCombo = [this](QComboBox *c, std::function<void()> fn) {
+        connect(c, &QComboBox::activated, this, [this, fn] { platform::runHandler(this, fn); });
+    };
+    onCombo(ComboBox1, [this] { CategoryOrYearChange(); });
+    onCombo(cbYear, [this] { CategoryOrYearChange(); });
+    connect(cbYear->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { platform::runHandler(this, [this] { CategoryOrYearChange(); }); });
+    on(Button1, [this] { Button1Click(); });
+    on(Button5, [this] { Button5Click(); });
+    on(Button4, [this] { Button4Click(); });
+    on(BitBtn4, [this] { BitBtn4Click(); });
+    on(Button2, [this] { Button2Click(); });
+    on(BitBtn7, [this] { BitBtn7Click(); });
+    for (QPushButton *b : pageButtons())
+        on(b, [this, b] { PageButtonClick(b); });
+    onCombo(ComboBox2, [this] { ComboBox2Change(); });
+    on(SpeedButton24, [this] { SpeedButton24Click(); });
+    on(SpeedButton15, [this] { InsertConditionText(QStringLiteral("and ")); });
+    on(SpeedButton18, [this] { InsertConditionText(QStringLiteral("or ")); });
+    on(SpeedButton17, [this] { InsertConditionText(QStringLiteral("not ")); });
+    on(SpeedButton20, [this] { InsertConditionText(QStringLiteral("(")); });
+    on(SpeedButton21, [this] { InsertConditionText(QStringLiteral(")")); });
+    on(SpeedButton23, [this] { SpeedButton23Click(); });
+    on(SpeedButton16, [this] { SpeedButton16Click(); });
+    on(SpeedButton26, [this] { SpeedButton26Click(); });
+    connect(DBGrid1, &DBGrid::cellClicked, this, [this] { platform::runHandler(this, [this] { DBGrid1CellClick(); }); });
+    // A move by the keyboard is a user's move too: it tells about the lock.
+    connect(DBGrid1, &DBGrid::userMoved, this, [this] {
+        if (QGuiApplication::mouseButtons() == Qt::NoButton && !DBGrid1->isEnabled())
+            platform::messageBox(this, QStringLiteral("当前项目有未完成栏目，请您填写完毕!"), QStringLiteral("提示信息"),
+                                 platform::Icon::Information, platform::Ok);
+    });
+}
+
+void TMainForm::connectRecordList()
+{
+    // Whatever moves the current record (mouse, keys, a command), the marks
+    // and the lock follow it.
+    connect(&DM->Qrykjcg, &db::Dataset::afterScroll, this, [this] {
+        if (m_bulk == 0)
+            platform::runHandler(this, [this] { currentRecordChanged(); });
+    });
+}
+
+void TMainForm::currentRecordChanged()
+{
+    UpdatePageStatus();
+    UpdateCommandState();
+}
+
+void TMainForm::CategoryOrYearChange()
+{
+    BulkListWork bulk(this);
+    RefreshRecordList(DM->Qrykjcg, ComboBox1, btn_page02, cbYear);
+    RenumberList();
+    UpdatePageStatus();
+    UpdateCommandState();
+}
+
+void TMainForm::SelectYearOfNew(int categoryPosition, const QString &yearText)
+{
+    BulkListWork bulk(this);
+    if (categoryPosition != ComboBox1->currentIndex()) {
+        ComboBox1->setCurrentIndex(categoryPosition);
+        RefreshRecordList(DM->Qrykjcg, ComboBox1, btn_page02, cbYear);
+    }
+    const QString year = yearText.trimmed();
+    for (int i = 0; i < cbYear->count(); ++i) {
+        if (cbYear->itemText(i) == year) {
+            cbYear->setCurrentIndex(i);
+            RefreshRecordList(DM->Qrykjcg, ComboBox1, btn_page02, cbYear);
+        }
+    }
+}
+
+QList<QWidget *> TMainForm::lockedControls() const
+{
+    return {DBGrid1, ComboBox1, cbYear, SpeedButton16, SpeedButton26, Button1, Button5, BitBtn1, BitBtn2, BitBtn4};
+}
+
+void TMainForm::UpdatePageStatus()
+{
+    for (QPushButton *b : pageButtons())
+        setPageComplete(b, true);
+    db::Query &rec = DM->Qrykjcg;
+    if (!rec.isActive() || rec.isEmpty())
+        return;
+    const QString scope = ComboBox1->currentIndex() == 0 ? QStringLiteral("lb='a' or lb='1'") : QStringLiteral("lb='a' or lb='2'");
+    db::Query &check = DM->QryCheckUp;
+    check.close();
+    check.setDatabaseName(DataPath);
+    check.setSQL(QStringLiteral("select * from checkup where \n") + scope);
+    check.open();
+    const QHash<QString, QPushButton *> pages = {{QStringLiteral("01"), btn_page01}, {QStringLiteral("02"), btn_page02},
+                                                {QStringLiteral("03"), btn_page03}, {QStringLiteral("04"), btn_page04}};
+    for (check.first(); !check.eof(); check.next()) {
+        const QString id = field(check, "id");
+        if (rec.fieldByName(id).isNull())
+            if (QPushButton *b = pages.value(field(check, "button")))
+                setPageComplete(b, false);
+    }
+    filterTable(DM->TblCgwcr, recordFilter(field(rec, "item_4"), field(rec, "item_dqdm")));
+    if (DM->TblCgwcr.recordCount() < 1)
+        setPageComplete(btn_page08, false);
+}
+
+bool TMainForm::UpdateCommandState()
+{
+    const QString category = DM->Qrykjcg.isActive() && !DM->Qrykjcg.isEmpty() ? field(DM->Qrykjcg, "item_cglb") : QString();
+    bool all = isPageComplete(btn_page01) && isPageComplete(btn_page03) && isPageComplete(btn_page04)
+               && isPageComplete(btn_page08);
+    if (category == QLatin1String("1"))
+        all = all && isPageComplete(btn_page02);
+    // What needs the organisation's row stays off while there is none.
+    const bool hasUnit = DM->Tblunit.isActive() && !DM->Tblunit.isEmpty();
+    const QList<QWidget *> needUnit = {DBGrid1, ComboBox1, cbYear, Button1, Button5, BitBtn2, BitBtn4};
+    for (QWidget *w : lockedControls())
+        w->setEnabled(all && (hasUnit || !needUnit.contains(w)));
+    return all;
+}
+
+bool TMainForm::CanClose()
+{
+    const bool applied = DM && DM->Qrykjcg.isActive() && !DM->Qrykjcg.isEmpty()
+                         && field(DM->Qrykjcg, "item_cglb") == QLatin1String("1");
+    QString message;
+    if (!isPageComplete(btn_page01))
+        message = QStringLiteral("成果概况没有填完,请继续填写完成该项目！");
+    else if (!isPageComplete(btn_page02) && applied)
+        message = QStringLiteral("知识产权，成果应用情况没有填完,请继续填写完成该项目！");
+    else if (!isPageComplete(btn_page03))
+        message = QStringLiteral("课题立项，评价没有填完,请继续填写完成该项目！");
+    else if (!isPageComplete(btn_page04))
+        message = QStringLiteral("第一完成单位情况没有填完,请继续填写完成该项目！");
+    else if (!isPageComplete(btn_page08))
+        message = QStringLiteral("成果完成人员名单没有填完,请继续填写完成该项目！");
+    if (message.isEmpty())
+        return true;
+    ShowMsg(message);
+    platform::abortSilently();
+}
+
+void TMainForm::DBGrid1CellClick()
+{
+    if (DM->Qrykjcg.isEmpty())
+        return;
+    UpdatePageStatus();
+    UpdateCommandState();
+    if (!DBGrid1->isEnabled())
+        platform::messageBox(this, QStringLiteral("当前项目有未完成栏目，请您填写完毕!"), QStringLiteral("提示信息"),
+                             platform::Icon::Information, platform::Ok);
+}
+
+void TMainForm::BitBtn7Click()
+{
+    close();
+}
+
+void TMainForm::Button1Click()
+{
+    FormNew->setWindowTitle(QStringLiteral("请填写新项目！"));
+    FormNew->edt_120->clear();
+    FormNew->edt_3->clear();
+    FormNew->edt_9->setText(DM->Tblunit.isEmpty() ? QString() : field(DM->Tblunit, "item_9"));
+    platform::showModal(FormNew);
+}
+
+void TMainForm::Button5Click()
+{
+    db::Query &rec = DM->Qrykjcg;
+    if (rec.isEmpty()) {
+        platform::messageBox(this, QStringLiteral("当前没有可以修改的项目"), QStringLiteral("请注意！"), platform::Icon::Question,
+                             platform::Ok);
+        return;
+    }
+    EditOldItem4 = field(rec, "item_4");
+    EditOldItem3 = field(rec, "item_3");
+    // The dialog starts from the record's own category and year.
+    const QString category = field(rec, "ITEM_CGLB").trimmed();
+    bool ok = false;
+    const int c = category.toInt(&ok);
+    if (!ok)
+        throw db::EngineError(QStringLiteral("'%1' is not a valid integer value").arg(category));
+    FormNew->ComboBox1->setCurrentIndex(c >= 1 && c <= 3 ? c - 1 : 0);
+    FormNew->setWindowTitle(QStringLiteral("修改主要项目！"));
+    FormNew->cbYear->setText(EditOldItem4.left(4));
+    FormNew->edt_120->setText(field(rec, "item_120"));
+    FormNew->edt_3->setText(EditOldItem3);
+    FormNew->edt_9->setText(field(rec, "item_9"));
+    platform::showModal(FormNew);
+}
+
+void TMainForm::Button4Click()
+{
+    db::Query &rec = DM->Qrykjcg;
+    if (rec.isEmpty())
+        return;
+    if (platform::messageBox(this, QStringLiteral("是否删除'") + field(rec, "item_3") + QStringLiteral("'") + QStringLiteral("项目?"),
+                             QStringLiteral("提示信息"), platform::Icon::Information, platform::Yes | platform::No)
+        != platform::Yes)
+        return;
+    BulkListWork bulk(this);
+    const QString no = field(rec, "no").trimmed();
+    const QString key = field(rec, "item_4"), region = field(rec, "item_dqdm");
+    // The record's rows in the sub-tables first, then the record itself,
+    // each found by key and region.
+    for (db::Table *t : {&DM->TblCgwcdw, &DM->tblzlqk, &DM->Tbljdwyhmd, &DM->TblCgwcr}) {
+        filterTable(*t, recordFilter(key, region));
+        for (t->first(); !t->isEmpty();)
+            t->deleteRecord();
+        t->flush();
+    }
+    db::Query del;
+    del.setDatabaseName(DataPath);
+    del.setSQL(QStringLiteral("DELETE FROM kjcg WHERE ") + recordFilter(key, region));
+    del.execSQL();
+    RefreshRecordList(rec, ComboBox1, btn_page02, cbYear);
+    RenumberList();
+    if (!no.isEmpty())
+        rec.locate(QStringLiteral("no"), no, true);
+    UpdatePageStatus();
+    UpdateCommandState();
+}
+
+void TMainForm::BitBtn4Click()
+{
+    db::Query &rec = DM->Qrykjcg;
+    if (rec.isEmpty())
+        return;
+    const QString key = field(rec, "item_4"), region = field(rec, "item_dqdm");
+    const QString forms = field(rec, "ITEM_51");
+    if (!forms.isEmpty() && !forms.contains(QLatin1Char(';'))) {
+        try {
+            rec.edit();
+            rec.fieldByName(QStringLiteral("ITEM_51")).setAsString(forms + QLatin1Char(';'));
+            rec.post();
+        } catch (const db::EngineError &e) {
+            rec.cancel();
+            platform::messageBox(this, e.message(), QStringLiteral("提示"), platform::Icon::None, platform::Ok);
+            return;
+        }
+    }
+    UpdatePageStatus();
+    if (!UpdateCommandState() || rec.isEmpty())
+        return;
+    const auto listQuery = [&](db::Query &q, const QString &table, const QString &order) {
+        q.close();
+        q.setDatabaseName(DataPath);
+        q.setSQL(QStringLiteral("select *  from  %1  where  item_4=:item_4\nand  item_dqdm=:item_dqdm\norder  by  %2 ").arg(table, order));
+        q.setParam(QStringLiteral("item_4"), key);
+        q.setParam(QStringLiteral("item_dqdm"), region);
+        q.open();
+    };
+    listQuery(DM->QryCgwcdw, QStringLiteral("cgwcdw"), QStringLiteral("item_176"));
+    filterTable(DM->tblzlqk, recordFilter(key, region));
+    if (!DM->tblzlqk.isEmpty() && rec.fieldByName(QStringLiteral("ITEM_51_1")).isNull()
+        && rec.fieldByName(QStringLiteral("patent_ty")).isNull()) {
+        bool accepted = false, granted = false, types[4] = {false, false, false, false};
+        for (DM->tblzlqk.first(); !DM->tblzlqk.eof(); DM->tblzlqk.next()) {
+            const QString st = field(DM->tblzlqk, "patent_st").trimmed(), ty = field(DM->tblzlqk, "patent_ty").trimmed();
+            accepted = accepted || st == QLatin1String("1");
+            granted = granted || st == QLatin1String("2");
+            if (ty == QLatin1String("1") || ty == QLatin1String("2") || ty == QLatin1String("3"))
+                types[ty.toInt()] = true;
+        }
+        QString ptypes;
+        for (int t = 1; t <= 3; ++t)
+            if (types[t])
+                ptypes += QString::number(t) + QLatin1Char(';');
+        try {
+            rec.edit();
+            rec.fieldByName(QStringLiteral("patent_ty")).setAsString(ptypes);
+            rec.fieldByName(QStringLiteral("ITEM_51_1")).setAsString(granted ? QStringLiteral("3") : accepted ? QStringLiteral("2") : QStringLiteral("1"));
+            rec.post();
+        } catch (const db::EngineError &) {
+            rec.cancel();
+            return;
+        }
+    }
+    listQuery(DM->QryJdwyhmd, QStringLiteral("Jdwyhmd"), QStringLiteral("item_190"));
+    listQuery(DM->QryCgwcr, QStringLiteral("cgwcr"), QStringLiteral("item_187"));
+    rec.flush();
+    // The print dialog comes with the printed pages.
+}
+
+void TMainForm::Button2Click()
+{
+    // The organisation page comes with its own window.
+}
+
+void TMainForm::PageButtonClick(QPushButton *button)
+{
+    if (DM->Qrykjcg.isEmpty())
+        Button1Click();
+    if (!DM->Qrykjcg.isEmpty() && openPage)
+        openPage(button);
+}

@@ -1,0 +1,218 @@
+// The query builder: condition parts from item, operator and value, the
+// joining buttons, and the search over the shown category and year.
+#include "data/dm.h"
+#include "platform/dispatch.h"
+#include "shell/formwel.h"
+#include "shell/mainform.h"
+#include "support/testseams.h"
+#include "seed_loader.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+// Refills the query items with their fields (querybuilder.cpp).
+void FillQueryItems(db::Dataset &items, QComboBox *combo);
+
+static void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace {
+
+class QueryBuilder : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    QString data = tmp.path() + u"/data"_s;
+    testsupport::TestSeams seams;
+
+    void SetUp() override
+    {
+        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
+        append(u"unit"_s, {{u"item_9"_s, u"青岚应用技术研究院"_s}});
+        const QStringList records[] = {{u"2009000001"_s, u"1"_s, u"高效节能电机控制技术"_s, u"110"_s},
+                                       {u"2009000002"_s, u"1"_s, u"电机控制系统(二期)"_s, u"103"_s},
+                                       {u"2009000003"_s, u"1"_s, u"用户'反馈'分析系统"_s, u"110"_s},
+                                       {u"2009000004"_s, u"2"_s, u"节能政策研究"_s, u"110"_s},
+                                       {u"2008000001"_s, u"1"_s, u"节能锅炉"_s, u"110"_s}};
+        for (const QStringList &r : records)
+            append(u"kjcg"_s, {{u"ITEM_4"_s, r[0]}, {u"ITEM_CGLB"_s, r[1]}, {u"ITEM_3"_s, r[2]}, {u"ITEM_63"_s, r[3]}});
+    }
+    void TearDown() override
+    {
+        seams.verifyAllUsed();
+        delete MainForm;
+        MainForm = nullptr;
+        formwel = nullptr;
+        delete DM;
+        DM = nullptr;
+    }
+    void append(const QString &table, const QList<QPair<QString, QString>> &cells)
+    {
+        db::Table t;
+        t.setDatabaseName(data);
+        t.setTableName(table);
+        t.open();
+        t.append();
+        for (const auto &c : cells)
+            t.fieldByName(c.first).setAsString(c.second);
+        t.post();
+    }
+    void start()
+    {
+        DM = new TDM(data);
+        MainForm = new TMainForm;
+        formwel = new Tformwel(MainForm);
+        seams.onModal(u"formwel"_s, [](QDialog *) { return 1; });
+        MainForm->FormShow();
+    }
+    TMainForm &w() { return *MainForm; }
+    QString condition() { return w().MMSysV->toPlainText(); }
+    bool run(const std::function<void()> &handler) { return platform::runHandler(MainForm, handler); }
+
+    // Adds one part: item, operator, and a typed value or the code list
+    // entry beginning with `value`.
+    bool add(const QString &item, const QString &op, const QString &value)
+    {
+        w().ComboBox2->setCurrentIndex(w().ComboBox2->findText(item));
+        w().ComboBox2Change();
+        w().ComboBox4->setCurrentIndex(w().ComboBox4->findText(op));
+        if (!w().Edit2->isHidden())
+            w().Edit2->setText(value);
+        else
+            w().Combobox3->setCurrentIndex(w().Combobox3->findText(value, Qt::MatchStartsWith));
+        return run([&] { w().SpeedButton24Click(); });
+    }
+    QStringList listed(const char *field)
+    {
+        QStringList values;
+        for (DM->Qrykjcg.first(); !DM->Qrykjcg.eof(); DM->Qrykjcg.next())
+            values << DM->Qrykjcg.fieldByName(QLatin1String(field)).asString().trimmed();
+        return values;
+    }
+    void search(const QString &text)
+    {
+        w().MMSysV->setPlainText(text);
+        run([&] { w().SpeedButton16Click(); });
+    }
+    void expectLastBox(const QString &caption, platform::Icon icon)
+    {
+        EXPECT_EQ(seams.calls().back().caption, caption);
+        EXPECT_EQ(seams.calls().back().icon, icon);
+    }
+};
+
+TEST_F(QueryBuilder, AddBuildsEachPartWithEscapedValueAndWholeCode)
+{
+    append(u"zdxx"_s, {{u"zddm"_s, u"item_125"_s}, {u"xxdm"_s, u"C3410"_s}, {u"xxmc"_s, u"电机制造"_s}});
+    start();
+    EXPECT_TRUE(add(u"隶属部委"_s, u"="_s, u"110  "_s));
+    EXPECT_EQ(condition(), u" item_63 ='110'"_s);
+    w().MMSysV->clear();
+    EXPECT_TRUE(add(u"成果名称"_s, u"包含"_s, u"节能"_s));
+    EXPECT_TRUE(add(u"成果应用行业"_s, u"<>"_s, u"C3410"_s));
+    EXPECT_TRUE(add(u"评价形式(软、基)"_s, u"="_s, u"2  "_s));
+    EXPECT_TRUE(add(u"第一完成单位"_s, u"="_s, u"O'Neil  研究所"_s));
+    EXPECT_EQ(condition(), u" item_3 like '%节能%' item_125 <>'C3410' item_21 ='2' item_9 ='O''Neil  研究所'"_s);
+
+    seams.expectMessage(u"请选择比较符！"_s, platform::Ok);
+    EXPECT_FALSE(add(u"成果名称"_s, QString(), u"y"_s));
+    EXPECT_TRUE(condition().endsWith(u"研究所'"_s));
+
+    // Classification codes, typed or picked, for both trees.
+    w().MMSysV->clear();
+    EXPECT_TRUE(add(u"中图分类号"_s, u"="_s, u" TP31 "_s));
+    EXPECT_TRUE(add(u"第二中图分类号"_s, u"="_s, u"TP31  计算机软件"_s));
+    HasZtflh = false;   // the subject tree alone
+    EXPECT_TRUE(add(u"学科分类号"_s, u"="_s, u"11010  数学史"_s));
+    EXPECT_TRUE(add(u"第二学科分类号"_s, u"包含"_s, u"110"_s));
+    EXPECT_EQ(condition(), u" item_12 ='TP31' item_12_1 ='TP31' item_15 ='11010' item_15_1 like '%110%'"_s);
+}
+
+TEST_F(QueryBuilder, RowWithoutNameKeepsItemsAndFieldsTogether)
+{
+    {
+        db::Table t;
+        t.setDatabaseName(data);
+        t.setTableName(u"zdxx1"_s);
+        t.open();
+        t.first();   // 成果水平, item_2
+        t.edit();
+        t.fieldByName(u"Name"_s).clear();
+        t.post();
+    }
+    start();
+    // Whichever way the first showing filled the items, and refilled with
+    // their fields attached.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1)
+            FillQueryItems(DM->tblzdxx1, w().ComboBox2);
+        w().MMSysV->clear();
+        EXPECT_EQ(w().ComboBox2->count(), DM->tblzdxx1.recordCount() - 1);
+        EXPECT_TRUE(add(u"成果名称"_s, u"="_s, u"x"_s));
+        EXPECT_TRUE(add(u"成果密级"_s, u"="_s, u"2  "_s));
+        EXPECT_EQ(condition(), u" item_3 ='x' item_1 ='2'"_s);
+    }
+}
+
+TEST_F(QueryBuilder, JoinButtonsInsertAtCaretAndCutTakesTheSelection)
+{
+    start();
+    w().MMSysV->setPlainText(u" item_3 ='a' item_9 ='b'"_s);
+    QTextCursor c = w().MMSysV->textCursor();
+    c.setPosition(12);
+    w().MMSysV->setTextCursor(c);
+    w().InsertConditionText(u"and "_s);
+    w().InsertConditionText(u")"_s);   // the caret went to the end
+    EXPECT_EQ(condition(), u" item_3 ='a'and  item_9 ='b')"_s);
+    c.setPosition(12);
+    c.setPosition(16, QTextCursor::KeepAnchor);
+    w().MMSysV->setTextCursor(c);
+    w().SpeedButton23Click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"and "_s);
+    EXPECT_EQ(condition(), u" item_3 ='a' item_9 ='b')"_s);
+}
+
+TEST_F(QueryBuilder, SearchNarrowsTheShownListAndFailuresRestoreThePreviousOne)
+{
+    start();
+    const QString plain = ListSQL;
+    seams.expectMessage(u"您的查询语句含有不正确的的“（”“）”,请修改！"_s, platform::Ok);
+    search(u")("_s);
+    EXPECT_EQ(DM->Qrykjcg.sql(), plain);
+
+    // Only records of the shown category and year, numbered 1..n.
+    search(u" item_63 ='110' "_s);
+    EXPECT_EQ(ListSQL, plain);
+    EXPECT_EQ(listed("ITEM_4"), QStringList({u"2009000001"_s, u"2009000003"_s}));
+    EXPECT_EQ(listed("NO"), QStringList({u"1"_s, u"2"_s}));
+    const QString first = DM->Qrykjcg.sql();
+    search(u"(item_3 like '%)%') or (item_3 like '%用户''反馈%')"_s);
+    EXPECT_EQ(listed("ITEM_4"), QStringList({u"2009000002"_s, u"2009000003"_s}));
+    EXPECT_EQ(ListSQL, first);
+    const QString second = DM->Qrykjcg.sql();
+
+    seams.expectMessage(u"没找到符合条件的条目,请再输入合适语句!"_s, platform::Ok);
+    search(u" item_3 like '%锅炉%'"_s);
+    expectLastBox(u"信息"_s, platform::Icon::Information);
+    EXPECT_EQ(DM->Qrykjcg.sql(), second);
+    EXPECT_EQ(listed("ITEM_4").size(), 2);
+    seams.expectMessage(u"条件输入有误，请检查"_s, platform::Ok);
+    search(u"((item_3 like '%a%'"_s);
+    expectLastBox(u"请注意！"_s, platform::Icon::Question);
+    EXPECT_EQ(DM->Qrykjcg.sql(), second);
+    seams.expectMessage(u"没有条件无法查询!"_s, platform::Ok);
+    search(u"  "_s);
+    expectLastBox(u"信息"_s, platform::Icon::Information);
+    EXPECT_EQ(listed("ITEM_4").size(), 2);
+
+    run([&] { w().SpeedButton26Click(); });
+    EXPECT_EQ(listed("NO"), QStringList({u"1"_s, u"2"_s, u"3"_s}));
+    EXPECT_TRUE(condition().isEmpty());
+}
+
+} // namespace
