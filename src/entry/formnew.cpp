@@ -272,7 +272,7 @@ TFormNew::TFormNew(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("请填写"));
     setModal(true);
     buildControls();
-    setFixedSize(460, 270);
+    setFixedSize(520, 270);
 
     auto handler = [this](void (TFormNew::*fn)()) { return [this, fn] { platform::runHandler(this, [this, fn] { (this->*fn)(); }); }; };
     connect(ComboBox1, &QComboBox::activated, this, handler(&TFormNew::ComboBox1Change));
@@ -444,6 +444,9 @@ void TFormNew::FormShow()
         ComboBox1->setCurrentIndex(qMax(0, MainForm->ComboBox1->currentIndex()));
         cbYear->setText(MainForm->cbYear->currentText().trimmed().left(4));
     }
+    // Long texts show from their beginning.
+    for (QLineEdit *e : {edt_120, edt_3, edt_9})
+        e->setCursorPosition(0);
     NewFormSaved = true;
 }
 
@@ -570,7 +573,7 @@ void TFormNew::saveEdited(const QString &year)
 
         // The record row, found by key and region.
         db::Table &record = DM->T_temp_out;
-        openFiltered(record, QStringLiteral("item_3='") + EscapeSqlQuotes(EditOldItem3) + QLatin1Char('\''));
+        openFiltered(record, recordFilter(oldKey, region));
         if (record.isEmpty())
             throw db::EngineError(QStringLiteral("找不到编号为%1的项目，它可能已被删除").arg(oldKey));
         const QString storedCategory = fieldText(record, QStringLiteral("ITEM_CGLB"));

@@ -11,7 +11,6 @@
 #include "platform/seams.h"
 
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -71,11 +70,17 @@ void TMainForm::connectHandlers()
     on(SpeedButton16, [this] { SpeedButton16Click(); });
     on(SpeedButton26, [this] { SpeedButton26Click(); });
     connect(DBGrid1, &DBGrid::cellClicked, this, [this] { platform::runHandler(this, [this] { DBGrid1CellClick(); }); });
-    // A move by the keyboard is a user's move too: it tells about the lock.
+    // A user's move to another record (mouse or keys) has already
+    // recomputed the marks; tell about the lock it brought.  (A click that
+    // moves never arrives as a click: the grid is locked by then.)
     connect(DBGrid1, &DBGrid::userMoved, this, [this] {
-        if (QGuiApplication::mouseButtons() == Qt::NoButton && !DBGrid1->isEnabled())
-            platform::messageBox(this, QStringLiteral("当前项目有未完成栏目，请您填写完毕!"), QStringLiteral("提示信息"),
-                                 platform::Icon::Information, platform::Ok);
+        // Told once the grid has finished the move, so the box opens over
+        // the newly selected row.
+        QMetaObject::invokeMethod(this, [this] {
+            if (!DBGrid1->isEnabled())
+                platform::messageBox(this, QStringLiteral("当前项目有未完成栏目，请您填写完毕!"), QStringLiteral("提示信息"),
+                                     platform::Icon::Information, platform::Ok);
+        }, Qt::QueuedConnection);
     });
 }
 

@@ -57,6 +57,7 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(new Model)
     verticalHeader()->setDefaultSectionSize(22);
     verticalHeader()->setFixedWidth(12);
     horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(true);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &cur) {
         if (m_moving || !cur.isValid() || !m_attached || !m_attached->isActive())
             return;
@@ -73,8 +74,8 @@ void DBGrid::setColumns(const QVector<Column> &columns)
     m_model->columns = columns;
     m_model->bind(m_attached);
     for (int i = 0; i < columns.size(); ++i) {
-        setColumnHidden(i, !columns[i].visible);
         setColumnWidth(i, columns[i].width);
+        setColumnHidden(i, !columns[i].visible);
     }
 }
 

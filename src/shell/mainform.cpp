@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "data/dm.h"
+#include "data/schema.h"
 #include "db/error.h"
 #include "dbgrid.h"
 #include "formwel.h"
@@ -107,9 +108,18 @@ void TMainForm::buildControls()
     DBGrid1 = make<DBGrid>(this, "DBGrid1", QRect(8, 40, 560, 300));
     QVector<DBGrid::Column> cols = {{QStringLiteral("NO"), QStringLiteral("序号"), 44, true},
                                     {QStringLiteral("ITEM_120"), QStringLiteral("批准登记号"), 100, true},
-                                    {QStringLiteral("ITEM_3"), QStringLiteral("成果名称"), 230, true},
+                                    {QStringLiteral("ITEM_3"), QStringLiteral("成果名称"), 220, true},
                                     {QStringLiteral("ITEM_9"), QStringLiteral("成果完成单位"), 170, true}};
+    // Every other field of the record is a hidden column.
+    for (const db::FieldDef &f : data::kjcgFields()) {
+        bool shown = false;
+        for (const DBGrid::Column &c : cols)
+            shown = shown || c.field.compare(f.name, Qt::CaseInsensitive) == 0;
+        if (!shown)
+            cols.append({f.name, f.name, 60, false});
+    }
     DBGrid1->setColumns(cols);
+    DBGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     Panel8 = make<QWidget>(this, "Panel8", QRect(576, 40, 216, 300));
     Panel8->setAutoFillBackground(true);

@@ -18,13 +18,15 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 // Readable failures.
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
 using Fields = QMap<QString, QString>;
-const QString kOrg = QStringLiteral("湖北省青岚应用技术研究院");   // the seeded organisation data
+const QString kOrg = u"湖北省青岚应用技术研究院"_s;   // the seeded organisation data
 
 class FormNewTest : public ::testing::Test {
 protected:
@@ -34,64 +36,68 @@ protected:
 
     void SetUp() override
     {
-        data = tmp.path() + QStringLiteral("/data");
+        data = tmp.path() + u"/data"_s;
         seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
-        add(QStringLiteral("unit"), {{QStringLiteral("item_9"), QStringLiteral("青岚应用技术研究院")}});
+        add(u"unit"_s, {{u"item_9"_s, u"青岚应用技术研究院"_s}});
     }
     void TearDown() override
     {
         seams.verifyAllUsed();
-        delete MainForm;
-        MainForm = nullptr;
+        delete std::exchange(MainForm, nullptr);   // FormNew with it
         FormNew = nullptr;
-        delete DM;
-        DM = nullptr;
+        delete std::exchange(DM, nullptr);
+    }
+    void open(db::Table &t, const QString &name)
+    {
+        t.setDatabaseName(data);
+        t.setTableName(name);
+        t.open();
     }
     void add(const QString &name, const Fields &values)
     {
         db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(name);
-        t.open();
+        open(t, name);
         t.append();
         for (auto it = values.begin(); it != values.end(); ++it)
             t.fieldByName(it.key()).setAsString(it.value());
         t.post();
     }
-    void record(const QString &key, const QString &category, const QString &name, const QString &region = QStringLiteral("."),
+    void record(const QString &key, const QString &category, const QString &name, const QString &region = u"."_s,
                 Fields more = {})
     {
-        more.insert(QStringLiteral("ITEM_4"), key);
-        more.insert(QStringLiteral("ITEM_CGLB"), category);
-        more.insert(QStringLiteral("ITEM_3"), name);
-        more.insert(QStringLiteral("ITEM_DQDM"), region);
-        if (!more.contains(QStringLiteral("ITEM_9")))
-            more.insert(QStringLiteral("ITEM_9"), kOrg);
-        add(QStringLiteral("kjcg"), more);
+        more.insert({{u"ITEM_4"_s, key}, {u"ITEM_CGLB"_s, category}, {u"ITEM_3"_s, name}, {u"ITEM_DQDM"_s, region}});
+        more.insert(u"ITEM_9"_s, more.value(u"ITEM_9"_s, kOrg));
+        add(u"kjcg"_s, more);
+    }
+    void subRow(const QString &table, const QString &key, const QString &region = u"."_s)
+    {
+        add(table, {{u"ITEM_4"_s, key}, {u"ITEM_DQDM"_s, region}});
     }
     // "key/region" of every row, in file order (a field's value appended after "=").
     QStringList rows(const QString &name, const QString &field = QString())
     {
         QStringList out;
         db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(name);
-        t.open();
+        open(t, name);
         for (t.first(); !t.eof(); t.next())
-            out << t.fieldByName(QStringLiteral("ITEM_4")).asString() + QLatin1Char('/') + t.fieldByName(QStringLiteral("ITEM_DQDM")).asString()
+            out << t.fieldByName(u"ITEM_4"_s).asString() + QLatin1Char('/') + t.fieldByName(u"ITEM_DQDM"_s).asString()
                        + (field.isEmpty() ? QString() : QLatin1Char('=') + t.fieldByName(field).asString());
         return out;
     }
-    QString value(const QString &key, const QString &region, const QString &field)
+    QString at(const QString &key, const QString &field, const QString &region = u"."_s)
     {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(QStringLiteral("kjcg"));
-        t.open();
-        for (t.first(); !t.eof(); t.next())
-            if (t.fieldByName(QStringLiteral("ITEM_4")).asString() == key && t.fieldByName(QStringLiteral("ITEM_DQDM")).asString() == region)
-                return t.fieldByName(field).asString();
-        return QStringLiteral("<no record>");
+        const QString head = key + u'/' + region + u'=';
+        for (const QString &row : rows(u"kjcg"_s, field))
+            if (row.startsWith(head))
+                return row.mid(head.size());
+        return u"<no record>"_s;
+    }
+    QStringList at(const QString &key, const QStringList &fields, const QString &region = u"."_s)
+    {
+        QStringList out;
+        for (const QString &f : fields)
+            out << at(key, f, region);
+        return out;
     }
     void start()
     {
@@ -101,18 +107,17 @@ protected:
         MainForm->FormShow();
     }
     // The main window lists a category and year with the record current.
-    void show(int categoryPos, const QString &year, const QString &key = QString(), const QString &region = QStringLiteral("."))
+    void show(int categoryPos, const QString &year, const QString &key = QString(), const QString &region = u"."_s)
     {
         MainForm->ComboBox1->setCurrentIndex(categoryPos);
         MainForm->cbYear->setEditText(year);
         MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
         for (DM->Qrykjcg.first(); !key.isEmpty() && !DM->Qrykjcg.eof(); DM->Qrykjcg.next())
-            if (DM->Qrykjcg.fieldByName(QStringLiteral("item_4")).asString() == key
-                && DM->Qrykjcg.fieldByName(QStringLiteral("item_dqdm")).asString() == region)
+            if (currentKey() == key && DM->Qrykjcg.fieldByName(u"item_dqdm"_s).asString() == region)
                 return;
         ASSERT_TRUE(key.isEmpty()) << "record not listed: " << key.toStdString();
     }
-    QString currentKey() { return DM->Qrykjcg.fieldByName(QStringLiteral("item_4")).asString(); }
+    QString currentKey() { return DM->Qrykjcg.fieldByName(u"item_4"_s).asString(); }
     void expect(const QString &text, const QString &caption, platform::Icon icon, int answer = platform::Ok)
     {
         seams.expectMessage(text, [=](const platform::MessageCall &c) {
@@ -127,8 +132,18 @@ protected:
     // Runs a command of the main window with the dialog worked by `driver`.
     void run(void (TMainForm::*command)(), const std::function<void(TFormNew *)> &driver)
     {
-        seams.onModal(QStringLiteral("FormNew"), [&](QDialog *) { driver(FormNew); return 0; });
+        seams.onModal(u"FormNew"_s, [&](QDialog *) { driver(FormNew); return 0; });
         (MainForm->*command)();
+    }
+    // The page marks and the enabled state of what the lock disables.
+    static QList<bool> lockState()
+    {
+        QList<bool> state;
+        for (QPushButton *b : MainForm->pageButtons())
+            state << TMainForm::isPageComplete(b);
+        for (QWidget *w : MainForm->lockedControls())
+            state << w->isEnabled();
+        return state;
     }
     static void pick(TFormNew *f, int category)
     {
@@ -140,75 +155,66 @@ protected:
 TEST_F(FormNewTest, RecordKeyFollowsTheLargestTenDigitKeyOfItsYear)
 {
     start();
-    EXPECT_EQ(NextRecordKey(QStringLiteral("2009")), QStringLiteral("2009000001"));
-    record(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("甲"));
-    record(QStringLiteral("2009000009"), QStringLiteral("2"), QStringLiteral("乙"));   // other category, same year
-    record(QStringLiteral("2009ZZZZZZ"), QStringLiteral("1"), QStringLiteral("丙"));   // larger as text, no serial
-    record(QStringLiteral("200900099"), QStringLiteral("3"), QStringLiteral("丁"));
-    record(QStringLiteral("2010000050"), QStringLiteral("1"), QStringLiteral("戊"));
-    EXPECT_EQ(NextRecordKey(QStringLiteral("2009")), QStringLiteral("2009000010"));
-    EXPECT_EQ(NextRecordKey(QStringLiteral("2010")), QStringLiteral("2010000051"));
+    EXPECT_EQ(NextRecordKey(u"2009"_s), u"2009000001"_s);
+    record(u"2009000001"_s, u"1"_s, u"甲"_s);
+    record(u"2009000009"_s, u"2"_s, u"乙"_s);   // other category, same year
+    record(u"2009ZZZZZZ"_s, u"1"_s, u"丙"_s);   // larger as text, no serial
+    record(u"200900099"_s, u"3"_s, u"丁"_s);
+    record(u"2010000050"_s, u"1"_s, u"戊"_s);
+    EXPECT_EQ(NextRecordKey(u"2009"_s), u"2009000010"_s);
+    EXPECT_EQ(NextRecordKey(u"2010"_s), u"2010000051"_s);
     // Keys left in sub-tables are never handed out again.
-    add(QStringLiteral("cgwcr"), {{QStringLiteral("ITEM_4"), QStringLiteral("2009000010")}, {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")}});
-    add(QStringLiteral("zlqk"), {{QStringLiteral("ITEM_4"), QStringLiteral("2009000011")}, {QStringLiteral("ITEM_DQDM"), QStringLiteral("37")}});
-    EXPECT_EQ(NextRecordKey(QStringLiteral("2009")), QStringLiteral("2009000012"));
-    EXPECT_THROW(NextRecordKey(QStringLiteral("20a9")), db::EngineError);
-    record(QStringLiteral("2011999999"), QStringLiteral("1"), QStringLiteral("己"));
-    EXPECT_THROW(NextRecordKey(QStringLiteral("2011")), db::EngineError);
+    subRow(u"cgwcr"_s, u"2009000010"_s);
+    subRow(u"zlqk"_s, u"2009000011"_s, u"37"_s);
+    EXPECT_EQ(NextRecordKey(u"2009"_s), u"2009000012"_s);
+    EXPECT_THROW(NextRecordKey(u"20a9"_s), db::EngineError);
+    record(u"2011999999"_s, u"1"_s, u"己"_s);
+    EXPECT_THROW(NextRecordKey(u"2011"_s), db::EngineError);
 }
 
 TEST_F(FormNewTest, NewRecordIsStoredListedAndLocksTheMainWindow)
 {
-    record(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("城市供水管网监测"));
+    record(u"2009000001"_s, u"1"_s, u"城市供水管网监测"_s);
     start();
-    ASSERT_EQ(MainForm->cbYear->findText(QStringLiteral("2031")), -1);
+    ASSERT_EQ(MainForm->cbYear->findText(u"2031"_s), -1);
     run(&TMainForm::Button1Click, [&](TFormNew *f) {
-        EXPECT_EQ(f->windowTitle(), QStringLiteral("请填写新项目！"));
+        EXPECT_EQ(f->windowTitle(), u"请填写新项目！"_s);
         EXPECT_EQ(f->edt_9->text(), kOrg);
-        EXPECT_EQ(f->cbYear->text(), QStringLiteral("2009"));
+        EXPECT_EQ(f->cbYear->text(), u"2009"_s);
         pick(f, 1);
         EXPECT_EQ(MainForm->ComboBox1->currentIndex(), 1);   // the list follows the category at once
-        f->cbYear->setText(QStringLiteral("2031"));
-        f->edt_120->setText(QStringLiteral("DJ-01"));
-        f->edt_3->setText(QStringLiteral("  李氏'三段式'育种法 "));
+        f->cbYear->setText(u"2031"_s);
+        f->edt_120->setText(u"DJ-01"_s);
+        f->edt_3->setText(u"  李氏'三段式'育种法 "_s);
         f->Button1->click();
         EXPECT_FALSE(f->isVisible());
     });
-    EXPECT_EQ(value(QStringLiteral("2031000001"), QStringLiteral("."), QStringLiteral("ITEM_3")), QStringLiteral("李氏'三段式'育种法"));
-    EXPECT_EQ(value(QStringLiteral("2031000001"), QStringLiteral("."), QStringLiteral("ITEM_CGLB")), QStringLiteral("2"));
-    EXPECT_EQ(value(QStringLiteral("2031000001"), QStringLiteral("."), QStringLiteral("ITEM_9")), kOrg);
-    EXPECT_EQ(value(QStringLiteral("2031000001"), QStringLiteral("."), QStringLiteral("ITEM_120")), QStringLiteral("DJ-01"));
-    EXPECT_EQ(value(QStringLiteral("2031000001"), QStringLiteral("."), QStringLiteral("NO")), QStringLiteral("1"));
-    EXPECT_EQ(MainForm->cbYear->currentText(), QStringLiteral("2031"));
-    EXPECT_EQ(currentKey(), QStringLiteral("2031000001"));
-    for (QPushButton *b : MainForm->pageButtons())
-        EXPECT_FALSE(TMainForm::isPageComplete(b)) << b->objectName().toStdString();
-    for (QWidget *w : MainForm->lockedControls())
-        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    EXPECT_EQ(at(u"2031000001"_s, {u"ITEM_3"_s, u"ITEM_CGLB"_s, u"ITEM_9"_s, u"ITEM_120"_s, u"NO"_s}),
+              QStringList({u"李氏'三段式'育种法"_s, u"2"_s, kOrg, u"DJ-01"_s, u"1"_s}));
+    EXPECT_EQ(MainForm->cbYear->currentText(), u"2031"_s);
+    EXPECT_EQ(currentKey(), u"2031000001"_s);
+    EXPECT_FALSE(lockState().contains(true));
 }
 
 TEST_F(FormNewTest, SaveRefusesMissingItemsBadYearsAndTakenNames)
 {
-    record(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("水稻抗病育种"));
+    record(u"2009000001"_s, u"1"_s, u"水稻抗病育种"_s);
     start();
-    warning(QStringLiteral("年份不能为空！"));
-    for (int i = 0; i < 2; ++i)
-        warning(QStringLiteral("不能输入1900到2050外的年份！"));
-    warning(QStringLiteral("不能输入非数字的字符！"));
-    warning(QStringLiteral("成果名称不能为空！"));
-    warning(QStringLiteral("成果第一完成单位不能为空！"));
-    expect(QStringLiteral("已有同名项目!"), QStringLiteral("提示信息"), platform::Icon::Information);
-    expect(QStringLiteral("退出并储存？"), QStringLiteral("提示信息"), platform::Icon::Information, platform::Cancel);
+    for (const char *text : {"年份不能为空！", "不能输入1900到2050外的年份！", "不能输入1900到2050外的年份！", "不能输入非数字的字符！",
+                             "成果名称不能为空！", "成果第一完成单位不能为空！"})
+        warning(QString::fromUtf8(text));
+    expect(u"已有同名项目!"_s, u"提示信息"_s, platform::Icon::Information);
+    expect(u"退出并储存？"_s, u"提示信息"_s, platform::Icon::Information, platform::Cancel);
     run(&TMainForm::Button1Click, [&](TFormNew *f) {
-        f->edt_3->setText(QStringLiteral("水稻抗病育种"));
+        f->edt_3->setText(u"水稻抗病育种"_s);
         for (const char *year : {"", "205", "2051", "20a9"}) {
             f->cbYear->setText(QLatin1String(year));
             f->Button1->click();
         }
-        f->cbYear->setText(QStringLiteral("2009"));
-        f->edt_3->setText(QStringLiteral("   "));
+        f->cbYear->setText(u"2009"_s);
+        f->edt_3->setText(u"   "_s);
         f->Button1->click();
-        f->edt_3->setText(QStringLiteral(" 水稻抗病育种  "));
+        f->edt_3->setText(u" 水稻抗病育种  "_s);
         f->edt_9->clear();
         f->Button1->click();
         f->edt_9->setText(kOrg);
@@ -217,7 +223,7 @@ TEST_F(FormNewTest, SaveRefusesMissingItemsBadYearsAndTakenNames)
         f->Button2->click();                       // leave without saving
         EXPECT_FALSE(f->isVisible());
     });
-    EXPECT_EQ(rows(QStringLiteral("kjcg")), QStringList{QStringLiteral("2009000001/.")});
+    EXPECT_EQ(rows(u"kjcg"_s), QStringList{u"2009000001/."_s});
 
     // Nothing typed at all: 存储 just closes.
     run(&TMainForm::Button1Click, [&](TFormNew *f) {
@@ -225,120 +231,106 @@ TEST_F(FormNewTest, SaveRefusesMissingItemsBadYearsAndTakenNames)
         f->Button1->click();
         EXPECT_FALSE(f->isVisible());
     });
-    EXPECT_EQ(rows(QStringLiteral("kjcg")).size(), 1);
+    EXPECT_EQ(rows(u"kjcg"_s).size(), 1);
 }
 
 TEST_F(FormNewTest, FailedNewRecordLeavesNoPendingRowAndNoLock)
 {
     // A complete record is current: nothing is marked or locked.
-    Fields complete = {{QStringLiteral("ITEM_121"), QStringLiteral("2009-05-01")}};
+    Fields complete = {{u"ITEM_121"_s, u"2009-05-01"_s}};
     for (const char *f : {"ITEM_8", "ITEM_1", "ITEM_201", "ITEM_125", "ITEM_13_1", "ITEM_13", "ITEM_16", "ITEM_33", "ITEM_123",
                           "ITEM_125_1", "ITEM_161", "ITEM_126", "ITEM_37", "ITEM_38", "ITEM_62", "ITEM_64", "ITEM_41", "ITEM_41_2"})
-        complete.insert(QLatin1String(f), QStringLiteral("1"));
-    record(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("城市供水管网监测"), QStringLiteral("."), complete);
-    add(QStringLiteral("cgwcr"), {{QStringLiteral("ITEM_4"), QStringLiteral("2009000001")}, {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")}});
+        complete.insert(QLatin1String(f), u"1"_s);
+    record(u"2009000001"_s, u"1"_s, u"城市供水管网监测"_s, u"."_s, complete);
+    subRow(u"cgwcr"_s, u"2009000001"_s);
     start();
     MainForm->UpdatePageStatus();
     ASSERT_TRUE(MainForm->UpdateCommandState());
-    QList<bool> before;
-    for (QPushButton *b : MainForm->pageButtons())
-        before << TMainForm::isPageComplete(b);
-    for (QWidget *w : MainForm->lockedControls())
-        before << w->isEnabled();
-    expect(QString(), QStringLiteral("提示"), platform::Icon::None);
+    const QList<bool> before = lockState();
+    expect(QString(), u"提示"_s, platform::Icon::None);
     run(&TMainForm::Button1Click, [&](TFormNew *f) {
-        f->edt_3->setText(QStringLiteral("高效节能电机控制技术"));
+        f->edt_3->setText(u"高效节能电机控制技术"_s);
         f->edt_9->setText(QString(80, QChar(0x7814)));   // 160 bytes: more than the field holds
         f->Button1->click();
         EXPECT_TRUE(f->isVisible());
         EXPECT_EQ(DM->T_temp_out.state(), db::DatasetState::Browse);
-        EXPECT_EQ(rows(QStringLiteral("kjcg")).size(), 1);
-        QList<bool> after;
-        for (QPushButton *b : MainForm->pageButtons())
-            after << TMainForm::isPageComplete(b);
-        for (QWidget *w : MainForm->lockedControls())
-            after << w->isEnabled();
-        EXPECT_EQ(after, before);
-        EXPECT_EQ(currentKey(), QStringLiteral("2009000001"));
+        EXPECT_EQ(rows(u"kjcg"_s).size(), 1);
+        EXPECT_EQ(lockState(), before);
+        EXPECT_EQ(currentKey(), u"2009000001"_s);
         f->edt_9->setText(kOrg);
         f->Button1->click();
         EXPECT_FALSE(f->isVisible());
     });
-    EXPECT_EQ(rows(QStringLiteral("kjcg"), QStringLiteral("ITEM_3")),
-              QStringList({QStringLiteral("2009000001/.=城市供水管网监测"), QStringLiteral("2009000002/.=高效节能电机控制技术")}));
+    EXPECT_EQ(rows(u"kjcg"_s, u"ITEM_3"_s),
+              QStringList({u"2009000001/.=城市供水管网监测"_s, u"2009000002/.=高效节能电机控制技术"_s}));
 }
 
 TEST_F(FormNewTest, RenameInItsYearKeepsTheKeyAndRefusesAnotherRecordsName)
 {
-    record(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("城市供水管网监测"));
-    record(QStringLiteral("2009000002"), QStringLiteral("1"), QStringLiteral("水稻抗病育种"));
-    add(QStringLiteral("cgwcr"), {{QStringLiteral("ITEM_4"), QStringLiteral("2009000002")}, {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")}});
+    record(u"2009000001"_s, u"1"_s, u"城市供水管网监测"_s);
+    record(u"2009000002"_s, u"1"_s, u"水稻抗病育种"_s);
+    subRow(u"cgwcr"_s, u"2009000002"_s);
     start();
-    show(0, QStringLiteral("2009"), QStringLiteral("2009000002"));
+    show(0, u"2009"_s, u"2009000002"_s);
     run(&TMainForm::Button5Click, [&](TFormNew *f) {
-        EXPECT_EQ(f->cbYear->text(), QStringLiteral("2009"));
-        EXPECT_EQ(f->edt_3->text(), QStringLiteral("水稻抗病育种"));
-        f->edt_3->setText(QStringLiteral(" 水稻抗病育种（二期） "));
-        f->edt_120->setText(QStringLiteral(" DJ-7 "));
+        EXPECT_EQ(f->cbYear->text(), u"2009"_s);
+        EXPECT_EQ(f->edt_3->text(), u"水稻抗病育种"_s);
+        f->edt_3->setText(u" 水稻抗病育种（二期） "_s);
+        f->edt_120->setText(u" DJ-7 "_s);
         f->Button1->click();
         EXPECT_FALSE(f->isVisible());
     });
-    EXPECT_EQ(value(QStringLiteral("2009000002"), QStringLiteral("."), QStringLiteral("ITEM_3")), QStringLiteral("水稻抗病育种（二期）"));
-    EXPECT_EQ(value(QStringLiteral("2009000002"), QStringLiteral("."), QStringLiteral("ITEM_120")), QStringLiteral("DJ-7"));
-    EXPECT_EQ(rows(QStringLiteral("cgwcr")), QStringList{QStringLiteral("2009000002/.")});
-    EXPECT_EQ(currentKey(), QStringLiteral("2009000002"));
+    EXPECT_EQ(at(u"2009000002"_s, {u"ITEM_3"_s, u"ITEM_120"_s}), QStringList({u"水稻抗病育种（二期）"_s, u"DJ-7"_s}));
+    EXPECT_EQ(rows(u"cgwcr"_s), QStringList{u"2009000002/."_s});
+    EXPECT_EQ(currentKey(), u"2009000002"_s);
 
     // Its own name again is accepted; the other record's name is not, and
     // the list stays on the edited record.
     run(&TMainForm::Button5Click, [&](TFormNew *f) { f->Button1->click(); });
-    expect(QStringLiteral("已有同名项目!"), QStringLiteral("提示信息"), platform::Icon::Information);
+    expect(u"已有同名项目!"_s, u"提示信息"_s, platform::Icon::Information);
     run(&TMainForm::Button5Click, [&](TFormNew *f) {
-        f->edt_3->setText(QStringLiteral("城市供水管网监测 "));
+        f->edt_3->setText(u"城市供水管网监测 "_s);
         f->Button1->click();
         EXPECT_FALSE(f->isVisible());
     });
-    EXPECT_EQ(value(QStringLiteral("2009000002"), QStringLiteral("."), QStringLiteral("ITEM_3")), QStringLiteral("水稻抗病育种（二期）"));
-    EXPECT_EQ(currentKey(), QStringLiteral("2009000002"));
+    EXPECT_EQ(at(u"2009000002"_s, u"ITEM_3"_s), u"水稻抗病育种（二期）"_s);
+    EXPECT_EQ(currentKey(), u"2009000002"_s);
 }
 
 TEST_F(FormNewTest, MoveToAnotherCategoryAndYearTakesTheRecordsOwnRowsAlong)
 {
-    const QString name = QStringLiteral("高效节能电机控制技术");
-    record(QStringLiteral("2009000002"), QStringLiteral("1"), name);   // same key and name, another region
-    record(QStringLiteral("2009000002"), QStringLiteral("1"), name, QStringLiteral("37"),
-           {{QStringLiteral("ITEM_123"), QStringLiteral("01")}, {QStringLiteral("ITEM_16"), QStringLiteral("1")},
-            {QStringLiteral("ITEM_21"), QStringLiteral("8")}});
-    record(QStringLiteral("2010000003"), QStringLiteral("2"), QStringLiteral("区域创新政策研究"));
-    add(QStringLiteral("cgwcr"), {{QStringLiteral("ITEM_4"), QStringLiteral("2010000004")}, {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")}});
-    const QStringList subs = {QStringLiteral("cgwcdw"), QStringLiteral("zlqk"), QStringLiteral("jdwyhmd"), QStringLiteral("cgwcr")};
+    const QString name = u"高效节能电机控制技术"_s;
+    record(u"2009000002"_s, u"1"_s, name);   // same key and name, another region
+    record(u"2009000002"_s, u"1"_s, name, u"37"_s, {{u"ITEM_123"_s, u"01"_s}, {u"ITEM_16"_s, u"1"_s}, {u"ITEM_21"_s, u"8"_s}});
+    record(u"2010000003"_s, u"2"_s, u"区域创新政策研究"_s);
+    subRow(u"cgwcr"_s, u"2010000004"_s);
+    const QStringList subs = {u"cgwcdw"_s, u"zlqk"_s, u"jdwyhmd"_s, u"cgwcr"_s};
     for (const QString &sub : subs)
         for (const char *region : {"37", ".", "37"})
-            add(sub, {{QStringLiteral("ITEM_4"), QStringLiteral("2009000002")}, {QStringLiteral("ITEM_DQDM"), QLatin1String(region)}});
+            subRow(sub, u"2009000002"_s, QLatin1String(region));
     start();
-    show(0, QStringLiteral("2009"), QStringLiteral("2009000002"), QStringLiteral("37"));
+    show(0, u"2009"_s, u"2009000002"_s, u"37"_s);
     run(&TMainForm::Button5Click, [&](TFormNew *f) {
         pick(f, 1);
-        f->cbYear->setText(QStringLiteral("2010"));
-        f->edt_3->setText(name + QStringLiteral("（软科学版）"));
+        f->cbYear->setText(u"2010"_s);
+        f->edt_3->setText(name + u"（软科学版）"_s);
         f->Button1->click();
         EXPECT_FALSE(f->isVisible());
     });
-    const QString moved = QStringLiteral("2010000005");   // 2010000004 is taken by a persons row
-    EXPECT_EQ(value(moved, QStringLiteral("37"), QStringLiteral("ITEM_CGLB")), QStringLiteral("2"));
-    EXPECT_EQ(value(moved, QStringLiteral("37"), QStringLiteral("ITEM_123")), QString());
-    EXPECT_EQ(value(moved, QStringLiteral("37"), QStringLiteral("ITEM_16")), QString());
-    EXPECT_EQ(value(moved, QStringLiteral("37"), QStringLiteral("ITEM_21")), QStringLiteral("8"));
-    EXPECT_EQ(value(QStringLiteral("2009000002"), QStringLiteral("."), QStringLiteral("ITEM_3")), name);
+    const QString moved = u"2010000005"_s;   // 2010000004 is taken by a persons row
+    EXPECT_EQ(at(moved, {u"ITEM_CGLB"_s, u"ITEM_123"_s, u"ITEM_16"_s, u"ITEM_21"_s}, u"37"_s),
+              QStringList({u"2"_s, QString(), QString(), u"8"_s}));
+    EXPECT_EQ(at(u"2009000002"_s, u"ITEM_3"_s), name);
     for (const QString &sub : subs) {
-        QStringList want = {moved + QStringLiteral("/37"), QStringLiteral("2009000002/."), moved + QStringLiteral("/37")};
+        QStringList want = {moved + u"/37"_s, u"2009000002/."_s, moved + u"/37"_s};
         if (sub == QLatin1String("cgwcr"))
-            want.prepend(QStringLiteral("2010000004/."));
+            want.prepend(u"2010000004/."_s);
         EXPECT_EQ(rows(sub), want) << sub.toStdString();
     }
     EXPECT_EQ(MainForm->ComboBox1->currentIndex(), 1);
-    EXPECT_EQ(MainForm->cbYear->currentText(), QStringLiteral("2010"));
+    EXPECT_EQ(MainForm->cbYear->currentText(), u"2010"_s);
     EXPECT_EQ(currentKey(), moved);
-    EXPECT_EQ(DM->Qrykjcg.fieldByName(QStringLiteral("NO")).asString(), QStringLiteral("1"));
+    EXPECT_EQ(DM->Qrykjcg.fieldByName(u"NO"_s).asString(), u"1"_s);
 }
 
 TEST_F(FormNewTest, CategoryChangeEmptiesWhatTheNewCategoryDoesNotHave)
@@ -349,100 +341,91 @@ TEST_F(FormNewTest, CategoryChangeEmptiesWhatTheNewCategoryDoesNotHave)
         {"2009000004", "2", 0, "8", "8"}, {"2009000005", "2", 2, "4", "4"}, {"2009000006", "1", 0, "4", "4"},
     };
     for (const Case &c : cases)
-        record(QLatin1String(c.key), QLatin1String(c.from), QStringLiteral("成果") + QLatin1String(c.key), QStringLiteral("."),
-               {{QStringLiteral("ITEM_21"), QLatin1String(c.item21)}, {QStringLiteral("ITEM_210"), QStringLiteral("1")},
-                {QStringLiteral("ITEM_200"), QStringLiteral("A01")}, {QStringLiteral("ITEM_32"), QStringLiteral("110")},
-                {QStringLiteral("ITEM_125_1"), QStringLiteral("1234567")}});
+        record(QLatin1String(c.key), QLatin1String(c.from), u"成果"_s + QLatin1String(c.key), u"."_s,
+               {{u"ITEM_21"_s, QLatin1String(c.item21)}, {u"ITEM_210"_s, u"1"_s}, {u"ITEM_200"_s, u"A01"_s},
+                {u"ITEM_32"_s, u"110"_s}, {u"ITEM_125_1"_s, u"1234567"_s}});
     start();
     for (const Case &c : cases) {
         const QString key = QLatin1String(c.key);
-        show(QString::fromLatin1(c.from).toInt() - 1, QStringLiteral("2009"), key);
-        run(&TMainForm::Button5Click, [&](TFormNew *f) {
-            pick(f, c.to);
-            f->Button1->click();
-        });
+        show(QString::fromLatin1(c.from).toInt() - 1, u"2009"_s, key);
+        run(&TMainForm::Button5Click, [&](TFormNew *f) { pick(f, c.to), f->Button1->click(); });
         const bool changed = c.to + 1 != QString::fromLatin1(c.from).toInt();
-        const bool applied = c.to == 0;
-        SCOPED_TRACE(c.key);
-        EXPECT_EQ(value(key, QStringLiteral("."), QStringLiteral("ITEM_CGLB")), QString::number(c.to + 1));
-        EXPECT_EQ(value(key, QStringLiteral("."), QStringLiteral("ITEM_21")), QLatin1String(c.item21After));
-        EXPECT_EQ(value(key, QStringLiteral("."), QStringLiteral("ITEM_210")).isEmpty(), changed && applied);
-        EXPECT_EQ(value(key, QStringLiteral("."), QStringLiteral("ITEM_200")).isEmpty(), changed && applied);
-        EXPECT_EQ(value(key, QStringLiteral("."), QStringLiteral("ITEM_32")).isEmpty(), changed && !applied);
-        EXPECT_EQ(value(key, QStringLiteral("."), QStringLiteral("ITEM_125_1")).isEmpty(), changed && !applied);
+        const bool toApplied = changed && c.to == 0, toOther = changed && c.to != 0;
+        EXPECT_EQ(at(key, {u"ITEM_CGLB"_s, u"ITEM_21"_s, u"ITEM_210"_s, u"ITEM_200"_s, u"ITEM_32"_s, u"ITEM_125_1"_s}),
+                  QStringList({QString::number(c.to + 1), QLatin1String(c.item21After), toApplied ? QString() : u"1"_s,
+                               toApplied ? QString() : u"A01"_s, toOther ? QString() : u"110"_s, toOther ? QString() : u"1234567"_s}))
+            << c.key;
     }
 }
 
 TEST_F(FormNewTest, FailedMovePutsTheRecordAndItsRowsBack)
 {
-    record(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("城市供水管网监测"), QStringLiteral("."),
-           {{QStringLiteral("ITEM_21"), QStringLiteral("1")}});
-    for (const QString &sub : {QStringLiteral("cgwcdw"), QStringLiteral("zlqk"), QStringLiteral("jdwyhmd"), QStringLiteral("cgwcr"), QStringLiteral("cgwcr")})
-        add(sub, {{QStringLiteral("ITEM_4"), QStringLiteral("2009000001")}, {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")}});
+    record(u"2009000001"_s, u"1"_s, u"城市供水管网监测"_s, u"."_s, {{u"ITEM_21"_s, u"1"_s}});
+    for (const QString &sub : {u"cgwcdw"_s, u"zlqk"_s, u"jdwyhmd"_s, u"cgwcr"_s, u"cgwcr"_s})
+        subRow(sub, u"2009000001"_s);
     start();
     int posts = 0;
     QObject::connect(&DM->TblCgwcr, &db::Dataset::afterPost, [&] {
         if (++posts == 2)
-            throw db::EngineError(QStringLiteral("磁盘已满"));
+            throw db::EngineError(u"磁盘已满"_s);
     });
-    show(0, QStringLiteral("2009"), QStringLiteral("2009000001"));
-    expect(QString(), QStringLiteral("提示"), platform::Icon::None);       // the name does not fit
-    expect(QStringLiteral("磁盘已满"), QStringLiteral("提示"), platform::Icon::None);
-    expect(QStringLiteral("退出并储存？"), QStringLiteral("提示信息"), platform::Icon::Information, platform::Cancel);
+    show(0, u"2009"_s, u"2009000001"_s);
+    expect(QString(), u"提示"_s, platform::Icon::None);       // the name does not fit
+    expect(u"磁盘已满"_s, u"提示"_s, platform::Icon::None);
+    expect(u"退出并储存？"_s, u"提示信息"_s, platform::Icon::Information, platform::Cancel);
     run(&TMainForm::Button5Click, [&](TFormNew *f) {
         pick(f, 2);
-        f->cbYear->setText(QStringLiteral("2010"));
+        f->cbYear->setText(u"2010"_s);
         f->edt_9->setText(QString(80, QChar(0x7814)));
         f->Button1->click();
         EXPECT_EQ(posts, 0);
         f->edt_9->setText(kOrg);
-        f->edt_3->setText(QStringLiteral("城市供水管网在线监测"));
+        f->edt_3->setText(u"城市供水管网在线监测"_s);
         f->Button1->click();
         EXPECT_TRUE(f->isVisible());
         EXPECT_EQ(MainForm->ComboBox1->currentIndex(), 0);
-        EXPECT_EQ(MainForm->cbYear->currentText(), QStringLiteral("2009"));
-        EXPECT_EQ(currentKey(), QStringLiteral("2009000001"));
+        EXPECT_EQ(MainForm->cbYear->currentText(), u"2009"_s);
+        EXPECT_EQ(currentKey(), u"2009000001"_s);
         f->Button2->click();
         EXPECT_FALSE(f->isVisible());
     });
-    EXPECT_EQ(rows(QStringLiteral("kjcg"), QStringLiteral("ITEM_3")), QStringList{QStringLiteral("2009000001/.=城市供水管网监测")});
-    EXPECT_EQ(value(QStringLiteral("2009000001"), QStringLiteral("."), QStringLiteral("ITEM_CGLB")), QStringLiteral("1"));
-    EXPECT_EQ(value(QStringLiteral("2009000001"), QStringLiteral("."), QStringLiteral("ITEM_21")), QStringLiteral("1"));
-    for (const QString &sub : {QStringLiteral("cgwcdw"), QStringLiteral("zlqk"), QStringLiteral("jdwyhmd")})
-        EXPECT_EQ(rows(sub), QStringList{QStringLiteral("2009000001/.")}) << sub.toStdString();
-    EXPECT_EQ(rows(QStringLiteral("cgwcr")), QStringList(2, QStringLiteral("2009000001/.")));
+    EXPECT_EQ(rows(u"kjcg"_s, u"ITEM_3"_s), QStringList{u"2009000001/.=城市供水管网监测"_s});
+    EXPECT_EQ(at(u"2009000001"_s, {u"ITEM_CGLB"_s, u"ITEM_21"_s}), QStringList({u"1"_s, u"1"_s}));
+    for (const QString &sub : {u"cgwcdw"_s, u"zlqk"_s, u"jdwyhmd"_s})
+        EXPECT_EQ(rows(sub), QStringList{u"2009000001/."_s}) << sub.toStdString();
+    EXPECT_EQ(rows(u"cgwcr"_s), QStringList(2, u"2009000001/."_s));
 }
 
 TEST_F(FormNewTest, EditKeepsTheRecordsYearWhateverTheMainWindowShows)
 {
-    record(QStringLiteral("2008000001"), QStringLiteral("1"), QStringLiteral("城市供水管网监测"));
-    record(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("水稻抗病育种"));
+    record(u"2008000001"_s, u"1"_s, u"城市供水管网监测"_s);
+    record(u"2009000001"_s, u"1"_s, u"水稻抗病育种"_s);
     start();
-    show(0, QStringLiteral("2009"));
-    DM->OpenQuerySQL(DM->Qrykjcg, QStringLiteral("select * from kjcg where item_3 like '%管网%'"));   // a search result
+    show(0, u"2009"_s);
+    DM->OpenQuerySQL(DM->Qrykjcg, u"select * from kjcg where item_3 like '%管网%'"_s);   // a search result
     run(&TMainForm::Button5Click, [&](TFormNew *f) {
-        EXPECT_EQ(f->cbYear->text(), QStringLiteral("2008"));
-        f->edt_3->setText(QStringLiteral("城市供水管网漏损监测"));
+        EXPECT_EQ(f->cbYear->text(), u"2008"_s);
+        f->edt_3->setText(u"城市供水管网漏损监测"_s);
         f->Button1->click();
     });
-    EXPECT_EQ(rows(QStringLiteral("kjcg"), QStringLiteral("ITEM_3")),
-              QStringList({QStringLiteral("2008000001/.=城市供水管网漏损监测"), QStringLiteral("2009000001/.=水稻抗病育种")}));
-    EXPECT_EQ(MainForm->cbYear->currentText(), QStringLiteral("2008"));
+    EXPECT_EQ(rows(u"kjcg"_s, u"ITEM_3"_s),
+              QStringList({u"2008000001/.=城市供水管网漏损监测"_s, u"2009000001/.=水稻抗病育种"_s}));
+    EXPECT_EQ(MainForm->cbYear->currentText(), u"2008"_s);
 }
 
 TEST_F(FormNewTest, YearEditLeavingAndClosing)
 {
     start();
     const QString mainYear = MainForm->cbYear->currentText();
-    warning(QStringLiteral("不能输入非数字的字符！"));
-    warning(QStringLiteral("不能输入1900到2050外的年份！"));
-    warning(QStringLiteral("成果第一完成单位不能为空！"));
+    warning(u"不能输入非数字的字符！"_s);
+    warning(u"不能输入1900到2050外的年份！"_s);
+    warning(u"成果第一完成单位不能为空！"_s);
     run(&TMainForm::Button1Click, [&](TFormNew *f) {
         EXPECT_TRUE(f->NewFormSaved);
         f->cbYear->clear();
-        QTest::keyClicks(f->cbYear, QStringLiteral("201x"));
+        QTest::keyClicks(f->cbYear, u"201x"_s);
         EXPECT_EQ(MainForm->cbYear->currentText(), mainYear);
-        f->cbYear->setText(QStringLiteral("205"));
+        f->cbYear->setText(u"205"_s);
         EXPECT_FALSE(platform::runHandler(f, [f] { f->cbYearExit(); }));
         const std::pair<const char *, QToolButton *> steps[] = {
             {"2050", f->UpDown1->upButton()}, {"1900", f->UpDown1->downButton()}, {"2009", f->UpDown1->upButton()}};
@@ -452,12 +435,12 @@ TEST_F(FormNewTest, YearEditLeavingAndClosing)
             s.second->click();
             after << f->cbYear->text();
         }
-        EXPECT_EQ(after, QStringList({QStringLiteral("2050"), QStringLiteral("1900"), QStringLiteral("2010")}));
+        EXPECT_EQ(after, QStringList({u"2050"_s, u"1900"_s, u"2010"_s}));
         EXPECT_FALSE(f->NewFormSaved);
         f->close();                                  // refused while something is unsaved
         f->reject();
         EXPECT_TRUE(f->isVisible());
-        f->edt_3->setText(QStringLiteral("水稻抗病育种"));
+        f->edt_3->setText(u"水稻抗病育种"_s);
         f->edt_9->clear();
         f->Button2->click();                         // one of the two missing: its message, and stay
         EXPECT_TRUE(f->isVisible());
@@ -465,7 +448,7 @@ TEST_F(FormNewTest, YearEditLeavingAndClosing)
         f->Button2->click();
         EXPECT_FALSE(f->isVisible());
     });
-    EXPECT_TRUE(rows(QStringLiteral("kjcg")).isEmpty());
+    EXPECT_TRUE(rows(u"kjcg"_s).isEmpty());
 }
 
 TEST(GbkLengthValidator, LimitsByGbkBytesAndRefusesWhatGbkLacks)
@@ -474,7 +457,7 @@ TEST(GbkLengthValidator, LimitsByGbkBytesAndRefusesWhatGbkLacks)
     const std::pair<QString, QValidator::State> cases[] = {
         {QString(20, QLatin1Char('A')), QValidator::Acceptable}, {QString(21, QLatin1Char('A')), QValidator::Invalid},
         {QString(10, QChar(0x7814)), QValidator::Acceptable},    {QString(10, QChar(0x7814)) + QLatin1Char('A'), QValidator::Invalid},
-        {QStringLiteral("DJ-\U0001F600"), QValidator::Invalid},
+        {u"DJ-\U0001F600"_s, QValidator::Invalid},
     };
     for (const auto &c : cases) {
         QString text = c.first;

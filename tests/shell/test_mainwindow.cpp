@@ -211,6 +211,19 @@ TEST_F(MainWindowTest, RecordWithoutPersonsIsLockedUntilAPersonIsAdded)
     seams.expectMessage(q("成果完成人员名单没有填完,请继续填写完成该项目！"), platform::Ok);
     EXPECT_FALSE(MainForm->close());
 
+    // A click on another record is a move too: the grid and the record stay
+    // on the clicked row, and the lock is told.
+    rec().first();
+    ASSERT_TRUE(MainForm->DBGrid1->isEnabled());
+    MainForm->show();
+    seams.expectMessage(q("当前项目有未完成栏目，请您填写完毕!"), platform::Ok);
+    const QRect cell = MainForm->DBGrid1->visualRect(MainForm->DBGrid1->model()->index(1, 2));
+    QTest::mouseClick(MainForm->DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rec().recNo(), 2);
+    EXPECT_EQ(MainForm->DBGrid1->currentIndex().row(), 1);
+    EXPECT_FALSE(MainForm->DBGrid1->isEnabled());
+
     addSubRow(QStringLiteral("cgwcr"), QStringLiteral("2009000002"), {{QStringLiteral("ITEM_180"), q("李娜")}});
     MainForm->DBGrid1CellClick();
     EXPECT_TRUE(MainForm->DBGrid1->isEnabled());
