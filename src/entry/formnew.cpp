@@ -174,6 +174,8 @@ QString undoRows(const std::vector<RowUndo> &undo)
 // list does not hold it.
 bool locateRecord(db::Dataset &list, const QString &key, const QString &region)
 {
+    // The caller recomputes the marks once the list stands on the record.
+    BulkListWork bulk(MainForm);
     for (list.first(); !list.eof(); list.next()) {
         if (fieldText(list, QStringLiteral("item_4")) == key && fieldText(list, QStringLiteral("item_dqdm")) == region)
             return true;
@@ -274,7 +276,10 @@ TFormNew::TFormNew(QWidget *parent) : QDialog(parent)
     buildControls();
     setFixedSize(520, 270);
 
-    auto handler = [this](void (TFormNew::*fn)()) { return [this, fn] { platform::runHandler(this, [this, fn] { (this->*fn)(); }); }; };
+    // Every handler runs through the dispatcher.
+    auto handler = [this](void (TFormNew::*fn)()) {
+        return [this, fn] { platform::runHandler(this, [this, fn] { (this->*fn)(); }); };
+    };
     connect(ComboBox1, &QComboBox::activated, this, handler(&TFormNew::ComboBox1Change));
     connect(cbYear, &QLineEdit::textEdited, this, handler(&TFormNew::cbYearChange));
     connect(UpDown1, &YearUpDown::stepped, this, handler(&TFormNew::cbYearChange));

@@ -1,6 +1,7 @@
 // Program start: one copy per title, the windows and the data module in their
 // fixed order, then the event loop until the main window closes.
 #include "data/dm.h"
+#include "entry/formnew.h"
 #include "db/error.h"
 #include "formwel.h"
 #include "mainform.h"
@@ -25,6 +26,7 @@ int main(int argc, char *argv[])
     formwel = new Tformwel(MainForm);
     try {
         DM = new TDM(QCoreApplication::applicationDirPath() + QStringLiteral("/data"));
+        FormNew = new TFormNew(MainForm);
     } catch (const db::EngineError &e) {
         platform::messageBox(nullptr, e.message(), AppTitle, platform::Icon::Error, platform::Ok);
         delete MainForm;

@@ -20,23 +20,22 @@
 
 using namespace Qt::StringLiterals;
 
-// Readable failures.
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
 using Fields = QMap<QString, QString>;
 const QString kOrg = u"湖北省青岚应用技术研究院"_s;   // the seeded organisation data
+const QString kTooLong = QString(80, QChar(0x7814));      // 160 bytes, more than ITEM_9 holds
 
 class FormNewTest : public ::testing::Test {
 protected:
     QTemporaryDir tmp;
-    QString data;
+    QString data = tmp.path() + u"/data"_s;
     testsupport::TestSeams seams;
 
     void SetUp() override
     {
-        data = tmp.path() + u"/data"_s;
         seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
         add(u"unit"_s, {{u"item_9"_s, u"青岚应用技术研究院"_s}});
     }
@@ -47,16 +46,12 @@ protected:
         FormNew = nullptr;
         delete std::exchange(DM, nullptr);
     }
-    void open(db::Table &t, const QString &name)
-    {
-        t.setDatabaseName(data);
-        t.setTableName(name);
-        t.open();
-    }
-    void add(const QString &name, const Fields &values)
+    void add(const QString &table, const Fields &values)
     {
         db::Table t;
-        open(t, name);
+        t.setDatabaseName(data);
+        t.setTableName(table);
+        t.open();
         t.append();
         for (auto it = values.begin(); it != values.end(); ++it)
             t.fieldByName(it.key()).setAsString(it.value());
@@ -73,30 +68,27 @@ protected:
     {
         add(table, {{u"ITEM_4"_s, key}, {u"ITEM_DQDM"_s, region}});
     }
-    // "key/region" of every row, in file order (a field's value appended after "=").
-    QStringList rows(const QString &name, const QString &field = QString())
+    // "key/region" of every row in file order, with "=" and a field's value when asked.
+    QStringList rows(const QString &table, const QString &field = QString())
     {
-        QStringList out;
         db::Table t;
-        open(t, name);
+        t.setDatabaseName(data);
+        t.setTableName(table);
+        t.open();
+        QStringList out;
         for (t.first(); !t.eof(); t.next())
-            out << t.fieldByName(u"ITEM_4"_s).asString() + QLatin1Char('/') + t.fieldByName(u"ITEM_DQDM"_s).asString()
-                       + (field.isEmpty() ? QString() : QLatin1Char('=') + t.fieldByName(field).asString());
+            out << t.fieldByName(u"ITEM_4"_s).asString() + u'/' + t.fieldByName(u"ITEM_DQDM"_s).asString()
+                       + (field.isEmpty() ? QString() : u'=' + t.fieldByName(field).asString());
         return out;
     }
-    QString at(const QString &key, const QString &field, const QString &region = u"."_s)
-    {
-        const QString head = key + u'/' + region + u'=';
-        for (const QString &row : rows(u"kjcg"_s, field))
-            if (row.startsWith(head))
-                return row.mid(head.size());
-        return u"<no record>"_s;
-    }
+    // Fields of the record with that key and region.
     QStringList at(const QString &key, const QStringList &fields, const QString &region = u"."_s)
     {
         QStringList out;
         for (const QString &f : fields)
-            out << at(key, f, region);
+            for (const QString &row : rows(u"kjcg"_s, f))
+                if (row.startsWith(key + u'/' + region + u'='))
+                    out << row.section(u'=', 1);
         return out;
     }
     void start()
@@ -106,36 +98,35 @@ protected:
         FormNew = new TFormNew(MainForm);
         MainForm->FormShow();
     }
-    // The main window lists a category and year with the record current.
+    // The main window lists a category and year, with the record current.
     void show(int categoryPos, const QString &year, const QString &key = QString(), const QString &region = u"."_s)
     {
         MainForm->ComboBox1->setCurrentIndex(categoryPos);
         MainForm->cbYear->setEditText(year);
         MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
-        for (DM->Qrykjcg.first(); !key.isEmpty() && !DM->Qrykjcg.eof(); DM->Qrykjcg.next())
+        for (DM->Qrykjcg.first(); !DM->Qrykjcg.eof(); DM->Qrykjcg.next())
             if (currentKey() == key && DM->Qrykjcg.fieldByName(u"item_dqdm"_s).asString() == region)
                 return;
-        ASSERT_TRUE(key.isEmpty()) << "record not listed: " << key.toStdString();
+        ASSERT_TRUE(key.isEmpty()) << "not listed: " << key.toStdString();
     }
     QString currentKey() { return DM->Qrykjcg.fieldByName(u"item_4"_s).asString(); }
+    // The next message box: its whole text (any when empty), caption and icon.
     void expect(const QString &text, const QString &caption, platform::Icon icon, int answer = platform::Ok)
     {
         seams.expectMessage(text, [=](const platform::MessageCall &c) {
-            if (!text.isEmpty())
-                EXPECT_EQ(c.text, text);
+            EXPECT_TRUE(text.isEmpty() || c.text == text) << c.text.toStdString();
             EXPECT_EQ(c.caption, caption) << c.text.toStdString();
             EXPECT_EQ(c.icon, icon) << c.text.toStdString();
             return answer;
         });
     }
     void warning(const QString &text) { expect(text, MsgCaption, platform::Icon::Warning); }
-    // Runs a command of the main window with the dialog worked by `driver`.
     void run(void (TMainForm::*command)(), const std::function<void(TFormNew *)> &driver)
     {
         seams.onModal(u"FormNew"_s, [&](QDialog *) { driver(FormNew); return 0; });
         (MainForm->*command)();
     }
-    // The page marks and the enabled state of what the lock disables.
+    // The page marks, then the enabled state of what the lock disables.
     static QList<bool> lockState()
     {
         QList<bool> state;
@@ -218,25 +209,23 @@ TEST_F(FormNewTest, SaveRefusesMissingItemsBadYearsAndTakenNames)
         f->edt_9->clear();
         f->Button1->click();
         f->edt_9->setText(kOrg);
-        f->Button1->click();                       // the trimmed name is taken
+        f->Button1->click();   // the trimmed name is taken
         EXPECT_TRUE(f->isVisible());
-        f->Button2->click();                       // leave without saving
+        f->Button2->click();   // leave without saving
         EXPECT_FALSE(f->isVisible());
     });
-    EXPECT_EQ(rows(u"kjcg"_s), QStringList{u"2009000001/."_s});
-
     // Nothing typed at all: 存储 just closes.
     run(&TMainForm::Button1Click, [&](TFormNew *f) {
         f->edt_9->clear();
         f->Button1->click();
         EXPECT_FALSE(f->isVisible());
     });
-    EXPECT_EQ(rows(u"kjcg"_s).size(), 1);
+    EXPECT_EQ(rows(u"kjcg"_s), QStringList{u"2009000001/."_s});
 }
 
 TEST_F(FormNewTest, FailedNewRecordLeavesNoPendingRowAndNoLock)
 {
-    // A complete record is current: nothing is marked or locked.
+    // The current record is complete: nothing marked, nothing locked.
     Fields complete = {{u"ITEM_121"_s, u"2009-05-01"_s}};
     for (const char *f : {"ITEM_8", "ITEM_1", "ITEM_201", "ITEM_125", "ITEM_13_1", "ITEM_13", "ITEM_16", "ITEM_33", "ITEM_123",
                           "ITEM_125_1", "ITEM_161", "ITEM_126", "ITEM_37", "ITEM_38", "ITEM_62", "ITEM_64", "ITEM_41", "ITEM_41_2"})
@@ -250,19 +239,17 @@ TEST_F(FormNewTest, FailedNewRecordLeavesNoPendingRowAndNoLock)
     expect(QString(), u"提示"_s, platform::Icon::None);
     run(&TMainForm::Button1Click, [&](TFormNew *f) {
         f->edt_3->setText(u"高效节能电机控制技术"_s);
-        f->edt_9->setText(QString(80, QChar(0x7814)));   // 160 bytes: more than the field holds
+        f->edt_9->setText(kTooLong);
         f->Button1->click();
         EXPECT_TRUE(f->isVisible());
         EXPECT_EQ(DM->T_temp_out.state(), db::DatasetState::Browse);
-        EXPECT_EQ(rows(u"kjcg"_s).size(), 1);
         EXPECT_EQ(lockState(), before);
         EXPECT_EQ(currentKey(), u"2009000001"_s);
         f->edt_9->setText(kOrg);
         f->Button1->click();
         EXPECT_FALSE(f->isVisible());
     });
-    EXPECT_EQ(rows(u"kjcg"_s, u"ITEM_3"_s),
-              QStringList({u"2009000001/.=城市供水管网监测"_s, u"2009000002/.=高效节能电机控制技术"_s}));
+    EXPECT_EQ(rows(u"kjcg"_s, u"ITEM_3"_s), QStringList({u"2009000001/.=城市供水管网监测"_s, u"2009000002/.=高效节能电机控制技术"_s}));
 }
 
 TEST_F(FormNewTest, RenameInItsYearKeepsTheKeyAndRefusesAnotherRecordsName)
@@ -280,7 +267,8 @@ TEST_F(FormNewTest, RenameInItsYearKeepsTheKeyAndRefusesAnotherRecordsName)
         f->Button1->click();
         EXPECT_FALSE(f->isVisible());
     });
-    EXPECT_EQ(at(u"2009000002"_s, {u"ITEM_3"_s, u"ITEM_120"_s}), QStringList({u"水稻抗病育种（二期）"_s, u"DJ-7"_s}));
+    const QStringList renamed = {u"水稻抗病育种（二期）"_s, u"DJ-7"_s};
+    EXPECT_EQ(at(u"2009000002"_s, {u"ITEM_3"_s, u"ITEM_120"_s}), renamed);
     EXPECT_EQ(rows(u"cgwcr"_s), QStringList{u"2009000002/."_s});
     EXPECT_EQ(currentKey(), u"2009000002"_s);
 
@@ -293,7 +281,7 @@ TEST_F(FormNewTest, RenameInItsYearKeepsTheKeyAndRefusesAnotherRecordsName)
         f->Button1->click();
         EXPECT_FALSE(f->isVisible());
     });
-    EXPECT_EQ(at(u"2009000002"_s, u"ITEM_3"_s), u"水稻抗病育种（二期）"_s);
+    EXPECT_EQ(at(u"2009000002"_s, {u"ITEM_3"_s, u"ITEM_120"_s}), renamed);
     EXPECT_EQ(currentKey(), u"2009000002"_s);
 }
 
@@ -320,10 +308,10 @@ TEST_F(FormNewTest, MoveToAnotherCategoryAndYearTakesTheRecordsOwnRowsAlong)
     const QString moved = u"2010000005"_s;   // 2010000004 is taken by a persons row
     EXPECT_EQ(at(moved, {u"ITEM_CGLB"_s, u"ITEM_123"_s, u"ITEM_16"_s, u"ITEM_21"_s}, u"37"_s),
               QStringList({u"2"_s, QString(), QString(), u"8"_s}));
-    EXPECT_EQ(at(u"2009000002"_s, u"ITEM_3"_s), name);
+    EXPECT_EQ(at(u"2009000002"_s, {u"ITEM_3"_s}), QStringList{name});
     for (const QString &sub : subs) {
         QStringList want = {moved + u"/37"_s, u"2009000002/."_s, moved + u"/37"_s};
-        if (sub == QLatin1String("cgwcr"))
+        if (sub == u"cgwcr"_s)
             want.prepend(u"2010000004/."_s);
         EXPECT_EQ(rows(sub), want) << sub.toStdString();
     }
@@ -335,23 +323,25 @@ TEST_F(FormNewTest, MoveToAnotherCategoryAndYearTakesTheRecordsOwnRowsAlong)
 
 TEST_F(FormNewTest, CategoryChangeEmptiesWhatTheNewCategoryDoesNotHave)
 {
-    struct Case { const char *key, *from; int to; const char *item21, *item21After; };
+    struct Case { const char *key; int from, to; const char *item21, *item21After; };
     const Case cases[] = {
-        {"2009000001", "1", 1, "1", ""},  {"2009000002", "1", 1, "8", "8"}, {"2009000003", "2", 0, "4", ""},
-        {"2009000004", "2", 0, "8", "8"}, {"2009000005", "2", 2, "4", "4"}, {"2009000006", "1", 0, "4", "4"},
+        {"2009000001", 0, 1, "1", ""},  {"2009000002", 0, 1, "8", "8"}, {"2009000003", 1, 0, "4", ""},
+        {"2009000004", 1, 0, "8", "8"}, {"2009000005", 1, 2, "4", "4"}, {"2009000006", 0, 0, "4", "4"},
     };
+    const QStringList fields = {u"ITEM_CGLB"_s, u"ITEM_21"_s, u"ITEM_210"_s, u"ITEM_200"_s, u"ITEM_32"_s, u"ITEM_125_1"_s};
     for (const Case &c : cases)
-        record(QLatin1String(c.key), QLatin1String(c.from), u"成果"_s + QLatin1String(c.key), u"."_s,
+        record(QLatin1String(c.key), QString::number(c.from + 1), u"成果"_s + QLatin1String(c.key), u"."_s,
                {{u"ITEM_21"_s, QLatin1String(c.item21)}, {u"ITEM_210"_s, u"1"_s}, {u"ITEM_200"_s, u"A01"_s},
                 {u"ITEM_32"_s, u"110"_s}, {u"ITEM_125_1"_s, u"1234567"_s}});
     start();
     for (const Case &c : cases) {
-        const QString key = QLatin1String(c.key);
-        show(QString::fromLatin1(c.from).toInt() - 1, u"2009"_s, key);
-        run(&TMainForm::Button5Click, [&](TFormNew *f) { pick(f, c.to), f->Button1->click(); });
-        const bool changed = c.to + 1 != QString::fromLatin1(c.from).toInt();
-        const bool toApplied = changed && c.to == 0, toOther = changed && c.to != 0;
-        EXPECT_EQ(at(key, {u"ITEM_CGLB"_s, u"ITEM_21"_s, u"ITEM_210"_s, u"ITEM_200"_s, u"ITEM_32"_s, u"ITEM_125_1"_s}),
+        show(c.from, u"2009"_s, QLatin1String(c.key));
+        run(&TMainForm::Button5Click, [&](TFormNew *f) {
+            pick(f, c.to);
+            f->Button1->click();
+        });
+        const bool toApplied = c.from != c.to && c.to == 0, toOther = c.from != c.to && c.to != 0;
+        EXPECT_EQ(at(QLatin1String(c.key), fields),
                   QStringList({QString::number(c.to + 1), QLatin1String(c.item21After), toApplied ? QString() : u"1"_s,
                                toApplied ? QString() : u"A01"_s, toOther ? QString() : u"110"_s, toOther ? QString() : u"1234567"_s}))
             << c.key;
@@ -364,19 +354,19 @@ TEST_F(FormNewTest, FailedMovePutsTheRecordAndItsRowsBack)
     for (const QString &sub : {u"cgwcdw"_s, u"zlqk"_s, u"jdwyhmd"_s, u"cgwcr"_s, u"cgwcr"_s})
         subRow(sub, u"2009000001"_s);
     start();
-    int posts = 0;
+    int posts = 0;   // the second persons row cannot be written
     QObject::connect(&DM->TblCgwcr, &db::Dataset::afterPost, [&] {
         if (++posts == 2)
             throw db::EngineError(u"磁盘已满"_s);
     });
     show(0, u"2009"_s, u"2009000001"_s);
-    expect(QString(), u"提示"_s, platform::Icon::None);       // the name does not fit
+    expect(QString(), u"提示"_s, platform::Icon::None);   // the organisation does not fit
     expect(u"磁盘已满"_s, u"提示"_s, platform::Icon::None);
     expect(u"退出并储存？"_s, u"提示信息"_s, platform::Icon::Information, platform::Cancel);
     run(&TMainForm::Button5Click, [&](TFormNew *f) {
         pick(f, 2);
         f->cbYear->setText(u"2010"_s);
-        f->edt_9->setText(QString(80, QChar(0x7814)));
+        f->edt_9->setText(kTooLong);
         f->Button1->click();
         EXPECT_EQ(posts, 0);
         f->edt_9->setText(kOrg);
@@ -408,8 +398,7 @@ TEST_F(FormNewTest, EditKeepsTheRecordsYearWhateverTheMainWindowShows)
         f->edt_3->setText(u"城市供水管网漏损监测"_s);
         f->Button1->click();
     });
-    EXPECT_EQ(rows(u"kjcg"_s, u"ITEM_3"_s),
-              QStringList({u"2008000001/.=城市供水管网漏损监测"_s, u"2009000001/.=水稻抗病育种"_s}));
+    EXPECT_EQ(rows(u"kjcg"_s, u"ITEM_3"_s), QStringList({u"2008000001/.=城市供水管网漏损监测"_s, u"2009000001/.=水稻抗病育种"_s}));
     EXPECT_EQ(MainForm->cbYear->currentText(), u"2008"_s);
 }
 
@@ -427,22 +416,21 @@ TEST_F(FormNewTest, YearEditLeavingAndClosing)
         EXPECT_EQ(MainForm->cbYear->currentText(), mainYear);
         f->cbYear->setText(u"205"_s);
         EXPECT_FALSE(platform::runHandler(f, [f] { f->cbYearExit(); }));
-        const std::pair<const char *, QToolButton *> steps[] = {
-            {"2050", f->UpDown1->upButton()}, {"1900", f->UpDown1->downButton()}, {"2009", f->UpDown1->upButton()}};
-        QStringList after;
-        for (const auto &s : steps) {
-            f->cbYear->setText(QLatin1String(s.first));
-            s.second->click();
-            after << f->cbYear->text();
+        QStringList stepped;
+        for (const auto &[from, button] : {std::pair{"2050", f->UpDown1->upButton()}, std::pair{"1900", f->UpDown1->downButton()},
+                                           std::pair{"2009", f->UpDown1->upButton()}}) {
+            f->cbYear->setText(QLatin1String(from));
+            button->click();
+            stepped << f->cbYear->text();
         }
-        EXPECT_EQ(after, QStringList({u"2050"_s, u"1900"_s, u"2010"_s}));
+        EXPECT_EQ(stepped, QStringList({u"2050"_s, u"1900"_s, u"2010"_s}));
         EXPECT_FALSE(f->NewFormSaved);
-        f->close();                                  // refused while something is unsaved
+        f->close();   // refused while something is unsaved
         f->reject();
         EXPECT_TRUE(f->isVisible());
         f->edt_3->setText(u"水稻抗病育种"_s);
         f->edt_9->clear();
-        f->Button2->click();                         // one of the two missing: its message, and stay
+        f->Button2->click();   // one of the two missing: its message, and stay
         EXPECT_TRUE(f->isVisible());
         f->edt_3->clear();
         f->Button2->click();
@@ -455,14 +443,13 @@ TEST(GbkLengthValidator, LimitsByGbkBytesAndRefusesWhatGbkLacks)
 {
     GbkLengthValidator v(20);
     const std::pair<QString, QValidator::State> cases[] = {
-        {QString(20, QLatin1Char('A')), QValidator::Acceptable}, {QString(21, QLatin1Char('A')), QValidator::Invalid},
-        {QString(10, QChar(0x7814)), QValidator::Acceptable},    {QString(10, QChar(0x7814)) + QLatin1Char('A'), QValidator::Invalid},
+        {QString(20, u'A'), QValidator::Acceptable},      {QString(21, u'A'), QValidator::Invalid},
+        {QString(10, QChar(0x7814)), QValidator::Acceptable}, {QString(10, QChar(0x7814)) + u'A', QValidator::Invalid},
         {u"DJ-\U0001F600"_s, QValidator::Invalid},
     };
-    for (const auto &c : cases) {
-        QString text = c.first;
+    for (auto [text, state] : cases) {
         int pos = 0;
-        EXPECT_EQ(v.validate(text, pos), c.second) << text.toStdString();
+        EXPECT_EQ(v.validate(text, pos), state) << text.toStdString();
     }
 }
 
