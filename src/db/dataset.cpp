@@ -477,10 +477,8 @@ void Dataset::edit()
     if (isReadOnlyResult())
         throw EngineError(QStringLiteral("The result of this query cannot be changed (%1)").arg(tableName()));
     refreshView();
-    if (m_curRow < 0) {
-        append();
-        return;
-    }
+    if (m_curRow < 0)
+        throw EngineError(QStringLiteral("There is no row to edit in table %1").arg(tableName()));
     m_buf = QByteArray(m_store->row(m_curRow), m_store->schema().recordLength);
     m_memoEdits.clear();
     m_state = DatasetState::Edit;

@@ -110,6 +110,8 @@ TEST_F(DatasetTest, Navigation)
     EXPECT_EQ(e->recNo(), 0);
     EXPECT_TRUE(e->fieldByName("A").isNull());
     EXPECT_THROW(e->deleteRecord(), EngineError);
+    EXPECT_THROW(e->edit(), EngineError) << "an edit of nothing must not turn into a new row";
+    EXPECT_EQ(e->state(), DatasetState::Browse);
 }
 
 TEST_F(DatasetTest, Locate)
