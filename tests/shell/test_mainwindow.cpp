@@ -8,7 +8,7 @@
 #include "shell/dbgrid.h"
 #include "shell/formwel.h"
 #include "shell/mainform.h"
-#include "support/testseams.h"
+#include "support/seededfolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,31 +24,12 @@ namespace {
 
 QString q(const char *s) { return QString::fromUtf8(s); }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public testsupport::SeededFolderTest {
 protected:
-    QTemporaryDir tmp;
-    QString data;
-    testsupport::TestSeams seams;
-
     void SetUp() override
     {
-        data = tmp.path() + QStringLiteral("/data");
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
-        db::Table unit;
-        unit.setDatabaseName(data);
-        unit.setTableName(QStringLiteral("unit"));
-        unit.open();
-        unit.append();
-        unit.fieldByName(QStringLiteral("item_9")).setAsString(q("青岚应用技术研究院"));
-        unit.post();
-    }
-    void TearDown() override
-    {
-        delete MainForm;
-        MainForm = nullptr;
-        formwel = nullptr;
-        delete DM;
-        DM = nullptr;
+        SeededFolderTest::SetUp();
+        addOrganisation();
     }
     // A record filled so that every required page is complete, unless a
     // field list says what to leave out.
@@ -103,21 +84,13 @@ protected:
         c.open();
         return c.recordCount();
     }
-    void start()
-    {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        formwel = new Tformwel(MainForm);
-        seams.onModal(QStringLiteral("formwel"), [](QDialog *) { return 1; });
-        MainForm->FormShow();
-    }
     db::Query &rec() { return DM->Qrykjcg; }
     QString current(const char *f) { return rec().fieldByName(QLatin1String(f)).asString(); }
 };
 
 TEST_F(MainWindowTest, CodePanelsAndComboRoutines)
 {
-    start();
+    startWindows();
     QWidget form;
     auto *panel = new QGroupBox(&form);
     panel->setObjectName(QStringLiteral("Panel_125"));
@@ -189,7 +162,7 @@ TEST_F(MainWindowTest, RecordWithoutPersonsIsLockedUntilAPersonIsAdded)
 {
     addRecord(QStringLiteral("2009000001"), QStringLiteral("1"), q("城市供水管网智能监测"));
     addRecord(QStringLiteral("2009000002"), QStringLiteral("1"), q("水稻抗病育种"), false);
-    start();
+    startWindows();
     ASSERT_EQ(rec().recordCount(), 2);
     // The first record is complete.
     MainForm->DBGrid1CellClick();
@@ -242,7 +215,7 @@ TEST_F(MainWindowTest, CloseIsRefusedWithTheFirstIncompletePage)
         t.fieldByName(QStringLiteral("ITEM_161")).clear();   // page 02 only
         t.post();
     }
-    start();
+    startWindows();
     seams.expectMessage(q("当前项目有未完成栏目，请您填写完毕!"), platform::Ok);
     MainForm->DBGrid1CellClick();
     seams.expectMessage(q("知识产权，成果应用情况没有填完,请继续填写完成该项目！"), platform::Ok);
@@ -259,7 +232,7 @@ TEST_F(MainWindowTest, CommandsStayOffWithoutOrganisation)
         unit.open();
         unit.deleteRecord();
     }
-    start();
+    startWindows();
     MainForm->UpdatePageStatus();
     EXPECT_TRUE(MainForm->UpdateCommandState());
     EXPECT_FALSE(MainForm->Button1->isEnabled());
@@ -277,7 +250,7 @@ TEST_F(MainWindowTest, DeleteRemovesTheRecordAndItsRowsByKeyAndRegion)
         addSubRow(QLatin1String(t), QStringLiteral("2009000002"), {});
     // Rows of the same key from another region belong to another record.
     addSubRow(QStringLiteral("cgwcdw"), QStringLiteral("2009000002"), {}, QStringLiteral("420"));
-    start();
+    startWindows();
     rec().locate(QStringLiteral("item_4"), QStringLiteral("2009000002"));
     seams.expectMessage(q("是否删除'第二项'项目?"), platform::Yes);
     MainForm->Button4Click();
@@ -312,7 +285,7 @@ TEST_F(MainWindowTest, PrintPreparationDerivesPatentSummary)
         t.fieldByName(QStringLiteral("ITEM_51")).setAsString(QStringLiteral("1"));
         t.post();
     }
-    start();
+    startWindows();
     MainForm->BitBtn4Click();
     EXPECT_EQ(current("ITEM_51"), QStringLiteral("1;"));
     EXPECT_EQ(current("patent_ty"), QStringLiteral("1;3;"));

@@ -4,7 +4,7 @@
 #include "platform/dispatch.h"
 #include "shell/formwel.h"
 #include "shell/mainform.h"
-#include "support/testseams.h"
+#include "support/seededfolder.h"
 #include "seed_loader.h"
 
 #include <QClipboard>
@@ -24,16 +24,12 @@ static void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 
 namespace {
 
-class QueryBuilder : public ::testing::Test {
+class QueryBuilder : public testsupport::SeededFolderTest {
 protected:
-    QTemporaryDir tmp;
-    QString data = tmp.path() + u"/data"_s;
-    testsupport::TestSeams seams;
-
     void SetUp() override
     {
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
-        append(u"unit"_s, {{u"item_9"_s, u"青岚应用技术研究院"_s}});
+        SeededFolderTest::SetUp();
+        addOrganisation();
         const QStringList records[] = {{u"2009000001"_s, u"1"_s, u"高效节能电机控制技术"_s, u"110"_s},
                                        {u"2009000002"_s, u"1"_s, u"电机控制系统(二期)"_s, u"103"_s},
                                        {u"2009000003"_s, u"1"_s, u"用户'反馈'分析系统"_s, u"110"_s},
@@ -45,31 +41,9 @@ protected:
     void TearDown() override
     {
         seams.verifyAllUsed();
-        delete MainForm;
-        MainForm = nullptr;
-        formwel = nullptr;
-        delete DM;
-        DM = nullptr;
+        SeededFolderTest::TearDown();
     }
-    void append(const QString &table, const QList<QPair<QString, QString>> &cells)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (const auto &c : cells)
-            t.fieldByName(c.first).setAsString(c.second);
-        t.post();
-    }
-    void start()
-    {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        formwel = new Tformwel(MainForm);
-        seams.onModal(u"formwel"_s, [](QDialog *) { return 1; });
-        MainForm->FormShow();
-    }
+    void start() { startWindows(); }
     TMainForm &w() { return *MainForm; }
     QString condition() { return w().MMSysV->toPlainText(); }
     bool run(const std::function<void()> &handler) { return platform::runHandler(MainForm, handler); }

@@ -8,7 +8,7 @@
 #include "platform/seams.h"
 #include "shell/formwel.h"
 #include "shell/mainform.h"
-#include "support/testseams.h"
+#include "support/seededfolder.h"
 #include "seed_loader.h"
 
 #include <QComboBox>
@@ -22,23 +22,11 @@
 
 namespace {
 
-class StartupTest : public ::testing::Test {
+class StartupTest : public testsupport::SeededFolderTest {
 protected:
-    QTemporaryDir tmp;
-    QString data;
-
-    void SetUp() override
-    {
-        data = tmp.path() + QStringLiteral("/data");
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
-    }
     void TearDown() override
     {
-        delete MainForm;
-        MainForm = nullptr;
-        formwel = nullptr;
-        delete DM;
-        DM = nullptr;
+        SeededFolderTest::TearDown();
         platform::FakeClock::deactivate();
     }
     void addRecord(const QString &key, const QString &category, const QString &name)
@@ -53,16 +41,6 @@ protected:
         t.fieldByName(QStringLiteral("ITEM_CGLB")).setAsString(category);
         t.fieldByName(QStringLiteral("ITEM_3")).setAsString(name);
         t.post();
-    }
-    // Creates the main window and the splash as the program does and runs
-    // the first showing with the splash answered at once.
-    void startWindows(testsupport::TestSeams &seams)
-    {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        formwel = new Tformwel(MainForm);
-        seams.onModal(QStringLiteral("formwel"), [](QDialog *) { return 1; });
-        MainForm->FormShow();
     }
 };
 
@@ -169,8 +147,7 @@ TEST_F(StartupTest, SplashClosesOnItsTimerAndMainWindowKeepsItsSize)
 TEST_F(StartupTest, FirstShowingFillsTheListsAndLocksWithoutOrganisation)
 {
     platform::FakeClock::activate(QDateTime(QDate(2031, 3, 1), QTime(8, 0)));
-    testsupport::TestSeams seams;
-    startWindows(seams);
+    startWindows();
     // Empty record table: the year list holds the current year only.
     ASSERT_EQ(MainForm->cbYear->count(), 1);
     EXPECT_EQ(MainForm->cbYear->currentText(), QStringLiteral("2031"));
@@ -205,8 +182,7 @@ TEST_F(StartupTest, YearListSkipsOnlyBadKeysAndListFollowsAFourDigitYear)
         unit.fieldByName(QStringLiteral("item_9")).setAsString(QStringLiteral("青岚应用技术研究院"));
         unit.post();
     }
-    testsupport::TestSeams seams;
-    startWindows(seams);
+    startWindows();
     QStringList years;
     for (int i = 0; i < MainForm->cbYear->count(); ++i)
         years << MainForm->cbYear->itemText(i);
