@@ -2,6 +2,7 @@
 // fixed order, then the event loop until the main window closes.
 #include "data/dm.h"
 #include "entry/formnew.h"
+#include "entry/formtree.h"
 #include "db/error.h"
 #include "formwel.h"
 #include "mainform.h"
@@ -26,7 +27,9 @@ int main(int argc, char *argv[])
     formwel = new Tformwel(MainForm);
     try {
         DM = new TDM(QCoreApplication::applicationDirPath() + QStringLiteral("/data"));
+        FormTree = new TFormTree(MainForm);
         FormNew = new TFormNew(MainForm);
+        wireQueryBuilderPicker();
     } catch (const db::EngineError &e) {
         platform::messageBox(nullptr, e.message(), AppTitle, platform::Icon::Error, platform::Ok);
         delete MainForm;
