@@ -3,6 +3,10 @@
 #include "data/dm.h"
 #include "entry/formnew.h"
 #include "entry/formtree.h"
+#include "entry/fpage1.h"
+#include "entry/fpage2.h"
+#include "entry/fpage3.h"
+#include "entry/pages.h"
 #include "db/error.h"
 #include "formwel.h"
 #include "mainform.h"
@@ -29,7 +33,11 @@ int main(int argc, char *argv[])
         DM = new TDM(QCoreApplication::applicationDirPath() + QStringLiteral("/data"));
         FormTree = new TFormTree(MainForm);
         FormNew = new TFormNew(MainForm);
+        Fpage1 = new TFpage1(MainForm);
+        Fpage2 = new TFpage2(MainForm);
+        Fpage3 = new TFpage3(MainForm);
         wireQueryBuilderPicker();
+        MainForm->openPage = openRecordPage;
     } catch (const db::EngineError &e) {
         platform::messageBox(nullptr, e.message(), AppTitle, platform::Icon::Error, platform::Ok);
         delete MainForm;

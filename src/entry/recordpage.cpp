@@ -1,0 +1,560 @@
+#include "recordpage.h"
+
+#include "data/dm.h"
+#include "db/dataset.h"
+#include "db/error.h"
+#include "platform/dispatch.h"
+#include "platform/seams.h"
+#include "shell/mainform.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QResizeEvent>
+#include <QShowEvent>
+
+#include <exception>
+
+namespace {
+
+const QString kSavedMessage = QStringLiteral("储存成功！");
+const QString kChangedQuestion = QStringLiteral("记录已经更改,是否保存？");
+const QString kChangedCaption = QStringLiteral("请注意！");
+const QString kErrorCaption = QStringLiteral("提示");
+
+QString withoutTrailingBlanks(QString s)
+{
+    while (s.endsWith(QLatin1Char(' ')))
+        s.chop(1);
+    return s;
+}
+
+bool sameStored(db::Field f, const RecordValues::Entry &e)
+{
+    switch (f.kind()) {
+    case db::FieldKind::Date: {
+        const QDate stored = f.isNull() ? QDate() : f.asDate();
+        const QDate wanted = e.isDate ? e.date : QDate::fromString(e.text.trimmed(), platform::shortDateFormat());
+        return stored.isValid() == wanted.isValid() && (!stored.isValid() || stored == wanted);
+    }
+    case db::FieldKind::Float:
+    case db::FieldKind::SmallInt:
+    case db::FieldKind::Integer: {
+        const QString wanted = e.text.trimmed();
+        if (f.isNull() || wanted.isEmpty())
+            return f.isNull() && wanted.isEmpty();
+        double d = 0;
+        return db::parseNumber(wanted, d) && d == f.asFloat();
+    }
+    default:
+        return withoutTrailingBlanks(f.asString()) == withoutTrailingBlanks(e.text);
+    }
+}
+
+bool isAsciiDigits(const QString &s)
+{
+    for (QChar c : s)
+        if (c.unicode() < '0' || c.unicode() > '9')
+            return false;
+    return true;
+}
+
+// Drops the keys of a figure edit that would type anything but a figure.
+class FigureKeys : public QObject {
+public:
+    FigureKeys(QObject *parent, bool decimals) : QObject(parent), m_decimals(decimals) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, event);
+        auto *key = static_cast<QKeyEvent *>(event);
+        const QString text = key->text();
+        // Keys that type nothing (moves, shortcuts) and backspace pass.
+        if (text.isEmpty() || key->key() == Qt::Key_Backspace || (key->modifiers() & Qt::ControlModifier))
+            return false;
+        for (QChar c : text) {
+            const bool ok = (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (m_decimals && c == QLatin1Char('.'));
+            if (!ok)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    bool m_decimals;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// RecordValues
+
+int RecordValues::indexOf(const QString &field) const
+{
+    for (int i = 0; i < m_entries.size(); ++i)
+        if (m_entries[i].field.compare(field, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+RecordValues::Entry &RecordValues::slot(const QString &field)
+{
+    const int i = indexOf(field);
+    if (i >= 0)
+        return m_entries[i];
+    m_entries.append(Entry{field, {}, false, {}, true});
+    return m_entries.last();
+}
+
+void RecordValues::set(const QString &field, const QString &text, bool compared)
+{
+    Entry &e = slot(field);
+    e.text = text;
+    e.isDate = false;
+    e.date = QDate();
+    e.compared = compared;
+}
+
+void RecordValues::setDate(const QString &field, const QDate &date, bool compared)
+{
+    Entry &e = slot(field);
+    e.compared = compared;
+    e.isDate = true;
+    e.date = date;
+    e.text = date.isValid() ? date.toString(platform::shortDateFormat()) : QString();
+}
+
+QString RecordValues::text(const QString &field) const
+{
+    const int i = indexOf(field);
+    return i < 0 ? QString() : m_entries[i].text;
+}
+
+void RecordValues::writeTo(db::Dataset &ds) const
+{
+    for (const Entry &e : m_entries) {
+        db::Field f = ds.fieldByName(e.field);
+        if (e.isDate) {
+            if (e.date.isValid())
+                f.setAsDate(e.date);
+            else
+                f.clear();
+        } else {
+            f.setAsString(e.text);
+        }
+    }
+}
+
+QStringList RecordValues::differences(db::Dataset &ds) const
+{
+    QStringList out;
+    for (const Entry &e : m_entries)
+        if (e.compared && !sameStored(ds.fieldByName(e.field), e))
+            out << e.field;
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// RecordPage
+
+RecordPage::RecordPage(const QString &objectName, const QString &pageButton, const QString &pageCaption,
+                       QWidget *parent)
+    : QDialog(parent), m_pageButton(pageButton), m_pageCaption(pageCaption)
+{
+    setObjectName(objectName);
+    // No close box: the page is left through "退出".
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(PageWidth, PageHeight);
+    m_marker = new QLineEdit(this);
+    m_marker->setObjectName(QStringLiteral("edtChanged"));
+    m_marker->hide();
+    connect(this, &QDialog::finished, this, [this] { formClose(); });
+}
+
+void RecordPage::load()
+{
+    loadFields();
+    setWindowTitle(QStringLiteral("成果名称：") + recordText(QStringLiteral("ITEM_3")));
+    clearChangeMarker();
+}
+
+bool RecordPage::save()
+{
+    checks();
+    RecordValues values;
+    collect(values);
+    db::Query &rec = DM->Qrykjcg;
+    try {
+        rec.edit();
+        values.writeTo(rec);
+        rec.post();
+    } catch (const db::EngineError &e) {
+        rec.cancel();
+        platform::messageBox(this, e.message(), kErrorCaption, platform::Icon::None, platform::Ok);
+        return false;
+    } catch (const std::exception &e) {
+        rec.cancel();
+        platform::messageBox(this, QString::fromLocal8Bit(e.what()), kErrorCaption, platform::Icon::None, platform::Ok);
+        return false;
+    } catch (...) {
+        rec.cancel();
+        throw;
+    }
+    afterSave();
+    clearChangeMarker();
+    if (MainForm)
+        MainForm->ShowMsg(kSavedMessage);
+    if (QPushButton *b = pageButton()) {
+        TMainForm::setPageComplete(b, true);
+        b->setText(m_pageCaption);
+    }
+    emit saved();
+    return true;
+}
+
+bool RecordPage::isChanged()
+{
+    if (!m_marker->text().isEmpty())
+        return true;
+    return !pendingValues().differences(DM->Qrykjcg).isEmpty();
+}
+
+void RecordPage::quit()
+{
+    checks();
+    if (isChanged()) {
+        const int answer = platform::messageBox(this, kChangedQuestion, kChangedCaption, platform::Icon::Question,
+                                                platform::Yes | platform::No);
+        if (answer == platform::Yes && !save())
+            return;   // the page stays open with what could not be saved
+    }
+    m_leaving = true;
+    done(QDialog::Accepted);
+    m_leaving = false;
+}
+
+void RecordPage::btnSave01Click()
+{
+    platform::runHandler(this, [this] { save(); });
+}
+
+void RecordPage::quit01Click()
+{
+    platform::runHandler(this, [this] { quit(); });
+}
+
+void RecordPage::reject()
+{
+    // Escape leaves as "退出" does.
+    if (m_leaving)
+        QDialog::reject();
+    else
+        quit01Click();
+}
+
+QPushButton *RecordPage::pageButton() const
+{
+    return MainForm ? MainForm->findChild<QPushButton *>(m_pageButton) : nullptr;
+}
+
+void RecordPage::markChanged()
+{
+    m_marker->setText(QStringLiteral("1"));
+}
+
+void RecordPage::clearChangeMarker()
+{
+    m_marker->clear();
+}
+
+RecordValues RecordPage::pendingValues()
+{
+    RecordValues v;
+    collect(v);
+    return v;
+}
+
+QString RecordPage::recordCategory()
+{
+    const QString stored = recordText(QStringLiteral("ITEM_CGLB")).trimmed();
+    if (!stored.isEmpty() || !MainForm)
+        return stored;
+    return QString::number(MainForm->ComboBox1->currentIndex() + 1);
+}
+
+QString RecordPage::recordText(const QString &field)
+{
+    db::Query &rec = DM->Qrykjcg;
+    if (!rec.isActive() || rec.isEmpty())
+        return QString();
+    return rec.fieldByName(field).asString();
+}
+
+void RecordPage::fail(QWidget *focus, const QString &message)
+{
+    if (MainForm)
+        MainForm->ShowMsg(message);
+    else
+        platform::messageBox(this, message, MsgCaption, platform::Icon::Warning, platform::Ok);
+    if (focus)
+        focus->setFocus(Qt::OtherFocusReason);
+    platform::abortSilently();
+}
+
+QWidget *RecordPage::makeButtonRow(QWidget *parent)
+{
+    auto *row = new QWidget(parent);
+    row->setObjectName(QStringLiteral("PanelButtons"));
+    auto *lay = new QHBoxLayout(row);
+    lay->setContentsMargins(8, 4, 8, 4);
+    lay->addStretch();
+    auto make = [&](const char *name, const char *caption) {
+        auto *b = new QPushButton(QString::fromUtf8(caption), row);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        b->setMinimumWidth(88);
+        lay->addWidget(b);
+        return b;
+    };
+    btnSave01 = make("btnSave01", "储存");
+    quit01 = make("quit01", "退出");
+    Button3 = make("Button3", "帮助");
+    connect(btnSave01, &QPushButton::clicked, this, [this] { btnSave01Click(); });
+    connect(quit01, &QPushButton::clicked, this, [this] { quit01Click(); });
+    return row;
+}
+
+QLabel *RecordPage::makeHeading(QWidget *parent, const QString &text)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QStringLiteral("PanelHeading"));
+    l->setAlignment(Qt::AlignCenter);
+    QFont f = l->font();
+    f.setPointSizeF(f.pointSizeF() * 1.5);
+    f.setBold(true);
+    l->setFont(f);
+    l->setStyleSheet(QStringLiteral("color: navy; padding: 4px;"));
+    return l;
+}
+
+void RecordPage::showEvent(QShowEvent *e)
+{
+    setFixedSize(PageWidth, PageHeight);
+    QDialog::showEvent(e);
+}
+
+void RecordPage::resizeEvent(QResizeEvent *e)
+{
+    if (e->size() != QSize(PageWidth, PageHeight))
+        resize(PageWidth, PageHeight);
+    QDialog::resizeEvent(e);
+}
+
+void RecordPage::closeEvent(QCloseEvent *e)
+{
+    // A close asked for by the window system goes through "退出".
+    if (m_leaving || !isVisible()) {
+        QDialog::closeEvent(e);
+        return;
+    }
+    e->ignore();
+    quit01Click();
+}
+
+void RecordPage::formClose()
+{
+    if (MainForm)
+        MainForm->UpdateCommandState();
+}
+
+// ---------------------------------------------------------------------------
+// Code panels
+
+CodePanel::CodePanel(QWidget *parent, const QString &objectName, Kind kind, const QString &prefix,
+                     const QList<CodeCaption> &boxes, int columns, const QHash<QString, QString> &nameOverrides)
+    : QWidget(parent)
+{
+    setObjectName(objectName);
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(2);
+    int i = 0;
+    for (const CodeCaption &c : boxes) {
+        QAbstractButton *b = kind == CheckBoxes ? static_cast<QAbstractButton *>(new QCheckBox(c.caption, this))
+                                                : static_cast<QAbstractButton *>(new QRadioButton(c.caption, this));
+        b->setObjectName(nameOverrides.value(c.code, prefix + c.code));
+        b->setProperty("code", c.code);
+        connect(b, &QAbstractButton::toggled, this, [this, b](bool on) { emit boxToggled(b, on); });
+        grid->addWidget(b, i / columns, i % columns);
+        m_boxes << b;
+        ++i;
+    }
+}
+
+QAbstractButton *CodePanel::box(const QString &code) const
+{
+    for (QAbstractButton *b : m_boxes)
+        if (b->property("code").toString() == code)
+            return b;
+    return nullptr;
+}
+
+void CodePanel::setOneAtATime(QWidget *form)
+{
+    connect(this, &CodePanel::boxToggled, this, [this, form](QAbstractButton *b, bool on) {
+        if (on)
+            UncheckSiblings(form, this, b->objectName());
+    });
+}
+
+void UncheckSiblings(QWidget *form, QWidget *panel, const QString &boxName)
+{
+    const QString panelName = panel->objectName();
+    for (QCheckBox *b : form->findChildren<QCheckBox *>()) {
+        if (b->objectName() == QLatin1String("ImageList1") || !b->parent())
+            continue;
+        if (b->parent()->objectName() == panelName && b->isChecked() && b->objectName() != boxName)
+            b->setChecked(false);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Figure edits
+
+void makeFigureEdit(QLineEdit *edit, bool decimals)
+{
+    edit->installEventFilter(new FigureKeys(edit, decimals));
+}
+
+bool checkFigure(QLineEdit *edit, const QString &prefix)
+{
+    const QString text = edit->text();
+    double d = 0;
+    if (text.trimmed().isEmpty() || db::parseNumber(text, d))
+        return true;
+    if (MainForm)
+        MainForm->ShowMsg(prefix + text + QStringLiteral(" 不是正确的数据格式！现在已经置零"));
+    edit->setText(QStringLiteral("0"));
+    return false;
+}
+
+double figureValue(const QString &text)
+{
+    double d = 0;
+    return db::parseNumber(text, d) ? d : 0;
+}
+
+QString figureText(double value)
+{
+    return db::formatNumber(value);
+}
+
+// ---------------------------------------------------------------------------
+// Split date edits
+
+SplitDateEdit::SplitDateEdit(QWidget *parent, const QString &yearName, const QString &monthName, const QString &dayName)
+    : QWidget(parent)
+{
+    auto *lay = new QHBoxLayout(this);
+    lay->setContentsMargins(0, 0, 0, 0);
+    lay->setSpacing(3);
+    auto edit = [&](const QString &name, int length, int width, const char *unit) {
+        auto *e = new QLineEdit(this);
+        e->setObjectName(name);
+        e->setMaxLength(length);
+        e->setFixedWidth(width);
+        e->setAlignment(Qt::AlignCenter);
+        lay->addWidget(e);
+        auto *l = new QLabel(QString::fromUtf8(unit), this);
+        lay->addWidget(l);
+        return e;
+    };
+    m_y = edit(yearName, 4, 52, "年");
+    m_m = edit(monthName, 2, 32, "月");
+    if (!dayName.isEmpty())
+        m_d = edit(dayName, 2, 32, "日");
+    lay->addStretch();
+}
+
+void SplitDateEdit::clear()
+{
+    for (QLineEdit *e : {m_y, m_m, m_d})
+        if (e)
+            e->clear();
+}
+
+void SplitDateEdit::normalise()
+{
+    m_y->setText(m_y->text().trimmed());
+    m_m->setText(padTwo(m_m->text()));
+    if (m_d)
+        m_d->setText(padTwo(m_d->text()));
+}
+
+bool SplitDateEdit::isEmpty() const
+{
+    for (QLineEdit *e : {m_y, m_m, m_d})
+        if (e && !e->text().trimmed().isEmpty())
+            return false;
+    return true;
+}
+
+bool SplitDateEdit::isIncomplete() const
+{
+    for (QLineEdit *e : {m_y, m_m, m_d})
+        if (e && e->text().trimmed().isEmpty())
+            return true;
+    return false;
+}
+
+QString padTwo(const QString &text)
+{
+    const QString t = text.trimmed();
+    return t.size() == 1 ? QStringLiteral("0") + t : t;
+}
+
+bool isIntegerIn(const QString &text, int low, int high)
+{
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    return ok && v >= low && v <= high;
+}
+
+bool isValidYear(const QString &text, int firstYear)
+{
+    return isIntegerIn(text, firstYear, platform::today().year());
+}
+
+QDate parseDateParts(const QString &year, const QString &month, const QString &day)
+{
+    const QString y = year.trimmed(), m = month.trimmed(), d = day.trimmed();
+    if (y.isEmpty() || y.size() > 4 || m.isEmpty() || m.size() > 2 || d.isEmpty() || d.size() > 2)
+        return {};
+    if (!isAsciiDigits(y) || !isAsciiDigits(m) || !isAsciiDigits(d))
+        return {};
+    return QDate(y.toInt(), m.toInt(), d.toInt());
+}
+
+// ---------------------------------------------------------------------------
+// Code-item combos
+
+QString codePart(const QString &itemText)
+{
+    const int at = itemText.indexOf(QStringLiteral("  "));
+    return (at < 0 ? itemText : itemText.left(at)).trimmed();
+}
+
+QString comboCode(const QComboBox *combo)
+{
+    return codePart(combo->currentText());
+}

@@ -1,0 +1,284 @@
+#pragma once
+
+// The record pages: entry windows that edit fields of the current record
+// (DM->Qrykjcg) and write them back with "储存" and "退出".
+//
+// A page derives from RecordPage and supplies four things:
+//
+//   loadFields()   copies the current record into the controls (the base's
+//                  load() then sets the caption "成果名称：" + ITEM_3 and
+//                  clears the change marker);
+//   checks()       the page's rules in screen order; the first rule that
+//                  fails calls fail(focus, message), which tells the user,
+//                  moves the focus and ends the handler quietly;
+//   collect(v)     computes every value the page stores, in its stored
+//                  form, into a RecordValues, without touching the record;
+//   (optionally)   afterSave() for what the page does once the row is
+//                  posted, and isChanged() when a plain comparison of the
+//                  collected values with the record is not the right test.
+//
+// save() runs checks(), collect() and only then edits, sets every field and
+// posts; whatever goes wrong on the way, the edit is cancelled, so no
+// half-written row is ever left pending.  quit() runs checks(), asks
+// "记录已经更改,是否保存？" when isChanged(), and closes (unless a wanted
+// save failed).  Closing recomputes the main window's command state.
+//
+// Controls that cannot be compared with a field call markChanged() from
+// their change handlers (a hidden edit serves as the marker).
+//
+// Building blocks for the pages' controls follow the class: code panels of
+// check boxes and radio buttons named after their codes, figure edits,
+// split date edits and code-item combos.
+
+#include <QDate>
+#include <QDialog>
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include "db/value.h"
+
+class QAbstractButton;
+class QComboBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace db { class Dataset; }
+
+// The values a page stores, in the order it computed them.  Texts are
+// stored as given (an empty text clears the field); dates as dates (an
+// invalid date clears the field).
+class RecordValues {
+public:
+    struct Entry {
+        QString field;
+        QString text;
+        bool isDate = false;
+        QDate date;
+        bool compared = true;
+    };
+
+    // Setting a field a second time replaces its value.  A value set with
+    // `compared` false is stored by a save but left out of the unsaved-
+    // change test (clean-ups of fields the page does not show).
+    void set(const QString &field, const QString &text, bool compared = true);
+    void setDate(const QString &field, const QDate &date, bool compared = true);
+
+    bool contains(const QString &field) const { return indexOf(field) >= 0; }
+    QString text(const QString &field) const;
+    const QVector<Entry> &entries() const { return m_entries; }
+
+    // Writes every value into the current row of `ds` (in Edit or Insert
+    // state).
+    void writeTo(db::Dataset &ds) const;
+    // The compared fields whose value differs from what the current row of
+    // `ds` holds (texts ignoring trailing blanks, numbers by value, dates
+    // as dates).
+    QStringList differences(db::Dataset &ds) const;
+
+private:
+    int indexOf(const QString &field) const;
+    Entry &slot(const QString &field);
+    QVector<Entry> m_entries;
+};
+
+class RecordPage : public QDialog {
+    Q_OBJECT
+public:
+    // `pageButton` is the objectName of the main window's page button the
+    // page marks complete; `pageCaption` the caption that button carries.
+    RecordPage(const QString &objectName, const QString &pageButton, const QString &pageCaption,
+               QWidget *parent = nullptr);
+
+    static constexpr int PageWidth = 800;
+    static constexpr int PageHeight = 600;
+
+    // Copies the current record into the controls and sets the caption.
+    virtual void load();
+    // Validates, computes and writes; true when the row was posted.  A
+    // failed check returns false after its message; a database error is
+    // shown (caption "提示") and returns false.  Either way nothing of the
+    // save stays pending.
+    virtual bool save();
+    // "退出": validates (throws platform::SilentAbort on a failed rule),
+    // asks about unsaved changes, closes.
+    virtual void quit();
+    // Whether the controls hold something the record does not.
+    virtual bool isChanged();
+
+    // The button handlers as connected to "储存" and "退出".
+    void btnSave01Click();
+    void quit01Click();
+
+    // The main window's page button (nullptr without a main window).
+    QPushButton *pageButton() const;
+
+    // The change marker: a hidden edit; any text in it counts as a change.
+    QLineEdit *changeMarker() const { return m_marker; }
+    void markChanged();
+    void clearChangeMarker();
+
+    // The values a save would store now (runs collect()).
+    RecordValues pendingValues();
+
+    // The record's category ("1" applied technology, "2" soft science, "3"
+    // basic theory): ITEM_CGLB of the current record, or the main window's
+    // category choice when the record has none.
+    static QString recordCategory();
+    static bool appliedTechnology() { return recordCategory() == QLatin1String("1"); }
+    // A field of the current record as text ("" when null).
+    static QString recordText(const QString &field);
+
+    void reject() override;
+
+    // The buttons of makeButtonRow().
+    QPushButton *btnSave01 = nullptr;
+    QPushButton *quit01 = nullptr;
+    QPushButton *Button3 = nullptr;
+
+signals:
+    // Emitted after a successful save.
+    void saved();
+
+protected:
+    virtual void loadFields() = 0;
+    virtual void checks() = 0;
+    virtual void collect(RecordValues &values) = 0;
+    // After the row is posted, before "储存成功！".
+    virtual void afterSave() {}
+
+    // Shows `message`, focuses `focus` (when given) and ends the handler.
+    [[noreturn]] void fail(QWidget *focus, const QString &message);
+
+    // The standard bottom row: "储存" (btnSave01), "退出" (quit01) and
+    // "帮助" (Button3), laid out right-aligned; returns the row widget.
+    QWidget *makeButtonRow(QWidget *parent);
+
+    // The heading panel across the top.
+    QLabel *makeHeading(QWidget *parent, const QString &text);
+
+    void showEvent(QShowEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    void formClose();
+    QString m_pageButton;
+    QString m_pageCaption;
+    QLineEdit *m_marker;
+    bool m_leaving = false;
+};
+
+// ---------------------------------------------------------------------------
+// Code panels
+
+// One box of a code panel: its code and caption.
+struct CodeCaption {
+    QString code;
+    QString caption;
+};
+
+// A panel of check boxes or radio buttons, each named `prefix` + code, laid
+// out in `columns` columns in the order given.  The boxes are direct
+// children of the panel (the shared routines find them by their parent's
+// name).  `nameOverrides` maps a code to a different box name where the
+// program's names are irregular.
+class CodePanel : public QWidget {
+    Q_OBJECT
+public:
+    enum Kind { CheckBoxes, RadioButtons };
+    CodePanel(QWidget *parent, const QString &objectName, Kind kind, const QString &prefix,
+              const QList<CodeCaption> &boxes, int columns, const QHash<QString, QString> &nameOverrides = {});
+
+    QList<QAbstractButton *> boxes() const { return m_boxes; }
+    QAbstractButton *box(const QString &code) const;
+    // Ticking a box unticks the other check boxes of the panel (the
+    // handler runs when code ticks a box too).
+    void setOneAtATime(QWidget *form);
+
+signals:
+    // A box was ticked or unticked, by the user or by code.
+    void boxToggled(QAbstractButton *box, bool on);
+
+private:
+    QList<QAbstractButton *> m_boxes;
+};
+
+// For every check box of `form` lying on `panel` (its parent bears the
+// panel's name) that is ticked and not named `boxName`: untick it.
+void UncheckSiblings(QWidget *form, QWidget *panel, const QString &boxName);
+
+// ---------------------------------------------------------------------------
+// Figure edits
+
+// Limits the edit to digits and backspace (and "." when `decimals`); keys
+// that would type anything else are dropped.  Pasted text still arrives:
+// checkFigure() catches it.
+void makeFigureEdit(QLineEdit *edit, bool decimals);
+// When the trimmed text is not empty and does not read as a number: shows
+// `prefix` + text + " 不是正确的数据格式！现在已经置零" and sets "0".
+// Returns whether the text was kept.
+bool checkFigure(QLineEdit *edit, const QString &prefix = QString());
+// The number of a figure's text; empty or unreadable counts 0.
+double figureValue(const QString &text);
+// A number as a figure shows it ("0.3" for 0.1 + 0.2).
+QString figureText(double value);
+
+// ---------------------------------------------------------------------------
+// Split date edits
+
+// Year, month and (optionally) day edits in one row with 年/月/日 labels.
+class SplitDateEdit : public QWidget {
+    Q_OBJECT
+public:
+    SplitDateEdit(QWidget *parent, const QString &yearName, const QString &monthName,
+                  const QString &dayName = QString());
+
+    QLineEdit *year() const { return m_y; }
+    QLineEdit *month() const { return m_m; }
+    QLineEdit *day() const { return m_d; }   // nullptr for year-and-month dates
+
+    void clear();
+    // Trimmed texts; a one-character month or day gets a leading "0" in its
+    // edit.
+    void normalise();
+    // All parts empty (after trimming).
+    bool isEmpty() const;
+    // Any part empty (after trimming).
+    bool isIncomplete() const;
+
+private:
+    QLineEdit *m_y;
+    QLineEdit *m_m;
+    QLineEdit *m_d = nullptr;
+};
+
+// The first year a date may have: 1949, or 1900 for birth and certificate
+// dates.
+constexpr int FirstYear = 1949;
+constexpr int FirstYearOfBirth = 1900;
+
+// A month or day as stored: trimmed, one character padded with a leading "0".
+QString padTwo(const QString &text);
+// The text reads as an integer in [low, high].
+bool isIntegerIn(const QString &text, int low, int high);
+// The text is a year from `firstYear` to the current year.
+bool isValidYear(const QString &text, int firstYear = FirstYear);
+// The date written as year "-" month "-" day (one or two digits for month
+// and day); invalid when it is no date.
+QDate parseDateParts(const QString &year, const QString &month, const QString &day);
+
+// ---------------------------------------------------------------------------
+// Code-item combos
+
+// The code part of a code item "code  name": the text before the two
+// blanks, trimmed; the whole text trimmed when it has none (the blank item
+// " " gives "").
+QString codePart(const QString &itemText);
+QString comboCode(const QComboBox *combo);

@@ -1,0 +1,378 @@
+// The project and appraisal page, opened through the main window's page
+// button over a seeded data folder.
+#include "data/dm.h"
+#include "db/dataset.h"
+#include "entry/fpage3.h"
+#include "entry/pages.h"
+#include "platform/seams.h"
+#include "shell/mainform.h"
+#include "support/testseams.h"
+#include "seed_loader.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace {
+
+using Fields = QMap<QString, QString>;
+
+// A complete applied-technology record on national-plan funding.
+const Fields kNational = {
+    {u"ITEM_126"_s, u"01;"_s}, {u"ITEM_140"_s, u"7"_s}, {u"ITEM_41_1"_s, u"03"_s}, {u"ITEM_127"_s, u"2009BAD12B03"_s},
+    {u"ITEM_127_1"_s, u"城市供水管网漏损智能监测"_s}, {u"ITEM_142_1"_s, u"1.5"_s}, {u"ITEM_142_2"_s, u"2"_s},
+    {u"ITEM_142"_s, u"3.5"_s}, {u"ITEM_141"_s, u"10"_s}, {u"ITEM_149"_s, u"13.5"_s}, {u"ITEM_21"_s, u"1"_s},
+    {u"ITEM_130"_s, u"湖北省科学技术厅"_s}, {u"ITEM_22"_s, u"鄂科鉴字[2009]第112号"_s}, {u"ITEM_34"_s, u"2009.11.05"_s}};
+
+class Page3Test : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    QString data = tmp.path() + u"/data"_s;
+    testsupport::TestSeams seams;
+
+    void SetUp() override
+    {
+        platform::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
+        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
+        add(u"unit"_s, {{u"item_9"_s, u"青岚应用技术研究院"_s}});
+    }
+    void TearDown() override
+    {
+        seams.verifyAllUsed();
+        delete std::exchange(MainForm, nullptr);   // Fpage3 with it
+        Fpage3 = nullptr;
+        delete std::exchange(DM, nullptr);
+        platform::FakeClock::deactivate();
+    }
+    void add(const QString &table, const Fields &values)
+    {
+        db::Table t;
+        t.setDatabaseName(data);
+        t.setTableName(table);
+        t.open();
+        t.append();
+        for (auto it = values.begin(); it != values.end(); ++it)
+            t.fieldByName(it.key()).setAsString(it.value());
+        t.post();
+    }
+    void record(const QString &key, const QString &category, Fields more = {})
+    {
+        more.insert({{u"ITEM_4"_s, key}, {u"ITEM_CGLB"_s, category}, {u"ITEM_DQDM"_s, u"."_s},
+                     {u"ITEM_3"_s, u"成果"_s + key}});
+        add(u"kjcg"_s, more);
+    }
+    // The record's fields as the table file holds them, joined by "|".
+    QString stored(const QString &key, const QStringList &fields)
+    {
+        db::Table t;
+        t.setDatabaseName(data);
+        t.setTableName(u"kjcg"_s);
+        t.open();
+        QStringList out;
+        for (const QString &f : fields)
+            out << (t.locate(u"ITEM_4"_s, key) ? t.fieldByName(f).asString() : u"<none>"_s);
+        return out.join(u'|');
+    }
+    // Starts the program's windows and makes the record current.
+    void start(const QString &key)
+    {
+        DM = new TDM(data);
+        MainForm = new TMainForm;
+        Fpage3 = new TFpage3(MainForm);
+        MainForm->openPage = openRecordPage;
+        MainForm->FormShow();
+        select(key);
+    }
+    void select(const QString &key)
+    {
+        MainForm->ComboBox1->setCurrentIndex(stored(key, {u"ITEM_CGLB"_s}).toInt() - 1);
+        MainForm->cbYear->setEditText(key.left(4));
+        MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
+        ASSERT_TRUE(DM->Qrykjcg.locate(u"item_4"_s, key));
+    }
+    // Opens the page through its button; `driver` works it.
+    void page(const std::function<void(TFpage3 *)> &driver)
+    {
+        seams.onModal(u"Fpage3"_s, [&](QDialog *) { driver(Fpage3); return 0; });
+        MainForm->PageButtonClick(MainForm->btn_page03);
+    }
+    void expect(const QString &text, const QString &caption, platform::Icon icon, int answer = platform::Ok)
+    {
+        seams.expectMessage(text, [=](const platform::MessageCall &c) {
+            EXPECT_TRUE(text.isEmpty() || c.text == text) << c.text.toStdString();
+            EXPECT_EQ(c.caption, caption) << c.text.toStdString();
+            EXPECT_EQ(c.icon, icon);
+            return answer;
+        });
+    }
+    void warning(const QString &text) { expect(text, MsgCaption, platform::Icon::Warning); }
+    static void pick(QComboBox *c, const QString &text)
+    {
+        const int i = c->findText(text);
+        ASSERT_GE(i, 0) << text.toStdString();
+        c->setCurrentIndex(i);
+    }
+    static bool maroon(QLabel *l) { return l->palette().color(QPalette::WindowText) == QColor(128, 0, 0); }
+};
+
+TEST_F(Page3Test, LoadsARecordOfEachCategory)
+{
+    record(u"2009000001"_s, u"1"_s, kNational);
+    record(u"2009000002"_s, u"2"_s, {{u"ITEM_126"_s, u"08;"_s}, {u"ITEM_21"_s, u"4"_s}});
+    record(u"2009000003"_s, u"3"_s, {{u"ITEM_126"_s, u"02;"_s}, {u"ITEM_21"_s, u"6"_s}});
+    start(u"2009000001"_s);
+    page([](TFpage3 *p) {
+        EXPECT_EQ(p->windowTitle(), u"成果名称：成果2009000001"_s);
+        EXPECT_EQ(p->size(), QSize(800, 600));
+        EXPECT_TRUE(p->cb_126_01->isChecked() && p->RB_140_7->isChecked() && maroon(p->Label1));
+        EXPECT_TRUE(p->CB_41->isVisible());
+        EXPECT_EQ(p->Lb_41->text(), u"“国家计划”的下属分类"_s);
+        EXPECT_EQ(p->CB_41->currentText(), u"03  国家科技支撑计划"_s);
+        EXPECT_EQ(QStringList({p->Edt_127->text(), p->Edt_142_1->text(), p->Edt_142->text(), p->Edt_149->text(),
+                               p->edt_22->text(), p->edt_34_y->text(), p->edt_34_m->text(), p->edt_34_d->text()}),
+                  QStringList({u"2009BAD12B03"_s, u"1.5"_s, u"3.5"_s, u"13.5"_s, u"鄂科鉴字[2009]第112号"_s, u"2009"_s,
+                               u"11"_s, u"05"_s}));
+        EXPECT_TRUE(p->cb_21->isVisible() && !p->cb_21_l->isVisible());
+        EXPECT_EQ(p->cb_21->currentText(), u"1  鉴定"_s);
+        p->quit01->click();   // nothing changed: no question
+        EXPECT_FALSE(p->isVisible());
+    });
+    for (const char *key : {"2009000002", "2009000003"}) {
+        select(QLatin1String(key));
+        page([](TFpage3 *p) {
+            const bool soft = p->cb_126_08->isChecked();
+            EXPECT_NE(soft, p->cb_126_02->isChecked());
+            // No sub-class stored: the list stays hidden, even for a source that has some.
+            EXPECT_TRUE(!p->CB_41->isVisible() && !p->Lb_41->isVisible() && !maroon(p->Label1));
+            EXPECT_TRUE(p->cb_21_l->isVisible() && !p->cb_21->isVisible());
+            EXPECT_EQ(p->cb_21_l->currentText(), soft ? u"4  评审"_s : u"6  结题"_s);
+            EXPECT_EQ(p->Edt_149->text() + p->edt_34_y->text(), QString());
+        });
+    }
+}
+
+TEST_F(Page3Test, NationalPlanKindsAndSourcesExcludeEachOther)
+{
+    record(u"2009000001"_s, u"1"_s, {{u"ITEM_126"_s, u"02;"_s}});
+    start(u"2009000001"_s);
+    page([](TFpage3 *p) {
+        EXPECT_FALSE(p->cb_126_01->isEnabled());   // reached through the kinds only
+        p->RB_140_7->click();
+        EXPECT_TRUE(p->cb_126_01->isChecked() && !p->cb_126_02->isChecked() && maroon(p->Label1));
+        EXPECT_TRUE(p->CB_41->isVisible());
+        EXPECT_EQ(p->CB_41->count(), 18);   // 17 sub-classes of 01 and the blank item
+        EXPECT_EQ(p->CB_41->itemText(0), u"01  国家重点基础研究发展计划（973计划）"_s);
+        EXPECT_EQ(p->CB_41->currentIndex(), -1);
+        p->cb_126_03->click();
+        EXPECT_TRUE(!p->cb_126_01->isChecked() && !p->RB_140_7->isChecked() && !maroon(p->Label1));
+        EXPECT_EQ(p->Lb_41->text(), u"“地方计划”的下属分类"_s);
+        EXPECT_EQ(p->CB_41->itemText(0), u"01  省（自治区、直辖市）科技攻关计划"_s);
+        p->cb_126_08->click();
+        EXPECT_TRUE(!p->cb_126_03->isChecked() && !p->CB_41->isVisible() && !p->Lb_41->isVisible());
+    });
+}
+
+TEST_F(Page3Test, FundingIsCheckedAndSummedWithoutLocaleOrBinaryNoise)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    record(u"2009000001"_s, u"1"_s, {{u"ITEM_141"_s, u"1234.5"_s}, {u"ITEM_126"_s, u"10;"_s}, {u"ITEM_21"_s, u"5"_s}});
+    start(u"2009000001"_s);
+    page([this](TFpage3 *p) {
+        EXPECT_EQ(p->Edt_141->text(), u"1234.5"_s);
+        const std::pair<QLineEdit *, QString> prefixes[] = {
+            {p->Edt_142_1, u"读取数据时，发现“省级投入”:"_s}, {p->Edt_142_2, u"读取数据时，发现“地级投入”:"_s},
+            {p->Edt_142_3, u"读取数据时，发现“县级投入”:"_s}, {p->Edt_142, u"“地方投入”\":"_s},
+            {p->Edt_141, u"“国家投入”:"_s}, {p->Edt_148, u"“部门投入”:"_s}, {p->Edt_143, u"“基金投入”:"_s},
+            {p->Edt_144, u"“自有基金”:"_s}, {p->Edt_243, u"“银行贷款”:"_s}, {p->Edt_244, u"“国外资金”:"_s},
+            {p->Edt_145, u"“其他”:"_s}};
+        for (const auto &[edit, prefix] : prefixes) {
+            warning(prefix + u"1.2.3 不是正确的数据格式！现在已经置零"_s);
+            edit->setText(u"1.2.3"_s);   // pasted: the keys would not type it
+            EXPECT_EQ(edit->text(), u"0"_s) << edit->objectName().toStdString();
+        }
+        p->Edt_145->clear();
+        QTest::keyClicks(p->Edt_145, "1a,5.5");
+        EXPECT_EQ(p->Edt_145->text(), u"15.5"_s);
+        p->Edt_145->clear();
+        p->Edt_142_1->setText(u"1.5"_s);
+        p->Edt_142_2->setText(u"2"_s);
+        p->Edt_142_3->clear();
+        EXPECT_EQ(p->Edt_142->text(), u"3.5"_s);
+        p->Edt_141->setText(u"10"_s);
+        EXPECT_EQ(p->Edt_149->text(), u"13.5"_s);
+        p->Edt_142_1->setText(u"0.1"_s);
+        p->Edt_142_2->setText(u"0.2"_s);
+        EXPECT_EQ(p->Edt_142->text(), u"0.3"_s);
+        EXPECT_EQ(p->Edt_149->text(), u"10.3"_s);
+        warning(u"储存成功！"_s);
+        p->btnSave01->click();
+    });
+    EXPECT_EQ(stored(u"2009000001"_s, {u"ITEM_142"_s, u"ITEM_149"_s}), u"0.3|10.3"_s);
+    QLocale::setDefault(before);
+}
+
+TEST_F(Page3Test, ChecksRunInScreenOrderAndWriteNothing)
+{
+    record(u"2009000001"_s, u"1"_s);
+    start(u"2009000001"_s);
+    page([this](TFpage3 *p) {
+        auto refused = [&](const QString &message, QWidget *focus = nullptr) {
+            p->Edt_130->setFocus();
+            warning(message);
+            p->btnSave01->click();
+            if (focus)
+                EXPECT_EQ(p->focusWidget(), focus) << message.toStdString();
+        };
+        refused(u"“评价形式”不能为空！"_s);
+        pick(p->cb_21, u" "_s);   // the blank item is no choice
+        refused(u"“评价形式”不能为空！"_s);
+        pick(p->cb_21, u"3  行业准入"_s);
+        refused(u"“课题来源”不能为空！"_s);
+        p->RB_140_3->click();
+        p->Edt_127->setText(u"   "_s);
+        refused(u"“课题来源”为“国家计划”的项目，“课题立项编号”不能为空！"_s);
+        p->Edt_127->setText(u"2011CB707300"_s);
+        refused(u"“课题来源”为“国家计划”的项目，“课题立项名称”不能为空！"_s);
+        p->Edt_127_1->setText(u"长江中游湿地演变机理"_s);
+        p->Edt_142_1->setText(u"9999999"_s);
+        p->Edt_142_2->setText(u"1"_s);
+        refused(u"经费最大长度不超得过7位！"_s);   // the local sum
+        p->Edt_142_1->clear();
+        p->Edt_148->setText(u"9999999"_s);
+        refused(u"经费最大长度不超得过7位！"_s);   // the total
+        p->Edt_148->clear();
+        const struct { const char *y, *m, *d, *message; QLineEdit *focus; } dates[] = {
+            {"1948", "", "", "非法年份！合理年份应为1949年至今!", p->edt_34_y},
+            {"2013", "5", "3", "非法年份！合理年份应为1949年至今!", p->edt_34_y},
+            {"2008", "13", "3", "非法月份!", p->edt_34_m},
+            {"2008", "5", "32", "非法日期!", p->edt_34_d},
+            {"2008", "5", "", "日期非法!", p->edt_34_y},
+            {"2008", "0", "3", "日期非法!", p->edt_34_y},
+            {"2008", "2", "30", "日期非法!", p->edt_34_y},
+            {"", "", "3", "日期非法!", p->edt_34_y}};
+        for (const auto &d : dates) {
+            p->edt_34_y->setText(QLatin1String(d.y));
+            p->edt_34_m->setText(QLatin1String(d.m));
+            p->edt_34_d->setText(QLatin1String(d.d));
+            refused(QString::fromUtf8(d.message), d.focus);
+        }
+        EXPECT_EQ(DM->Qrykjcg.state(), db::DatasetState::Browse);
+        EXPECT_EQ(stored(u"2009000001"_s, {u"ITEM_21"_s, u"ITEM_127"_s}), u"|"_s);
+        p->edt_34_y->setText(u"2012"_s);
+        p->edt_34_m->setText(u"6"_s);
+        p->edt_34_d->setText(u"1"_s);
+        warning(u"储存成功！"_s);
+        p->btnSave01->click();
+    });
+    EXPECT_EQ(stored(u"2009000001"_s, {u"ITEM_34"_s}), u"2012.06.01"_s);
+}
+
+TEST_F(Page3Test, SaveWritesTheStoredForms)
+{
+    record(u"2009000001"_s, u"1"_s);
+    record(u"2009000002"_s, u"2"_s, kNational);
+    start(u"2009000001"_s);
+    page([this](TFpage3 *p) {
+        p->RB_140_7->click();
+        pick(p->CB_41, u"03  国家科技支撑计划"_s);
+        p->Edt_127->setText(u"2009BAD12B03"_s);
+        p->Edt_127_1->setText(u"城市供水管网漏损智能监测"_s);
+        p->Edt_142_1->setText(u"1.5"_s);
+        p->Edt_142_2->setText(u"2"_s);
+        p->Edt_141->setText(u"10"_s);
+        pick(p->cb_21, u"1  鉴定"_s);
+        p->Edt_130->setText(u"O'Neil 评价中心"_s);
+        p->edt_34_y->setText(u"2008"_s);
+        p->edt_34_m->setText(u"5"_s);
+        p->edt_34_d->setText(u"3"_s);
+        warning(u"储存成功！"_s);
+        p->btnSave01->click();
+    });
+    const QStringList fields = {u"ITEM_126"_s, u"ITEM_140"_s, u"ITEM_41_1"_s, u"ITEM_142"_s, u"ITEM_149"_s,
+                                u"ITEM_21"_s,  u"ITEM_130"_s, u"ITEM_34"_s,   u"ITEM_127_1"_s};
+    EXPECT_EQ(stored(u"2009000001"_s, fields), u"01;|7|03|3.5|13.5|1|O'Neil 评价中心|2008.05.03|城市供水管网漏损智能监测"_s);
+    EXPECT_TRUE(TMainForm::isPageComplete(MainForm->btn_page03));
+    EXPECT_EQ(MainForm->btn_page03->text(), u"课题立项，评价情况"_s);
+
+    // A soft-science record: another source with the blank sub-class, its
+    // own appraisal list, no date.
+    select(u"2009000002"_s);
+    page([this](TFpage3 *p) {
+        p->cb_126_02->click();
+        pick(p->CB_41, u" "_s);
+        pick(p->cb_21_l, u"4  评审"_s);
+        for (QLineEdit *e : {p->edt_34_y, p->edt_34_m, p->edt_34_d})
+            e->clear();
+        warning(u"储存成功！"_s);
+        p->btnSave01->click();
+    });
+    EXPECT_EQ(stored(u"2009000002"_s, fields), u"02;|||3.5|13.5|4|湖北省科学技术厅||城市供水管网漏损智能监测"_s);
+}
+
+TEST_F(Page3Test, LeavingAsksOnlyWhenTheControlsDifferFromTheRecord)
+{
+    record(u"2009000001"_s, u"1"_s, kNational);
+    start(u"2009000001"_s);
+    page([this](TFpage3 *p) {
+        p->edt_34_d->setText(u"6"_s);
+        expect(u"记录已经更改,是否保存？"_s, u"请注意！"_s, platform::Icon::Question, platform::No);
+        p->quit01->click();
+        EXPECT_FALSE(p->isVisible());
+    });
+    EXPECT_EQ(stored(u"2009000001"_s, {u"ITEM_34"_s}), u"2009.11.05"_s);
+    page([this](TFpage3 *p) {
+        p->edt_34_y->setText(u"1900"_s);   // an invalid page cannot be left
+        warning(u"非法年份！合理年份应为1949年至今!"_s);
+        p->quit01->click();
+        EXPECT_TRUE(p->isVisible());
+        p->edt_34_y->setText(u"2009"_s);
+        p->edt_34_d->setText(u"6"_s);
+        expect(u"记录已经更改,是否保存？"_s, u"请注意！"_s, platform::Icon::Question, platform::Yes);
+        warning(u"储存成功！"_s);
+        p->quit01->click();
+        EXPECT_FALSE(p->isVisible());
+    });
+    EXPECT_EQ(stored(u"2009000001"_s, {u"ITEM_34"_s}), u"2009.11.06"_s);
+}
+
+TEST_F(Page3Test, FailedSaveLeavesNoHalfWrittenRow)
+{
+    record(u"2009000001"_s, u"1"_s, kNational);
+    start(u"2009000001"_s);
+    page([this](TFpage3 *p) {
+        p->Edt_127->setText(u"2010AA000001"_s);
+        p->Edt_127_1->setText(QString(100, QChar(0x7814)));   // 200 bytes: more than the field holds
+        expect(QString(), u"提示"_s, platform::Icon::None);
+        p->btnSave01->click();
+        EXPECT_TRUE(p->isVisible());
+        EXPECT_EQ(DM->Qrykjcg.state(), db::DatasetState::Browse);
+        DM->Qrykjcg.edit();   // a later post of the same row carries nothing of the failed save
+        DM->Qrykjcg.post();
+        EXPECT_EQ(stored(u"2009000001"_s, {u"ITEM_127"_s}), u"2009BAD12B03"_s);
+    });
+}
+
+TEST_F(Page3Test, SourceCodesWithQuotesAreEscapedInTheSubClassFilter)
+{
+    add(u"dfjhzdxx"_s, {{u"item_126"_s, u"9'"_s}, {u"item_41_"_s, u"01"_s}, {u"xxmc"_s, u"试点专项"_s}});
+    record(u"2009000001"_s, u"1"_s, {{u"ITEM_126"_s, u"9';"_s}, {u"ITEM_41_1"_s, u"01"_s}});
+    start(u"2009000001"_s);
+    page([](TFpage3 *p) {
+        EXPECT_TRUE(p->CB_41->isVisible());
+        EXPECT_EQ(p->CB_41->currentText(), u"01  试点专项"_s);
+        p->GetItem41List(DM->TblDFJHZDXX, u"x' or item_126 <> '"_s, false, p->Lb_41, p->CB_41);
+        EXPECT_FALSE(p->CB_41->isVisible());
+    });
+}
+
+} // namespace
