@@ -337,7 +337,8 @@ void TMainForm::BitBtn4Click()
 
 void TMainForm::Button2Click()
 {
-    // The organisation page comes with its own window.
+    if (openOrganisation)
+        openOrganisation();
 }
 
 void TMainForm::PageButtonClick(QPushButton *button)

@@ -258,8 +258,9 @@ void TMainForm::FormShow()
     // 2. The splash window, closed by its timer.
     if (formwel)
         platform::showModal(formwel);
-    // 3. The organisation page for an empty organisation table comes with
-    // that page.
+    // 3. Without the organisation's row, its page comes first.
+    if (DM->Tblunit.isEmpty() && openOrganisation)
+        openOrganisation();
     if (formwel)
         formwel->close();
     // 4.
@@ -281,16 +282,7 @@ void TMainForm::FormShow()
     Combobox3->setCurrentIndex(0);
     ComboBox4->setCurrentIndex(0);
     // 9. Without the organisation's row the record commands stay off.
-    const bool hasUnit = !DM->Tblunit.isEmpty();
-    QList<QWidget *> needUnit = {Button1, Button5, BitBtn2, BitBtn3, BitBtn4, cbYear, ComboBox1, DBGrid1};
-    for (QPushButton *b : pageButtons())
-        needUnit << b;
-    for (QWidget *w : needUnit)
-        w->setEnabled(hasUnit);
-    if (hasUnit) {
-        Button4->setEnabled(true);
-        BitBtn1->setEnabled(true);
-    }
+    setOrganisationControls();
     // 10. The record list.
     DBGrid1->setDataSource(&DM->DSQkjcg);
     RefreshRecordList(DM->Qrykjcg, ComboBox1, btn_page02, cbYear);
@@ -328,3 +320,24 @@ void TMainForm::closeEvent(QCloseEvent *e)
         formwel->close();
 }
 
+
+void TMainForm::setOrganisationControls()
+{
+    const bool hasUnit = DM->Tblunit.isActive() && !DM->Tblunit.isEmpty();
+    QList<QWidget *> needUnit = {Button1, Button5, BitBtn2, BitBtn3, BitBtn4, cbYear, ComboBox1, DBGrid1};
+    for (QPushButton *b : pageButtons())
+        needUnit << b;
+    for (QWidget *w : needUnit)
+        w->setEnabled(hasUnit);
+    if (hasUnit) {
+        Button4->setEnabled(true);
+        BitBtn1->setEnabled(true);
+    }
+}
+
+void TMainForm::UpdateOrganisationState()
+{
+    setOrganisationControls();
+    UpdatePageStatus();
+    UpdateCommandState();
+}

@@ -127,8 +127,14 @@ public:
     // page's message, while the current record is incomplete.
     bool CanClose();
 
-    // Hooks the later windows fill in: showing a page for the current record.
+    // Enables what needs the organisation's row when `unit` has one, keeps
+    // it off otherwise, then applies the lock of the current record.
+    void UpdateOrganisationState();
+
+    // Hooks the later windows fill in: showing a page for the current record,
+    // and the organisation page (loaded from `unit` and shown modally).
     std::function<void(QPushButton *)> openPage;
+    std::function<void()> openOrganisation;
 
 protected:
     void showEvent(QShowEvent *e) override;
@@ -142,6 +148,7 @@ private:
     void BitBtn7Click();
     void currentRecordChanged();
     void connectRecordList();
+    void setOrganisationControls();
     bool m_shown = false;
     bool m_listConnected = false;
     int m_bulk = 0;           // bulk work on the record list: no recomputation per row
