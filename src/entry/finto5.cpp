@@ -57,20 +57,7 @@ TFinto5::TFinto5(QWidget *parent) : ListDialog(QStringLiteral("Finto5"), kListNa
     edtdw_174->setMaximumWidth(160);
     lay->addLayout(form);
 
-    auto *row = new QHBoxLayout;
-    row->addStretch();
-    Button1 = new QPushButton(QStringLiteral("储存"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("退出"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton *b : {Button1, Button2}) {
-        b->setAutoDefault(false);
-        b->setMinimumWidth(80);
-        row->addWidget(b);
-    }
-    lay->addLayout(row);
-    connect(Button1, &QPushButton::clicked, this, &ListDialog::saveClick);
-    connect(Button2, &QPushButton::clicked, this, &ListDialog::quitClick);
+    lay->addLayout(makeButtonRow(Button1, Button2));
     setFixedSize(sizeHint().expandedTo(QSize(560, 0)));
 }
 

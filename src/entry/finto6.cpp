@@ -45,8 +45,6 @@ TFinto6::TFinto6(QWidget *parent) : ListDialog(QStringLiteral("Finto6"), TFpage6
     auto mark = [this] { platform::runHandler(this, [this] { markChanged(); }); };
     connect(cb_st, &QComboBox::activated, this, mark);
     connect(cb_ty, &QComboBox::activated, this, mark);
-    connect(Button1, &QPushButton::clicked, this, &ListDialog::saveClick);
-    connect(Button2, &QPushButton::clicked, this, &ListDialog::quitClick);
 }
 
 void TFinto6::buildControls()
@@ -94,18 +92,7 @@ void TFinto6::buildControls()
     lay->addLayout(form);
     lay->addStretch();
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    Button1 = new QPushButton(QStringLiteral("储存"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("退出"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton *b : {Button1, Button2}) {
-        b->setAutoDefault(false);
-        b->setMinimumWidth(80);
-        buttons->addWidget(b);
-    }
-    lay->addLayout(buttons);
+    lay->addLayout(makeButtonRow(Button1, Button2));
 }
 
 ListPage *TFinto6::listPage() const

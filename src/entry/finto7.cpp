@@ -103,20 +103,7 @@ TFinto7::TFinto7(QWidget *parent) : ListDialog(QStringLiteral("Finto7"), kListNa
     cbwy_198 = combo("cbwy_198", "职称");
     lay->addLayout(form);
 
-    auto *row = new QHBoxLayout;
-    row->addStretch();
-    Button1 = new QPushButton(QStringLiteral("储存"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("退出"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton *b : {Button1, Button2}) {
-        b->setAutoDefault(false);
-        b->setMinimumWidth(80);
-        row->addWidget(b);
-    }
-    lay->addLayout(row);
-    connect(Button1, &QPushButton::clicked, this, &ListDialog::saveClick);
-    connect(Button2, &QPushButton::clicked, this, &ListDialog::quitClick);
+    lay->addLayout(makeButtonRow(Button1, Button2));
     connect(cbwy_191, &QComboBox::activated, this, [this] { platform::runHandler(this, [this] { cbwy_191Change(); }); });
     setFixedSize(sizeHint().expandedTo(QSize(540, 0)));
 }

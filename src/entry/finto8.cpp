@@ -122,22 +122,10 @@ void TFinto8::buildControls()
     grid->addWidget(edtry_186, row++, 1);
     grid->setColumnStretch(1, 1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    Button1 = new QPushButton(QStringLiteral("储存"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("退出"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton *b : {Button1, Button2}) {
-        b->setAutoDefault(false);
-        b->setMinimumWidth(84);
-        buttons->addWidget(b);
-    }
+    QHBoxLayout *buttons = makeButtonRow(Button1, Button2);
     buttons->addStretch();
     outer->addStretch(1);
     outer->addLayout(buttons);
-    connect(Button1, &QPushButton::clicked, this, &TFinto8::saveClick);
-    connect(Button2, &QPushButton::clicked, this, &TFinto8::quitClick);
 
     setFixedSize(520, 336);
 }

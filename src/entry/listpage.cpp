@@ -536,6 +536,24 @@ void ListDialog::quit()
     leave();
 }
 
+QHBoxLayout *ListDialog::makeButtonRow(QPushButton *&save, QPushButton *&quit)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    save = new QPushButton(QStringLiteral("储存"), this);
+    save->setObjectName(QStringLiteral("Button1"));
+    quit = new QPushButton(QStringLiteral("退出"), this);
+    quit->setObjectName(QStringLiteral("Button2"));
+    for (QPushButton *b : {save, quit}) {
+        b->setAutoDefault(false);
+        b->setMinimumWidth(80);
+        row->addWidget(b);
+    }
+    connect(save, &QPushButton::clicked, this, &ListDialog::saveClick);
+    connect(quit, &QPushButton::clicked, this, &ListDialog::quitClick);
+    return row;
+}
+
 void ListDialog::saveClick()
 {
     platform::runHandler(this, [this] { save(); });

@@ -78,6 +78,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class ListDialog;
+class QHBoxLayout;
+class QPushButton;
 
 namespace db { class Dataset; class DataSource; class Query; class Table; }
 
@@ -252,6 +254,9 @@ protected:
 
     [[noreturn]] void fail(QWidget *focus, const QString &message);
     void leave();
+    // The dialog's closing row: "储存" (Button1) and "退出" (Button2),
+    // connected to save and quit.
+    QHBoxLayout *makeButtonRow(QPushButton *&save, QPushButton *&quit);
 
     void showEvent(QShowEvent *e) override;
 

@@ -71,8 +71,6 @@ TFinto11::TFinto11(QWidget *parent)
 
     connect(cbry_124_1, &QComboBox::activated, this,
             [this] { platform::runHandler(this, [this] { cbry_124_1Change(); }); });
-    connect(Button1, &QPushButton::clicked, this, &ListDialog::saveClick);
-    connect(Button2, &QPushButton::clicked, this, &ListDialog::quitClick);
 }
 
 void TFinto11::buildControls()
@@ -133,18 +131,7 @@ void TFinto11::buildControls()
     outer->addLayout(form);
     outer->addStretch();
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    Button1 = new QPushButton(QStringLiteral("储存"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("退出"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton *b : {Button1, Button2}) {
-        b->setAutoDefault(false);
-        b->setMinimumWidth(80);
-        buttons->addWidget(b);
-    }
-    outer->addLayout(buttons);
+    outer->addLayout(makeButtonRow(Button1, Button2));
     resize(560, 220);
 }
 
