@@ -1,32 +1,10 @@
 // Program start: one copy per title, the windows and the data module in their
 // fixed order, then the event loop until the main window closes.
-#include "data/dm.h"
 #include "db/error.h"
-#include "entry/finto5.h"
-#include "entry/finto6.h"
-#include "entry/finto7.h"
-#include "entry/finto8.h"
-#include "entry/formnew.h"
-#include "entry/formtree.h"
-#include "entry/fpage1.h"
-#include "entry/fpage2.h"
-#include "entry/fpage3.h"
-#include "entry/fpage4.h"
-#include "entry/fpage5.h"
-#include "entry/fpage6.h"
-#include "entry/fpage7.h"
-#include "entry/fpage8.h"
-#include "entry/fpage9.h"
-#include "entry/help.h"
-#include "entry/pages.h"
-#include "formwel.h"
 #include "mainform.h"
-#include "organisation/finto11.h"
-#include "organisation/fpage11.h"
-#include "organisation/fpage4a.h"
-#include "organisation/unittexts.h"
 #include "platform/instance.h"
 #include "platform/seams.h"
+#include "startup.h"
 
 #include <QApplication>
 
@@ -43,51 +21,8 @@ int main(int argc, char *argv[])
         return 0;
 
     // The windows and the data module, each once, in the program's order.
-    // (Export, import, printing and the code-table windows come with their
-    // commands.)
-    MainForm = new TMainForm;
-    formwel = new Tformwel(MainForm);
-    Fpage6 = new TFpage6(MainForm);
     try {
-        DM = new TDM(QCoreApplication::applicationDirPath() + QStringLiteral("/data"));
-        FormTree = new TFormTree(MainForm);
-        FormNew = new TFormNew(MainForm);
-        Finto8 = new TFinto8(MainForm);
-        Finto7 = new TFinto7(MainForm);
-        Finto6 = new TFinto6(MainForm);
-        Finto5 = new TFinto5(MainForm);
-        Fpage1 = new TFpage1(MainForm);
-        Fpage2 = new TFpage2(MainForm);
-        Fpage3 = new TFpage3(MainForm);
-        Fpage4 = new TFpage4(MainForm);
-        Fpage5 = new TFpage5(MainForm);
-        Fpage7 = new TFpage7(MainForm);
-        Fpage8 = new TFpage8(MainForm);
-        Fpage9 = new TFpage9(MainForm);
-        HelpForm = new THelpForm(MainForm);
-        HelpForm_rj = new THelpForm_rj(MainForm);
-        Fpage4a = new TFpage4a(MainForm);
-        Fpage11 = new TFpage11(MainForm);
-        Finto11 = new TFinto11(MainForm);
-        formadvantage = new Tformadvantage(MainForm);
-        formunitintrod = new Tformunitintrod(MainForm);
-        HelpCggk = new THelpCggk(MainForm);
-        HelpWcdw = new THelpWcdw(MainForm);
-        HelpCglx = new THelpCglx(MainForm);
-        HelpZscq = new THelpZscq(MainForm);
-        HelpHzdw = new THelpHzdw(MainForm);
-        HelpPjwy = new THelpPjwy(MainForm);
-        HelpPjzs = new THelpPjzs(MainForm);
-        HelpWcr = new THelpWcr(MainForm);
-        HelpCggkRj = new THelpCggkRj(MainForm);
-        HelpKtlxRj = new THelpKtlxRj(MainForm);
-        Formstudy = new TFormstudy(MainForm);
-
-        MainForm->openPage = openRecordPage;
-        wireQueryBuilderPicker();
-        wirePatentsList();
-        wireOrganisationPage();
-        wireHelpButtons();
+        createWindows(QCoreApplication::applicationDirPath() + QStringLiteral("/data"));
     } catch (const db::EngineError &e) {
         platform::messageBox(nullptr, e.message(), AppTitle, platform::Icon::Error, platform::Ok);
         delete MainForm;
@@ -100,7 +35,6 @@ int main(int argc, char *argv[])
     }
     MainForm->show();
     const int rc = app.exec();
-    delete MainForm;
-    delete DM;
+    destroyWindows();
     return rc;
 }

@@ -107,8 +107,8 @@ void TMainForm::buildControls()
 
     DBGrid1 = make<DBGrid>(this, "DBGrid1", QRect(8, 40, 560, 300));
     QVector<DBGrid::Column> cols = {{QStringLiteral("NO"), QStringLiteral("序号"), 44, true},
-                                    {QStringLiteral("ITEM_120"), QStringLiteral("批准登记号"), 100, true},
-                                    {QStringLiteral("ITEM_3"), QStringLiteral("成果名称"), 220, true},
+                                    {QStringLiteral("ITEM_120"), QStringLiteral("批准登记号"), 130, true},
+                                    {QStringLiteral("ITEM_3"), QStringLiteral("成果名称"), 200, true},
                                     {QStringLiteral("ITEM_9"), QStringLiteral("成果完成单位"), 170, true}};
     // Every other field of the record is a hidden column.
     for (const db::FieldDef &f : data::kjcgFields()) {

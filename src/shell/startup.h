@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// Creates the main window, the splash, the data module over `dataPath` and
+// every other window, each once and in the program's order, and wires them
+// together.  A table that cannot be opened throws db::EngineError once the
+// main window exists; the caller reports it and deletes the main window.
+void createWindows(const QString &dataPath);
+
+// Deletes the main window (every other window with it) and the data
+// module, and forgets them all.
+void destroyWindows();
