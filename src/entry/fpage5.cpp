@@ -10,23 +10,8 @@ const QString TFpage5::ListSQL5 = QStringLiteral("select *  from  cgwcdw  where 
                                                  "and  item_dqdm=:item_dqdm\n"
                                                  "order  by  item_176 ");
 
-namespace {
-
-ListPage::ButtonNames buttonNames()
-{
-    ListPage::ButtonNames n;
-    n.add = QStringLiteral("Button2");
-    n.del = QStringLiteral("Button1");
-    n.edit = QStringLiteral("btnSave01");
-    n.help = QStringLiteral("Button3");
-    n.quit = QStringLiteral("quit01");
-    return n;
-}
-
-} // namespace
-
 TFpage5::TFpage5(QWidget *parent)
-    : ListPage(QStringLiteral("Fpage5"), QStringLiteral("合作完成单位情况"), buttonNames(), parent)
+    : ListPage(QStringLiteral("Fpage5"), QStringLiteral("合作完成单位情况"), ListPage::ButtonNames::recordList(), parent)
 {
     DBGrid2 = grid;
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));

@@ -18,17 +18,6 @@ const QString TFpage6::ListName = QStringLiteral("专利情况");
 
 namespace {
 
-ListPage::ButtonNames buttonNames()
-{
-    ListPage::ButtonNames n;
-    n.add = QStringLiteral("Button2");
-    n.del = QStringLiteral("Button1");
-    n.edit = QStringLiteral("btnSave01");
-    n.help = QStringLiteral("Button3");
-    n.quit = QStringLiteral("quit01");
-    return n;
-}
-
 QString recordKeyPart(const char *field)
 {
     db::Query &rec = DM->Qrykjcg;
@@ -39,7 +28,7 @@ QString recordKeyPart(const char *field)
 
 } // namespace
 
-TFpage6::TFpage6(QWidget *parent) : ListPage(QStringLiteral("Fpage6"), ListName, buttonNames(), parent)
+TFpage6::TFpage6(QWidget *parent) : ListPage(QStringLiteral("Fpage6"), ListName, ListPage::ButtonNames::recordList(), parent)
 {
     Button2 = btnAdd;
     Button1 = btnDelete;

@@ -10,23 +10,8 @@ const QString TFpage7::ListSQL7 = QStringLiteral("select *  from  Jdwyhmd  where
                                                  "and  item_dqdm=:item_dqdm\n"
                                                  "order  by  item_194, item_190");
 
-namespace {
-
-ListPage::ButtonNames buttonNames()
-{
-    ListPage::ButtonNames n;
-    n.add = QStringLiteral("Button2");
-    n.del = QStringLiteral("Button1");
-    n.edit = QStringLiteral("btnSave01");
-    n.help = QStringLiteral("Button3");
-    n.quit = QStringLiteral("quit01");
-    return n;
-}
-
-} // namespace
-
 TFpage7::TFpage7(QWidget *parent)
-    : ListPage(QStringLiteral("Fpage7"), QStringLiteral("评价委员会名单"), buttonNames(), parent)
+    : ListPage(QStringLiteral("Fpage7"), QStringLiteral("评价委员会名单"), ListPage::ButtonNames::recordList(), parent)
 {
     DBGrid3 = grid;
     DBGrid3->setObjectName(QStringLiteral("DBGrid3"));

@@ -112,6 +112,15 @@ public:
         QString edit = QStringLiteral("Button3");
         QString help;                      // empty: the page has no help button
         QString quit = QStringLiteral("quit01");
+        // The names the record's list pages (cooperating organisations,
+        // patents, committee) give their buttons.
+        static ButtonNames recordList()
+        {
+            ButtonNames n;
+            n.edit = QStringLiteral("btnSave01");
+            n.help = QStringLiteral("Button3");
+            return n;
+        }
     };
 
     ListPage(const QString &objectName, const QString &listName, const ButtonNames &names,
