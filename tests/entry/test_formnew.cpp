@@ -7,13 +7,12 @@
 #include "entry/gbkvalidator.h"
 #include "platform/dispatch.h"
 #include "shell/mainform.h"
-#include "support/testseams.h"
+#include "support/seededfolder.h"
 #include "seed_loader.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -24,38 +23,21 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 
 namespace {
 
-using Fields = QMap<QString, QString>;
+using testsupport::Fields;
 const QString kOrg = u"湖北省青岚应用技术研究院"_s;   // the seeded organisation data
 const QString kTooLong = QString(80, QChar(0x7814));      // 160 bytes, more than ITEM_9 holds
 
-class FormNewTest : public ::testing::Test {
+class FormNewTest : public testsupport::SeededFolderTest {
 protected:
-    QTemporaryDir tmp;
-    QString data = tmp.path() + u"/data"_s;
-    testsupport::TestSeams seams;
-
     void SetUp() override
     {
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
-        add(u"unit"_s, {{u"item_9"_s, u"青岚应用技术研究院"_s}});
+        SeededFolderTest::SetUp();
+        addOrganisation();
     }
     void TearDown() override
     {
         seams.verifyAllUsed();
-        delete std::exchange(MainForm, nullptr);   // FormNew with it
-        FormNew = nullptr;
-        delete std::exchange(DM, nullptr);
-    }
-    void add(const QString &table, const Fields &values)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.begin(); it != values.end(); ++it)
-            t.fieldByName(it.key()).setAsString(it.value());
-        t.post();
+        SeededFolderTest::TearDown();   // FormNew with the main window
     }
     void record(const QString &key, const QString &category, const QString &name, const QString &region = u"."_s,
                 Fields more = {})
@@ -110,17 +92,6 @@ protected:
         ASSERT_TRUE(key.isEmpty()) << "not listed: " << key.toStdString();
     }
     QString currentKey() { return DM->Qrykjcg.fieldByName(u"item_4"_s).asString(); }
-    // The next message box: its whole text (any when empty), caption and icon.
-    void expect(const QString &text, const QString &caption, platform::Icon icon, int answer = platform::Ok)
-    {
-        seams.expectMessage(text, [=](const platform::MessageCall &c) {
-            EXPECT_TRUE(text.isEmpty() || c.text == text) << c.text.toStdString();
-            EXPECT_EQ(c.caption, caption) << c.text.toStdString();
-            EXPECT_EQ(c.icon, icon) << c.text.toStdString();
-            return answer;
-        });
-    }
-    void warning(const QString &text) { expect(text, MsgCaption, platform::Icon::Warning); }
     void run(void (TMainForm::*command)(), const std::function<void(TFormNew *)> &driver)
     {
         seams.onModal(u"FormNew"_s, [&](QDialog *) { driver(FormNew); return 0; });
@@ -193,9 +164,9 @@ TEST_F(FormNewTest, SaveRefusesMissingItemsBadYearsAndTakenNames)
     start();
     for (const char *text : {"年份不能为空！", "不能输入1900到2050外的年份！", "不能输入1900到2050外的年份！", "不能输入非数字的字符！",
                              "成果名称不能为空！", "成果第一完成单位不能为空！"})
-        warning(QString::fromUtf8(text));
-    expect(u"已有同名项目!"_s, u"提示信息"_s, platform::Icon::Information);
-    expect(u"退出并储存？"_s, u"提示信息"_s, platform::Icon::Information, platform::Cancel);
+        expectWarning(QString::fromUtf8(text));
+    expectBox(u"已有同名项目!"_s, u"提示信息"_s, platform::Icon::Information);
+    expectBox(u"退出并储存？"_s, u"提示信息"_s, platform::Icon::Information, platform::Cancel);
     run(&TMainForm::Button1Click, [&](TFormNew *f) {
         f->edt_3->setText(u"水稻抗病育种"_s);
         for (const char *year : {"", "205", "2051", "20a9"}) {
@@ -236,7 +207,7 @@ TEST_F(FormNewTest, FailedNewRecordLeavesNoPendingRowAndNoLock)
     MainForm->UpdatePageStatus();
     ASSERT_TRUE(MainForm->UpdateCommandState());
     const QList<bool> before = lockState();
-    expect(QString(), u"提示"_s, platform::Icon::None);
+    expectBox(QString(), u"提示"_s, platform::Icon::None);
     run(&TMainForm::Button1Click, [&](TFormNew *f) {
         f->edt_3->setText(u"高效节能电机控制技术"_s);
         f->edt_9->setText(kTooLong);
@@ -275,7 +246,7 @@ TEST_F(FormNewTest, RenameInItsYearKeepsTheKeyAndRefusesAnotherRecordsName)
     // Its own name again is accepted; the other record's name is not, and
     // the list stays on the edited record.
     run(&TMainForm::Button5Click, [&](TFormNew *f) { f->Button1->click(); });
-    expect(u"已有同名项目!"_s, u"提示信息"_s, platform::Icon::Information);
+    expectBox(u"已有同名项目!"_s, u"提示信息"_s, platform::Icon::Information);
     run(&TMainForm::Button5Click, [&](TFormNew *f) {
         f->edt_3->setText(u"城市供水管网监测 "_s);
         f->Button1->click();
@@ -360,9 +331,9 @@ TEST_F(FormNewTest, FailedMovePutsTheRecordAndItsRowsBack)
             throw db::EngineError(u"磁盘已满"_s);
     });
     show(0, u"2009"_s, u"2009000001"_s);
-    expect(QString(), u"提示"_s, platform::Icon::None);   // the organisation does not fit
-    expect(u"磁盘已满"_s, u"提示"_s, platform::Icon::None);
-    expect(u"退出并储存？"_s, u"提示信息"_s, platform::Icon::Information, platform::Cancel);
+    expectBox(QString(), u"提示"_s, platform::Icon::None);   // the organisation does not fit
+    expectBox(u"磁盘已满"_s, u"提示"_s, platform::Icon::None);
+    expectBox(u"退出并储存？"_s, u"提示信息"_s, platform::Icon::Information, platform::Cancel);
     run(&TMainForm::Button5Click, [&](TFormNew *f) {
         pick(f, 2);
         f->cbYear->setText(u"2010"_s);
@@ -406,9 +377,9 @@ TEST_F(FormNewTest, YearEditLeavingAndClosing)
 {
     start();
     const QString mainYear = MainForm->cbYear->currentText();
-    warning(u"不能输入非数字的字符！"_s);
-    warning(u"不能输入1900到2050外的年份！"_s);
-    warning(u"成果第一完成单位不能为空！"_s);
+    expectWarning(u"不能输入非数字的字符！"_s);
+    expectWarning(u"不能输入1900到2050外的年份！"_s);
+    expectWarning(u"成果第一完成单位不能为空！"_s);
     run(&TMainForm::Button1Click, [&](TFormNew *f) {
         EXPECT_TRUE(f->NewFormSaved);
         f->cbYear->clear();

@@ -6,14 +6,13 @@
 #include "entry/treeflags.h"
 #include "platform/seams.h"
 #include "shell/mainform.h"
-#include "support/testseams.h"
+#include "support/seededfolder.h"
 #include "seed_loader.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -71,17 +70,14 @@ void choose(const QString &code)
     FormTree->Button1->click();
 }
 
-class FormTreeTest : public ::testing::Test {
+class FormTreeTest : public testsupport::SeededFolderTest {
 protected:
-    QTemporaryDir tmp;
-    QString data = tmp.path() + u"/data"_s;
-    testsupport::TestSeams seams;
     QLineEdit page1[4];      // the edits the pages register
     QLineEdit page4a[40];
 
     void SetUp() override
     {
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
+        SeededFolderTest::SetUp();
         for (int i = 0; i < 40; ++i) {
             page4a[i].setText(kOld);
             TreeEditsPage4a[i] = &page4a[i];
@@ -99,8 +95,7 @@ protected:
         std::fill(std::begin(TreeEditsPage4a), std::end(TreeEditsPage4a), nullptr);
         std::fill(std::begin(TreeEditsMain), std::end(TreeEditsMain), nullptr);
         delete std::exchange(FormTree, nullptr);
-        delete std::exchange(MainForm, nullptr);
-        delete std::exchange(DM, nullptr);
+        SeededFolderTest::TearDown();
     }
     void start()
     {

@@ -94,14 +94,6 @@ protected:
         t.first();
         return t.fieldByName(field).asString();
     }
-    void expectWarning(const QString &text)
-    {
-        seams.expectMessage(text, [text](const platform::MessageCall &c) {
-            EXPECT_EQ(c.text, text);
-            EXPECT_EQ(c.caption, MsgCaption);
-            return platform::Ok;
-        });
-    }
     // Saves and expects the refusal `message` with the focus on `focus`
     // (none when empty); nothing is written.
     void expectRefusal(const QString &message, const QString &focus)

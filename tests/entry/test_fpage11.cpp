@@ -7,14 +7,13 @@
 #include "platform/seams.h"
 #include "shell/dbgrid.h"
 #include "shell/mainform.h"
-#include "support/testseams.h"
+#include "support/seededfolder.h"
 #include "seed_loader.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -23,41 +22,25 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 
 namespace {
 
-using Fields = QMap<QString, QString>;
+using testsupport::Fields;
 
 const QString kAdd = u"新增－－【学科带头人名单】"_s;
 const QString kEdit = u"修改－－【学科带头人名单】"_s;
 
-class LeadersTest : public ::testing::Test {
+class LeadersTest : public testsupport::SeededFolderTest {
 protected:
-    QTemporaryDir tmp;
-    QString data = tmp.path() + u"/data"_s;
-    testsupport::TestSeams seams;
-
     void SetUp() override
     {
         platform::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
+        SeededFolderTest::SetUp();
     }
     void TearDown() override
     {
         seams.verifyAllUsed();
-        delete std::exchange(MainForm, nullptr);   // the list and the dialog with it
+        SeededFolderTest::TearDown();   // the list and the dialog with the main window
         Fpage11 = nullptr;
         Finto11 = nullptr;
-        delete std::exchange(DM, nullptr);
         platform::FakeClock::deactivate();
-    }
-    void add(const QString &table, const Fields &values)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.begin(); it != values.end(); ++it)
-            t.fieldByName(it.key()).setAsString(it.value());
-        t.post();
     }
     void unit(const QString &code = u"9990001000"_s)
     {

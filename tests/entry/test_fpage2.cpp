@@ -7,7 +7,7 @@
 #include "entry/pages.h"
 #include "platform/seams.h"
 #include "shell/mainform.h"
-#include "support/testseams.h"
+#include "support/seededfolder.h"
 #include "seed_loader.h"
 
 #include <QAbstractButton>
@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -25,7 +24,7 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 
 namespace {
 
-using Fields = QMap<QString, QString>;
+using testsupport::Fields;
 const QString kKey = u"2009000001"_s;
 const QString kName = u"城市供水管网泄漏监测与定位技术"_s;
 
@@ -46,35 +45,19 @@ Fields completeRecord()
             {u"ITEM_154"_s, u"30"_s}};
 }
 
-class Page2Test : public ::testing::Test {
+class Page2Test : public testsupport::SeededFolderTest {
 protected:
-    QTemporaryDir tmp;
-    QString data = tmp.path() + u"/data"_s;
-    testsupport::TestSeams seams;
-
     void SetUp() override
     {
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
-        add(u"unit"_s, {{u"item_9"_s, u"青岚应用技术研究院"_s}});
+        SeededFolderTest::SetUp();
+        addOrganisation();
     }
     void TearDown() override
     {
         seams.verifyAllUsed();
         QLocale::setDefault(QLocale::c());
-        delete std::exchange(MainForm, nullptr);   // Fpage2 with it
+        SeededFolderTest::TearDown();   // Fpage2 with the main window
         Fpage2 = nullptr;
-        delete std::exchange(DM, nullptr);
-    }
-    void add(const QString &table, const Fields &values)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.begin(); it != values.end(); ++it)
-            t.fieldByName(it.key()).setAsString(it.value());
-        t.post();
     }
     void record(const QString &key, Fields more = {}, const QString &region = u"."_s, const QString &category = u"1"_s)
     {
@@ -135,20 +118,10 @@ protected:
         Fpage2->load();
         Fpage2->show();
     }
-    void expect(const QString &text, const QString &caption, platform::Icon icon, int answer = platform::Ok)
-    {
-        seams.expectMessage(text, [=](const platform::MessageCall &c) {
-            EXPECT_EQ(c.text, text);
-            EXPECT_EQ(c.caption, caption) << c.text.toStdString();
-            EXPECT_EQ(c.icon, icon) << c.text.toStdString();
-            return answer;
-        });
-    }
-    void warning(const QString &text) { expect(text, MsgCaption, platform::Icon::Warning); }
-    void expectSaved() { warning(u"储存成功！"_s); }
+    void expectSaved() { expectWarning(u"储存成功！"_s); }
     void expectDropQuestion(int answer)
     {
-        expect(u"知识产权形式如果不选择专利,专利信息将被删除"_s, u"提示信息"_s, platform::Icon::Information, answer);
+        expectBox(u"知识产权形式如果不选择专利,专利信息将被删除"_s, u"提示信息"_s, platform::Icon::Information, answer);
     }
     // The user picks the state with that code.
     static void pickState(const QString &code)
@@ -293,7 +266,7 @@ TEST_F(Page2Test, RulesFireInOrderWithFocusAndWriteNothing)
     open();
     const Fields before = stored();
     auto refused = [&](const QString &message, const QString &focus) {
-        warning(message);
+        expectWarning(message);
         click(u"btnSave01"_s);
         EXPECT_EQ(focused(), focus) << message.toStdString();
         EXPECT_EQ(stored(), before);
@@ -313,7 +286,7 @@ TEST_F(Page2Test, RulesFireInOrderWithFocusAndWriteNothing)
     refused(u"\"推广形式\"必须选择！"_s, u"cb_161_1"_s);
     for (const char *b : {"cb_161_1", "cb_161_4", "cb_161_9"})
         click(QLatin1String(b));
-    expect(u"'推广形式'项目为复选项目，但至多选择二项！"_s, u"提示"_s, platform::Icon::Question);
+    expectBox(u"'推广形式'项目为复选项目，但至多选择二项！"_s, u"提示"_s, platform::Icon::Question);
     click(u"btnSave01"_s);
     EXPECT_EQ(stored(), before);
     click(u"cb_161_9"_s);
@@ -321,7 +294,7 @@ TEST_F(Page2Test, RulesFireInOrderWithFocusAndWriteNothing)
     refused(u"请填写专利情况！"_s, u"Button1"_s);
 
     // Leaving runs the same rules first.
-    warning(u"请填写专利情况！"_s);
+    expectWarning(u"请填写专利情况！"_s);
     click(u"quit01"_s);
     EXPECT_TRUE(Fpage2->isVisible());
 
@@ -388,7 +361,7 @@ TEST_F(Page2Test, LeavingAsksOnlyWhenSomethingChanged)
     // Only the IP transfer income changed; "No" leaves the record as it was.
     reopen();
     Fpage2->Edt_162->setText(u"81"_s);
-    expect(u"记录已经更改,是否保存？"_s, u"请注意！"_s, platform::Icon::Question, platform::No);
+    expectSaveQuestion(platform::No);
     click(u"quit01"_s);
     EXPECT_FALSE(Fpage2->isVisible());
     EXPECT_EQ(stored().value(u"ITEM_162"_s), u"80"_s);
@@ -397,7 +370,7 @@ TEST_F(Page2Test, LeavingAsksOnlyWhenSomethingChanged)
     reopen();
     pickState(u"2"_s);
     click(u"rb_160_21"_s);
-    expect(u"记录已经更改,是否保存？"_s, u"请注意！"_s, platform::Icon::Question, platform::Yes);
+    expectSaveQuestion(platform::Yes);
     expectSaved();
     click(u"quit01"_s);
     EXPECT_FALSE(Fpage2->isVisible());
@@ -419,7 +392,7 @@ TEST_F(Page2Test, PatentRowsGoOnlyAfterTheRulesPassAndTheUserAgrees)
 
     // A failing rule: no question, nothing deleted, nothing stored.
     click(u"cb_161_4"_s);
-    warning(u"\"推广形式\"必须选择！"_s);
+    expectWarning(u"\"推广形式\"必须选择！"_s);
     click(u"btnSave01"_s);
     EXPECT_EQ(patents(), all);
     EXPECT_EQ(stored().value(u"ITEM_51"_s), u"1;"_s);
@@ -474,7 +447,7 @@ TEST_F(Page2Test, FiguresAndStateRules)
         e->clear();
         QTest::keyClicks(e, "1a.-2 ");
         EXPECT_EQ(e->text(), u"12"_s) << e->objectName().toStdString();
-        warning(u"1,5 不是正确的数据格式！现在已经置零"_s);
+        expectWarning(u"1,5 不是正确的数据格式！现在已经置零"_s);
         e->setText(u"1,5"_s);
         EXPECT_EQ(e->text(), u"0"_s) << e->objectName().toStdString();
     }

@@ -6,7 +6,7 @@
 #include "entry/pages.h"
 #include "platform/seams.h"
 #include "shell/mainform.h"
-#include "support/testseams.h"
+#include "support/seededfolder.h"
 #include "seed_loader.h"
 
 #include <QAbstractButton>
@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -24,7 +23,7 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 
 namespace {
 
-using Fields = QMap<QString, QString>;
+using testsupport::Fields;
 
 // A complete applied-technology record on national-plan funding.
 const Fields kNational = {
@@ -33,36 +32,20 @@ const Fields kNational = {
     {u"ITEM_142"_s, u"3.5"_s}, {u"ITEM_141"_s, u"10"_s}, {u"ITEM_149"_s, u"13.5"_s}, {u"ITEM_21"_s, u"1"_s},
     {u"ITEM_130"_s, u"湖北省科学技术厅"_s}, {u"ITEM_22"_s, u"鄂科鉴字[2009]第112号"_s}, {u"ITEM_34"_s, u"2009.11.05"_s}};
 
-class Page3Test : public ::testing::Test {
+class Page3Test : public testsupport::SeededFolderTest {
 protected:
-    QTemporaryDir tmp;
-    QString data = tmp.path() + u"/data"_s;
-    testsupport::TestSeams seams;
-
     void SetUp() override
     {
         platform::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
-        add(u"unit"_s, {{u"item_9"_s, u"青岚应用技术研究院"_s}});
+        SeededFolderTest::SetUp();
+        addOrganisation();
     }
     void TearDown() override
     {
         seams.verifyAllUsed();
-        delete std::exchange(MainForm, nullptr);   // Fpage3 with it
+        SeededFolderTest::TearDown();   // Fpage3 with the main window
         Fpage3 = nullptr;
-        delete std::exchange(DM, nullptr);
         platform::FakeClock::deactivate();
-    }
-    void add(const QString &table, const Fields &values)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.begin(); it != values.end(); ++it)
-            t.fieldByName(it.key()).setAsString(it.value());
-        t.post();
     }
     void record(const QString &key, const QString &category, Fields more = {})
     {
@@ -71,17 +54,7 @@ protected:
         add(u"kjcg"_s, more);
     }
     // The record's fields as the table file holds them, joined by "|".
-    QString stored(const QString &key, const QStringList &fields)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(u"kjcg"_s);
-        t.open();
-        QStringList out;
-        for (const QString &f : fields)
-            out << (t.locate(u"ITEM_4"_s, key) ? t.fieldByName(f).asString() : u"<none>"_s);
-        return out.join(u'|');
-    }
+    QString stored(const QString &key, const QStringList &fields) { return storedFields(key, fields); }
     // Starts the program's windows and makes the record current.
     void start(const QString &key)
     {
@@ -105,16 +78,6 @@ protected:
         seams.onModal(u"Fpage3"_s, [&](QDialog *) { driver(Fpage3); return 0; });
         MainForm->PageButtonClick(MainForm->btn_page03);
     }
-    void expect(const QString &text, const QString &caption, platform::Icon icon, int answer = platform::Ok)
-    {
-        seams.expectMessage(text, [=](const platform::MessageCall &c) {
-            EXPECT_TRUE(text.isEmpty() || c.text == text) << c.text.toStdString();
-            EXPECT_EQ(c.caption, caption) << c.text.toStdString();
-            EXPECT_EQ(c.icon, icon);
-            return answer;
-        });
-    }
-    void warning(const QString &text) { expect(text, MsgCaption, platform::Icon::Warning); }
     static void pick(QComboBox *c, const QString &text)
     {
         const int i = c->findText(text);
@@ -196,7 +159,7 @@ TEST_F(Page3Test, FundingIsCheckedAndSummedWithoutLocaleOrBinaryNoise)
             {p->Edt_144, u"“自有基金”:"_s}, {p->Edt_243, u"“银行贷款”:"_s}, {p->Edt_244, u"“国外资金”:"_s},
             {p->Edt_145, u"“其他”:"_s}};
         for (const auto &[edit, prefix] : prefixes) {
-            warning(prefix + u"1.2.3 不是正确的数据格式！现在已经置零"_s);
+            expectWarning(prefix + u"1.2.3 不是正确的数据格式！现在已经置零"_s);
             edit->setText(u"1.2.3"_s);   // pasted: the keys would not type it
             EXPECT_EQ(edit->text(), u"0"_s) << edit->objectName().toStdString();
         }
@@ -214,7 +177,7 @@ TEST_F(Page3Test, FundingIsCheckedAndSummedWithoutLocaleOrBinaryNoise)
         p->Edt_142_2->setText(u"0.2"_s);
         EXPECT_EQ(p->Edt_142->text(), u"0.3"_s);
         EXPECT_EQ(p->Edt_149->text(), u"10.3"_s);
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->btnSave01->click();
     });
     EXPECT_EQ(stored(u"2009000001"_s, {u"ITEM_142"_s, u"ITEM_149"_s}), u"0.3|10.3"_s);
@@ -228,7 +191,7 @@ TEST_F(Page3Test, ChecksRunInScreenOrderAndWriteNothing)
     page([this](TFpage3 *p) {
         auto refused = [&](const QString &message, QWidget *focus = nullptr) {
             p->Edt_130->setFocus();
-            warning(message);
+            expectWarning(message);
             p->btnSave01->click();
             if (focus)
                 EXPECT_EQ(p->focusWidget(), focus) << message.toStdString();
@@ -271,7 +234,7 @@ TEST_F(Page3Test, ChecksRunInScreenOrderAndWriteNothing)
         p->edt_34_y->setText(u"2012"_s);
         p->edt_34_m->setText(u"6"_s);
         p->edt_34_d->setText(u"1"_s);
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->btnSave01->click();
     });
     EXPECT_EQ(stored(u"2009000001"_s, {u"ITEM_34"_s}), u"2012.06.01"_s);
@@ -295,7 +258,7 @@ TEST_F(Page3Test, SaveWritesTheStoredForms)
         p->edt_34_y->setText(u"2008"_s);
         p->edt_34_m->setText(u"5"_s);
         p->edt_34_d->setText(u"3"_s);
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->btnSave01->click();
     });
     const QStringList fields = {u"ITEM_126"_s, u"ITEM_140"_s, u"ITEM_41_1"_s, u"ITEM_142"_s, u"ITEM_149"_s,
@@ -313,7 +276,7 @@ TEST_F(Page3Test, SaveWritesTheStoredForms)
         pick(p->cb_21_l, u"4  评审"_s);
         for (QLineEdit *e : {p->edt_34_y, p->edt_34_m, p->edt_34_d})
             e->clear();
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->btnSave01->click();
     });
     EXPECT_EQ(stored(u"2009000002"_s, fields), u"02;|||3.5|13.5|4|湖北省科学技术厅||城市供水管网漏损智能监测"_s);
@@ -325,20 +288,20 @@ TEST_F(Page3Test, LeavingAsksOnlyWhenTheControlsDifferFromTheRecord)
     start(u"2009000001"_s);
     page([this](TFpage3 *p) {
         p->edt_34_d->setText(u"6"_s);
-        expect(u"记录已经更改,是否保存？"_s, u"请注意！"_s, platform::Icon::Question, platform::No);
+        expectSaveQuestion(platform::No);
         p->quit01->click();
         EXPECT_FALSE(p->isVisible());
     });
     EXPECT_EQ(stored(u"2009000001"_s, {u"ITEM_34"_s}), u"2009.11.05"_s);
     page([this](TFpage3 *p) {
         p->edt_34_y->setText(u"1900"_s);   // an invalid page cannot be left
-        warning(u"非法年份！合理年份应为1949年至今!"_s);
+        expectWarning(u"非法年份！合理年份应为1949年至今!"_s);
         p->quit01->click();
         EXPECT_TRUE(p->isVisible());
         p->edt_34_y->setText(u"2009"_s);
         p->edt_34_d->setText(u"6"_s);
-        expect(u"记录已经更改,是否保存？"_s, u"请注意！"_s, platform::Icon::Question, platform::Yes);
-        warning(u"储存成功！"_s);
+        expectSaveQuestion(platform::Yes);
+        expectWarning(u"储存成功！"_s);
         p->quit01->click();
         EXPECT_FALSE(p->isVisible());
     });
@@ -352,7 +315,7 @@ TEST_F(Page3Test, FailedSaveLeavesNoHalfWrittenRow)
     page([this](TFpage3 *p) {
         p->Edt_127->setText(u"2010AA000001"_s);
         p->Edt_127_1->setText(QString(100, QChar(0x7814)));   // 200 bytes: more than the field holds
-        expect(QString(), u"提示"_s, platform::Icon::None);
+        expectBox(QString(), u"提示"_s, platform::Icon::None);
         p->btnSave01->click();
         EXPECT_TRUE(p->isVisible());
         EXPECT_EQ(DM->Qrykjcg.state(), db::DatasetState::Browse);

@@ -7,14 +7,13 @@
 #include "entry/pages.h"
 #include "platform/seams.h"
 #include "shell/mainform.h"
-#include "support/testseams.h"
+#include "support/seededfolder.h"
 #include "seed_loader.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -24,7 +23,7 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 
 namespace {
 
-using Fields = QMap<QString, QString>;
+using testsupport::Fields;
 
 const QString kUnitName = u"青岚应用技术研究院"_s;
 
@@ -50,36 +49,20 @@ const QStringList kStoredFields = {u"ITEM_9"_s,    u"ITEM_420"_s, u"ITEM_37"_s, 
                                    u"ITEM_163"_s,  u"ITEM_64"_s,  u"ITEM_63"_s,   u"ITEM_41"_s,    u"ITEM_41_2"_s,
                                    u"TLinkMan"_s,  u"TLinkManTe"_s, u"TLinkManEm"_s};
 
-class Page4Test : public ::testing::Test {
+class Page4Test : public testsupport::SeededFolderTest {
 protected:
-    QTemporaryDir tmp;
-    QString data = tmp.path() + u"/data"_s;
-    testsupport::TestSeams seams;
-
     void SetUp() override
     {
         platform::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
+        SeededFolderTest::SetUp();
         add(u"unit"_s, kUnit);
     }
     void TearDown() override
     {
         seams.verifyAllUsed();
-        delete std::exchange(MainForm, nullptr);   // Fpage4 with it
+        SeededFolderTest::TearDown();   // Fpage4 with the main window
         Fpage4 = nullptr;
-        delete std::exchange(DM, nullptr);
         platform::FakeClock::deactivate();
-    }
-    void add(const QString &table, const Fields &values)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.begin(); it != values.end(); ++it)
-            t.fieldByName(it.key()).setAsString(it.value());
-        t.post();
     }
     void record(const QString &key, Fields more = {})
     {
@@ -87,17 +70,7 @@ protected:
         add(u"kjcg"_s, more);
     }
     // The record's fields as the table file holds them, joined by "|".
-    QString stored(const QString &key, const QStringList &fields = kStoredFields)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(u"kjcg"_s);
-        t.open();
-        QStringList out;
-        for (const QString &f : fields)
-            out << (t.locate(u"ITEM_4"_s, key) ? t.fieldByName(f).asString() : u"<none>"_s);
-        return out.join(u'|');
-    }
+    QString stored(const QString &key, const QStringList &fields = kStoredFields) { return storedFields(key, fields); }
     void start(const QString &key)
     {
         DM = new TDM(data);
@@ -115,17 +88,6 @@ protected:
         seams.onModal(u"Fpage4"_s, [&](QDialog *) { driver(Fpage4); return 0; });
         MainForm->PageButtonClick(MainForm->btn_page04);
     }
-    void expect(const QString &text, const QString &caption, platform::Icon icon, int answer = platform::Ok)
-    {
-        seams.expectMessage(text, [=](const platform::MessageCall &c) {
-            EXPECT_TRUE(text.isEmpty() || c.text == text) << c.text.toStdString();
-            EXPECT_EQ(c.caption, caption) << c.text.toStdString();
-            EXPECT_EQ(c.icon, icon);
-            return answer;
-        });
-    }
-    void warning(const QString &text) { expect(text, MsgCaption, platform::Icon::Warning); }
-    void question(int answer) { expect(u"记录已经更改,是否保存？"_s, u"请注意！"_s, platform::Icon::Question, answer); }
     // What a user's pick does: select the item and run the change handler.
     static void pick(QComboBox *c, const QString &text)
     {
@@ -168,7 +130,7 @@ TEST_F(Page4Test, LoadsTheRecordsOwnOrganisation)
         // Not an enterprise: a stored "1" does not tick the box, and the
         // unticked box against that "1" is a change a save would make.
         EXPECT_FALSE(p->CB_41_3->isEnabled() || p->cb_163->isEnabled() || p->cb_163->isChecked());
-        question(platform::No);
+        expectSaveQuestion(platform::No);
         p->quit01->click();
         EXPECT_FALSE(p->isVisible());
     });
@@ -198,8 +160,8 @@ TEST_F(Page4Test, ShowsTheOrganisationsCurrentRowAndSavesItIntoTheRecord)
                                          u"102  教育部"_s, u"周明远"_s, u"027-65520010"_s, u"韩雪"_s, u"027-87659900"_s,
                                          u"hanxue@jclg.edu.cn"_s}));
         EXPECT_TRUE(p->cb_163->isEnabled() && p->cb_163->isChecked());
-        question(platform::Yes);
-        warning(u"储存成功！"_s);
+        expectSaveQuestion(platform::Yes);
+        expectWarning(u"储存成功！"_s);
         p->quit01->click();
         EXPECT_FALSE(p->isVisible());
     });
@@ -222,7 +184,7 @@ TEST_F(Page4Test, ChecksRunInScreenOrderWithoutMovingTheFocus)
     page([this](TFpage4 *p) {
         auto refused = [&](const QString &message) {
             p->TLinkMan->setFocus();
-            warning(message);
+            expectWarning(message);
             p->btnSave01->click();
             EXPECT_EQ(p->focusWidget(), p->TLinkMan) << message.toStdString();
             EXPECT_TRUE(p->isVisible());
@@ -253,7 +215,7 @@ TEST_F(Page4Test, ChecksRunInScreenOrderWithoutMovingTheFocus)
         EXPECT_EQ(stored(u"2011000001"_s, {u"ITEM_9"_s, u"ITEM_62"_s}), u"|"_s);
         for (const char *good : {"", "   ", " 12345678-9 ", "12345678-9"}) {
             p->Edt_420->setText(QLatin1String(good));
-            warning(u"储存成功！"_s);
+            expectWarning(u"储存成功！"_s);
             p->btnSave01->click();
         }
     });
@@ -278,12 +240,12 @@ TEST_F(Page4Test, OwnershipBelongsToEnterprisesOnly)
         EXPECT_EQ(p->CB_41_3->count(), 11);
         EXPECT_EQ(p->CB_41_3->currentIndex(), -1);
         pick(p->CB_41_3, u"10  外商投资企业"_s);
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->btnSave01->click();
         EXPECT_EQ(stored(u"2011000001"_s, {u"ITEM_62"_s, u"ITEM_41_3"_s, u"ITEM_163"_s}), u"3|10|0"_s);
         // Any other attribute clears what only an enterprise has.
         pick(p->cb_62, u"9  其他"_s);
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->btnSave01->click();
     });
     EXPECT_EQ(stored(u"2011000001"_s, {u"ITEM_62"_s, u"ITEM_41_3"_s, u"ITEM_163"_s, u"ITEM_63"_s}), u"9|||102"_s);
@@ -291,7 +253,7 @@ TEST_F(Page4Test, OwnershipBelongsToEnterprisesOnly)
     // A blank affiliation is stored empty.
     page([this](TFpage4 *p) {
         pick(p->cb_63, u" "_s);
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->btnSave01->click();
     });
     EXPECT_EQ(stored(u"2011000001"_s, {u"ITEM_63"_s}), QString());
@@ -350,7 +312,7 @@ TEST_F(Page4Test, LeavingAsksOnlyWhenTheControlsDifferFromTheRecord)
     for (const auto &change : changes) {
         page([&](TFpage4 *p) {
             change(p);
-            question(platform::No);
+            expectSaveQuestion(platform::No);
             p->quit01->click();
             EXPECT_FALSE(p->isVisible());
         });
@@ -360,10 +322,10 @@ TEST_F(Page4Test, LeavingAsksOnlyWhenTheControlsDifferFromTheRecord)
     // A new record's page cannot be left without a name.
     ASSERT_TRUE(DM->Qrykjcg.locate(u"item_4"_s, u"2011000002"_s));
     page([this](TFpage4 *p) {
-        warning(u"\"单位名称\"不能为空！"_s);
+        expectWarning(u"\"单位名称\"不能为空！"_s);
         p->quit01->click();
         EXPECT_TRUE(p->isVisible());
-        warning(u"\"单位名称\"不能为空！"_s);
+        expectWarning(u"\"单位名称\"不能为空！"_s);
         p->reject();   // Escape goes the same way
         EXPECT_TRUE(p->isVisible());
         p->done(0);
@@ -376,14 +338,14 @@ TEST_F(Page4Test, FailedPostIsCancelledAndThePageStaysOpen)
     start(u"2011000001"_s);
     page([this](TFpage4 *p) {
         p->TLinkMan->setText(u"韩雪"_s + QChar(0x1F600));   // pasted past the validator: GBK cannot hold it
-        expect(QString(), u"提示"_s, platform::Icon::None);
+        expectBox(QString(), u"提示"_s, platform::Icon::None);
         p->btnSave01->click();
         EXPECT_TRUE(p->isVisible());
         EXPECT_EQ(DM->Qrykjcg.state(), db::DatasetState::Browse);
 
         // Leaving with Yes: the save fails, the page stays with the text.
-        question(platform::Yes);
-        expect(QString(), u"提示"_s, platform::Icon::None);
+        expectSaveQuestion(platform::Yes);
+        expectBox(QString(), u"提示"_s, platform::Icon::None);
         p->quit01->click();
         EXPECT_TRUE(p->isVisible());
         EXPECT_EQ(DM->Qrykjcg.state(), db::DatasetState::Browse);
@@ -398,7 +360,7 @@ TEST_F(Page4Test, FailedPostIsCancelledAndThePageStaysOpen)
             ASSERT_TRUE(t.locate(u"ITEM_4"_s, u"2011000001"_s));
             t.deleteRecord();
         }
-        expect(QString(), u"提示"_s, platform::Icon::None);
+        expectBox(QString(), u"提示"_s, platform::Icon::None);
         p->btnSave01->click();
         EXPECT_TRUE(p->isVisible());
         EXPECT_EQ(DM->Qrykjcg.state(), db::DatasetState::Browse);

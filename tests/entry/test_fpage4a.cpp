@@ -96,14 +96,6 @@ protected:
         t.open();
         return t.isEmpty() ? u"<no row>"_s : t.fieldByName(field).asString();
     }
-    void expectWarning(const QString &text)
-    {
-        seams.expectMessage(text, [text](const platform::MessageCall &c) {
-            EXPECT_EQ(c.text, text);
-            EXPECT_EQ(c.caption, MsgCaption);
-            return platform::Ok;
-        });
-    }
     void expectQuestion(int answer)
     {
         seams.expectMessage(u"记录已经更改,是否保存？"_s, [answer](const platform::MessageCall &c) {

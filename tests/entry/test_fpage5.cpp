@@ -7,13 +7,12 @@
 #include "entry/pages.h"
 #include "platform/seams.h"
 #include "shell/mainform.h"
-#include "support/testseams.h"
+#include "support/seededfolder.h"
 #include "seed_loader.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -23,43 +22,27 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 
 namespace {
 
-using Fields = QMap<QString, QString>;
+using testsupport::Fields;
 
 const QString kKey = u"2010000007"_s;
 const QString kAddCaption = u"新增－－【合作完成单位情况】"_s;
 const QString kEditCaption = u"修改－－【合作完成单位情况】"_s;
 
-class CooperatingTest : public ::testing::Test {
+class CooperatingTest : public testsupport::SeededFolderTest {
 protected:
-    QTemporaryDir tmp;
-    QString data = tmp.path() + u"/data"_s;
-    testsupport::TestSeams seams;
-
     void SetUp() override
     {
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
-        add(u"unit"_s, {{u"item_9"_s, u"青岚应用技术研究院"_s}});
+        SeededFolderTest::SetUp();
+        addOrganisation();
         add(u"kjcg"_s, {{u"ITEM_4"_s, kKey}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_CGLB"_s, u"1"_s},
                         {u"ITEM_3"_s, u"黄河下游滩区水沙调控技术"_s}});
     }
     void TearDown() override
     {
         seams.verifyAllUsed();
-        delete std::exchange(MainForm, nullptr);   // the page and the dialog with it
+        SeededFolderTest::TearDown();   // the page and the dialog with the main window
         Fpage5 = nullptr;
         Finto5 = nullptr;
-        delete std::exchange(DM, nullptr);
-    }
-    void add(const QString &table, const Fields &values)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.begin(); it != values.end(); ++it)
-            t.fieldByName(it.key()).setAsString(it.value());
-        t.post();
     }
     void organisation(int order, const QString &name, const QString &dqdm = u"."_s)
     {
@@ -117,13 +100,7 @@ protected:
     {
         seams.onModal(u"Finto5"_s, [=](QDialog *) { driver(Finto5); return 0; });
     }
-    void saved()
-    {
-        seams.expectMessage(u"储存成功！"_s, [](const platform::MessageCall &c) {
-            EXPECT_EQ(c.caption, MsgCaption);
-            return platform::Ok;
-        });
-    }
+    void saved() { expectWarning(u"储存成功！"_s); }
     void deleteAnswer(int answer)
     {
         seams.expectMessage(u"是否删除该项目？!"_s, [=](const platform::MessageCall &c) {

@@ -99,15 +99,6 @@ protected:
         seams.onModal(u"Finto6"_s, [&](QDialog *) { work(); return int(QDialog::Accepted); });
         button->click();
     }
-    void expect(const QString &text, const QString &caption = MsgCaption, platform::Icon icon = platform::Icon::Warning,
-                int answer = platform::Ok)
-    {
-        seams.expectMessage(text, [=](const platform::MessageCall &c) {
-            EXPECT_EQ(c.text + c.caption, text + caption);
-            EXPECT_EQ(c.icon, icon);
-            return answer;
-        });
-    }
     // The user picks the item of a code.
     static void pick(QComboBox *c, const QString &code)
     {
@@ -154,7 +145,7 @@ TEST_F(Page6Test, OpensOnTheRecordsRowsRenumberedAndCountsBackToPage2)
         throughDialog(Fpage6->btnSave01, [&] {
             EXPECT_EQ(Finto6->windowTitle(), kEditCaption);
             pick(Finto6->cb_st, u"2"_s);
-            expect(kSaved);
+            expectWarning(kSaved);
             Finto6->Button1->click();
         });
     });
@@ -185,7 +176,7 @@ TEST_F(Page6Test, AddAndEditWriteTheRowTheyMeanAndNumberTheList)
             pick(Finto6->cb_ty, u"2"_s);
             Finto6->edtzl_no->setText(u"ZL200920003"_s);
             Finto6->edtzl_name->setText(u"一种管道内检测机器人"_s);
-            expect(kSaved);
+            expectWarning(kSaved);
             Finto6->Button1->click();
             EXPECT_FALSE(Finto6->isVisible());
             EXPECT_EQ(Finto6->changeMarker()->text(), QString());
@@ -206,7 +197,7 @@ TEST_F(Page6Test, AddAndEditWriteTheRowTheyMeanAndNumberTheList)
             DM->tblzlqk.first();
             Finto6->edtzl_no->setText(u"ZL200810022"_s);
             pick(Finto6->cb_ty, u"1"_s);
-            expect(kSaved);
+            expectWarning(kSaved);
             Finto6->Button1->click();
         });
     });
@@ -227,18 +218,18 @@ TEST_F(Page6Test, DeleteAsksRenumbersAndSelectsTheNextRow)
 
     throughList([&] {
         select(0);
-        expect(question, u"提示信息"_s, platform::Icon::Information, platform::No);
+        expectBox(question, u"提示信息"_s, platform::Icon::Information, platform::No);
         Fpage6->btnDelete->click();
         EXPECT_EQ(column(3).size(), 3);
 
-        expect(question, u"提示信息"_s, platform::Icon::Information, platform::Yes);
+        expectBox(question, u"提示信息"_s, platform::Icon::Information, platform::Yes);
         Fpage6->btnDelete->click();
         EXPECT_EQ(column(0), QStringList({u"1"_s, u"2"_s}));
         EXPECT_EQ(selectedNumber(), u"ZL200810002"_s);
 
         // Down to an empty list; then delete asks nothing and 修改 adds.
         for (int i = 0; i < 2; ++i) {
-            expect(question, u"提示信息"_s, platform::Icon::Information, platform::Yes);
+            expectBox(question, u"提示信息"_s, platform::Icon::Information, platform::Yes);
             Fpage6->btnDelete->click();
         }
         Fpage6->btnDelete->click();
@@ -263,7 +254,7 @@ TEST_F(Page6Test, DialogChecksInOrderAndTakesItsModeFromTheCaption)
         throughDialog(Fpage6->Button2, [&] {
             // An empty dialog is refused too, first for its status.
             auto refused = [&](const QString &message) {
-                expect(message);
+                expectWarning(message);
                 Finto6->Button1->click();
                 EXPECT_TRUE(Finto6->isVisible()) << message.toStdString();
                 EXPECT_EQ(stored(), before);
@@ -286,7 +277,7 @@ TEST_F(Page6Test, DialogChecksInOrderAndTakesItsModeFromTheCaption)
             EXPECT_TRUE(Finto6->isVisible());
             EXPECT_EQ(stored(), before);
             Finto6->setWindowTitle(kAddCaption);
-            expect(kSaved);
+            expectWarning(kSaved);
             Finto6->Button1->click();
         });
         EXPECT_EQ(column(0), QStringList({u"1"_s, u"2"_s}));
@@ -301,9 +292,9 @@ TEST_F(Page6Test, DialogQuitAsksOnlyWhenSomethingChanged)
     const QString question = u"记录已更改，是否保存后退出？"_s;
     // Quits, answering the question; `then` is the message the answer brings.
     auto quitAsked = [&](int answer, const QString &then = QString()) {
-        expect(question, u"请注意！"_s, platform::Icon::Question, answer);
+        expectBox(question, u"请注意！"_s, platform::Icon::Question, answer);
         if (!then.isEmpty())
-            expect(then);
+            expectWarning(then);
         Finto6->Button2->click();
         EXPECT_FALSE(Finto6->isVisible());
     };
@@ -357,7 +348,7 @@ TEST_F(Page6Test, QuotesInTheKeyAndRegionKeepToTheRecordsRows)
             pick(Finto6->cb_ty, u"3"_s);
             Finto6->edtzl_no->setText(u"ZL200930004"_s);
             Finto6->edtzl_name->setText(u"水表读数采集器外壳"_s);
-            expect(kSaved);
+            expectWarning(kSaved);
             Finto6->Button1->click();
         });
         EXPECT_EQ(column(0), QStringList({u"1"_s, u"2"_s}));

@@ -7,14 +7,13 @@
 #include "entry/pages.h"
 #include "platform/seams.h"
 #include "shell/mainform.h"
-#include "support/testseams.h"
+#include "support/seededfolder.h"
 #include "seed_loader.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -23,43 +22,27 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 
 namespace {
 
-using Fields = QMap<QString, QString>;
+using testsupport::Fields;
 
 const QString kKey = u"2010000012"_s;
 const QString kAddCaption = u"新增－－【评价委员会名单】"_s;
 const QString kEditCaption = u"修改－－【评价委员会名单】"_s;
 
-class CommitteeTest : public ::testing::Test {
+class CommitteeTest : public testsupport::SeededFolderTest {
 protected:
-    QTemporaryDir tmp;
-    QString data = tmp.path() + u"/data"_s;
-    testsupport::TestSeams seams;
-
     void SetUp() override
     {
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
-        add(u"unit"_s, {{u"item_9"_s, u"青岚应用技术研究院"_s}});
+        SeededFolderTest::SetUp();
+        addOrganisation();
         add(u"kjcg"_s, {{u"ITEM_4"_s, kKey}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_CGLB"_s, u"1"_s},
                         {u"ITEM_3"_s, u"高寒地区沥青路面抗裂技术"_s}});
     }
     void TearDown() override
     {
         seams.verifyAllUsed();
-        delete std::exchange(MainForm, nullptr);   // the page and the dialog with it
+        SeededFolderTest::TearDown();   // the page and the dialog with the main window
         Fpage7 = nullptr;
         Finto7 = nullptr;
-        delete std::exchange(DM, nullptr);
-    }
-    void add(const QString &table, const Fields &values)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.begin(); it != values.end(); ++it)
-            t.fieldByName(it.key()).setAsString(it.value());
-        t.post();
     }
     void member(int number, const QString &post, const QString &name, const QString &rank, const QString &title = u"2"_s)
     {
@@ -117,14 +100,6 @@ protected:
     {
         seams.onModal(u"Finto7"_s, [=](QDialog *) { driver(Finto7); return 0; });
     }
-    void message(const QString &text)
-    {
-        seams.expectMessage(text, [=](const platform::MessageCall &c) {
-            EXPECT_EQ(c.text, text);
-            EXPECT_EQ(c.caption, MsgCaption);
-            return platform::Ok;
-        });
-    }
     void oneChair()
     {
         seams.expectMessage(u"只能有一个主任委员"_s, [](const platform::MessageCall &c) {
@@ -146,14 +121,14 @@ protected:
     }
     void addThroughDialog(TFpage7 *p, const QString &post, const QString &name, const QString &title = u"3  副高"_s)
     {
-        dialog([=](TFinto7 *d) {
+        dialog([=, this](TFinto7 *d) {
             EXPECT_EQ(d->windowTitle(), kAddCaption);
             choosePost(d, post);
             d->Edtwy_192->setText(name);
             pick(d->cbwy_193, u"1  女"_s);
             pick(d->cbwy_198, title);
             d->edtwy_195->setText(u"哈尔滨工业大学交通科学与工程学院"_s);
-            message(u"储存成功！"_s);
+            expectWarning(u"储存成功！"_s);
             d->Button1->click();
             EXPECT_FALSE(d->isVisible());
         });
@@ -209,7 +184,7 @@ TEST_F(CommitteeTest, OnlyOneChairIsAllowed)
             EXPECT_EQ(d->cbwy_191->currentText(), u"委员"_s);
             EXPECT_EQ(selected(), u"赵磊"_s);
             d->edtwy_197->setText(u"道路检测"_s);
-            message(u"储存成功！"_s);
+            expectWarning(u"储存成功！"_s);
             d->Button1->click();
         });
         p->btnSave01->click();
@@ -252,7 +227,7 @@ TEST_F(CommitteeTest, AnEditLandsOnTheMemberItWasLoadedFrom)
             choosePost(d, u"主任委员"_s);
             DM->QryJdwyhmd.first();   // anything else moving the list
             choosePost(d, u"副主任委员"_s);
-            message(u"储存成功！"_s);
+            expectWarning(u"储存成功！"_s);
             d->Button1->click();
         });
         p->btnSave01->click();
@@ -294,7 +269,7 @@ TEST_F(CommitteeTest, RequiredInputsAndTheCaptionDecideTheSave)
             EXPECT_EQ(d->cbwy_193->currentText(), u"0  男"_s);
             EXPECT_EQ(d->cbwy_193->findText(u" "_s), -1);   // sex has no blank item
             d->Edtwy_192->setText(u"  "_s);
-            message(u"\"姓名\"不能为空！"_s);
+            expectWarning(u"\"姓名\"不能为空！"_s);
             d->Button1->click();
             EXPECT_TRUE(d->isVisible());
             // Any other caption: the save does nothing.
@@ -302,7 +277,7 @@ TEST_F(CommitteeTest, RequiredInputsAndTheCaptionDecideTheSave)
             d->setWindowTitle(u"评价委员会名单"_s);
             EXPECT_FALSE(d->save());
             d->setWindowTitle(kEditCaption);
-            message(u"储存成功！"_s);
+            expectWarning(u"储存成功！"_s);
             d->Button1->click();
         });
         p->btnSave01->click();
@@ -312,19 +287,19 @@ TEST_F(CommitteeTest, RequiredInputsAndTheCaptionDecideTheSave)
             EXPECT_EQ(d->cbwy_193->currentIndex(), -1);
             EXPECT_EQ(d->cbwy_198->currentIndex(), -1);
             EXPECT_EQ(d->Edtwy_192->text(), QString());
-            message(u"\"评价委员会职务\"不能为空！"_s);
+            expectWarning(u"\"评价委员会职务\"不能为空！"_s);
             d->Button1->click();
             choosePost(d, u"委员"_s);
-            message(u"\"姓名\"不能为空！"_s);
+            expectWarning(u"\"姓名\"不能为空！"_s);
             d->Button1->click();
             d->Edtwy_192->setText(u"陈静"_s);
-            message(u"\"性别\"不能为空！"_s);
+            expectWarning(u"\"性别\"不能为空！"_s);
             d->Button1->click();
             pick(d->cbwy_193, u"1  女"_s);
-            message(u"\"职称\"不能为空！"_s);
+            expectWarning(u"\"职称\"不能为空！"_s);
             d->Button1->click();
             pick(d->cbwy_198, u"9  其他"_s);
-            message(u"储存成功！"_s);
+            expectWarning(u"储存成功！"_s);
             d->Button1->click();
             EXPECT_FALSE(d->isVisible());
         });

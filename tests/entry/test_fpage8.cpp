@@ -8,7 +8,7 @@
 #include "entry/pages.h"
 #include "platform/seams.h"
 #include "shell/mainform.h"
-#include "support/testseams.h"
+#include "support/seededfolder.h"
 #include "seed_loader.h"
 
 #include <QComboBox>
@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStyledItemDelegate>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -25,43 +24,27 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 
 namespace {
 
-using Fields = QMap<QString, QString>;
+using testsupport::Fields;
 
 const QString kKey = u"2011000001"_s;
 const QString kAddCaption = u"新增－－【成果完成人员名单】"_s;
 const QString kEditCaption = u"修改－－【成果完成人员名单】"_s;
 
-class PersonsTest : public ::testing::Test {
+class PersonsTest : public testsupport::SeededFolderTest {
 protected:
-    QTemporaryDir tmp;
-    QString data = tmp.path() + u"/data"_s;
-    testsupport::TestSeams seams;
-
     void SetUp() override
     {
         platform::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
-        add(u"unit"_s, {{u"item_9"_s, u"青岚应用技术研究院"_s}});
+        SeededFolderTest::SetUp();
+        addOrganisation();
     }
     void TearDown() override
     {
         seams.verifyAllUsed();
-        delete std::exchange(MainForm, nullptr);   // the page and the dialog with it
+        SeededFolderTest::TearDown();   // the page and the dialog with the main window
         Fpage8 = nullptr;
         Finto8 = nullptr;
-        delete std::exchange(DM, nullptr);
         platform::FakeClock::deactivate();
-    }
-    void add(const QString &table, const Fields &values)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.begin(); it != values.end(); ++it)
-            t.fieldByName(it.key()).setAsString(it.value());
-        t.post();
     }
     // An applied-technology record whose other pages are all complete.
     void record(const QString &employer = u"青岚应用技术研究院"_s)
@@ -137,14 +120,6 @@ protected:
     {
         seams.onModal(u"Finto8"_s, [=](QDialog *) { driver(Finto8); return 0; });
     }
-    void warning(const QString &text)
-    {
-        seams.expectMessage(text, [=](const platform::MessageCall &c) {
-            EXPECT_EQ(c.text, text);
-            EXPECT_EQ(c.caption, MsgCaption);
-            return platform::Ok;
-        });
-    }
     void question(const QString &text, const QString &caption, platform::Icon icon, int answer)
     {
         seams.expectMessage(text, [=](const platform::MessageCall &c) {
@@ -179,7 +154,7 @@ protected:
             fill(d, name);
             d->Button1->click();
         });
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->Button2->click();
     }
 };
@@ -204,7 +179,7 @@ TEST_F(PersonsTest, AddEditAndDeleteKeepTheOrderOneToN)
             EXPECT_FALSE(d->isVisible());
             EXPECT_EQ(d->edtry_180->text(), QString());
         });
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->Button2->click();
         for (const char *name : {"钱晓梅", "孙国华", "李卫东", "周敏", "吴志刚"})
             addThroughDialog(p, QString::fromUtf8(name));
@@ -223,7 +198,7 @@ TEST_F(PersonsTest, AddEditAndDeleteKeepTheOrderOneToN)
             d->edtry_187->setText(u"1"_s);
             d->Button1->click();
         });
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->Button3->click();
         EXPECT_EQ(DM->QryCgwcr.fieldByName(u"ITEM_180"_s).asString(), u"周敏"_s);   // still selected
         p->quit01->click();
@@ -310,7 +285,7 @@ TEST_F(PersonsTest, EditOnAnEmptyListAdds)
             EXPECT_FALSE(d->isVisible());
         });
         p->Button3->click();
-        warning(u"成果完成人员名单不能为空！"_s);
+        expectWarning(u"成果完成人员名单不能为空！"_s);
         p->quit01->click();
         EXPECT_TRUE(p->isVisible());
         addThroughDialog(p, u"甲"_s);
@@ -357,7 +332,7 @@ TEST_F(PersonsTest, ThePoolKeepsTheLastCopyOfAUniqueName)
             d->edtry_185->setText(u"改后单位"_s);
             d->Button1->click();
         });
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->Button3->click();
         p->quit01->click();
     });
@@ -419,7 +394,7 @@ TEST_F(PersonsTest, DialogChecksInOrder)
                 d->edtry_186->clear();
                 d->Button2->click();
             });
-            warning(c.message);
+            expectWarning(c.message);
             p->Button2->click();
         }
         // A plain dialog for a non-numeric order (edit mode only: add shows it read-only).
@@ -437,7 +412,7 @@ TEST_F(PersonsTest, DialogChecksInOrder)
             EXPECT_EQ(c.icon, platform::Icon::None);
             return platform::Ok;
         });
-        warning(u"序号不能为空！"_s);
+        expectWarning(u"序号不能为空！"_s);
         p->Button3->click();
         p->quit01->click();
     });
@@ -465,7 +440,7 @@ TEST_F(PersonsTest, QuitAsksOnlyWhenSomethingChanged)
             EXPECT_FALSE(d->isVisible());
         });
         question(u"记录已更改,是否保存后退出？"_s, u"请注意！"_s, platform::Icon::Question, platform::Yes);
-        warning(u"出生年份不合法！"_s);
+        expectWarning(u"出生年份不合法！"_s);
         p->Button3->click();
         // Yes with a sound change stores it.
         dialog([&](TFinto8 *d) {
@@ -473,7 +448,7 @@ TEST_F(PersonsTest, QuitAsksOnlyWhenSomethingChanged)
             d->Button2->click();
         });
         question(u"记录已更改,是否保存后退出？"_s, u"请注意！"_s, platform::Icon::Question, platform::Yes);
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->Button3->click();
         p->quit01->click();
     });
@@ -537,7 +512,7 @@ TEST_F(PersonsTest, TheThousandthPersonIsRefused)
             d->edtry_186->clear();
             d->Button2->click();
         });
-        warning(u"每项成果最多登记999名完成人员，不能再增加！"_s);
+        expectWarning(u"每项成果最多登记999名完成人员，不能再增加！"_s);
         p->Button2->click();
         p->quit01->click();
     });
@@ -564,14 +539,14 @@ TEST_F(PersonsTest, StoredAcademicianTitlesRoundTrip)
             EXPECT_EQ(d->cbry_188->currentText(), u"0  否"_s);   // nothing stored: "no"
             d->Button1->click();
         });
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->Button3->click();
         // Added as 1c, stored as c.
         dialog([&](TFinto8 *d) {
             fill(d, u"乙"_s, u"1950"_s, u"12"_s, u"1c  工程院院士"_s);
             d->Button1->click();
         });
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->Button2->click();
         p->quit01->click();
     });
@@ -592,7 +567,7 @@ TEST_F(PersonsTest, TheEmployerPresetFitsItsField)
             fill(d, u"甲"_s);
             d->Button1->click();
         });
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->Button2->click();
         p->quit01->click();
     });

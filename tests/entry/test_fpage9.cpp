@@ -6,7 +6,7 @@
 #include "entry/pages.h"
 #include "platform/seams.h"
 #include "shell/mainform.h"
-#include "support/testseams.h"
+#include "support/seededfolder.h"
 #include "seed_loader.h"
 
 #include <QComboBox>
@@ -16,7 +16,6 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -26,7 +25,7 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 
 namespace {
 
-using Fields = QMap<QString, QString>;
+using testsupport::Fields;
 
 const QString kLong = [] {
     QStringList lines;
@@ -42,53 +41,27 @@ const Fields kCertificate = {
 
 const QStringList kFields = {u"ITEM_301"_s, u"ITEM_302"_s, u"ITEM_13_2"_s, u"ITEM_13_3"_s, u"ITEM_133"_s, u"ITEM_303"_s};
 
-class Page9Test : public ::testing::Test {
+class Page9Test : public testsupport::SeededFolderTest {
 protected:
-    QTemporaryDir tmp;
-    QString data = tmp.path() + u"/data"_s;
-    testsupport::TestSeams seams;
-
     void SetUp() override
     {
         platform::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
-        add(u"unit"_s, {{u"item_9"_s, u"青岚应用技术研究院"_s}});
+        SeededFolderTest::SetUp();
+        addOrganisation();
     }
     void TearDown() override
     {
         seams.verifyAllUsed();
-        delete std::exchange(MainForm, nullptr);   // Fpage9 with it
+        SeededFolderTest::TearDown();   // Fpage9 with the main window
         Fpage9 = nullptr;
-        delete std::exchange(DM, nullptr);
         platform::FakeClock::deactivate();
-    }
-    void add(const QString &table, const Fields &values)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.begin(); it != values.end(); ++it)
-            t.fieldByName(it.key()).setAsString(it.value());
-        t.post();
     }
     void record(const QString &key, Fields more = {})
     {
         more.insert({{u"ITEM_4"_s, key}, {u"ITEM_CGLB"_s, u"1"_s}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_3"_s, u"成果"_s + key}});
         add(u"kjcg"_s, more);
     }
-    QString stored(const QString &key, const QStringList &fields = kFields)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(u"kjcg"_s);
-        t.open();
-        QStringList out;
-        for (const QString &f : fields)
-            out << (t.locate(u"ITEM_4"_s, key) ? t.fieldByName(f).asString() : u"<none>"_s);
-        return out.join(u'|');
-    }
+    QString stored(const QString &key, const QStringList &fields = kFields) { return storedFields(key, fields); }
     void start(const QString &key)
     {
         DM = new TDM(data);
@@ -106,17 +79,6 @@ protected:
         seams.onModal(u"Fpage9"_s, [&](QDialog *) { driver(Fpage9); return 0; });
         MainForm->PageButtonClick(MainForm->btn_page09);
     }
-    void expect(const QString &text, const QString &caption, platform::Icon icon, int answer = platform::Ok)
-    {
-        seams.expectMessage(text, [=](const platform::MessageCall &c) {
-            EXPECT_TRUE(text.isEmpty() || c.text == text) << c.text.toStdString();
-            EXPECT_EQ(c.caption, caption) << c.text.toStdString();
-            EXPECT_EQ(c.icon, icon);
-            return answer;
-        });
-    }
-    void warning(const QString &text) { expect(text, MsgCaption, platform::Icon::Warning); }
-    void question(int answer) { expect(u"记录已经更改,是否保存？"_s, u"请注意！"_s, platform::Icon::Question, answer); }
     static void date(TFpage9 *p, const char *y, const char *m, const char *d)
     {
         p->edt_302_y->setText(QString::fromUtf8(y));
@@ -178,7 +140,7 @@ TEST_F(Page9Test, DateChecksRunInOrderAndFocusTheFailingPart)
         for (const auto &c : cases) {
             date(p, c.y, c.m, c.d);
             p->Edt_301->setFocus();
-            warning(QString::fromUtf8(c.message));
+            expectWarning(QString::fromUtf8(c.message));
             p->btnSave01->click();
             EXPECT_EQ(p->focusWidget(), c.focus) << c.y << "." << c.m << "." << c.d;
         }
@@ -198,7 +160,7 @@ TEST_F(Page9Test, SaveWritesTheStoredForms)
         p->Mo_13_3->setPlainText(u"文件\t\t目录"_s);
         p->Mo_133->setPlainText(u"测试报告"_s);
         p->Mo_303->setPlainText(u"评价\t意见"_s);
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->btnSave01->click();
         EXPECT_EQ(shown(p), u"2005/03/07"_s);
         EXPECT_EQ(p->Mo_13_3->toPlainText(), u"文件  目录"_s);   // the memo shows what was stored
@@ -212,7 +174,7 @@ TEST_F(Page9Test, SaveWritesTheStoredForms)
     // No date at all stores an empty one.
     page([this](TFpage9 *p) {
         date(p, "", " ", "");
-        warning(u"储存成功！"_s);
+        expectWarning(u"储存成功！"_s);
         p->btnSave01->click();
     });
     EXPECT_EQ(stored(u"2010000001"_s, {u"ITEM_302"_s}), QString());
@@ -232,7 +194,7 @@ TEST_F(Page9Test, LeavingAsksOnlyWhenTheControlsDifferFromTheRecord)
     for (const auto &change : changes) {
         page([&](TFpage9 *p) {
             change(p);
-            question(platform::No);
+            expectSaveQuestion(platform::No);
             p->Button2->click();
             EXPECT_FALSE(p->isVisible());
         });
@@ -249,8 +211,8 @@ TEST_F(Page9Test, LeavingAsksOnlyWhenTheControlsDifferFromTheRecord)
 
     page([this](TFpage9 *p) {
         p->edt_302_d->setText(u"20"_s);
-        question(platform::Yes);
-        warning(u"储存成功！"_s);
+        expectSaveQuestion(platform::Yes);
+        expectWarning(u"储存成功！"_s);
         p->Button2->click();
         EXPECT_FALSE(p->isVisible());
     });
@@ -266,8 +228,8 @@ TEST_F(Page9Test, ARefusedSaveOnLeavingKeepsThePageAndItsTexts)
         p->Mo_303->setPlainText(opinion);
         p->Mo_13_2->setPlainText(kLong);
         date(p, "2010", "2", "30");
-        question(platform::Yes);
-        warning(u"日期非法!"_s);
+        expectSaveQuestion(platform::Yes);
+        expectWarning(u"日期非法!"_s);
         p->Button2->click();
         EXPECT_TRUE(p->isVisible());
         EXPECT_EQ(p->focusWidget(), p->edt_302_y);
@@ -277,8 +239,8 @@ TEST_F(Page9Test, ARefusedSaveOnLeavingKeepsThePageAndItsTexts)
 
         // Escape goes the same way.
         date(p, "2010", "13", "1");
-        question(platform::Yes);
-        warning(u"非法月份!"_s);
+        expectSaveQuestion(platform::Yes);
+        expectWarning(u"非法月份!"_s);
         p->reject();
         EXPECT_TRUE(p->isVisible());
         EXPECT_EQ(p->focusWidget(), p->edt_302_m);
@@ -286,16 +248,16 @@ TEST_F(Page9Test, ARefusedSaveOnLeavingKeepsThePageAndItsTexts)
         // A failed post: told with "提示", nothing pending, still open.
         date(p, "2010", "9", "18");
         p->Edt_301->setText(u"证书"_s + QChar(0x1F600));
-        question(platform::Yes);
-        expect(QString(), u"提示"_s, platform::Icon::None);
+        expectSaveQuestion(platform::Yes);
+        expectBox(QString(), u"提示"_s, platform::Icon::None);
         p->Button2->click();
         EXPECT_TRUE(p->isVisible());
         EXPECT_EQ(DM->Qrykjcg.state(), db::DatasetState::Browse);
 
         // Corrected, the same way out saves everything.
         p->Edt_301->setText(u"鄂科鉴字[2010]第057号"_s);
-        question(platform::Yes);
-        warning(u"储存成功！"_s);
+        expectSaveQuestion(platform::Yes);
+        expectWarning(u"储存成功！"_s);
         p->Button2->click();
         EXPECT_FALSE(p->isVisible());
     });

@@ -15,13 +15,16 @@
 
 #include <QDialog>
 #include <QList>
+#include <QMap>
 #include <QPair>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace testsupport {
 
 using Cells = QList<QPair<QString, QString>>;
+using Fields = QMap<QString, QString>;
 
 class SeededFolderTest : public ::testing::Test {
 protected:
@@ -44,6 +47,30 @@ protected:
             t.fieldByName(c.first).setAsString(c.second);
         t.post();
     }
+    void add(const QString &table, const Fields &values)
+    {
+        db::Table t;
+        t.setDatabaseName(data);
+        t.setTableName(table);
+        t.open();
+        t.append();
+        for (auto it = values.begin(); it != values.end(); ++it)
+            t.fieldByName(it.key()).setAsString(it.value());
+        t.post();
+    }
+    // Fields of the achievement with that key as the table file holds them,
+    // joined by "|"; "<none>" for each when there is no such record.
+    QString storedFields(const QString &key, const QStringList &fields)
+    {
+        db::Table t;
+        t.setDatabaseName(data);
+        t.setTableName(QStringLiteral("kjcg"));
+        t.open();
+        QStringList out;
+        for (const QString &f : fields)
+            out << (t.locate(QStringLiteral("ITEM_4"), key) ? t.fieldByName(f).asString() : QStringLiteral("<none>"));
+        return out.join(u'|');
+    }
     // The organisation's row, without which the record commands stay off.
     void addOrganisation() { append(QStringLiteral("unit"), {{QStringLiteral("item_9"), QStringLiteral("青岚应用技术研究院")}}); }
 
@@ -58,6 +85,24 @@ protected:
         seams.onModal(QStringLiteral("formwel"), [](QDialog *) { return 1; });
         MainForm->FormShow();
     }
+    // The next message box: its whole text (any when empty), caption and
+    // icon, answered with `answer`.
+    void expectBox(const QString &text, const QString &caption, platform::Icon icon, int answer = platform::Ok)
+    {
+        seams.expectMessage(text, [=](const platform::MessageCall &c) {
+            EXPECT_TRUE(text.isEmpty() || c.text == text) << c.text.toStdString();
+            EXPECT_EQ(c.caption, caption) << c.text.toStdString();
+            EXPECT_EQ(c.icon, icon) << c.text.toStdString();
+            return answer;
+        });
+    }
+    void expectWarning(const QString &text) { expectBox(text, MsgCaption, platform::Icon::Warning); }
+    // The question a page asks when it is left with unsaved changes.
+    void expectSaveQuestion(int answer)
+    {
+        expectBox(QStringLiteral("记录已经更改,是否保存？"), QStringLiteral("请注意！"), platform::Icon::Question, answer);
+    }
+
     void closeWindows()
     {
         delete MainForm;   // its dialogs with it
