@@ -1,5 +1,6 @@
 #include "finto5.h"
 
+#include "base/error.h"
 #include "db/dataset.h"
 #include "db/error.h"
 #include "entry/fpage5.h"
@@ -132,7 +133,7 @@ void TFinto5::store(Mode mode)
         // The row the dialog was loaded from, whatever moved the cursor
         // since; the list keeps its order (the number does not change).
         if (m_editRow >= 0 && !ds.gotoRow(m_editRow))
-            throw db::EngineError(QStringLiteral("要修改的单位已不在列表中"));
+            throw base::Error(QStringLiteral("要修改的单位已不在列表中"));
         const int position = ds.recNo() - 1;
         page->editCurrentRow([this](db::Dataset &d) { fill(d); });
         page->reopen();

@@ -1,5 +1,6 @@
 #include "finto6.h"
 
+#include "base/error.h"
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/error.h"
@@ -174,7 +175,7 @@ void TFinto6::store(Mode mode)
     } else if (mode == Mode::Edit) {
         // The row the dialog was loaded from, wherever the cursor went since.
         if (m_row < 0 || !page->rows().gotoRow(m_row))
-            throw db::EngineError(QStringLiteral("要修改的专利记录已不存在。"));
+            throw base::Error(QStringLiteral("要修改的专利记录已不存在。"));
         page->editCurrentRow(fill);
     }
 }

@@ -1,5 +1,6 @@
 #include "finto7.h"
 
+#include "base/error.h"
 #include "data/dm.h"
 #include "data/records.h"
 #include "db/dataset.h"
@@ -282,7 +283,7 @@ void TFinto7::store(Mode mode)
         });
     } else if (mode == Mode::Edit) {
         if (!gotoTarget())
-            throw db::EngineError(QStringLiteral("要修改的委员已不在列表中"));
+            throw base::Error(QStringLiteral("要修改的委员已不在列表中"));
         member = ds.fieldByName(QStringLiteral("ITEM_190")).asString().toInt();
         page->editCurrentRow([this](db::Dataset &d) { fill(d); });
     } else {

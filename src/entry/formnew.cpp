@@ -1,5 +1,6 @@
 #include "formnew.h"
 
+#include "base/error.h"
 #include "data/dm.h"
 #include "data/records.h"
 #include "db/error.h"
@@ -56,7 +57,7 @@ QString fieldText(db::Dataset &ds, const QString &field)
 
 QString errorText(const std::exception &e)
 {
-    if (const auto *engine = dynamic_cast<const db::EngineError *>(&e))
+    if (const auto *engine = dynamic_cast<const base::Error *>(&e))
         return engine->message();
     return QString::fromLocal8Bit(e.what());
 }
@@ -491,7 +492,7 @@ void TFormNew::saveEdited(const QString &year)
         if (year != oldYear)
             newKey = data::nextRecordKey(year);
         if (!newKey.startsWith(year))
-            throw db::EngineError(QStringLiteral("新的成果编号“%1”不正确").arg(newKey));
+            throw base::Error(QStringLiteral("新的成果编号“%1”不正确").arg(newKey));
         // A record that changes category loses what the new one does not
         // hold, its appraisal form too when the new category does not offer it.
         const QSet<QString> codes = appraisalCodes(category);

@@ -1,5 +1,6 @@
 #include "formtree.h"
 
+#include "base/error.h"
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/error.h"
@@ -122,7 +123,7 @@ int rowLevel(db::Table &table)
     bool ok = false;
     const int level = text.toInt(&ok);
     if (!ok)
-        throw db::EngineError(QStringLiteral("分类表 %1 中的级别 \"%2\" 不是有效的整数").arg(table.tableNameSetting(), text));
+        throw base::Error(QStringLiteral("分类表 %1 中的级别 \"%2\" 不是有效的整数").arg(table.tableNameSetting(), text));
     return level;
 }
 

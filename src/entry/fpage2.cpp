@@ -1,5 +1,6 @@
 #include "fpage2.h"
 
+#include "base/error.h"
 #include "data/dm.h"
 #include "data/records.h"
 #include "db/dataset.h"
@@ -585,7 +586,7 @@ void TFpage2::afterSave()
             t.deleteRecord();
         }
         t.flush();
-    } catch (const db::EngineError &e) {
+    } catch (const base::Error &e) {
         t.cancel();
         platform::messageBox(this, e.message(), kErrorCaption, platform::Icon::None, platform::Ok);
         platform::abortSilently();

@@ -1,5 +1,6 @@
 #include "listpage.h"
 
+#include "base/error.h"
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/error.h"
@@ -228,7 +229,7 @@ db::Dataset &ListPage::rows() const
         return *m_query;
     if (m_table)
         return *m_table;
-    throw db::EngineError(QStringLiteral("The list of %1 has no dataset").arg(objectName()));
+    throw base::Error(QStringLiteral("The list of %1 has no dataset").arg(objectName()));
 }
 
 int ListPage::rowCount() const

@@ -1,5 +1,6 @@
 #include "recordpage.h"
 
+#include "base/error.h"
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/error.h"
@@ -162,7 +163,7 @@ bool RecordPage::save()
         rec.edit();
         values.writeTo(rec);
         rec.post();
-    } catch (const db::EngineError &e) {
+    } catch (const base::Error &e) {
         rec.cancel();
         platform::messageBox(this, e.message(), kErrorCaption, platform::Icon::None, platform::Ok);
         return false;

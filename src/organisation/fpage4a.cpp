@@ -1,5 +1,6 @@
 #include "fpage4a.h"
 
+#include "base/error.h"
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/error.h"
@@ -693,7 +694,7 @@ void TFpage4a::WriteUnitFields()
     const RecordValues values = unitValues();
     for (int i = 0; i < 4; ++i)
         if (db::gbk::byteLength(PackCodes(lists[i])) > CodeListWidth)
-            throw db::EngineError(listTooLong(i));
+            throw base::Error(listTooLong(i));
     db::Table &t = DM->Tblunit;
     if (!t.isActive())
         t.open();
@@ -758,7 +759,7 @@ void TFpage4a::Button2Click()
         WriteUnitFields();
         t.post();
         t.flush();
-    } catch (const db::EngineError &e) {
+    } catch (const base::Error &e) {
         if (t.isActive())
             t.cancel();
         platform::messageBox(this, e.message(), kErrorCaption, platform::Icon::Error, platform::Ok);

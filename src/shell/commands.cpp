@@ -2,6 +2,7 @@
 // completeness and the lock on an incomplete record.
 #include "mainform.h"
 
+#include "base/error.h"
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/error.h"
@@ -262,7 +263,7 @@ void TMainForm::BitBtn4Click()
             rec.edit();
             rec.fieldByName(QStringLiteral("ITEM_51")).setAsString(forms + QLatin1Char(';'));
             rec.post();
-        } catch (const db::EngineError &e) {
+        } catch (const base::Error &e) {
             rec.cancel();
             platform::messageBox(this, e.message(), QStringLiteral("提示"), platform::Icon::None, platform::Ok);
             return;
@@ -300,7 +301,7 @@ void TMainForm::BitBtn4Click()
             rec.fieldByName(QStringLiteral("patent_ty")).setAsString(ptypes);
             rec.fieldByName(QStringLiteral("ITEM_51_1")).setAsString(granted ? QStringLiteral("3") : accepted ? QStringLiteral("2") : QStringLiteral("1"));
             rec.post();
-        } catch (const db::EngineError &) {
+        } catch (const base::Error &) {
             rec.cancel();
             return;
         }

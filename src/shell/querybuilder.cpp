@@ -3,6 +3,7 @@
 // parentheses, narrow the record list of the shown category and year.
 #include "mainform.h"
 
+#include "base/error.h"
 #include "data/dm.h"
 #include "db/error.h"
 #include "forms/dbgrid.h"
@@ -233,7 +234,7 @@ void TMainForm::SpeedButton16Click()
             reopenList();
         }
         return;
-    } catch (const db::EngineError &) {
+    } catch (const base::Error &) {
         error = QStringLiteral("条件输入有误，请检查");
     } catch (const std::exception &) {
         error = QStringLiteral("请检查查询输入框,重新选择条件");

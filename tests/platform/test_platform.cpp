@@ -1,4 +1,7 @@
+#include "base/error.h"
+#include "db/error.h"
 #include "platform/core/instance.h"
+#include "platform/widgets/dispatch.h"
 #include "support/fakeclock.h"
 #include "platform/core/jpeg.h"
 #include "platform/core/seams.h"
@@ -104,6 +107,21 @@ TEST_F(SingleInstanceTest, LockIsNotInheritedByStartedPrograms)
     killAndWait(holder);
     EXPECT_EQ(probe(title), QStringLiteral("first")) << "the started program still holds the lock";
     ::kill(sleeper, SIGKILL);
+}
+
+TEST_F(SingleInstanceTest, AGivenFolderHoldsItsOwnLock)
+{
+    QTemporaryDir a, b;
+    platform::SingleInstance first(QStringLiteral("Sorvel-folder-test"), a.path());
+    EXPECT_TRUE(first.isFirst());
+    EXPECT_TRUE(first.lockPath().startsWith(a.path() + u'/'));
+    platform::SingleInstance second(QStringLiteral("Sorvel-folder-test"), a.path());
+    EXPECT_FALSE(second.isFirst());
+    // Another folder, or the default one, knows nothing of that lock.
+    platform::SingleInstance elsewhere(QStringLiteral("Sorvel-folder-test"), b.path());
+    EXPECT_TRUE(elsewhere.isFirst());
+    platform::SingleInstance usual(QStringLiteral("Sorvel-folder-test"));
+    EXPECT_TRUE(usual.isFirst());
 }
 
 TEST_F(SingleInstanceTest, ReleasedWhenTheGuardGoesAway)
@@ -397,6 +415,31 @@ TEST(TestSeams, FileDialogsProgramsAndInstallation)
         EXPECT_NE(&platform::seams(), real) << "the outer stand-in must come back";
     }
     EXPECT_EQ(&platform::seams(), real);
+}
+
+// ---------------------------------------------------------------------------
+// The dispatcher: a refusal of a window and an engine failure are one kind
+// of error, shown in the default error box; a silent abort shows nothing.
+
+TEST(Dispatcher, ShowsEveryErrorKindInTheDefaultBoxAndSilentAbortsNothing)
+{
+    TestSeams seams;
+    platform::setErrorCaption(QStringLiteral("标题"));
+    for (const QString &text : {QStringLiteral("窗口拒绝"), QStringLiteral("表已损坏"), QStringLiteral("other")}) {
+        seams.expectMessage(text, [text](const platform::MessageCall &c) {
+            EXPECT_EQ(c.text, text);
+            EXPECT_EQ(c.caption, QStringLiteral("标题"));
+            EXPECT_EQ(c.icon, platform::Icon::Error);
+            return platform::Ok;
+        });
+    }
+    EXPECT_FALSE(platform::runHandler(nullptr, [] { throw base::Error(QStringLiteral("窗口拒绝")); }));
+    EXPECT_FALSE(platform::runHandler(nullptr, [] { throw db::EngineError(QStringLiteral("表已损坏")); }));
+    EXPECT_FALSE(platform::runHandler(nullptr, [] { throw std::runtime_error("other"); }));
+    EXPECT_FALSE(platform::runHandler(nullptr, [] { platform::abortSilently(); }));
+    EXPECT_TRUE(platform::runHandler(nullptr, [] {}));
+    seams.verifyAllUsed();
+    platform::setErrorCaption(QString());
 }
 
 } // namespace

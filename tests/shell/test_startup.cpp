@@ -114,11 +114,15 @@ TEST_F(StartupTest, DamagedOrMissingRequiredTableStopsTheStartNamingIt)
 
 TEST_F(StartupTest, SecondCopyEndsSilently)
 {
-    platform::SingleInstance first(AppTitle);
+    // The lock and the second copy meet in a runtime folder of this test, so
+    // a copy of the program the user has running does not count.
+    QTemporaryDir runtime;
+    platform::SingleInstance first(AppTitle, runtime.path());
     ASSERT_TRUE(first.isFirst());
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(SORVEL_BIN), {});
     ASSERT_TRUE(p.waitForFinished(10000)) << "the second copy kept running";

@@ -14,10 +14,12 @@ namespace {
 
 // $XDG_RUNTIME_DIR is private to the user and cleared at logout; /tmp is
 // shared, so there the user id goes into the name as well.
-QString lockFileFor(const QString &title)
+QString lockFileFor(const QString &title, const QString &folder)
 {
     const QByteArray hash =
         QCryptographicHash::hash(title.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
+    if (!folder.isEmpty())
+        return folder + QStringLiteral("/sorvel-") + QString::fromLatin1(hash) + QStringLiteral(".lock");
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && QFileInfo(runtime).isWritable())
         return runtime + QStringLiteral("/sorvel-") + QString::fromLatin1(hash) + QStringLiteral(".lock");
@@ -26,7 +28,7 @@ QString lockFileFor(const QString &title)
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString &title) : m_path(lockFileFor(title))
+SingleInstance::SingleInstance(const QString &title, const QString &folder) : m_path(lockFileFor(title, folder))
 {
     const QByteArray path = QFile::encodeName(m_path);
     do {

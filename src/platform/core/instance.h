@@ -10,7 +10,10 @@ namespace platform {
 // crash leaves nothing stale behind.
 class SingleInstance {
 public:
-    explicit SingleInstance(const QString &title);
+    // The lock file lies in `folder` when one is given (tests use a folder of
+    // their own, so they never meet a copy the user has running), else in
+    // $XDG_RUNTIME_DIR, else in /tmp with the user id in its name.
+    explicit SingleInstance(const QString &title, const QString &folder = QString());
     ~SingleInstance();
     SingleInstance(const SingleInstance &) = delete;
     SingleInstance &operator=(const SingleInstance &) = delete;
