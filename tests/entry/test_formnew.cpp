@@ -36,7 +36,6 @@ protected:
     }
     void TearDown() override
     {
-        seams.verifyAllUsed();
         SeededFolderTest::TearDown();   // FormNew with the main window
     }
     void record(const QString &key, const QString &category, const QString &name, const QString &region = u"."_s,

@@ -318,11 +318,7 @@ TEST_F(FormTreeTest, QueryBuilderDropDownsFillItsValueEdit)
         unit->fieldByName(u"item_9"_s).setAsString(u"青岚应用技术研究院"_s);
         unit->post();
     }
-    DM = new TDM(data);
-    MainForm = new TMainForm;
-    FormTree = new TFormTree(MainForm);
-    wireQueryBuilderPicker();
-    MainForm->FormShow();
+    startWindows();
 
     auto item = [](const QString &name) {
         MainForm->ComboBox2->setCurrentIndex(MainForm->ComboBox2->findText(name));

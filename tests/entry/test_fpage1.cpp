@@ -61,13 +61,6 @@ protected:
         SeededFolderTest::SetUp();
         addOrganisation();
     }
-    void TearDown() override
-    {
-        seams.verifyAllUsed();
-        Fpage1 = nullptr;
-        FormTree = nullptr;
-        SeededFolderTest::TearDown();
-    }
     void addRecord(const QString &key, const QString &category, Cells cells)
     {
         cells << Cells{{u"ITEM_4"_s, key}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_CGLB"_s, category}, {u"ITEM_3"_s, kName}};
@@ -78,11 +71,9 @@ protected:
     {
         addRecord(u"2009000001"_s, category, cells);
         startWindows();
-        MainForm->ComboBox1->setCurrentIndex(category.toInt() - 1);
-        MainForm->cbYear->setEditText(u"2009"_s);
-        MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
+        showRecord(category.toInt() - 1, u"2009"_s, u"2009000001"_s);
         ASSERT_EQ(DM->Qrykjcg.recordCount(), 1);
-        page = Fpage1 = new TFpage1(MainForm);
+        page = Fpage1;
         page->load();
     }
     // The record as stored in the table file.
@@ -561,7 +552,6 @@ TEST_F(Page1Test, WithoutTheTablesCodesAreTypedToTheFieldWidth)
 TEST_F(Page1Test, DropDownsRaiseTheirFlagForThePicker)
 {
     open();
-    FormTree = new TFormTree(MainForm);
     seams.onModal(u"FormTree"_s, [](QDialog *) {
         EXPECT_EQ(QList<bool>({TreeFlagsPage1[0], TreeFlagsPage1[1], TreeFlagsPage1[2], TreeFlagsPage1[3]}),
                   (QList<bool>{false, false, true, false}));

@@ -54,10 +54,8 @@ protected:
     }
     void TearDown() override
     {
-        seams.verifyAllUsed();
         QLocale::setDefault(QLocale::c());
         SeededFolderTest::TearDown();   // Fpage2 with the main window
-        Fpage2 = nullptr;
     }
     void record(const QString &key, Fields more = {}, const QString &region = u"."_s, const QString &category = u"1"_s)
     {
@@ -103,10 +101,7 @@ protected:
     // Starts the program's windows and shows page 2 for the record.
     void open(const QString &region = u"."_s)
     {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        Fpage2 = new TFpage2(MainForm);
-        MainForm->FormShow();
+        startWindows();
         MainForm->ComboBox1->setCurrentIndex(0);
         MainForm->cbYear->setEditText(u"2009"_s);
         MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);

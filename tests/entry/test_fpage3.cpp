@@ -43,9 +43,7 @@ protected:
     }
     void TearDown() override
     {
-        seams.verifyAllUsed();
         SeededFolderTest::TearDown();   // Fpage3 with the main window
-        Fpage3 = nullptr;
         testsupport::FakeClock::deactivate();
     }
     void record(const QString &key, const QString &category, Fields more = {})
@@ -59,19 +57,12 @@ protected:
     // Starts the program's windows and makes the record current.
     void start(const QString &key)
     {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        Fpage3 = new TFpage3(MainForm);
-        MainForm->openPage = openRecordPage;
-        MainForm->FormShow();
+        startWindows();
         select(key);
     }
     void select(const QString &key)
     {
-        MainForm->ComboBox1->setCurrentIndex(stored(key, {u"ITEM_CGLB"_s}).toInt() - 1);
-        MainForm->cbYear->setEditText(key.left(4));
-        MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
-        ASSERT_TRUE(DM->Qrykjcg.locate(u"item_4"_s, key));
+        showRecord(stored(key, {u"ITEM_CGLB"_s}).toInt() - 1, key.left(4), key);
     }
     // Opens the page through its button; `driver` works it.
     void page(const std::function<void(TFpage3 *)> &driver)

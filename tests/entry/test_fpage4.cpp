@@ -60,9 +60,7 @@ protected:
     }
     void TearDown() override
     {
-        seams.verifyAllUsed();
         SeededFolderTest::TearDown();   // Fpage4 with the main window
-        Fpage4 = nullptr;
         testsupport::FakeClock::deactivate();
     }
     void record(const QString &key, Fields more = {})
@@ -74,15 +72,8 @@ protected:
     QString stored(const QString &key, const QStringList &fields = kStoredFields) { return storedFields(key, fields); }
     void start(const QString &key)
     {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        Fpage4 = new TFpage4(MainForm);
-        MainForm->openPage = openRecordPage;
-        MainForm->FormShow();
-        MainForm->ComboBox1->setCurrentIndex(0);
-        MainForm->cbYear->setEditText(key.left(4));
-        MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
-        ASSERT_TRUE(DM->Qrykjcg.locate(u"item_4"_s, key));
+        startWindows();
+        showRecord(0, key.left(4), key);
     }
     void page(const std::function<void(TFpage4 *)> &driver)
     {

@@ -39,10 +39,7 @@ protected:
     }
     void TearDown() override
     {
-        seams.verifyAllUsed();
         SeededFolderTest::TearDown();   // the page and the dialog with the main window
-        Fpage5 = nullptr;
-        Finto5 = nullptr;
     }
     void organisation(int order, const QString &name, const QString &dqdm = u"."_s)
     {
@@ -53,16 +50,8 @@ protected:
     }
     void start()
     {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        Finto5 = new TFinto5(MainForm);
-        Fpage5 = new TFpage5(MainForm);
-        MainForm->openPage = openRecordPage;
-        MainForm->FormShow();
-        MainForm->ComboBox1->setCurrentIndex(0);
-        MainForm->cbYear->setEditText(u"2010"_s);
-        MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
-        ASSERT_TRUE(DM->Qrykjcg.locate(u"item_4"_s, kKey));
+        startWindows();
+        showRecord(0, u"2010"_s, kKey);
     }
     // The table's rows in file order: "region order name address".
     QStringList stored()

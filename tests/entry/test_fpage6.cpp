@@ -32,11 +32,7 @@ protected:
     }
     void TearDown() override
     {
-        seams.verifyAllUsed();
         SeededFolderTest::TearDown();   // the pages and the dialog with the main window
-        Fpage2 = nullptr;
-        Fpage6 = nullptr;
-        Finto6 = nullptr;
     }
     void record(const QString &key = kKey, const QString &region = u"."_s)
     {
@@ -70,15 +66,7 @@ protected:
     void open(const QString &key = kKey, const QString &region = u"."_s)
     {
         startWindows();
-        Fpage6 = new TFpage6(MainForm);
-        Finto6 = new TFinto6(MainForm);
-        Fpage2 = new TFpage2(MainForm);
-        wirePatentsList();
-        MainForm->cbYear->setEditText(u"2009"_s);
-        MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
-        ASSERT_TRUE(DM->Qrykjcg.locate(u"item_4"_s, key));
-        while (DM->Qrykjcg.fieldByName(u"item_dqdm"_s).asString() != region)
-            DM->Qrykjcg.next();
+        showRecord(0, u"2009"_s, key, region);
         Fpage2->load();
         Fpage2->show();
     }

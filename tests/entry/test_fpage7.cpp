@@ -39,10 +39,7 @@ protected:
     }
     void TearDown() override
     {
-        seams.verifyAllUsed();
         SeededFolderTest::TearDown();   // the page and the dialog with the main window
-        Fpage7 = nullptr;
-        Finto7 = nullptr;
     }
     void member(int number, const QString &post, const QString &name, const QString &rank, const QString &title = u"2"_s)
     {
@@ -53,16 +50,8 @@ protected:
     }
     void start()
     {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        Finto7 = new TFinto7(MainForm);
-        Fpage7 = new TFpage7(MainForm);
-        MainForm->openPage = openRecordPage;
-        MainForm->FormShow();
-        MainForm->ComboBox1->setCurrentIndex(0);
-        MainForm->cbYear->setEditText(u"2010"_s);
-        MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
-        ASSERT_TRUE(DM->Qrykjcg.locate(u"item_4"_s, kKey));
+        startWindows();
+        showRecord(0, u"2010"_s, kKey);
     }
     // The stored members in file order: "number post name rank title".
     QStringList stored()

@@ -41,10 +41,7 @@ protected:
     }
     void TearDown() override
     {
-        seams.verifyAllUsed();
         SeededFolderTest::TearDown();   // the page and the dialog with the main window
-        Fpage8 = nullptr;
-        Finto8 = nullptr;
         testsupport::FakeClock::deactivate();
     }
     // An applied-technology record whose other pages are all complete.
@@ -84,16 +81,8 @@ protected:
     }
     void start()
     {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        Finto8 = new TFinto8(MainForm);
-        Fpage8 = new TFpage8(MainForm);
-        MainForm->openPage = openRecordPage;
-        MainForm->FormShow();
-        MainForm->ComboBox1->setCurrentIndex(0);
-        MainForm->cbYear->setEditText(u"2011"_s);
-        MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
-        ASSERT_TRUE(DM->Qrykjcg.locate(u"item_4"_s, kKey));
+        startWindows();
+        showRecord(0, u"2011"_s, kKey);
     }
     // The stored persons of the record in list order: "order name no".
     QStringList stored(const QString &fields = u"ITEM_187 ITEM_180 ITEM_NO"_s, const QString &table = u"cgwcr"_s,

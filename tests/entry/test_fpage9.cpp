@@ -52,9 +52,7 @@ protected:
     }
     void TearDown() override
     {
-        seams.verifyAllUsed();
         SeededFolderTest::TearDown();   // Fpage9 with the main window
-        Fpage9 = nullptr;
         testsupport::FakeClock::deactivate();
     }
     void record(const QString &key, Fields more = {})
@@ -65,15 +63,8 @@ protected:
     QString stored(const QString &key, const QStringList &fields = kFields) { return storedFields(key, fields); }
     void start(const QString &key)
     {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        Fpage9 = new TFpage9(MainForm);
-        MainForm->openPage = openRecordPage;
-        MainForm->FormShow();
-        MainForm->ComboBox1->setCurrentIndex(0);
-        MainForm->cbYear->setEditText(key.left(4));
-        MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
-        ASSERT_TRUE(DM->Qrykjcg.locate(u"item_4"_s, key));
+        startWindows();
+        showRecord(0, key.left(4), key);
     }
     void page(const std::function<void(TFpage9 *)> &driver)
     {

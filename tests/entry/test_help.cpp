@@ -253,7 +253,6 @@ protected:
     }
     void TearDown() override
     {
-        seams.verifyAllUsed();
         SeededFolderTest::TearDown();   // every page and window goes with the main window
         HelpWindow::setTextFolder(QString());
     }

@@ -37,10 +37,7 @@ protected:
     }
     void TearDown() override
     {
-        seams.verifyAllUsed();
         SeededFolderTest::TearDown();   // the list and the dialog with the main window
-        Fpage11 = nullptr;
-        Finto11 = nullptr;
         testsupport::FakeClock::deactivate();
     }
     void unit(const QString &code = u"9990001000"_s)
@@ -71,13 +68,7 @@ protected:
         }
         return rows.join(u'/');
     }
-    void start()
-    {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        Fpage11 = new TFpage11(MainForm);
-        Finto11 = new TFinto11(MainForm);
-    }
+    void start() { startWindows(); }
     // Opens the list as the organisation page does; `driver` works it.
     void list(const std::function<void(TFpage11 *)> &driver)
     {

@@ -53,34 +53,10 @@ class OrgPageTest : public testsupport::SeededFolderTest {
 protected:
     TFpage4a *page = nullptr;
 
-    void TearDown() override
-    {
-        seams.verifyAllUsed();
-        Fpage4a = nullptr;
-        Fpage11 = nullptr;
-        FormTree = nullptr;
-        Formstudy = nullptr;
-        formadvantage = nullptr;
-        formunitintrod = nullptr;
-        SeededFolderTest::TearDown();
-    }
     // Creates the windows in the program's order, wires the page and runs
     // the main window's first showing.
-    void start()
-    {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        formwel = new Tformwel(MainForm);
-        FormTree = new TFormTree(MainForm);
-        FormNew = new TFormNew(MainForm);
-        page = Fpage4a = new TFpage4a(MainForm);
-        formadvantage = new Tformadvantage(MainForm);
-        formunitintrod = new Tformunitintrod(MainForm);
-        Formstudy = new TFormstudy(MainForm);
-        wireOrganisationPage();
-        seams.onModal(u"formwel"_s, [](QDialog *) { return 1; });
-        MainForm->FormShow();
-    }
+    void start() { startWindows(); }
+    void windowsCreated() override { page = Fpage4a; }
     void startLoaded(const Cells &unit = completeUnit())
     {
         append(u"unit"_s, unit);
@@ -461,7 +437,6 @@ TEST_F(OrgPageTest, LeadersButtonSavesWithoutChecks)
     append(u"unitexpert"_s, {{u"unitcode"_s, u"9990001000"_s}, {u"item_187"_s, u"张明远"_s}});
     append(u"unitexpert"_s, {{u"unitcode"_s, u"1234567890"_s}, {u"item_187"_s, u"李华"_s}});
     startLoaded();
-    Fpage11 = new TFpage11(MainForm);
     page->Edt_38->setText(u"43"_s);
     seams.onModal(u"Fpage11"_s, [](QDialog *) {
         EXPECT_EQ(DM->Tblexpert.recordCount(), 1);

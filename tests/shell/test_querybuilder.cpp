@@ -40,7 +40,6 @@ protected:
     }
     void TearDown() override
     {
-        seams.verifyAllUsed();
         SeededFolderTest::TearDown();
     }
     void start() { startWindows(); }

@@ -69,8 +69,6 @@ protected:
     }
     void TearDown() override
     {
-        seams.verifyAllUsed();
-        destroyWindows();
         HelpWindow::setTextFolder(QString());
         SeededFolderTest::TearDown();
     }

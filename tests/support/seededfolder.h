@@ -12,8 +12,10 @@
 #include "seed_loader.h"
 #include "shell/formwel.h"
 #include "shell/mainform.h"
+#include "support/fakeclock.h"
 #include "support/testseams.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QList>
 #include <QMap>
@@ -34,7 +36,15 @@ protected:
     TestSeams seams;
 
     void SetUp() override { seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data); }
-    void TearDown() override { closeWindows(); }
+    // Every message box, modal window and file dialog the test announced
+    // must have come; then the windows go the way the program removes them.
+    void TearDown() override
+    {
+        seams.verifyAllUsed();
+        closeWindows();
+        if (FakeClock::active())
+            FakeClock::deactivate();
+    }
 
     // Appends one row to a table of the folder.
     void append(const QString &table, const Cells &cells)
@@ -75,13 +85,30 @@ protected:
     // The organisation's row, without which the record commands stay off.
     void addOrganisation() { append(QStringLiteral("unit"), {{QStringLiteral("item_9"), QStringLiteral("青岚应用技术研究院")}}); }
 
-    // Creates the data module and the windows as the program does and runs
-    // the main window's first showing, the splash answered at once.
+    // Creates the data module and every window as the program does
+    // (createWindows, hooks connected) and runs the main window's first
+    // showing, the splash answered at once.
     void startWindows()
     {
         createWindows(data);
+        windowsCreated();
         seams.onModal(QStringLiteral("formwel"), [](QDialog *) { return 1; });
         MainForm->FormShow();
+    }
+    // Runs between the windows' creation and the first showing.
+    virtual void windowsCreated() {}
+    // The main window lists a category (position 0..2) and year with the
+    // record of that key (and region) current.
+    void showRecord(int categoryPos, const QString &year, const QString &key, const QString &region = QStringLiteral("."))
+    {
+        MainForm->ComboBox1->setCurrentIndex(categoryPos);
+        MainForm->cbYear->setEditText(year);
+        MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
+        for (DM->Qrykjcg.first(); !DM->Qrykjcg.eof(); DM->Qrykjcg.next())
+            if (DM->Qrykjcg.fieldByName(QStringLiteral("item_4")).asString() == key
+                && DM->Qrykjcg.fieldByName(QStringLiteral("item_dqdm")).asString() == region)
+                return;
+        ADD_FAILURE() << "not listed: " << key.toStdString() << '/' << region.toStdString();
     }
     // The next message box: its whole text (any when empty), caption and
     // icon, answered with `answer`.
@@ -101,6 +128,7 @@ protected:
         expectBox(QStringLiteral("记录已经更改,是否保存？"), QStringLiteral("请注意！"), platform::Icon::Question, answer);
     }
 
+    // destroyWindows(): every window and the data module, the globals reset.
     void closeWindows() { destroyWindows(); }
 };
 
