@@ -1,5 +1,6 @@
 #pragma once
 
+#include "entry/listdialog.h"
 #include "entry/listpage.h"
 
 class QComboBox;

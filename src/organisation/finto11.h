@@ -1,8 +1,9 @@
 #pragma once
 
 // The add/edit dialog of one discipline leader (a row of `unitexpert`).
-// Its mode comes from the caption the list sets; see entry/listpage.h.
+// Its mode comes from the caption the list sets; see entry/listdialog.h.
 
+#include "entry/listdialog.h"
 #include "entry/listpage.h"
 
 class QComboBox;

@@ -403,18 +403,4 @@ TEST_F(FormNewTest, YearEditLeavingAndClosing)
     EXPECT_TRUE(rows(u"kjcg"_s).isEmpty());
 }
 
-TEST(GbkLengthValidator, LimitsByGbkBytesAndRefusesWhatGbkLacks)
-{
-    GbkLengthValidator v(20);
-    const std::pair<QString, QValidator::State> cases[] = {
-        {QString(20, u'A'), QValidator::Acceptable},      {QString(21, u'A'), QValidator::Invalid},
-        {QString(10, QChar(0x7814)), QValidator::Acceptable}, {QString(10, QChar(0x7814)) + u'A', QValidator::Invalid},
-        {u"DJ-\U0001F600"_s, QValidator::Invalid},
-    };
-    for (auto [text, state] : cases) {
-        int pos = 0;
-        EXPECT_EQ(v.validate(text, pos), state) << text.toStdString();
-    }
-}
-
 } // namespace

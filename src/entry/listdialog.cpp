@@ -1,0 +1,158 @@
+#include "listdialog.h"
+
+#include "listpage.h"
+
+#include "base/error.h"
+#include "data/dm.h"
+#include "db/dataset.h"
+#include "db/error.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
+#include "shell/mainform.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kDeleteQuestion = QStringLiteral("是否删除该项目？!");
+const QString kDeleteCaption = QStringLiteral("提示信息");
+const QString kSaved = QStringLiteral("储存成功！");
+const QString kChangedCaption = QStringLiteral("请注意！");
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// ListDialog
+
+ListDialog::ListDialog(const QString &objectName, const QString &listName, QWidget *parent, const QString &markerName)
+    : QDialog(parent), m_listName(listName)
+{
+    setObjectName(objectName);
+    // A tool window without border icons.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    m_marker = new QLineEdit(this);
+    m_marker->setObjectName(markerName);
+    m_marker->hide();
+}
+
+ListDialog::Mode ListDialog::mode() const
+{
+    const QString caption = windowTitle();
+    if (caption == ListPage::addCaption(m_listName))
+        return Mode::Add;
+    if (caption == ListPage::editCaption(m_listName))
+        return Mode::Edit;
+    return Mode::None;
+}
+
+void ListDialog::markChanged()
+{
+    m_marker->setText(QStringLiteral("1"));
+}
+
+bool ListDialog::save()
+{
+    const Mode m = mode();
+    if (m == Mode::None)
+        return false;
+    if (inputEmpty(false)) {
+        leave();
+        return false;
+    }
+    validate();
+    store(m);
+    if (MainForm)
+        MainForm->ShowMsg(kSaved);
+    afterStored(m);
+    m_marker->clear();
+    leave();
+    return true;
+}
+
+void ListDialog::quit()
+{
+    if (!inputEmpty(true) && (!m_marker->text().isEmpty() || !isUnchanged())) {
+        const int answer = platform::messageBox(this, changedQuestion(), kChangedCaption, platform::Icon::Question,
+                                                platform::Yes | platform::No);
+        if (answer == platform::Yes) {
+            // The dialog closes whether or not the save passed its checks.
+            try {
+                save();
+            } catch (const platform::SilentAbort &) {
+            }
+        }
+    }
+    leave();
+}
+
+QHBoxLayout *ListDialog::makeButtonRow(QPushButton *&save, QPushButton *&quit)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    save = new QPushButton(QStringLiteral("储存"), this);
+    save->setObjectName(QStringLiteral("Button1"));
+    quit = new QPushButton(QStringLiteral("退出"), this);
+    quit->setObjectName(QStringLiteral("Button2"));
+    for (QPushButton *b : {save, quit}) {
+        b->setAutoDefault(false);
+        b->setMinimumWidth(80);
+        row->addWidget(b);
+    }
+    connect(save, &QPushButton::clicked, this, &ListDialog::saveClick);
+    connect(quit, &QPushButton::clicked, this, &ListDialog::quitClick);
+    return row;
+}
+
+void ListDialog::saveClick()
+{
+    platform::runHandler(this, [this] { save(); });
+}
+
+void ListDialog::quitClick()
+{
+    platform::runHandler(this, [this] { quit(); });
+}
+
+void ListDialog::reject()
+{
+    quitClick();
+}
+
+void ListDialog::leave()
+{
+    m_marker->clear();
+    done(QDialog::Accepted);
+}
+
+void ListDialog::fail(QWidget *focus, const QString &message)
+{
+    if (MainForm)
+        MainForm->ShowMsg(message);
+    else
+        platform::messageBox(this, message, MsgCaption, platform::Icon::Warning, platform::Ok);
+    if (focus)
+        focus->setFocus(Qt::OtherFocusReason);
+    platform::abortSilently();
+}
+
+void ListDialog::showEvent(QShowEvent *e)
+{
+    platform::runHandler(this, [this] {
+        m_marker->clear();
+        prepare();
+        if (mode() == Mode::Edit && listPage() && listPage()->rowCount() > 0)
+            loadForEdit();
+        else
+            loadForAdd();
+        m_marker->clear();
+    });
+    QDialog::showEvent(e);
+}

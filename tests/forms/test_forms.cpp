@@ -1,0 +1,85 @@
+// The widget pieces of the entry windows: code items, dates, figures, code
+// panels and the GBK length validator.
+#include "forms/codeitem.h"
+#include "forms/codepanel.h"
+#include "forms/dateedit.h"
+#include "forms/figureedit.h"
+#include "forms/gbkvalidator.h"
+
+#include <QAbstractButton>
+#include <QDate>
+#include <QLineEdit>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace {
+
+TEST(RecordPageHelpers, CodesDatesAndFigures)
+{
+    EXPECT_EQ(codePart(u"3  国内领先"_s), u"3"_s);
+    EXPECT_EQ(codePart(u" "_s), QString());
+    EXPECT_EQ(codePart(u" TP311 "_s), u"TP311"_s);   // a typed code without a name
+    EXPECT_EQ(padTwo(u" 3"_s), u"03"_s);
+    EXPECT_EQ(padTwo(u"11"_s), u"11"_s);
+    EXPECT_TRUE(isValidYear(u"1949"_s));
+    EXPECT_FALSE(isValidYear(u"1948"_s));
+    EXPECT_TRUE(isValidYear(u"1900"_s, FirstYearOfBirth));
+    EXPECT_FALSE(isValidYear(QString::number(QDate::currentDate().year() + 1)));
+    EXPECT_FALSE(isValidYear(u"20a8"_s));
+    EXPECT_EQ(parseDateParts(u"2008"_s, u"5"_s, u"3"_s), QDate(2008, 5, 3));
+    EXPECT_FALSE(parseDateParts(u"2008"_s, u"0"_s, u"3"_s).isValid());
+    EXPECT_FALSE(parseDateParts(u"2009"_s, u"02"_s, u"29"_s).isValid());
+    EXPECT_FALSE(parseDateParts(u"2008"_s, u"05"_s, QString()).isValid());
+    EXPECT_EQ(figureText(0.1 + 0.2), u"0.3"_s);
+    EXPECT_EQ(figureValue(u"1.5"_s) + figureValue(u""_s) + figureValue(u"x"_s), 1.5);
+}
+
+TEST(RecordPageHelpers, FigureEditsDropForeignKeysAndResetBadText)
+{
+    QLineEdit whole, money;
+    makeFigureEdit(&whole, false);
+    makeFigureEdit(&money, true);
+    QTest::keyClicks(&whole, u"12a.5"_s);
+    QTest::keyClicks(&money, u"12a.5"_s);
+    EXPECT_EQ(whole.text(), u"125"_s);
+    EXPECT_EQ(money.text(), u"12.5"_s);
+    QTest::keyClick(&money, Qt::Key_Backspace);
+    EXPECT_EQ(money.text(), u"12."_s);
+}
+
+TEST(RecordPageHelpers, OneBoxAtATimeLeavesOtherPanelsAlone)
+{
+    QWidget form;
+    auto *a = new CodePanel(&form, u"PL_a"_s, CodePanel::CheckBoxes, u"cb_a_"_s, {{u"01"_s, u"甲"_s}, {u"02"_s, u"乙"_s}}, 2);
+    auto *b = new CodePanel(&form, u"PL_b"_s, CodePanel::CheckBoxes, u"cb_b_"_s, {{u"01"_s, u"丙"_s}}, 1,
+                            {{u"01"_s, u"Cb_b_01"_s}});
+    a->setOneAtATime(&form);
+    EXPECT_EQ(b->box(u"01"_s)->objectName(), u"Cb_b_01"_s);
+    b->box(u"01"_s)->setChecked(true);
+    a->box(u"01"_s)->setChecked(true);
+    a->box(u"02"_s)->setChecked(true);   // by code, as a load does
+    EXPECT_FALSE(a->box(u"01"_s)->isChecked());
+    EXPECT_TRUE(a->box(u"02"_s)->isChecked());
+    EXPECT_TRUE(b->box(u"01"_s)->isChecked());
+}
+
+TEST(GbkLengthValidator, LimitsByGbkBytesAndRefusesWhatGbkLacks)
+{
+    GbkLengthValidator v(20);
+    const std::pair<QString, QValidator::State> cases[] = {
+        {QString(20, u'A'), QValidator::Acceptable},      {QString(21, u'A'), QValidator::Invalid},
+        {QString(10, QChar(0x7814)), QValidator::Acceptable}, {QString(10, QChar(0x7814)) + u'A', QValidator::Invalid},
+        {u"DJ-\U0001F600"_s, QValidator::Invalid},
+    };
+    for (auto [text, state] : cases) {
+        int pos = 0;
+        EXPECT_EQ(v.validate(text, pos), state) << text.toStdString();
+    }
+}
+
+} // namespace
