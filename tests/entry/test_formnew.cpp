@@ -34,10 +34,6 @@ protected:
         SeededFolderTest::SetUp();
         addOrganisation();
     }
-    void TearDown() override
-    {
-        SeededFolderTest::TearDown();   // FormNew with the main window
-    }
     void record(const QString &key, const QString &category, const QString &name, const QString &region = u"."_s,
                 Fields more = {})
     {

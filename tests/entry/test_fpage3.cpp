@@ -41,11 +41,6 @@ protected:
         SeededFolderTest::SetUp();
         addOrganisation();
     }
-    void TearDown() override
-    {
-        SeededFolderTest::TearDown();   // Fpage3 with the main window
-        testsupport::FakeClock::deactivate();
-    }
     void record(const QString &key, const QString &category, Fields more = {})
     {
         more.insert({{u"ITEM_4"_s, key}, {u"ITEM_CGLB"_s, category}, {u"ITEM_DQDM"_s, u"."_s},

@@ -58,11 +58,6 @@ protected:
         SeededFolderTest::SetUp();
         add(u"unit"_s, kUnit);
     }
-    void TearDown() override
-    {
-        SeededFolderTest::TearDown();   // Fpage4 with the main window
-        testsupport::FakeClock::deactivate();
-    }
     void record(const QString &key, Fields more = {})
     {
         more.insert({{u"ITEM_4"_s, key}, {u"ITEM_CGLB"_s, u"1"_s}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_3"_s, u"成果"_s + key}});

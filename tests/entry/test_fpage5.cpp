@@ -37,10 +37,6 @@ protected:
         add(u"kjcg"_s, {{u"ITEM_4"_s, kKey}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_CGLB"_s, u"1"_s},
                         {u"ITEM_3"_s, u"黄河下游滩区水沙调控技术"_s}});
     }
-    void TearDown() override
-    {
-        SeededFolderTest::TearDown();   // the page and the dialog with the main window
-    }
     void organisation(int order, const QString &name, const QString &dqdm = u"."_s)
     {
         add(u"cgwcdw"_s, {{u"ITEM_4"_s, kKey}, {u"ITEM_DQDM"_s, dqdm}, {u"ITEM_176"_s, QString::number(order)},

@@ -30,10 +30,6 @@ protected:
         SeededFolderTest::SetUp();
         addOrganisation();
     }
-    void TearDown() override
-    {
-        SeededFolderTest::TearDown();   // the pages and the dialog with the main window
-    }
     void record(const QString &key = kKey, const QString &region = u"."_s)
     {
         append(u"kjcg"_s, {{u"ITEM_4"_s, key}, {u"ITEM_DQDM"_s, region}, {u"ITEM_CGLB"_s, u"1"_s},

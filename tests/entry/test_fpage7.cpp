@@ -37,10 +37,6 @@ protected:
         add(u"kjcg"_s, {{u"ITEM_4"_s, kKey}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_CGLB"_s, u"1"_s},
                         {u"ITEM_3"_s, u"高寒地区沥青路面抗裂技术"_s}});
     }
-    void TearDown() override
-    {
-        SeededFolderTest::TearDown();   // the page and the dialog with the main window
-    }
     void member(int number, const QString &post, const QString &name, const QString &rank, const QString &title = u"2"_s)
     {
         add(u"jdwyhmd"_s, {{u"ITEM_4"_s, kKey}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_190"_s, QString::number(number)},

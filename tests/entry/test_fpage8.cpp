@@ -39,11 +39,6 @@ protected:
         SeededFolderTest::SetUp();
         addOrganisation();
     }
-    void TearDown() override
-    {
-        SeededFolderTest::TearDown();   // the page and the dialog with the main window
-        testsupport::FakeClock::deactivate();
-    }
     // An applied-technology record whose other pages are all complete.
     void record(const QString &employer = u"青岚应用技术研究院"_s)
     {

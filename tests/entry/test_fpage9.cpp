@@ -50,11 +50,6 @@ protected:
         SeededFolderTest::SetUp();
         addOrganisation();
     }
-    void TearDown() override
-    {
-        SeededFolderTest::TearDown();   // Fpage9 with the main window
-        testsupport::FakeClock::deactivate();
-    }
     void record(const QString &key, Fields more = {})
     {
         more.insert({{u"ITEM_4"_s, key}, {u"ITEM_CGLB"_s, u"1"_s}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_3"_s, u"成果"_s + key}});

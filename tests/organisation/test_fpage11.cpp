@@ -35,11 +35,6 @@ protected:
         testsupport::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
         SeededFolderTest::SetUp();
     }
-    void TearDown() override
-    {
-        SeededFolderTest::TearDown();   // the list and the dialog with the main window
-        testsupport::FakeClock::deactivate();
-    }
     void unit(const QString &code = u"9990001000"_s)
     {
         add(u"unit"_s, {{u"item_9"_s, u"青岚应用技术研究院"_s}, {u"unitcode"_s, code}});

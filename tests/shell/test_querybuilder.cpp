@@ -38,10 +38,6 @@ protected:
         for (const QStringList &r : records)
             append(u"kjcg"_s, {{u"ITEM_4"_s, r[0]}, {u"ITEM_CGLB"_s, r[1]}, {u"ITEM_3"_s, r[2]}, {u"ITEM_63"_s, r[3]}});
     }
-    void TearDown() override
-    {
-        SeededFolderTest::TearDown();
-    }
     void start() { startWindows(); }
     TMainForm &w() { return *MainForm; }
     QString condition() { return w().MMSysV->toPlainText(); }

@@ -25,11 +25,6 @@ namespace {
 
 class StartupTest : public testsupport::SeededFolderTest {
 protected:
-    void TearDown() override
-    {
-        SeededFolderTest::TearDown();
-        testsupport::FakeClock::deactivate();
-    }
     void addRecord(const QString &key, const QString &category, const QString &name)
     {
         db::Table t;
