@@ -27,16 +27,8 @@ class StartupTest : public testsupport::SeededFolderTest {
 protected:
     void addRecord(const QString &key, const QString &category, const QString &name)
     {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(QStringLiteral("kjcg"));
-        t.open();
-        t.append();
-        t.fieldByName(QStringLiteral("ITEM_4")).setAsString(key);
-        t.fieldByName(QStringLiteral("ITEM_DQDM")).setAsString(QStringLiteral("."));
-        t.fieldByName(QStringLiteral("ITEM_CGLB")).setAsString(category);
-        t.fieldByName(QStringLiteral("ITEM_3")).setAsString(name);
-        t.post();
+        add(QStringLiteral("kjcg"), {{QStringLiteral("ITEM_4"), key}, {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")},
+                                     {QStringLiteral("ITEM_CGLB"), category}, {QStringLiteral("ITEM_3"), name}});
     }
 };
 
