@@ -41,30 +41,16 @@ protected:
         SeededFolderTest::SetUp();
         addOrganisation();
     }
-    void record(const QString &key, const QString &category, Fields more = {})
-    {
-        more.insert({{u"ITEM_4"_s, key}, {u"ITEM_CGLB"_s, category}, {u"ITEM_DQDM"_s, u"."_s},
-                     {u"ITEM_3"_s, u"成果"_s + key}});
-        add(u"kjcg"_s, more);
-    }
     // The record's fields as the table file holds them, joined by "|".
     QString stored(const QString &key, const QStringList &fields) { return storedFields(key, fields); }
     // Starts the program's windows and makes the record current.
-    void start(const QString &key)
-    {
-        startWindows();
-        select(key);
-    }
+    void start(const QString &key) { startAt(key); }
     void select(const QString &key)
     {
         showRecord(stored(key, {u"ITEM_CGLB"_s}).toInt() - 1, key.left(4), key);
     }
     // Opens the page through its button; `driver` works it.
-    void page(const std::function<void(TFpage3 *)> &driver)
-    {
-        seams.onModal(u"Fpage3"_s, [&](QDialog *) { driver(Fpage3); return 0; });
-        MainForm->PageButtonClick(MainForm->btn_page03);
-    }
+    void page(const std::function<void(TFpage3 *)> &driver) { throughPage(MainForm->btn_page03, Fpage3, driver); }
     static void pick(QComboBox *c, const QString &text)
     {
         const int i = c->findText(text);

@@ -58,23 +58,10 @@ protected:
         SeededFolderTest::SetUp();
         add(u"unit"_s, kUnit);
     }
-    void record(const QString &key, Fields more = {})
-    {
-        more.insert({{u"ITEM_4"_s, key}, {u"ITEM_CGLB"_s, u"1"_s}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_3"_s, u"成果"_s + key}});
-        add(u"kjcg"_s, more);
-    }
     // The record's fields as the table file holds them, joined by "|".
     QString stored(const QString &key, const QStringList &fields = kStoredFields) { return storedFields(key, fields); }
-    void start(const QString &key)
-    {
-        startWindows();
-        showRecord(0, key.left(4), key);
-    }
-    void page(const std::function<void(TFpage4 *)> &driver)
-    {
-        seams.onModal(u"Fpage4"_s, [&](QDialog *) { driver(Fpage4); return 0; });
-        MainForm->PageButtonClick(MainForm->btn_page04);
-    }
+    void start(const QString &key) { startAt(key); }
+    void page(const std::function<void(TFpage4 *)> &driver) { throughPage(MainForm->btn_page04, Fpage4, driver); }
     // What a user's pick does: select the item and run the change handler.
     static void pick(QComboBox *c, const QString &text)
     {

@@ -76,11 +76,7 @@ protected:
         return out;
     }
     static QString selected() { return DM->QryCgwcdw.fieldByName(u"ITEM_170"_s).asString(); }
-    void page(const std::function<void(TFpage5 *)> &driver)
-    {
-        seams.onModal(u"Fpage5"_s, [=](QDialog *) { driver(Fpage5); return 0; });
-        MainForm->PageButtonClick(MainForm->btn_page05);
-    }
+    void page(const std::function<void(TFpage5 *)> &driver) { throughPage(MainForm->btn_page05, Fpage5, driver); }
     void dialog(const std::function<void(TFinto5 *)> &driver)
     {
         seams.onModal(u"Finto5"_s, [=](QDialog *) { driver(Finto5); return 0; });

@@ -76,11 +76,7 @@ protected:
         return out;
     }
     static QString selected() { return DM->QryJdwyhmd.fieldByName(u"ITEM_192"_s).asString(); }
-    void page(const std::function<void(TFpage7 *)> &driver)
-    {
-        seams.onModal(u"Fpage7"_s, [=](QDialog *) { driver(Fpage7); return 0; });
-        MainForm->PageButtonClick(MainForm->btn_page07);
-    }
+    void page(const std::function<void(TFpage7 *)> &driver) { throughPage(MainForm->btn_page07, Fpage7, driver); }
     void dialog(const std::function<void(TFinto7 *)> &driver)
     {
         seams.onModal(u"Finto7"_s, [=](QDialog *) { driver(Finto7); return 0; });

@@ -96,11 +96,7 @@ protected:
         }
         return out;
     }
-    void page(const std::function<void(TFpage8 *)> &driver)
-    {
-        seams.onModal(u"Fpage8"_s, [=](QDialog *) { driver(Fpage8); return 0; });
-        MainForm->PageButtonClick(MainForm->btn_page08);
-    }
+    void page(const std::function<void(TFpage8 *)> &driver) { throughPage(MainForm->btn_page08, Fpage8, driver); }
     void dialog(const std::function<void(TFinto8 *)> &driver)
     {
         seams.onModal(u"Finto8"_s, [=](QDialog *) { driver(Finto8); return 0; });

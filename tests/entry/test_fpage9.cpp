@@ -50,22 +50,9 @@ protected:
         SeededFolderTest::SetUp();
         addOrganisation();
     }
-    void record(const QString &key, Fields more = {})
-    {
-        more.insert({{u"ITEM_4"_s, key}, {u"ITEM_CGLB"_s, u"1"_s}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_3"_s, u"成果"_s + key}});
-        add(u"kjcg"_s, more);
-    }
     QString stored(const QString &key, const QStringList &fields = kFields) { return storedFields(key, fields); }
-    void start(const QString &key)
-    {
-        startWindows();
-        showRecord(0, key.left(4), key);
-    }
-    void page(const std::function<void(TFpage9 *)> &driver)
-    {
-        seams.onModal(u"Fpage9"_s, [&](QDialog *) { driver(Fpage9); return 0; });
-        MainForm->PageButtonClick(MainForm->btn_page09);
-    }
+    void start(const QString &key) { startAt(key); }
+    void page(const std::function<void(TFpage9 *)> &driver) { throughPage(MainForm->btn_page09, Fpage9, driver); }
     static void date(TFpage9 *p, const char *y, const char *m, const char *d)
     {
         p->edt_302_y->setText(QString::fromUtf8(y));

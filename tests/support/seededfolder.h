@@ -17,11 +17,13 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QPushButton>
 #include <QList>
 #include <QMap>
 #include <QPair>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace testsupport {
@@ -69,6 +71,17 @@ protected:
             t.fieldByName(it.key()).setAsString(it.value());
         t.post();
     }
+    // A record: its key, category (default "1"), region "." and the name
+    // "成果" + key, and more fields when given.
+    void record(const QString &key, const QString &category, Fields more = {})
+    {
+        more.insert(QStringLiteral("ITEM_4"), key);
+        more.insert(QStringLiteral("ITEM_CGLB"), category);
+        more.insert(QStringLiteral("ITEM_DQDM"), QStringLiteral("."));
+        more.insert(QStringLiteral("ITEM_3"), QStringLiteral("成果") + key);
+        add(QStringLiteral("kjcg"), more);
+    }
+    void record(const QString &key, Fields more = {}) { record(key, QStringLiteral("1"), more); }
     // Fields of the achievement with that key as the table file holds them,
     // joined by "|"; "<none>" for each when there is no such record.
     QString storedFields(const QString &key, const QStringList &fields)
@@ -94,6 +107,20 @@ protected:
         windowsCreated();
         seams.onModal(QStringLiteral("formwel"), [](QDialog *) { return 1; });
         MainForm->FormShow();
+    }
+    // Starts the windows with the record of that key current: the main
+    // window shows its category and year.
+    void startAt(const QString &key)
+    {
+        startWindows();
+        showRecord(storedFields(key, {QStringLiteral("ITEM_CGLB")}).toInt() - 1, key.left(4), key);
+    }
+    // Opens a page through its main-window button; `driver` works it.
+    template <class Page>
+    void throughPage(QPushButton *button, Page *page, const std::function<void(Page *)> &driver)
+    {
+        seams.onModal(page->objectName(), [page, driver](QDialog *) { driver(page); return 0; });
+        MainForm->PageButtonClick(button);
     }
     // Runs between the windows' creation and the first showing.
     virtual void windowsCreated() {}
