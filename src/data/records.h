@@ -10,11 +10,15 @@
 // import stages incoming records in tables of the same columns ("KJCGtemp.dbf",
 // "CGWCDWtemp.dbf", ...); every operation here works on either set.
 //
-// Every operation works through cursors of its own over the tables of
-// DataPath, so the data module's tables and queries (and the grids bound to
-// them, T_temp_in's included) keep their filters and positions; since all
-// cursors of a file share its rows, the data module's tables see the changes
-// at once.  Failures throw db::EngineError with a message for the user.
+// The operations work on the tables of DataPath.  The staging tables and the
+// record table are reached through cursors of their own, so T_temp_in (and
+// the import grid bound to it) and the record list keep their table, filter
+// and position; all cursors of a file share its rows, so every dataset sees
+// the changes at once.  The main sub-tables are worked, as the pages work
+// them, through the data module's own table objects (when there is a data
+// module): they are left unfiltered afterwards, and every user sets its own
+// filter before it reads.  Failures throw db::EngineError (a base::Error)
+// with a message for the user.
 
 #include "db/dataset.h"
 
