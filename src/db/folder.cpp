@@ -53,7 +53,7 @@ void replaceTableFile(const QString &folder, const QString &name, const QString 
             throw EngineError(QStringLiteral("Cannot copy %1 to %2").arg(from, tmp));
         int fd = ::open(QFile::encodeName(tmp).constData(), O_RDWR | O_CLOEXEC);
         if (fd >= 0) {
-            ::fsync(fd);
+            syncFile(fd);
             ::close(fd);
         }
         if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(to).constData()) != 0) {
@@ -73,7 +73,7 @@ void replaceTableFile(const QString &folder, const QString &name, const QString 
     copyAtomically(sourcePath, target);
     int dfd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
     if (dfd >= 0) {
-        ::fsync(dfd);
+        syncFile(dfd);
         ::close(dfd);
     }
 }

@@ -26,6 +26,12 @@ namespace {
     throw EngineError(QStringLiteral("Value '%1' does not fit field %2 of table %3: %4").arg(value, f.name, t.name(), why));
 }
 
+QString decimalsText(const FieldDef &f)
+{
+    return f.decimals == 0 ? QStringLiteral("the field N(%1,0) holds whole numbers").arg(f.width)
+                           : QStringLiteral("the field N(%1,%2) keeps %2 decimals").arg(f.width).arg(f.decimals);
+}
+
 QDate parseDateText(const QString &s)
 {
     const QString t = s.trimmed();
@@ -93,7 +99,24 @@ void encodeFieldValue(const TableFile &t, char *record, int field, const Value &
             if (d < lo || d > hi)
                 doesNotFit(t, f, v.toString(), QStringLiteral("it lies outside %1 to %2").arg(formatNumber(lo), formatNumber(hi)));
         }
+        // More decimals than the field keeps would be rounded away unseen.
+        if (v.type == Value::Type::Text) {
+            const QByteArray digits = v.text.trimmed();
+            const qsizetype dot = digits.indexOf('.');
+            qsizetype exp = digits.indexOf('e');
+            if (exp < 0)
+                exp = digits.indexOf('E');
+            if (dot >= 0 && exp < 0) {
+                QByteArray fraction = digits.mid(dot + 1);
+                while (fraction.endsWith('0'))
+                    fraction.chop(1);
+                if (fraction.size() > f.decimals)
+                    doesNotFit(t, f, v.toString(), decimalsText(f));
+            }
+        }
         QByteArray text = QByteArray::number(d, 'f', f.decimals);
+        if (std::fabs(text.toDouble() - d) > 1e-9 * qMax(1.0, std::fabs(d)))
+            doesNotFit(t, f, v.toString(), decimalsText(f));
         if (text.startsWith("-") && text.count('0') + text.count('.') == text.size() - 1)
             text.remove(0, 1);   // "-0.00"
         if (text.size() > f.width)

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace db {
@@ -71,9 +72,25 @@ public:
     // Purges deleted rows, keeping the order of the rest, the header bytes
     // and the language driver; memos are compacted.  Needs exclusive use.
     // A table without deleted rows is not rewritten.  Crash-safe: the packed
-    // copy is written beside the table, synced and renamed over it.
+    // copy is written beside the table, synced and renamed over it, the memo
+    // file first; the exclusive lock passes from the old file to the new one
+    // before the renames, so no other process ever opens a table beside a
+    // memo file of the other generation.  Memory stays flat: the rows and
+    // memos read are dropped from memory piece by piece.
     // Returns false when there was nothing to purge.
     bool pack();
+
+    // Rewrites a damaged table with the rows that can be read: complete rows
+    // only, memo pointers that lead nowhere cleared, the header count and
+    // the memo file's header made right.  Returns what was found wrong (the
+    // faults that were mended).  Needs the table closed in this program; it
+    // is opened exclusively for the repair.  The caller keeps a copy first.
+    static QStringList repair(const QString &path);
+
+    // Syncing to disk, on by default.  Fuzzing switches it off: what is
+    // written and read back is the same, only nothing is forced to the disk.
+    static void setSyncEnabled(bool on);
+    static bool syncEnabled();
 
     // Counters that tell cursors when their views are stale.
     quint64 dataGeneration() const { return m_dataGen; }
@@ -84,7 +101,10 @@ public:
 
 private:
     TableFile() = default;
-    void load();
+    void load(int lockedFd = -1);
+    int openLocked();
+    void checkMemos(const std::function<void(const QString &)> &fault);
+    bool packRows(bool force);
     void unload();
     void ensureWritable() const;
     QByteArray encodeMemos(QByteArray &record, const QHash<int, QByteArray> &memos);
@@ -115,7 +135,12 @@ private:
     quint64 m_dataGen = 1;
     quint64 m_memberGen = 1;
     bool m_dirty = false;
+    bool m_salvage = false;       // opened for a repair: damage is noted, not refused
 };
+
+// fsync and fdatasync, unless syncing is switched off (setSyncEnabled).
+int syncFile(int fd);
+int syncFileData(int fd);
 
 // Resolves a file name inside a folder without regard to letter case.  An
 // exact match wins; two names differing only in case are an error.  Returns
