@@ -33,10 +33,15 @@ void removeFolder()
 const QString &folder()
 {
     if (g_folder.isEmpty()) {
-        char tmpl[] = "/tmp/fuzz_table_XXXXXX";
-        if (!::mkdtemp(tmpl))
+        // A memory-backed folder where there is one: the files never need a disk.
+        char shm[] = "/dev/shm/fuzz_table_XXXXXX";
+        char tmp[] = "/tmp/fuzz_table_XXXXXX";
+        const char *made = ::mkdtemp(shm);
+        if (!made)
+            made = ::mkdtemp(tmp);
+        if (!made)
             std::abort();
-        g_folder = QString::fromLocal8Bit(tmpl);
+        g_folder = QString::fromLocal8Bit(made);
         std::atexit(removeFolder);
     }
     return g_folder;

@@ -1054,7 +1054,7 @@ bool TableFile::packRows(bool repairing)
     QByteArray scratch;
     QByteArray out;
     const qsizetype chunk = qMax<qsizetype>(recLen, 4 << 20);
-    out.reserve(chunk + recLen + m_headerLength + 1);
+    out.reserve(qMin<qint64>(chunk, qint64(m_rowCount) * recLen) + recLen + m_headerLength + 1);
     out.append(m_header);
     qint64 written = 0;
     // What this piece read from the mappings, dropped after it is written.
