@@ -43,10 +43,9 @@ QVector<int> matchingRows(const TableFile &t, const BoundExpr &cond, const Param
     rows.reserve(n);
     const bool all = cond.isEmpty();
     for (int i = 0; i < n; ++i) {
-        const char *rec = t.row(i);
-        if (rec[0] == '*')
+        if (t.isDeleted(i))
             continue;
-        if (all || cond.matches(RecordRow(t, rec), &params))
+        if (all || cond.matches(RecordRow(t, t.row(i)), &params))
             rows.append(i);
     }
     return rows;

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QMutex>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 
@@ -434,6 +435,8 @@ void TableFile::unload()
     m_mapSize = 0;
     m_baseRows = 0;
     m_extra.clear();
+    m_deleted.clear();
+    m_deletedCount = 0;
     m_memo.reset();
     if (m_fd >= 0) {
         if (m_dirty)
@@ -505,7 +508,7 @@ int TableFile::openLocked()
     }
 }
 
-void TableFile::load(int lockedFd)
+void TableFile::load(int lockedFd, const std::vector<bool> *knownDeleted)
 {
     m_fd = lockedFd >= 0 ? lockedFd : openLocked();
     try {
@@ -622,7 +625,13 @@ void TableFile::load(int lockedFd)
             m_memo = std::make_unique<MemoFile>();
             m_memo->tableName = m_name;
             m_memo->openFile(memoPath, m_readOnly, m_version == 0x8B);
-            checkMemos(fault);
+        }
+        if (knownDeleted && knownDeleted->size() == size_t(rows)) {
+            // A table this process has just written: its marks are known.
+            m_deleted = *knownDeleted;
+            m_deletedCount = int(std::count(m_deleted.begin(), m_deleted.end(), true));
+        } else {
+            scanRows(fault);
         }
     } catch (...) {
         unload();
@@ -681,21 +690,23 @@ static qint64 memoBlockStrict(const char *cell, int width)
     return block;
 }
 
-// Every memo pointer of the table must name a block inside the memo file, and
-// the memo file must hold together: its header fits the file, and the last
-// memo ends inside it.  The rows are read in pieces with pread, so the check
-// does not keep the table in memory.
-void TableFile::checkMemos(const std::function<void(const QString &)> &fault)
+// One pass over the rows, read in pieces with pread so the table is not kept
+// in memory: the deletion marks, and with memos every memo pointer, which must
+// name a block inside the memo file; the memo file must hold together too:
+// its header fits the file, and the last memo ends inside it.
+void TableFile::scanRows(const std::function<void(const QString &)> &fault)
 {
-    const QString memoName = QFileInfo(m_memo->path).fileName();
-    if (!m_memo->headerFault.isEmpty())
+    m_deleted.assign(size_t(m_rowCount), false);
+    m_deletedCount = 0;
+    const QString memoName = m_memo ? QFileInfo(m_memo->path).fileName() : QString();
+    if (m_memo && !m_memo->headerFault.isEmpty())
         fault(QStringLiteral("memo file %1: %2").arg(memoName, m_memo->headerFault));
     QVector<int> memoFields;
-    for (int f = 0; f < m_schema.count(); ++f)
+    for (int f = 0; m_memo && f < m_schema.count(); ++f)
         if (m_schema.fields[f].kind == FieldKind::Memo)
             memoFields << f;
-    const quint64 memoSize = m_memo->fileSize();
-    const quint64 blocks = (memoSize + m_memo->blockSize - 1) / m_memo->blockSize;
+    const quint64 memoSize = m_memo ? m_memo->fileSize() : 0;
+    const quint64 blocks = m_memo ? (memoSize + m_memo->blockSize - 1) / m_memo->blockSize : 0;
     const int recLen = m_schema.recordLength;
     const int perChunk = qMax(1, (4 << 20) / recLen);
     QByteArray buf;
@@ -712,6 +723,10 @@ void TableFile::checkMemos(const std::function<void(const QString &)> &fault)
             throw EngineError(QStringLiteral("Cannot read table %1: %2").arg(m_name, sysError()));
         for (int r = 0; r < n; ++r) {
             const char *rec = buf.constData() + qsizetype(r) * recLen;
+            if (rec[0] == '*') {
+                m_deleted[size_t(first + r)] = true;
+                ++m_deletedCount;
+            }
             for (int f : memoFields) {
                 const FieldDef &fd = m_schema.fields[f];
                 const qint64 block = memoBlockStrict(rec + fd.offset, fd.width);
@@ -865,8 +880,10 @@ void TableFile::writeRow(int i, QByteArray record, const QHash<int, QByteArray> 
     encodeMemos(record, memos);
     if (!isMemory())
         pwriteAll(m_headerLength + qint64(i) * m_schema.recordLength, record.constData(), record.size());
-    if (row(i)[0] != record[0])
+    if (isDeleted(i) != (record[0] == '*')) {
         ++m_memberGen;
+        setDeletedMark(i, record[0] == '*');
+    }
     std::memcpy(mutableRow(i), record.constData(), size_t(record.size()));
     ++m_dataGen;
 }
@@ -886,6 +903,7 @@ int TableFile::appendRow(QByteArray record, const QHash<int, QByteArray> &memos)
         pwriteAll(m_headerLength + qint64(m_rowCount) * m_schema.recordLength, out.constData(), out.size());
     }
     m_extra.append(record);
+    m_deleted.push_back(false);
     ++m_rowCount;
     if (!isMemory())
         writeHeaderCount();
@@ -903,8 +921,17 @@ void TableFile::setDeleted(int i, bool deleted)
     if (!isMemory())
         pwriteAll(m_headerLength + qint64(i) * m_schema.recordLength, &flag, 1);
     mutableRow(i)[0] = flag;
+    setDeletedMark(i, deleted);
     ++m_dataGen;
     ++m_memberGen;
+}
+
+void TableFile::setDeletedMark(int i, bool deleted)
+{
+    if (m_deleted[size_t(i)] == deleted)
+        return;
+    m_deleted[size_t(i)] = deleted;
+    m_deletedCount += deleted ? 1 : -1;
 }
 
 void TableFile::sync()
@@ -930,23 +957,6 @@ void dropPages(const char *from, const char *to)
         ::madvise(reinterpret_cast<void *>(a), size_t(b - a), MADV_DONTNEED);
 }
 } // namespace
-
-bool TableFile::hasDeletedRows() const
-{
-    const qsizetype recLen = m_schema.recordLength;
-    const int perChunk = recLen > 0 ? qMax(1, int((4 << 20) / recLen)) : 1;
-    for (int first = 0; first < m_rowCount; first += perChunk) {
-        const int end = qMin(m_rowCount, first + perChunk);
-        bool found = false;
-        for (int i = first; i < end && !found; ++i)
-            found = isDeleted(i);
-        if (m_map && first < m_baseRows)
-            dropPages(row(first), row(qMin(end, m_baseRows) - 1) + recLen);
-        if (found)
-            return true;
-    }
-    return false;
-}
 
 bool TableFile::pack()
 {
@@ -1077,9 +1087,12 @@ bool TableFile::packRows(bool repairing)
         }
     };
     int kept = 0;
+    std::vector<bool> keptDeleted;
+    keptDeleted.reserve(size_t(m_rowCount));
     for (int i = 0; i < m_rowCount; ++i) {
         if (isDeleted(i) && !keepDeleted)
             continue;
+        keptDeleted.push_back(isDeleted(i));
         out.append(row(i), recLen);
         if (newMemo) {
             char *rec = out.data() + out.size() - recLen;
@@ -1146,7 +1159,7 @@ bool TableFile::packRows(bool repairing)
     cleanup.fd = -1;
     unload();
     m_warnings.clear();
-    load(fd);
+    load(fd, repairing ? nullptr : &keptDeleted);
     ++m_dataGen;
     ++m_memberGen;
     return true;

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace db {
 
@@ -53,8 +54,10 @@ public:
     int rowCount() const { return m_rowCount; }            // physical rows, deleted ones included
     const char *row(int i) const { return i < m_baseRows ? m_base + qsizetype(i) * m_schema.recordLength
                                                            : m_extra.constData() + qsizetype(i - m_baseRows) * m_schema.recordLength; }
-    bool isDeleted(int i) const { return row(i)[0] == '*'; }
-    bool hasDeletedRows() const;
+    // Deletion marks are kept apart from the rows, so listing the live rows
+    // never reads the table's pages.
+    bool isDeleted(int i) const { return m_deleted[size_t(i)]; }
+    bool hasDeletedRows() const { return m_deletedCount > 0; }
 
     // Field values of a stored or buffered record.
     Value fieldValue(const char *record, int field) const;
@@ -101,9 +104,10 @@ public:
 
 private:
     TableFile() = default;
-    void load(int lockedFd = -1);
+    void load(int lockedFd = -1, const std::vector<bool> *knownDeleted = nullptr);
     int openLocked();
-    void checkMemos(const std::function<void(const QString &)> &fault);
+    void scanRows(const std::function<void(const QString &)> &fault);
+    void setDeletedMark(int i, bool deleted);
     bool packRows(bool force);
     void unload();
     void ensureWritable() const;
@@ -128,6 +132,8 @@ private:
     char *m_base = nullptr;       // first row inside the map
     int m_baseRows = 0;
     QByteArray m_extra;           // rows appended after opening
+    std::vector<bool> m_deleted;  // deletion mark of every row
+    int m_deletedCount = 0;
     int m_rowCount = 0;
     std::unique_ptr<MemoFile> m_memo;
     QVector<QByteArray> m_memMemos;   // memo texts of an in-memory table
