@@ -14,10 +14,11 @@
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/error.h"
-#include "shell/startup.h"
+#include "app/startup.h"
+#include "platform/widgets/windowseams.h"
 
 #include <QComboBox>
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 #include "seed_loader.h"
 #include "shell/formwel.h"
 #include "shell/mainform.h"
@@ -117,6 +118,7 @@ void fillRecords(const QString &data, int rows)
 // paint, then an immediate end (what follows the first paint is not start-up).
 int runProgram(const QString &data)
 {
+    platform::useWindowSystem();
     QuickSplash seams(platform::seams());
     platform::install(&seams);
     try {
