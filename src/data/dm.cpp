@@ -81,15 +81,16 @@ TDM::TDM(const QString &dataPath, QObject *parent) : QObject(parent)
     std::vector<std::shared_ptr<db::TableFile>> held;
     QStringList toPack;
     QStringList checked = packedFiles();
-    checked << QStringLiteral("dwqk.dbf") << QStringLiteral("CheckUp.dbf") << QStringLiteral("zdxx.dbf")
-            << QStringLiteral("zdxx1.dbf") << QStringLiteral("province.dbf") << QStringLiteral("lsbw.dbf");
+    for (const char *other : {"dwqk.dbf", "CheckUp.dbf", "zdxx.dbf", "zdxx1.dbf", "province.dbf", "lsbw.dbf"})
+        if (!checked.contains(QLatin1String(other), Qt::CaseInsensitive))
+            checked << QLatin1String(other);
     for (const QString &f : checked) {
         const QString file = db::resolveFileName(DataPath, f);
         if (file.isEmpty())
             continue;   // the step that needs it says so
         try {
             auto store = db::TableFile::open(file, false);
-            if (packedFiles().contains(f) && store->hasDeletedRows())
+            if (packedFiles().contains(f, Qt::CaseInsensitive) && store->hasDeletedRows())
                 toPack << f;
             else
                 held.push_back(std::move(store));
@@ -98,7 +99,7 @@ TDM::TDM(const QString &dataPath, QObject *parent) : QObject(parent)
         } catch (const db::EngineError &) {
             // Held by another program: packing it says so below; any other
             // trouble stops the start where the table is opened.
-            if (packedFiles().contains(f))
+            if (packedFiles().contains(f, Qt::CaseInsensitive))
                 toPack << f;
         }
     }
