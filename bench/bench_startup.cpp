@@ -114,6 +114,24 @@ void fillRecords(const QString &data, int rows)
     p.flush();
 }
 
+// The registering organisation's row: without it the program opens the
+// organisation page first.
+void addOrganisation(const QString &data)
+{
+    db::Table unit;
+    unit.setDatabaseName(data);
+    unit.setTableName(QStringLiteral("unit"));
+    unit.open();
+    if (!unit.isEmpty())
+        return;
+    unit.append();
+    unit.fieldByName(QStringLiteral("unitcode")).setAsString(QStringLiteral("9990001000"));
+    unit.fieldByName(QStringLiteral("unitlevel")).setAsString(QStringLiteral("1"));
+    unit.fieldByName(QStringLiteral("item_9")).setAsString(QStringLiteral("湖北省青岚应用技术研究院"));
+    unit.post();
+    unit.flush();
+}
+
 // The measured process: the program's start up to the main window's first
 // paint, then an immediate end (what follows the first paint is not start-up).
 int runProgram(const QString &data)
@@ -182,6 +200,7 @@ int main(int argc, char *argv[])
         std::printf("filled %d records in %.1f s\n", rows, double(fill.elapsed()) / 1000);
     }
 
+    addOrganisation(data);
     // Whole processes: cat of the folder, the first start on a fresh copy
     // (it packs), the start after it (nothing to pack).
     const QString run = QString::fromLocal8Bit(argv[2]) + QStringLiteral("/run");

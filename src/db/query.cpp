@@ -55,13 +55,19 @@ void Query::open()
         // changes are applied.
         auto copy = TableFile::createMemory(res.store->schema(), res.store->name());
         const Schema &s = res.store->schema();
+        copy->reserveRows(int(res.rows.size()));
+        m_origin.reserve(res.rows.size());
+        m_original.reserve(res.rows.size());
+        QVector<int> memoFields;
+        for (int f = 0; f < s.count(); ++f)
+            if (s.fields[f].kind == FieldKind::Memo)
+                memoFields << f;
         for (int r : res.rows) {
             QByteArray rec(res.store->row(r), s.recordLength);
             QHash<int, QByteArray> memos;
-            for (int f = 0; f < s.count(); ++f)
-                if (s.fields[f].kind == FieldKind::Memo)
-                    memos.insert(f, res.store->memoText(res.store->row(r), f));
-            int m = copy->appendRow(rec, memos);
+            for (int f : memoFields)
+                memos.insert(f, res.store->memoText(res.store->row(r), f));
+            int m = copy->appendRow(std::move(rec), memos);
             m_origin << r;
             m_original << QByteArray(copy->row(m), s.recordLength);
         }

@@ -108,6 +108,7 @@ SelectResult runSelect(const SelectStatement &st, const QString &folder, const P
     schema.fields << def;
     schema.layout();
     res.store = TableFile::createMemory(schema, table->name());
+    res.store->reserveRows(st.projection == SelectStatement::Projection::Max ? 1 : int(rows.size()));
     auto put = [&](const Value &v) {
         QByteArray rec = blankRecord(res.store->schema());
         QHash<int, QByteArray> memos;

@@ -895,7 +895,8 @@ int TableFile::appendRow(QByteArray record, const QHash<int, QByteArray> &memos)
         ensureWritable();
     if (m_rowCount >= 0x7FFFFFF0)
         throw EngineError(QStringLiteral("Table %1 is full").arg(m_name));
-    record[0] = ' ';
+    if (record.constData()[0] != ' ')
+        record[0] = ' ';   // (only then: writing would copy a shared buffer)
     encodeMemos(record, memos);
     if (!isMemory()) {
         QByteArray out = record;
@@ -924,6 +925,14 @@ void TableFile::setDeleted(int i, bool deleted)
     setDeletedMark(i, deleted);
     ++m_dataGen;
     ++m_memberGen;
+}
+
+void TableFile::reserveRows(int rows)
+{
+    if (rows <= 0)
+        return;
+    m_extra.reserve(m_extra.size() + qsizetype(rows) * m_schema.recordLength);
+    m_deleted.reserve(m_deleted.size() + size_t(rows));
 }
 
 void TableFile::setDeletedMark(int i, bool deleted)

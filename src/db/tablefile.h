@@ -69,6 +69,9 @@ public:
     void writeRow(int i, QByteArray record, const QHash<int, QByteArray> &memos);
     int appendRow(QByteArray record, const QHash<int, QByteArray> &memos);
     void setDeleted(int i, bool deleted);
+    // Room for `rows` more appended rows, so filling a copy row by row does
+    // not move what is there again and again.
+    void reserveRows(int rows);
     // Forces what was written to disk (one sync for a whole user operation).
     void sync();
 
