@@ -23,13 +23,8 @@ int main(int argc, char *argv[])
         return 0;
 
     // The windows and the data module, each once, in the program's order.
-    try {
-        createWindows(QCoreApplication::applicationDirPath() + QStringLiteral("/data"));
-    } catch (const base::Error &e) {
-        platform::messageBox(nullptr, e.message(), AppTitle, platform::Icon::Error, platform::Ok);
-        delete MainForm;
+    if (!openDataAndWindows(QCoreApplication::applicationDirPath() + QStringLiteral("/data")))
         return 1;
-    }
     try {
         MainForm->FormShow();
     } catch (const base::Error &e) {

@@ -1,6 +1,9 @@
 #include "startup.h"
 
 #include "data/dm.h"
+#include "data/tablerepair.h"
+#include "db/error.h"
+#include "platform/core/seams.h"
 #include "entry/finto5.h"
 #include "entry/finto6.h"
 #include "entry/finto7.h"
@@ -24,6 +27,8 @@
 #include "organisation/fpage11.h"
 #include "organisation/fpage4a.h"
 #include "organisation/unittexts.h"
+
+#include <QDir>
 
 void createWindows(const QString &dataPath)
 {
@@ -115,4 +120,66 @@ void destroyWindows()
     Formstudy = nullptr;
     delete DM;
     DM = nullptr;
+}
+
+namespace {
+
+// Asks whether to keep the readable rows of the damaged table, and does so
+// when the user says yes.  True when the table was rewritten.
+bool offerRepair(const db::TableDamagedError &e, const QString &dataPath)
+{
+    const QString question =
+        QStringLiteral("数据表 %1 已损坏：%2\n\n程序没有启动，也没有整理或改写任何数据表。\n\n"
+                       "是否只保留该表中能够读出的记录？\n"
+                       "选“是”：先把整个数据文件夹 %3 复制一份留底，再用能读出的记录重写 %1。\n"
+                       "选“否”：程序退出，所有文件保持原样。")
+            .arg(e.table(), e.fault(), QDir::toNativeSeparators(dataPath));
+    if (platform::messageBox(nullptr, question, AppTitle, platform::Icon::Warning, platform::Yes | platform::No) != platform::Yes)
+        return false;
+    try {
+        const TableRepairResult r = keepReadableRows(dataPath, e.table());
+        platform::messageBox(nullptr,
+                             QStringLiteral("数据表 %1 已用能读出的记录重写。\n原来的数据文件夹已复制到：%2\n\n发现的问题：\n%3")
+                                 .arg(e.table(), QDir::toNativeSeparators(r.backupFolder), r.mended.join(QLatin1Char('\n'))),
+                             AppTitle, platform::Icon::Information, platform::Ok);
+        return true;
+    } catch (const base::Error &failure) {
+        platform::messageBox(nullptr,
+                             QStringLiteral("未能修复数据表 %1：%2\n数据文件夹保持原样。").arg(e.table(), failure.message()),
+                             AppTitle, platform::Icon::Error, platform::Ok);
+        return false;
+    }
+}
+
+} // namespace
+
+bool openDataAndWindows(const QString &dataPath)
+{
+    QStringList repaired;
+    for (;;) {
+        try {
+            createWindows(dataPath);
+            break;
+        } catch (const db::TableDamagedError &e) {
+            destroyWindows();
+            if (repaired.contains(e.table(), Qt::CaseInsensitive)) {
+                platform::messageBox(nullptr, QStringLiteral("数据表 %1 修复后仍然损坏：%2").arg(e.table(), e.fault()), AppTitle,
+                                     platform::Icon::Error, platform::Ok);
+                return false;
+            }
+            if (!offerRepair(e, dataPath))
+                return false;
+            repaired << e.table();
+        } catch (const base::Error &e) {
+            platform::messageBox(nullptr, e.message(), AppTitle, platform::Icon::Error, platform::Ok);
+            destroyWindows();
+            return false;
+        }
+    }
+    if (!DM->PackFailures.isEmpty())
+        platform::messageBox(MainForm,
+                             QStringLiteral("启动时未能整理下列数据表，其中已删除的记录仍留在表中，下次启动时再整理：\n%1")
+                                 .arg(DM->PackFailures.join(QLatin1Char('\n'))),
+                             MsgCaption, platform::Icon::Warning, platform::Ok);
+    return true;
 }

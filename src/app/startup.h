@@ -11,3 +11,13 @@ void createWindows(const QString &dataPath);
 // Deletes the main window (every other window with it) and the data
 // module, and forgets them all.
 void destroyWindows();
+
+// The program's start up to its main window: the windows and the data
+// module over `dataPath`.  A damaged table stops the start with one message
+// naming the table and what is wrong, before any table is packed; the user
+// may keep the table's readable rows (the data folder is copied first) and
+// the start goes on, or leave everything as it is and end.  A table the
+// start could not pack is told once, and the start goes on.  Any other
+// failure is shown and ends the start.  Returns false when the program must
+// end; the windows are then gone.
+bool openDataAndWindows(const QString &dataPath);

@@ -74,13 +74,43 @@ TDM::TDM(const QString &dataPath, QObject *parent) : QObject(parent)
 
     // 2. Pack the record, organisation and code tables.  The two
     // classification tables are optional: a missing one is passed over.
+    // Every table is looked at before any is packed: a damaged one stops
+    // the start (db::TableDamagedError names it) with nothing rewritten.
+    // Tables without deleted rows stay open here, so the datasets below
+    // share what was read; a pack that fails is noted and the start goes on.
+    std::vector<std::shared_ptr<db::TableFile>> held;
+    QStringList toPack;
+    QStringList checked = packedFiles();
+    for (const char *other : {"dwqk.dbf", "CheckUp.dbf", "zdxx.dbf", "zdxx1.dbf", "province.dbf", "lsbw.dbf"})
+        if (!checked.contains(QLatin1String(other), Qt::CaseInsensitive))
+            checked << QLatin1String(other);
+    for (const QString &f : checked) {
+        const QString file = db::resolveFileName(DataPath, f);
+        if (file.isEmpty())
+            continue;   // the step that needs it says so
+        try {
+            auto store = db::TableFile::open(file, false);
+            if (packedFiles().contains(f, Qt::CaseInsensitive) && store->hasDeletedRows())
+                toPack << f;
+            else
+                held.push_back(std::move(store));
+        } catch (const db::TableDamagedError &) {
+            throw;
+        } catch (const db::EngineError &) {
+            // Held by another program: packing it says so below; any other
+            // trouble stops the start where the table is opened.
+            if (packedFiles().contains(f, Qt::CaseInsensitive))
+                toPack << f;
+        }
+    }
     at(Table_pack);
     for (const QString &f : packedFiles()) {
         const bool optional = f.compare(QLatin1String("ZTFLH.dbf"), Qt::CaseInsensitive) == 0
                               || f.compare(QLatin1String("XKFL.dbf"), Qt::CaseInsensitive) == 0;
         if (optional && !exists(f))
             continue;
-        PackTableFile(Table_pack, f);
+        if (toPack.contains(f) || !exists(f))
+            PackTableFile(Table_pack, f);
     }
 
     // 3. The queries.
@@ -296,15 +326,19 @@ void TDM::PackTableFile(db::Table &table, const QString &fileName)
     table.setExclusive(true);
     try {
         table.open();
-    } catch (const db::EngineError &) {
+    } catch (const db::TableDamagedError &) {
+        throw;
+    } catch (const db::EngineError &e) {
         // Another program holds the table: it is packed at a later start.  A
         // table that cannot be opened at all stops the start here.
         table.setExclusive(false);
         table.open();
         table.close();
+        PackFailures << QStringLiteral("%1: %2").arg(fileName, e.message());
         return;
     }
-    PackTable(table);
+    if (!PackTable(table) && !table.lastError().isEmpty())
+        PackFailures << QStringLiteral("%1: %2").arg(fileName, table.lastError());
     table.close();
 }
 

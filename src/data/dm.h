@@ -17,8 +17,11 @@ class TDM : public QObject {
     Q_OBJECT
 public:
     // Fixes the data folder, packs the record, organisation and code tables
-    // and opens the datasets.  A missing, locked or damaged table throws
-    // db::EngineError naming it; nothing is left half open.
+    // and opens the datasets.  A missing or locked table throws
+    // db::EngineError naming it; a damaged one db::TableDamagedError, before
+    // any table is packed.  Nothing is left half open.  A pack that fails
+    // (a table held by another program, a folder that cannot be written) is
+    // noted in PackFailures and the start goes on.
     explicit TDM(const QString &dataPath, QObject *parent = nullptr);
     ~TDM() override;
 
@@ -105,6 +108,8 @@ public:
 
     // The tables packed at creation, in order.
     static const QStringList &packedFiles();
+    // One line per table whose pack failed at creation: table and reason.
+    QStringList PackFailures;
 
 private:
     void nameObjects();

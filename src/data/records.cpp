@@ -1,4 +1,5 @@
 #include "records.h"
+#include "db/expr.h"
 
 #include "data/dm.h"
 #include "data/schema.h"
@@ -229,8 +230,7 @@ QString recordFile(Store store)
 
 QString recordFilter(const QString &key, const QString &region)
 {
-    return QStringLiteral("item_4='") + EscapeSqlQuotes(key) + QStringLiteral("' and item_dqdm='") + EscapeSqlQuotes(region)
-           + QLatin1Char('\'');
+    return db::equalsFilter(QStringLiteral("item_4"), key) + QStringLiteral(" and ") + db::equalsFilter(QStringLiteral("item_dqdm"), region);
 }
 
 QString nextRecordKey(const QString &year, Store store)

@@ -12,4 +12,20 @@ public:
     using base::Error::Error;
 };
 
+// A table file whose contents do not hold together: rows missing against the
+// header, a row cut off, a memo pointer past the end of the memo file, a memo
+// file whose header or blocks are not what the table needs.  Reading on would
+// lose or garble records, so the table is not opened; `TableFile::repair`
+// keeps the readable rows when the user asks for it.
+class TableDamagedError : public EngineError {
+public:
+    TableDamagedError(const QString &table, const QString &fault)
+        : EngineError(QStringLiteral("Table %1 is damaged: %2").arg(table, fault)), m_table(table), m_fault(fault) {}
+    const QString &table() const { return m_table; }
+    const QString &fault() const { return m_fault; }
+
+private:
+    QString m_table, m_fault;
+};
+
 } // namespace db

@@ -19,6 +19,7 @@ struct ExprNode {
     CompOp op = CompOp::Eq;
     bool negated = false;        // NOT LIKE
     bool prefix = false;         // filter "field = 'abc*'": prefix match
+    bool exact = false;          // Text written #'...': never a prefix match
     std::vector<ExprPtr> kids;   // Or/And: the terms; Not: one; Compare/Like: two
     QString name;                // Field, Param (without ':'): as written; Text: the text
     QByteArray bytes;            // Text: GBK form
@@ -42,6 +43,7 @@ struct Token {
     QByteArray bytes;   // Text: GBK form
     double number = 0;
     CompOp op = CompOp::Eq;
+    bool exact = false; // Text written #'...'
 };
 
 bool isIdentStart(QChar c) { return c.isLetter() || c == u'_'; }
@@ -69,8 +71,14 @@ public:
             t.end = n;
             return t;
         }
-        const QChar c = m_s[m_pos];
+        QChar c = m_s[m_pos];
         qsizetype i = m_pos + 1;
+        // #'...': a text that is compared exactly ('*' at its end is text).
+        if (c == u'#' && i < n && m_s[i] == u'\'') {
+            t.exact = true;
+            c = m_s[i];
+            ++i;
+        }
         if (c == u'\'' || c == u'"') {
             // '' (or "") inside stands for one quote.
             for (;; ++i) {
@@ -361,7 +369,7 @@ private:
                 QByteArray key = rhs->bytes;
                 while (key.endsWith(' '))
                     key.chop(1);
-                node->prefix = key.endsWith('*');
+                node->prefix = !rhs->exact && key.endsWith('*');
             }
         }
         node->kids = {lhs, rhs};
@@ -390,6 +398,7 @@ private:
             n = makeNode(ExprNode::Kind::Text);
             n->name = t.text;
             n->bytes = t.bytes;
+            n->exact = t.exact;
             break;
         case Tok::Number:
             n = makeNode(ExprNode::Kind::Number);
@@ -951,6 +960,18 @@ int compareValues(const Value &a, const Value &b)
     case Value::Type::Bool: return compareOrdered(a.boolean, b.boolean);
     }
     return 0;
+}
+
+QString exactLiteral(const QString &text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QStringLiteral("#'") + quoted + QLatin1Char('\'');
+}
+
+QString equalsFilter(const QString &field, const QString &value)
+{
+    return field + QLatin1Char('=') + exactLiteral(value);
 }
 
 } // namespace db

@@ -43,8 +43,17 @@ using ExprPtr = std::shared_ptr<const ExprNode>;
 
 // Filters are the texts datasets are filtered with; SQL conditions are the
 // where-clauses of statements.  The two differ only in that a filter
-// literal ending in '*' compared with '=' is a prefix match.
+// literal ending in '*' compared with '=' is a prefix match.  A literal
+// written #'...' is compared exactly in both: a '*' at its end is text.
 enum class ExprMode { Filter, Sql };
+
+// The literal for a value taken from typed or stored text, for filters and
+// statements: quotes doubled, compared exactly (#'...').  Every condition
+// built from a value uses it, so a value ending in '*' never matches more.
+QString exactLiteral(const QString &text);
+// "field=#'value'": the filter (or condition) of rows whose field equals
+// the value exactly.
+QString equalsFilter(const QString &field, const QString &value);
 
 // Parses a condition or value expression.  Malformed text throws EngineError
 // naming the problem.  An empty or blank text gives a null pointer.

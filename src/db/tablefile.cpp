@@ -8,6 +8,10 @@
 #include <QFileInfo>
 #include <QMutex>
 
+#include <algorithm>
+#include <atomic>
+#include <functional>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,6 +23,16 @@
 namespace db {
 
 void (*TableFile::packStepHook)(int) = nullptr;
+
+namespace {
+std::atomic<bool> g_syncEnabled{true};
+}
+
+void TableFile::setSyncEnabled(bool on) { g_syncEnabled = on; }
+bool TableFile::syncEnabled() { return g_syncEnabled; }
+
+int syncFile(int fd) { return g_syncEnabled ? ::fsync(fd) : 0; }
+int syncFileData(int fd) { return g_syncEnabled ? ::fdatasync(fd) : 0; }
 
 namespace {
 
@@ -63,7 +77,7 @@ void syncDir(const QString &folder)
 {
     int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
-        ::fsync(fd);
+        syncFile(fd);
         ::close(fd);
     }
 }
@@ -114,6 +128,7 @@ public:
     quint32 pendingAt = 0;
     QString path;
     QString tableName;
+    QString headerFault;          // what is wrong with the header, if anything
 
     // The memo file as it was when opened, mapped for reading: memos are
     // read from it without a system call each.  Blocks written later lie
@@ -144,8 +159,19 @@ public:
             if (dbase4) {
                 quint16 bs = le16(head + 20);
                 blockSize = (bs >= 64 && bs % 64 == 0) ? bs : 512;
+                if (blockSize != bs)
+                    headerFault = QStringLiteral("its header gives the block size %1").arg(bs);
             }
         }
+        // What the header says must fit the file: garbage or a file cut
+        // short shows here.  (A header lagging behind the blocks is what a
+        // write that died before its header update leaves, and is harmless.)
+        const quint64 blocksInFile = (quint64(st.st_size) + blockSize - 1) / blockSize;
+        if (st.st_size > 0 && st.st_size < 24)
+            headerFault = QStringLiteral("the file holds %1 bytes, less than its header").arg(st.st_size);
+        else if (st.st_size > 0 && headerFault.isEmpty() && (nextFree == 0 || nextFree > blocksInFile))
+            headerFault = QStringLiteral("its header gives %1 as the next free block, the file holds %2 blocks")
+                              .arg(nextFree).arg(blocksInFile);
         // Never hand out a block that already holds bytes, whatever the header says.
         quint64 used = (quint64(st.st_size) + blockSize - 1) / blockSize;
         if (used < 1)
@@ -409,19 +435,29 @@ void TableFile::unload()
     m_mapSize = 0;
     m_baseRows = 0;
     m_extra.clear();
+    m_deleted.clear();
+    m_deletedCount = 0;
     m_memo.reset();
     if (m_fd >= 0) {
         if (m_dirty)
-            ::fdatasync(m_fd);
+            syncFileData(m_fd);
         ::close(m_fd);
     }
     m_fd = -1;
     m_dirty = false;
 }
 
+// Leftovers of a pack: the packed copies and the commit mark.
+static bool packLeftoversExist(const QString &path)
+{
+    return QFile::exists(path + QStringLiteral(".pack-commit")) || QFile::exists(path + QStringLiteral(".pack-new"))
+           || QFile::exists(memoPathFor(path) + QStringLiteral(".pack-new"));
+}
+
 // Completes or discards a pack that a crash interrupted: with the commit mark
 // present the packed files are complete and are moved in place; without it
-// the leftovers are removed and the original table is untouched.
+// the leftovers are removed and the original table is untouched.  The caller
+// holds the table's exclusive lock.
 static void recoverInterruptedPack(const QString &path)
 {
     const QString dbfTmp = path + QStringLiteral(".pack-new");
@@ -441,23 +477,40 @@ static void recoverInterruptedPack(const QString &path)
     }
 }
 
-void TableFile::load()
+// Opens and locks the table file.  The lock comes first: the leftovers of an
+// interrupted pack are only looked at by the one who holds the table, so a
+// pack running in another process is never disturbed.  Recovery needs the
+// exclusive lock even for a shared open; the file is opened afresh after it.
+int TableFile::openLocked()
 {
-    recoverInterruptedPack(m_path);
     const QByteArray native = QFile::encodeName(m_path);
-    m_fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
-    m_readOnly = false;
-    if (m_fd < 0 && (errno == EACCES || errno == EROFS)) {
-        m_fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-        m_readOnly = true;
+    for (int attempt = 0;; ++attempt) {
+        int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+        m_readOnly = false;
+        if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+            fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+            m_readOnly = true;
+        }
+        if (fd < 0)
+            throw EngineError(QStringLiteral("Cannot open table %1: %2").arg(QDir::toNativeSeparators(m_path), sysError()));
+        if (::flock(fd, (m_exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+            ::close(fd);
+            throw EngineError(QStringLiteral("Table %1 is in use by another program").arg(m_name));
+        }
+        if (attempt > 0 || m_readOnly || !packLeftoversExist(m_path))
+            return fd;
+        if (!m_exclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            throw EngineError(QStringLiteral("Table %1 is in use by another program").arg(m_name));
+        }
+        recoverInterruptedPack(m_path);
+        ::close(fd);
     }
-    if (m_fd < 0)
-        throw EngineError(QStringLiteral("Cannot open table %1: %2").arg(QDir::toNativeSeparators(m_path), sysError()));
-    if (::flock(m_fd, (m_exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
-        ::close(m_fd);
-        m_fd = -1;
-        throw EngineError(QStringLiteral("Table %1 is in use by another program").arg(m_name));
-    }
+}
+
+void TableFile::load(int lockedFd, const std::vector<bool> *knownDeleted)
+{
+    m_fd = lockedFd >= 0 ? lockedFd : openLocked();
     try {
         struct stat st {};
         if (::fstat(m_fd, &st) != 0)
@@ -527,9 +580,12 @@ void TableFile::load()
         m_schema = schema;
         m_header = QByteArray(h, m_headerLength);
 
-        // Rows: trust the file, not the header count, and say so when they differ.
+        // Rows.  Rows beyond the header count are what an append that died
+        // before its header update leaves: they are read, with a warning.
+        // Rows missing against the header, or a row cut off, mean records
+        // are lost: the table is refused (or, when salvaging, noted).
         const qint64 body = size - m_headerLength;
-        qint64 fileRows = body / recLen;
+        const qint64 fileRows = body / recLen;
         const qint64 rest = body % recLen;
         qint64 rows = qMin<qint64>(fileRows, headerCount);
         for (qint64 i = rows; i < fileRows; ++i) {
@@ -540,14 +596,22 @@ void TableFile::load()
         }
         if (rows > 0x7FFFFFF0)
             throw damaged(QStringLiteral("too many rows"));
-        if (quint64(rows) != headerCount)
+        auto fault = [&](const QString &why) {
+            if (!m_salvage)
+                throw TableDamagedError(m_name, why);
+            m_warnings << why;
+        };
+        if (quint64(rows) < headerCount)
+            fault(QStringLiteral("the header counts %1 rows, the file holds %2").arg(headerCount).arg(rows));
+        else if (quint64(rows) > headerCount)
             m_warnings << QStringLiteral("Table %1: the header counts %2 rows, the file holds %3; %3 are read")
                               .arg(m_name).arg(headerCount).arg(rows);
         const qint64 tail = size - m_headerLength - rows * recLen;
         if (tail > 1 || (tail == 1 && h[size - 1] != 0x1A)) {
-            if (fileRows == rows && rest > 0 && !(rest == 1 && h[size - 1] == 0x1A))
-                m_warnings << QStringLiteral("Table %1: %2 bytes after the last complete row are not a row and are ignored")
-                                  .arg(m_name).arg(rest);
+            if (rows == fileRows && rest > 0)
+                fault(QStringLiteral("the last row is cut off (%1 of %2 bytes)").arg(h[size - 1] == 0x1A ? rest - 1 : rest).arg(recLen));
+            else
+                fault(QStringLiteral("row %1 is not a row (its first byte is neither blank nor '*')").arg(rows + 1));
         }
         m_base = m_map + m_headerLength;
         m_baseRows = int(rows);
@@ -562,18 +626,17 @@ void TableFile::load()
             m_memo->tableName = m_name;
             m_memo->openFile(memoPath, m_readOnly, m_version == 0x8B);
         }
+        if (knownDeleted && knownDeleted->size() == size_t(rows)) {
+            // A table this process has just written: its marks are known.
+            m_deleted = *knownDeleted;
+            m_deletedCount = int(std::count(m_deleted.begin(), m_deleted.end(), true));
+        } else {
+            scanRows(fault);
+        }
     } catch (...) {
         unload();
         throw;
     }
-}
-
-bool TableFile::hasDeletedRows() const
-{
-    for (int i = 0; i < m_rowCount; ++i)
-        if (isDeleted(i))
-            return true;
-    return false;
 }
 
 QByteArrayView TableFile::fieldText(const char *record, int field) const
@@ -600,6 +663,103 @@ static quint32 memoBlock(const char *cell, int width)
         }
     }
     return quint32(block);
+}
+
+// The block number in a memo cell, or -1 when the cell holds something else
+// than blanks and digits.
+static qint64 memoBlockStrict(const char *cell, int width)
+{
+    qint64 block = 0;
+    bool digits = false, trailing = false;
+    for (int i = 0; i < width; ++i) {
+        const char c = cell[i];
+        if (c >= '0' && c <= '9') {
+            if (trailing)
+                return -1;
+            digits = true;
+            block = block * 10 + (c - '0');
+            if (block > 0xFFFFFFFFll)
+                return -1;
+        } else if (c == ' ' || c == '\0') {
+            if (digits)
+                trailing = true;
+        } else {
+            return -1;
+        }
+    }
+    return block;
+}
+
+// One pass over the rows, read in pieces with pread so the table is not kept
+// in memory: the deletion marks, and with memos every memo pointer, which must
+// name a block inside the memo file; the memo file must hold together too:
+// its header fits the file, and the last memo ends inside it.
+void TableFile::scanRows(const std::function<void(const QString &)> &fault)
+{
+    m_deleted.assign(size_t(m_rowCount), false);
+    m_deletedCount = 0;
+    const QString memoName = m_memo ? QFileInfo(m_memo->path).fileName() : QString();
+    if (m_memo && !m_memo->headerFault.isEmpty())
+        fault(QStringLiteral("memo file %1: %2").arg(memoName, m_memo->headerFault));
+    QVector<int> memoFields;
+    for (int f = 0; m_memo && f < m_schema.count(); ++f)
+        if (m_schema.fields[f].kind == FieldKind::Memo)
+            memoFields << f;
+    const quint64 memoSize = m_memo ? m_memo->fileSize() : 0;
+    const quint64 blocks = m_memo ? (memoSize + m_memo->blockSize - 1) / m_memo->blockSize : 0;
+    const int recLen = m_schema.recordLength;
+    const int perChunk = qMax(1, (4 << 20) / recLen);
+    QByteArray buf;
+    quint64 lastBlock = 0;
+    int reported = 0;
+    auto report = [&](const QString &why) {
+        if (++reported <= 5)
+            fault(why);
+    };
+    for (int first = 0; first < m_rowCount; first += perChunk) {
+        const int n = qMin(perChunk, m_rowCount - first);
+        buf.resize(qsizetype(n) * recLen);
+        if (!readAllFd(m_fd, m_headerLength + qint64(first) * recLen, buf.data(), buf.size()))
+            throw EngineError(QStringLiteral("Cannot read table %1: %2").arg(m_name, sysError()));
+        for (int r = 0; r < n; ++r) {
+            const char *rec = buf.constData() + qsizetype(r) * recLen;
+            if (rec[0] == '*') {
+                m_deleted[size_t(first + r)] = true;
+                ++m_deletedCount;
+            }
+            for (int f : memoFields) {
+                const FieldDef &fd = m_schema.fields[f];
+                const qint64 block = memoBlockStrict(rec + fd.offset, fd.width);
+                if (block < 0)
+                    report(QStringLiteral("row %1: memo field %2 holds '%3', not a block number")
+                               .arg(first + r + 1).arg(fd.name, QString::fromLatin1(rec + fd.offset, fd.width).trimmed()));
+                else if (block > 0 && quint64(block) >= blocks)
+                    report(QStringLiteral("row %1: memo field %2 points to block %3, past the end of memo file %4 (%5 blocks)")
+                               .arg(first + r + 1).arg(fd.name).arg(block).arg(memoName).arg(blocks));
+                else if (quint64(block) > lastBlock)
+                    lastBlock = quint64(block);
+            }
+        }
+    }
+    if (reported > 5)
+        fault(QStringLiteral("%1 more memo pointers are damaged").arg(reported - 5));
+    if (lastBlock == 0)
+        return;
+    // The memo stored last must end inside the file.
+    const quint64 at = lastBlock * m_memo->blockSize;
+    bool ends = false;
+    if (m_memo->map && at < m_memo->mapSize) {
+        const char *p = m_memo->map + at;
+        const quint64 avail = m_memo->mapSize - at;
+        if (m_memo->dbase4) {
+            ends = avail >= 8 && uchar(p[0]) == 0xFF && uchar(p[1]) == 0xFF && p[2] == 0x08 && p[3] == 0x00
+                   && le32(p + 4) >= 8 && le32(p + 4) <= avail;
+        }
+        if (!ends)
+            ends = std::memchr(p, 0x1A, size_t(avail)) != nullptr;
+    }
+    if (!ends)
+        fault(QStringLiteral("memo file %1: the memo at block %2 runs past the end of the file").arg(memoName).arg(lastBlock));
 }
 
 QByteArray TableFile::memoText(const char *record, int field) const
@@ -720,8 +880,10 @@ void TableFile::writeRow(int i, QByteArray record, const QHash<int, QByteArray> 
     encodeMemos(record, memos);
     if (!isMemory())
         pwriteAll(m_headerLength + qint64(i) * m_schema.recordLength, record.constData(), record.size());
-    if (row(i)[0] != record[0])
+    if (isDeleted(i) != (record[0] == '*')) {
         ++m_memberGen;
+        setDeletedMark(i, record[0] == '*');
+    }
     std::memcpy(mutableRow(i), record.constData(), size_t(record.size()));
     ++m_dataGen;
 }
@@ -733,7 +895,8 @@ int TableFile::appendRow(QByteArray record, const QHash<int, QByteArray> &memos)
         ensureWritable();
     if (m_rowCount >= 0x7FFFFFF0)
         throw EngineError(QStringLiteral("Table %1 is full").arg(m_name));
-    record[0] = ' ';
+    if (record.constData()[0] != ' ')
+        record[0] = ' ';   // (only then: writing would copy a shared buffer)
     encodeMemos(record, memos);
     if (!isMemory()) {
         QByteArray out = record;
@@ -741,6 +904,7 @@ int TableFile::appendRow(QByteArray record, const QHash<int, QByteArray> &memos)
         pwriteAll(m_headerLength + qint64(m_rowCount) * m_schema.recordLength, out.constData(), out.size());
     }
     m_extra.append(record);
+    m_deleted.push_back(false);
     ++m_rowCount;
     if (!isMemory())
         writeHeaderCount();
@@ -758,19 +922,50 @@ void TableFile::setDeleted(int i, bool deleted)
     if (!isMemory())
         pwriteAll(m_headerLength + qint64(i) * m_schema.recordLength, &flag, 1);
     mutableRow(i)[0] = flag;
+    setDeletedMark(i, deleted);
     ++m_dataGen;
     ++m_memberGen;
+}
+
+void TableFile::reserveRows(int rows)
+{
+    if (rows <= 0)
+        return;
+    m_extra.reserve(m_extra.size() + qsizetype(rows) * m_schema.recordLength);
+    m_deleted.reserve(m_deleted.size() + size_t(rows));
+}
+
+void TableFile::setDeletedMark(int i, bool deleted)
+{
+    if (m_deleted[size_t(i)] == deleted)
+        return;
+    m_deleted[size_t(i)] = deleted;
+    m_deletedCount += deleted ? 1 : -1;
 }
 
 void TableFile::sync()
 {
     if (m_fd >= 0 && m_dirty) {
-        ::fdatasync(m_fd);
+        syncFileData(m_fd);
         if (m_memo)
-            ::fdatasync(m_memo->fd);
+            syncFileData(m_memo->fd);
         m_dirty = false;
     }
 }
+
+namespace {
+// Drops the pages of [from, to) of a mapping from this process's memory; they
+// are read from the file again when touched.  Safe on the table's private
+// mapping because every change made to it is written to the file first.
+void dropPages(const char *from, const char *to)
+{
+    static const quintptr page = quintptr(::sysconf(_SC_PAGESIZE));
+    const quintptr a = quintptr(from) & ~(page - 1);
+    const quintptr b = (quintptr(to) + page - 1) & ~(page - 1);
+    if (b > a)
+        ::madvise(reinterpret_cast<void *>(a), size_t(b - a), MADV_DONTNEED);
+}
+} // namespace
 
 bool TableFile::pack()
 {
@@ -781,6 +976,58 @@ bool TableFile::pack()
     ensureWritable();
     if (!hasDeletedRows())
         return false;
+    packRows(false);
+    return true;
+}
+
+QStringList TableFile::repair(const QString &path)
+{
+    if (isOpen(path))
+        throw EngineError(QStringLiteral("Table %1 is in use and cannot be repaired").arg(QFileInfo(path).fileName()));
+    std::shared_ptr<TableFile> t(new TableFile);
+    t->m_path = registryKey(path);
+    t->m_name = QFileInfo(path).fileName();
+    t->m_exclusive = true;
+    t->m_salvage = true;
+    try {
+        t->load();
+        const QStringList faults = t->m_warnings;
+        t->ensureWritable();
+        t->m_salvage = false;
+        t->packRows(true);
+        t->m_path.clear();   // never registered
+        return faults;
+    } catch (...) {
+        t->m_path.clear();
+        throw;
+    }
+}
+
+// Text a repair keeps from a damaged memo file: GBK without control bytes
+// other than tab, carriage return and line feed.
+static bool readableMemo(QByteArrayView t)
+{
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const uchar c = uchar(t[i]);
+        if (c < 0x20) {
+            if (c != '\t' && c != '\r' && c != '\n')
+                return false;
+        } else if (c == 0x7F || c == 0x80 || c == 0xFF) {
+            return false;
+        } else if (c > 0x80) {
+            if (i + 1 >= t.size())
+                return false;
+            const uchar d = uchar(t[++i]);
+            if (d < 0x40 || d == 0x7F || d == 0xFF)
+                return false;
+        }
+    }
+    return true;
+}
+
+bool TableFile::packRows(bool repairing)
+{
+    const bool keepDeleted = repairing;
     auto step = [](int n) {
         if (packStepHook)
             packStepHook(n);
@@ -805,7 +1052,7 @@ bool TableFile::pack()
     }
     // The packed rows go out in pieces of a few megabytes; writeback of each
     // piece starts at once so the final sync has little left to wait for.
-    const int fd = ::open(QFile::encodeName(dbfTmp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int fd = ::open(QFile::encodeName(dbfTmp).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
         throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
     struct Cleanup {
@@ -814,7 +1061,8 @@ bool TableFile::pack()
         bool done = false;
         ~Cleanup()
         {
-            ::close(fd);
+            if (fd >= 0)
+                ::close(fd);
             if (!done) {
                 QFile::remove(dbf);
                 if (!memo.isEmpty())
@@ -825,19 +1073,35 @@ bool TableFile::pack()
     QByteArray scratch;
     QByteArray out;
     const qsizetype chunk = qMax<qsizetype>(recLen, 4 << 20);
-    out.reserve(chunk + recLen + m_headerLength + 1);
+    out.reserve(qMin<qint64>(chunk, qint64(m_rowCount) * recLen) + recLen + m_headerLength + 1);
     out.append(m_header);
     qint64 written = 0;
-    auto flushOut = [&] {
+    // What this piece read from the mappings, dropped after it is written.
+    int droppedRows = 0;
+    quint64 memoLo = ~quint64(0), memoHi = 0;
+    auto flushOut = [&](int rowsDone) {
         writeAllFd(fd, written, out.constData(), out.size(), dbfTmp);
         ::sync_file_range(fd, written, out.size(), SYNC_FILE_RANGE_WRITE);
         written += out.size();
         out.truncate(0);
+        const int mappedDone = qMin(rowsDone, m_baseRows);
+        if (m_map && mappedDone > droppedRows) {
+            dropPages(row(droppedRows), row(mappedDone - 1) + recLen);
+            droppedRows = mappedDone;
+        }
+        if (m_memo && m_memo->map && memoHi > memoLo) {
+            dropPages(m_memo->map + memoLo, m_memo->map + qMin<quint64>(memoHi, m_memo->mapSize));
+            memoLo = ~quint64(0);
+            memoHi = 0;
+        }
     };
     int kept = 0;
+    std::vector<bool> keptDeleted;
+    keptDeleted.reserve(size_t(m_rowCount));
     for (int i = 0; i < m_rowCount; ++i) {
-        if (isDeleted(i))
+        if (isDeleted(i) && !keepDeleted)
             continue;
+        keptDeleted.push_back(isDeleted(i));
         out.append(row(i), recLen);
         if (newMemo) {
             char *rec = out.data() + out.size() - recLen;
@@ -845,7 +1109,15 @@ bool TableFile::pack()
                 const FieldDef &fd = m_schema.fields[f];
                 if (fd.kind != FieldKind::Memo)
                     continue;
-                const quint32 block = newMemo->write(m_memo->view(memoBlock(rec + fd.offset, fd.width), scratch));
+                QByteArrayView text = m_memo->view(memoBlock(rec + fd.offset, fd.width), scratch);
+                if (repairing && !readableMemo(text))
+                    text = QByteArrayView();
+                if (m_memo->map && text.data() >= m_memo->map && text.data() < m_memo->map + m_memo->mapSize) {
+                    const quint64 off = quint64(text.data() - m_memo->map);
+                    memoLo = qMin(memoLo, off);
+                    memoHi = qMax(memoHi, off + quint64(text.size()) + 1);
+                }
+                const quint32 block = newMemo->write(text);
                 const QByteArray num = block ? QByteArray::number(block) : QByteArray();
                 std::memset(rec + fd.offset, ' ', size_t(fd.width));
                 std::memcpy(rec + fd.offset + fd.width - num.size(), num.constData(), size_t(num.size()));
@@ -853,20 +1125,24 @@ bool TableFile::pack()
         }
         ++kept;
         if (out.size() >= chunk)
-            flushOut();
+            flushOut(i + 1);
     }
     out.append('\x1A');
-    flushOut();
+    flushOut(m_rowCount);
     char count[4];
     put32(count, quint32(kept));
     writeAllFd(fd, 4, count, 4, dbfTmp);
     step(1);
     if (newMemo)
         newMemo->finishBatch();
-    if (::fsync(fd) != 0 || (newMemo && ::fsync(newMemo->fd) != 0))
+    if (syncFile(fd) != 0 || (newMemo && syncFile(newMemo->fd) != 0))
         throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
     newMemo.reset();
-    cleanup.done = true;
+    // The packed table is locked before anybody can see it under the table's
+    // name: a reader that opens the name between or after the renames finds
+    // it held, as the old file is held until the renames are done.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
     step(2);
     const QString folder = QFileInfo(m_path).absolutePath();
     {
@@ -875,9 +1151,10 @@ bool TableFile::pack()
             throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, m.errorString()));
         m.write("packed copy complete\n");
         m.flush();
-        ::fsync(m.handle());
+        syncFile(m.handle());
     }
     syncDir(folder);
+    cleanup.done = true;   // from here on the commit mark completes the pack
     step(3);
     if (m_memo && ::rename(QFile::encodeName(memoTmp).constData(), QFile::encodeName(memoPath).constData()) != 0)
         throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
@@ -887,10 +1164,11 @@ bool TableFile::pack()
     syncDir(folder);
     QFile::remove(mark);
     step(5);
-    // Reopen on the packed file, keeping the exclusive hold.
+    // Go on with the packed file and its lock; the old file's lock goes with it.
+    cleanup.fd = -1;
     unload();
     m_warnings.clear();
-    load();
+    load(fd, repairing ? nullptr : &keptDeleted);
     ++m_dataGen;
     ++m_memberGen;
     return true;

@@ -5,7 +5,9 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace db {
 
@@ -52,8 +54,10 @@ public:
     int rowCount() const { return m_rowCount; }            // physical rows, deleted ones included
     const char *row(int i) const { return i < m_baseRows ? m_base + qsizetype(i) * m_schema.recordLength
                                                            : m_extra.constData() + qsizetype(i - m_baseRows) * m_schema.recordLength; }
-    bool isDeleted(int i) const { return row(i)[0] == '*'; }
-    bool hasDeletedRows() const;
+    // Deletion marks are kept apart from the rows, so listing the live rows
+    // never reads the table's pages.
+    bool isDeleted(int i) const { return m_deleted[size_t(i)]; }
+    bool hasDeletedRows() const { return m_deletedCount > 0; }
 
     // Field values of a stored or buffered record.
     Value fieldValue(const char *record, int field) const;
@@ -65,15 +69,34 @@ public:
     void writeRow(int i, QByteArray record, const QHash<int, QByteArray> &memos);
     int appendRow(QByteArray record, const QHash<int, QByteArray> &memos);
     void setDeleted(int i, bool deleted);
+    // Room for `rows` more appended rows, so filling a copy row by row does
+    // not move what is there again and again.
+    void reserveRows(int rows);
     // Forces what was written to disk (one sync for a whole user operation).
     void sync();
 
     // Purges deleted rows, keeping the order of the rest, the header bytes
     // and the language driver; memos are compacted.  Needs exclusive use.
     // A table without deleted rows is not rewritten.  Crash-safe: the packed
-    // copy is written beside the table, synced and renamed over it.
+    // copy is written beside the table, synced and renamed over it, the memo
+    // file first; the exclusive lock passes from the old file to the new one
+    // before the renames, so no other process ever opens a table beside a
+    // memo file of the other generation.  Memory stays flat: the rows and
+    // memos read are dropped from memory piece by piece.
     // Returns false when there was nothing to purge.
     bool pack();
+
+    // Rewrites a damaged table with the rows that can be read: complete rows
+    // only, memo pointers that lead nowhere cleared, the header count and
+    // the memo file's header made right.  Returns what was found wrong (the
+    // faults that were mended).  Needs the table closed in this program; it
+    // is opened exclusively for the repair.  The caller keeps a copy first.
+    static QStringList repair(const QString &path);
+
+    // Syncing to disk, on by default.  Fuzzing switches it off: what is
+    // written and read back is the same, only nothing is forced to the disk.
+    static void setSyncEnabled(bool on);
+    static bool syncEnabled();
 
     // Counters that tell cursors when their views are stale.
     quint64 dataGeneration() const { return m_dataGen; }
@@ -84,7 +107,11 @@ public:
 
 private:
     TableFile() = default;
-    void load();
+    void load(int lockedFd = -1, const std::vector<bool> *knownDeleted = nullptr);
+    int openLocked();
+    void scanRows(const std::function<void(const QString &)> &fault);
+    void setDeletedMark(int i, bool deleted);
+    bool packRows(bool force);
     void unload();
     void ensureWritable() const;
     QByteArray encodeMemos(QByteArray &record, const QHash<int, QByteArray> &memos);
@@ -108,6 +135,8 @@ private:
     char *m_base = nullptr;       // first row inside the map
     int m_baseRows = 0;
     QByteArray m_extra;           // rows appended after opening
+    std::vector<bool> m_deleted;  // deletion mark of every row
+    int m_deletedCount = 0;
     int m_rowCount = 0;
     std::unique_ptr<MemoFile> m_memo;
     QVector<QByteArray> m_memMemos;   // memo texts of an in-memory table
@@ -115,7 +144,12 @@ private:
     quint64 m_dataGen = 1;
     quint64 m_memberGen = 1;
     bool m_dirty = false;
+    bool m_salvage = false;       // opened for a repair: damage is noted, not refused
 };
+
+// fsync and fdatasync, unless syncing is switched off (setSyncEnabled).
+int syncFile(int fd);
+int syncFileData(int fd);
 
 // Resolves a file name inside a folder without regard to letter case.  An
 // exact match wins; two names differing only in case are an error.  Returns

@@ -1,4 +1,5 @@
 #include "formnew.h"
+#include "db/expr.h"
 
 #include "base/error.h"
 #include "data/dm.h"
@@ -86,7 +87,7 @@ QSet<QString> appraisalCodes(const QString &category)
     const QString key = category == QLatin1String("1") ? QStringLiteral("item_21") : QStringLiteral("item_21_l");
     db::Table &dict = DM->Tblzdxx;
     dict.setFiltered(false);
-    dict.setFilter(QStringLiteral("zddm='") + EscapeSqlQuotes(key) + QLatin1Char('\''));
+    dict.setFilter(db::equalsFilter(QStringLiteral("zddm"), key));
     dict.setFiltered(true);
     dict.open();
     QSet<QString> codes;

@@ -303,7 +303,7 @@ void TFpage3::showEvent(QShowEvent *e)
 void TFpage3::GetItem41List(db::Table &table, const QString &sourceCode, bool noBlank, QLabel *label, QComboBox *combo)
 {
     table.setFiltered(false);
-    table.setFilter(QStringLiteral("item_126 ='") + EscapeSqlQuotes(sourceCode) + QLatin1Char('\''));
+    table.setFilter(db::equalsFilter(QStringLiteral("item_126"), sourceCode));
     table.setFiltered(true);
     table.open();
     combo->clear();

@@ -29,11 +29,6 @@ ListPage::ButtonNames buttonNames()
     return n;
 }
 
-QString quoted(const QString &text)
-{
-    return QLatin1Char('\'') + EscapeSqlQuotes(text) + QLatin1Char('\'');
-}
-
 // The twelve columns a pool row copies.
 const QStringList &personColumns()
 {
@@ -156,7 +151,7 @@ void UpdatePersonPool(db::Dataset &person)
     if (!pool.isActive())
         pool.open();
     pool.setFiltered(false);
-    pool.setFilter(QStringLiteral("item_180 =") + quoted(name));
+    pool.setFilter(db::equalsFilter(QStringLiteral("item_180"), name));
     pool.setFiltered(true);
     const int count = pool.recordCount();
     if (count <= 1) {

@@ -85,7 +85,7 @@ void openDisciplineLeaders()
     db::Table &leaders = DM->Tblexpert;
     leaders.close();
     leaders.setFiltered(false);
-    leaders.setFilter(QStringLiteral("unitcode='") + EscapeSqlQuotes(code) + QLatin1Char('\''));
+    leaders.setFilter(db::equalsFilter(QStringLiteral("unitcode"), code));
     leaders.setFiltered(true);
     leaders.open();
 

@@ -530,7 +530,7 @@ void TFpage4a::UnpackCodes(const QString &list, UnitCodeList &codes, db::Table &
         if (!code.contains(QLatin1Char('*'))) {
             table.close();
             table.setFiltered(false);
-            table.setFilter(QStringLiteral("xxdm='") + EscapeSqlQuotes(code) + QLatin1Char('\''));
+            table.setFilter(db::equalsFilter(QStringLiteral("xxdm"), code));
             table.setFiltered(true);
             table.open();
             if (!table.isEmpty() && table.fieldCount() >= 3) {

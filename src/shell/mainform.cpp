@@ -262,8 +262,9 @@ void TMainForm::FormShow()
     ComboBox6->hide();
     // 5. The query builder's items.
     FillQueryItems(DM->tblzdxx1, ComboBox2);
-    // 6. The years of the records.
-    DM->OpenQuerySQL(DM->tempquery, QStringLiteral("select item_4 from kjcg order by item_4 desc"));
+    // 6. The years of the records, newest first.  The keys are read as
+    // they lie (FillYearList orders the few years it finds), never sorted.
+    DM->OpenQuerySQL(DM->tempquery, QStringLiteral("select * from kjcg"));
     FillYearList(DM->tempquery, cbYear);
     // 7.
     ComboBox1->setCurrentIndex(0);

@@ -12,6 +12,9 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include <functional>
+#include <set>
+
 namespace {
 
 bool isPlainCheckOrRadio(const QObject *o)
@@ -83,21 +86,32 @@ void TMainForm::FillComboFromField(db::Dataset &ds, QComboBox *combo, const QStr
 
 void TMainForm::FillYearList(db::Dataset &ds, QComboBox *combo)
 {
-    // A key that does not begin with a year is passed over; the years of the
-    // keys after it are still listed.
+    // Every year that begins a key, newest first.  A key that does not begin
+    // with a year is passed over; the years of the other keys are still
+    // listed.  The rows may come in any order: one pass gathers the years,
+    // so the keys themselves are never sorted.
     combo->clear();
-    QString last;
-    for (ds.first(); !ds.eof(); ds.next()) {
-        const QString prefix = ds.fieldByName(QStringLiteral("item_4")).asString().trimmed().left(4);
-        if (prefix == last)
+    const int field = ds.fieldByName(QStringLiteral("item_4")).index();
+    std::set<int, std::greater<int>> years;
+    const int rows = ds.recordCount();
+    for (int p = 0; p < rows; ++p) {
+        const db::Value v = ds.valueAt(p, field);
+        QByteArrayView key = v.type == db::Value::Type::Text ? QByteArrayView(v.text) : QByteArrayView();
+        while (!key.isEmpty() && (key.front() == ' ' || key.front() == '\t'))
+            key = key.sliced(1);
+        if (key.size() < 4)
             continue;
-        last = prefix;
-        bool digits = prefix.size() == 4;
-        for (QChar c : prefix)
-            digits = digits && c.unicode() >= '0' && c.unicode() <= '9';
+        int year = 0;
+        bool digits = true;
+        for (int i = 0; i < 4 && digits; ++i) {
+            digits = key[i] >= '0' && key[i] <= '9';
+            year = year * 10 + (key[i] - '0');
+        }
         if (digits)
-            combo->addItem(prefix);
+            years.insert(year);
     }
+    for (int year : years)
+        combo->addItem(QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0')));
     if (combo->count() == 0)
         combo->addItem(QString::number(platform::today().year()));
     combo->setCurrentIndex(0);
@@ -123,7 +137,7 @@ void TMainForm::FillComboCodeName(db::Table &table, QComboBox *combo, const QStr
 static void fillFromDict(db::Table &table, const QString &key, bool noBlank, QComboBox *combo, bool keepOld)
 {
     table.setFiltered(false);
-    table.setFilter(QStringLiteral("zddm ='") + EscapeSqlQuotes(key) + QLatin1Char('\''));
+    table.setFilter(db::equalsFilter(QStringLiteral("zddm"), key));
     table.setFiltered(true);
     table.open();
     combo->clear();
@@ -150,7 +164,7 @@ void TMainForm::FillComboFromDictAll(db::Table &table, const QString &key, bool 
 void TMainForm::ShowCodeName(db::Table &table, const QString &code, QLineEdit *control)
 {
     table.close();
-    table.setFilter(QStringLiteral("xxdm='") + EscapeSqlQuotes(code) + QLatin1Char('\''));
+    table.setFilter(db::equalsFilter(QStringLiteral("xxdm"), code));
     table.setFiltered(true);
     table.open();
     if (!table.isEmpty() && table.fieldCount() >= 3)

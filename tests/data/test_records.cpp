@@ -110,6 +110,16 @@ TEST_F(RecordsTest, SubTablesAndFilterPickOnlyTheRecordsOwnRows)
     t.open();
     ASSERT_EQ(t.recordCount(), 1);
     EXPECT_EQ(t.fieldByName(u"ITEM_DQDM"_s).asString(), u"4'2"_s);
+
+    // A '*' at the end of either part is text, not "every key beginning so".
+    t.close();
+    t.setFilter(data::recordFilter(u"2009*"_s, u"."_s));
+    t.open();
+    EXPECT_EQ(t.recordCount(), 0);
+    t.close();
+    t.setFilter(data::recordFilter(u"2009000001"_s, u"*"_s));
+    t.open();
+    EXPECT_EQ(t.recordCount(), 0);
 }
 
 TEST_F(RecordsTest, NextKeyOfTheStagingTablesCountsThereOnly)

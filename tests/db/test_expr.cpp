@@ -209,6 +209,26 @@ TEST_F(ExprEval, StarLiteralIsPrefixInFiltersOnly)
     EXPECT_TRUE(match("item_4='2005*'", row({{"ITEM_4", text("2005*")}}), nullptr, ExprMode::Sql));
 }
 
+TEST_F(ExprEval, ExactLiteralsBuiltFromValuesMatchOnlyThemselves)
+{
+    // A person named "张*" and a code "46*": as values they are text, never
+    // patterns, in filters and statements alike; quotes are doubled.
+    const FakeRow zhang = row({{"ITEM_3", text("张伟")}});
+    const FakeRow star = row({{"ITEM_3", text("张*")}});
+    const FakeRow quote = row({{"ITEM_3", text("O'Neil*")}});
+    for (ExprMode mode : {ExprMode::Filter, ExprMode::Sql}) {
+        const QString f = equalsFilter(QStringLiteral("item_3"), QStringLiteral("张*"));
+        EXPECT_FALSE(match(f.toUtf8().constData(), zhang, nullptr, mode)) << qPrintable(f);
+        EXPECT_TRUE(match(f.toUtf8().constData(), star, nullptr, mode)) << qPrintable(f);
+        const QString q = equalsFilter(QStringLiteral("item_3"), QStringLiteral("O'Neil*"));
+        EXPECT_TRUE(match(q.toUtf8().constData(), quote, nullptr, mode)) << qPrintable(q);
+        EXPECT_FALSE(match((q + QStringLiteral(" and item_3<>") + exactLiteral(QStringLiteral("O'Neil*"))).toUtf8().constData(), quote, nullptr, mode));
+        EXPECT_TRUE(match((QStringLiteral("item_3 = ") + exactLiteral(QStringLiteral("张伟  "))).toUtf8().constData(), zhang, nullptr, mode))
+            << "trailing blanks still do not count";
+    }
+    EXPECT_TRUE(match("item_3='张*'", zhang)) << "a written pattern stays a pattern";
+}
+
 TEST_F(ExprEval, NumbersAgainstTextAndNumericFields)
 {
     const FakeRow r = row({{"PATENT_ST", text("01")}, {"ITEM_45", Value::fromNumber(3)}, {"AMOUNT", Value::fromNumber(2.5)}});

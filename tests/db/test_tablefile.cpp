@@ -100,6 +100,18 @@ TEST_F(TableFileTest, ValuesThatDoNotFitAreRefusedAndChangeNothing)
     refused("SMALL", Value::fromNumber(-32769));
     refused("SMALL", Value::fromNumber(1.5));
     refused("BIG", Value::fromNumber(123456789));    // 9 digits in N(8,0)
+    // Decimals the field does not keep are refused, never rounded away;
+    // trailing zeros are no decimals.
+    for (const char *more : {"0.001", "1.505", "0.00001"}) {
+        const QString m = messageOf([&] { t->fieldByName("MONEY").setAsString(QString::fromLatin1(more)); });
+        EXPECT_TRUE(m.contains("MONEY") && m.contains("keeps 2 decimals")) << qPrintable(m);
+    }
+    refused("MONEY", Value::fromNumber(0.00001));
+    refused("BIG", Value::fromString("12.5"));
+    t->fieldByName("MONEY").setAsString("1.2500");
+    t->fieldByName("MONEY").setAsFloat(0.1 + 0.2);
+    EXPECT_EQ(t->fieldByName("MONEY").asString(), "0.3");
+    t->fieldByName("MONEY").setAsString("1.5");
     t->post();
     t->close();
 
@@ -195,31 +207,106 @@ RawTable sampleRaw()
     return raw;
 }
 
-TEST_F(TableFileTest, HeaderCountThatDisagreesWithTheFileIsReportedAndTheRowsAreRead)
+TEST_F(TableFileTest, RowsMissingOrCutOffRefuseTheTableUntilARepairKeepsTheReadableRows)
 {
     const RawTable raw = sampleRaw();
     const QStringList all = {QStringLiteral("张伟"), QStringLiteral("王芳"), QStringLiteral("刘洋")};
     struct Case {
         const char *file;
         QByteArray bytes;
-        QStringList names;
+        const char *fault;   // nullptr: the table opens
         bool warns;
     } cases[] = {
-        {"exact.dbf", raw.bytes(), all, false},
-        {"noend.dbf", raw.bytes(-1, {}), all, false},
-        // The last append died after its row and before the header count.
-        {"lagging.dbf", raw.bytes(3), all, true},
-        {"ahead.dbf", raw.bytes(6), all, true},
+        {"exact.dbf", raw.bytes(), nullptr, false},
+        {"noend.dbf", raw.bytes(-1, {}), nullptr, false},
+        // The last append died after its row and before the header count:
+        // nothing is lost, the row is read.
+        {"lagging.dbf", raw.bytes(3), nullptr, true},
+        // Rows missing against the header: records are gone.
+        {"ahead.dbf", raw.bytes(6), "the header counts 6 rows, the file holds 4", false},
         // A row cut off half way at the end of the file.
-        {"halfrow.dbf", raw.bytes(-1, QByteArray(" 2009004  ") + gbkBytes(QStringLiteral("陈"))), all, true},
-        {"lagginghalf.dbf", raw.bytes(3, QByteArrayLiteral(" 2009")), all, true},
+        {"halfrow.dbf", raw.bytes(-1, QByteArray(" 2009004  ") + gbkBytes(QStringLiteral("陈"))), "the last row is cut off", false},
+        {"lagginghalf.dbf", raw.bytes(3, QByteArrayLiteral(" 2009")), "the last row is cut off", false},
+        {"garbagetail.dbf", raw.bytes(-1, QByteArray(40, '\x07')), "is not a row", false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.file);
         writeFile(path(c.file), c.bytes);
+        if (!c.fault) {
+            auto t = open(c.file);
+            EXPECT_EQ(rowsOf(*t, {"ITEM_180"}), all);
+            EXPECT_EQ(t->warnings().isEmpty(), !c.warns) << qPrintable(t->warnings().join('\n'));
+            continue;
+        }
+        try {
+            TableFile::open(path(c.file), false);
+            ADD_FAILURE() << "a damaged table opened";
+        } catch (const TableDamagedError &e) {
+            EXPECT_EQ(e.table(), QString::fromLatin1(c.file));
+            EXPECT_TRUE(e.fault().contains(QLatin1String(c.fault))) << qPrintable(e.fault());
+        }
+        EXPECT_EQ(readFile(path(c.file)), c.bytes) << "a refused table is not touched";
+        const QStringList mended = TableFile::repair(path(c.file));
+        EXPECT_FALSE(mended.isEmpty());
         auto t = open(c.file);
-        EXPECT_EQ(rowsOf(*t, {"ITEM_180"}), c.names);
-        EXPECT_EQ(t->warnings().isEmpty(), !c.warns) << qPrintable(t->warnings().join('\n'));
+        EXPECT_EQ(rowsOf(*t, {"ITEM_180"}), all);
+        EXPECT_TRUE(t->warnings().isEmpty()) << qPrintable(t->warnings().join('\n'));
+        EXPECT_EQ(t->recordCount(), 3) << "the deleted row stays deleted, nothing else is purged";
+    }
+}
+
+TEST_F(TableFileTest, MemoDamageIsFoundAtOpenAndRepairClearsOnlyTheBrokenMemos)
+{
+    auto makeTable = [&] {
+        QFile::remove(path("cgwcr.DBF"));
+        QFile::remove(path("cgwcr.dbt"));
+        create("cgwcr.DBF", {fld("ITEM_NO", 'C', 3), fld("NOTE", 'M')});
+        fill("cgwcr", {"ITEM_NO", "NOTE"},
+             {{"1", QStringLiteral("第一条备注")}, {"2", QString(QStringLiteral("较长的备注。")).repeated(200)}, {"3", QStringLiteral("末条")}});
+    };
+    makeTable();
+    const QByteArray dbf = readFile(path("cgwcr.DBF")), dbt = readFile(path("cgwcr.dbt"));
+    const int headerLength = uchar(dbf[8]) | uchar(dbf[9]) << 8, recLen = uchar(dbf[10]) | uchar(dbf[11]) << 8;
+    auto withPointer = [&](int row, const QByteArray &cell) {
+        QByteArray b = dbf;
+        b.replace(headerLength + row * recLen + 4, 10, cell.rightJustified(10, ' '));
+        return b;
+    };
+    QByteArray garbage(dbt.size(), '\0');
+    for (int i = 0; i < garbage.size(); ++i)
+        garbage[i] = char((i * 7919 + 13) % 251);
+    struct Case {
+        const char *name;
+        QByteArray dbf, dbt;
+        const char *fault;
+        QStringList afterRepair;
+    } cases[] = {
+        {"garbage memo file", dbf, garbage, "memo file cgwcr.dbt: its header", {"1|", "2|", "3|"}},
+        {"pointer past the end", withPointer(0, "9999"), dbt, "row 1: memo field NOTE points to block 9999", {"1|", "2|" + QString(QStringLiteral("较长的备注。")).repeated(200), QStringLiteral("3|末条")}},
+        {"pointer not a number", withPointer(2, "12ab"), dbt, "row 3: memo field NOTE holds '12ab'", {QStringLiteral("1|第一条备注"), "2|" + QString(QStringLiteral("较长的备注。")).repeated(200), "3|"}},
+        {"memo file cut short", dbf, dbt.left(dbt.size() - 512), "memo file cgwcr.dbt", {}},
+        {"memo header cut off", dbf, dbt.left(10), "memo file cgwcr.dbt", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(path("cgwcr.DBF"), c.dbf);
+        writeFile(path("cgwcr.dbt"), c.dbt);
+        try {
+            TableFile::open(path("cgwcr.DBF"), false);
+            ADD_FAILURE() << "a table with damaged memos opened";
+        } catch (const TableDamagedError &e) {
+            EXPECT_EQ(e.table(), QStringLiteral("cgwcr.DBF"));
+            EXPECT_TRUE(e.fault().contains(QLatin1String(c.fault))) << qPrintable(e.fault());
+        }
+        EXPECT_EQ(readFile(path("cgwcr.dbt")), c.dbt);
+        EXPECT_FALSE(TableFile::repair(path("cgwcr.DBF")).isEmpty());
+        auto t = open("cgwcr");
+        const QStringList rows = rowsOf(*t, {"ITEM_NO", "NOTE"});
+        ASSERT_EQ(rows.size(), 3);
+        if (!c.afterRepair.isEmpty())
+            EXPECT_EQ(rows, c.afterRepair);
+        t.reset();
+        makeTable();
     }
 }
 
@@ -452,6 +539,62 @@ TEST_F(PackTest, ProcessDyingMidPackLeavesTheOldOrThePackedTable)
         EXPECT_EQ(entries(), QStringList({"cgwcr.DBF", "cgwcr.dbt"}));
         if (rows == 3)
             EXPECT_EQ(sizeOf(path("cgwcr.DBF")), pristineDbf.size() - 3 * (1 + 3 + 20 + 10));
+    }
+}
+
+int g_toParent = -1, g_fromParent = -1, g_pauseAtStep = 0;
+void pauseAtStep(int step)
+{
+    if (step != g_pauseAtStep)
+        return;
+    char c = 'p';
+    if (::write(g_toParent, &c, 1) != 1 || ::read(g_fromParent, &c, 1) != 1)
+        ::_exit(4);
+}
+
+TEST_F(PackTest, AnotherProcessOpeningDuringAPackNeitherDisturbsItNorSeesAMismatchedPair)
+{
+    makeTable();
+    const QByteArray pristineDbf = readFile(path("cgwcr.DBF")), pristineDbt = readFile(path("cgwcr.dbt"));
+    for (int step = 1; step <= 5; ++step) {
+        SCOPED_TRACE(step);
+        writeFile(path("cgwcr.DBF"), pristineDbf);
+        writeFile(path("cgwcr.dbt"), pristineDbt);
+        int up[2], down[2];
+        ASSERT_EQ(::pipe(up), 0);
+        ASSERT_EQ(::pipe(down), 0);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            g_toParent = up[1];
+            g_fromParent = down[0];
+            g_pauseAtStep = step;
+            TableFile::packStepHook = pauseAtStep;
+            try {
+                auto t = TableFile::open(path("cgwcr.DBF"), true);
+                ::_exit(t->pack() ? 0 : 2);
+            } catch (...) {
+                ::_exit(1);
+            }
+        }
+        char c = 0;
+        ASSERT_EQ(::read(up[0], &c, 1), 1) << "the pack reached its step";
+        // The packing process holds the table: this one is kept out, and the
+        // files of the running pack stay where they are.
+        const QStringList during = entries();
+        const QString msg = messageOf([&] { TableFile::open(path("cgwcr.DBF"), false); });
+        EXPECT_TRUE(msg.contains(QLatin1String("in use"))) << qPrintable(msg);
+        EXPECT_EQ(entries(), during);
+        ASSERT_EQ(::write(down[1], &c, 1), 1);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "the pack finished";
+        for (int fd : {up[0], up[1], down[0], down[1]})
+            ::close(fd);
+        EXPECT_EQ(content(), kept);
+        EXPECT_EQ(physicalRows(), 3);
+        EXPECT_EQ(entries(), QStringList({"cgwcr.DBF", "cgwcr.dbt"}));
     }
 }
 

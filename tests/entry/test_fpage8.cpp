@@ -344,6 +344,33 @@ TEST_F(PersonsTest, UpdatePersonPoolFromAnotherTable)
     EXPECT_FALSE(DM->TblwcrNew.filtered());
 }
 
+TEST_F(PersonsTest, PoolMatchesTheNameExactlyEvenWithAStar)
+{
+    // "张*" is a name like any other: it neither overwrites 张伟's pool row
+    // nor counts it as a namesake.
+    record();
+    start();
+    db::Table src;
+    src.setDatabaseName(data);
+    src.setTableName(u"cgwcrtemp"_s);
+    src.open();
+    for (const QString &name : {u"张伟"_s, u"张*"_s}) {
+        src.append();
+        src.fieldByName(u"ITEM_180"_s).setAsString(name);
+        src.fieldByName(u"ITEM_185"_s).setAsString(name + u"的单位"_s);
+        src.post();
+        UpdatePersonPool(src);
+    }
+    src.last();
+    src.edit();
+    src.fieldByName(u"ITEM_185"_s).setAsString(u"新单位"_s);
+    src.post();
+    UpdatePersonPool(src);
+    QStringList pool = stored(u"ITEM_180 ITEM_185"_s, u"cgwcrNew"_s);
+    pool.sort();
+    EXPECT_EQ(pool, QStringList({u"张* 新单位"_s, u"张伟 张伟的单位"_s}));
+}
+
 TEST_F(PersonsTest, DialogChecksInOrder)
 {
     record();

@@ -19,6 +19,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <random>
 
 using testsupport::FakeClock;
@@ -440,6 +443,36 @@ TEST(Dispatcher, ShowsEveryErrorKindInTheDefaultBoxAndSilentAbortsNothing)
     EXPECT_TRUE(platform::runHandler(nullptr, [] {}));
     seams.verifyAllUsed();
     platform::setErrorCaption(QString());
+}
+
+// ---------------------------------------------------------------------------
+// Every message box is written to standard error as well, so a start from a
+// terminal or without a screen says why it stopped.
+
+TEST(MessageBox, EveryMessageAlsoGoesToStandardError)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("stderr.txt"));
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ::dup2(fd, 2);
+    ::close(fd);
+    {
+        TestSeams seams;
+        seams.expectMessage(QStringLiteral("数据表 kjcg.DBF 已损坏"), platform::No);
+        EXPECT_EQ(platform::messageBox(nullptr, QStringLiteral("数据表 kjcg.DBF 已损坏：the last row is cut off"),
+                                       QStringLiteral("提示"), platform::Icon::Warning, platform::Yes | platform::No),
+                  platform::No);
+        seams.verifyAllUsed();
+    }
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromLocal8Bit(f.readAll()), QStringLiteral("提示: 数据表 kjcg.DBF 已损坏：the last row is cut off\n"));
 }
 
 } // namespace

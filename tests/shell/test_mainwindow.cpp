@@ -152,6 +152,16 @@ TEST_F(MainWindowTest, CodePanelsAndComboRoutines)
     MainForm->FillComboCodeName(DM->tblProvince, &combo, QStringLiteral("Province_i"), QStringLiteral("Province_n"), true);
     EXPECT_EQ(combo.count(), 34);
 
+    // Codes and keys taken from fields and edits compare exactly: "01*"
+    // is no code, and "item_*" no dictionary key.
+    QLineEdit shown;
+    MainForm->ShowCodeName(DM->Tblgxjs, QStringLiteral("0101"), &shown);
+    EXPECT_EQ(shown.text(), q("0101  微电子技术"));
+    MainForm->ShowCodeName(DM->Tblgxjs, QStringLiteral("01*"), &shown);
+    EXPECT_EQ(shown.text(), QString());
+    MainForm->FillComboFromDict(DM->Tblzdxx, QStringLiteral("item_*"), false, &combo);
+    EXPECT_EQ(combo.count(), 1);
+
     seams.expectMessage(q("成果名称不能为空！"), platform::Ok);
     EXPECT_THROW(MainForm->RequireText(QStringLiteral("  "), q("成果名称不能为空！")), platform::SilentAbort);
     EXPECT_EQ(seams.calls().back().caption, MsgCaption);

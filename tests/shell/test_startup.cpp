@@ -5,6 +5,7 @@
 #include "db/dataset.h"
 #include "db/error.h"
 #include "db/tablefile.h"
+#include "app/startup.h"
 #include "platform/core/instance.h"
 #include "platform/core/seams.h"
 #include "shell/formwel.h"
@@ -208,6 +209,121 @@ TEST_F(StartupTest, YearListSkipsOnlyBadKeysAndListFollowsAFourDigitYear)
     check.open();
     ASSERT_TRUE(check.locate(QStringLiteral("ITEM_4"), QStringLiteral("2009000001")));
     EXPECT_EQ(check.fieldByName(QStringLiteral("NO")).asString(), QStringLiteral("2"));
+}
+
+// ---------------------------------------------------------------------------
+// Damaged tables and failed packs at start
+
+class StartupDamageTest : public StartupTest {
+protected:
+    QString file(const QString &name) const { return db::resolveFileName(data, name); }
+    static QByteArray bytes(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // 400 persons, then all but the first 100 cut away: the header still
+    // counts 400.  The record table gets a deleted row, so a start that
+    // went on would pack it.
+    QByteArray cutPersons()
+    {
+        {
+            db::Table t;
+            t.setDatabaseName(data);
+            t.setTableName(QStringLiteral("cgwcr"));
+            t.open();
+            for (int i = 0; i < 400; ++i) {
+                t.append();
+                t.fieldByName(QStringLiteral("ITEM_4")).setAsString(QStringLiteral("2009000001"));
+                t.fieldByName(QStringLiteral("ITEM_180")).setAsString(QStringLiteral("完成人%1").arg(i));
+                t.post();
+            }
+        }
+        addRecord(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("城市供水管网监测"));
+        addRecord(QStringLiteral("2009000002"), QStringLiteral("1"), QStringLiteral("已删除的成果"));
+        {
+            db::Table t;
+            t.setDatabaseName(data);
+            t.setTableName(QStringLiteral("kjcg"));
+            t.open();
+            t.last();
+            t.deleteRecord();
+        }
+        const QByteArray whole = bytes(file(QStringLiteral("cgwcr.DBF")));
+        const int headerLength = uchar(whole[8]) | uchar(whole[9]) << 8, recLen = uchar(whole[10]) | uchar(whole[11]) << 8;
+        const QByteArray cut = whole.left(headerLength + 100 * recLen);
+        QFile f(file(QStringLiteral("cgwcr.DBF")));
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(cut);
+        return cut;
+    }
+};
+
+TEST_F(StartupDamageTest, DamagedTableStopsTheStartWithOneMessageAndNothingRewritten)
+{
+    const QByteArray cut = cutPersons();
+    const QByteArray records = bytes(file(QStringLiteral("kjcg.DBF")));
+    seams.expectMessage(QStringLiteral("数据表 cgwcr.DBF 已损坏"), [](const platform::MessageCall &c) {
+        EXPECT_TRUE(c.text.contains(QStringLiteral("the header counts 400 rows, the file holds 100"))) << c.text.toStdString();
+        EXPECT_TRUE(c.text.contains(QStringLiteral("没有整理或改写任何数据表"))) << c.text.toStdString();
+        EXPECT_EQ(c.buttons, platform::Yes | platform::No);
+        return int(platform::No);
+    });
+    EXPECT_FALSE(openDataAndWindows(data));
+    seams.verifyAllUsed();
+    EXPECT_EQ(seams.calls().size(), 1u);
+    EXPECT_EQ(MainForm, nullptr);
+    EXPECT_EQ(DM, nullptr);
+    EXPECT_EQ(bytes(file(QStringLiteral("cgwcr.DBF"))), cut);
+    EXPECT_EQ(bytes(file(QStringLiteral("kjcg.DBF"))), records) << "nothing was packed";
+}
+
+TEST_F(StartupDamageTest, KeepingTheReadableRowsCopiesTheFolderFirstAndTheStartGoesOn)
+{
+    const QByteArray cut = cutPersons();
+    seams.expectMessage(QStringLiteral("数据表 cgwcr.DBF 已损坏"), platform::Yes);
+    QString backup;
+    seams.expectMessage(QStringLiteral("数据表 cgwcr.DBF 已用能读出的记录重写"), [&](const platform::MessageCall &c) {
+        const int at = c.text.indexOf(QStringLiteral("复制到："));
+        backup = c.text.mid(at + 4).section(QLatin1Char('\n'), 0, 0);
+        return int(platform::Ok);
+    });
+    ASSERT_TRUE(openDataAndWindows(data));
+    seams.verifyAllUsed();
+    ASSERT_FALSE(backup.isEmpty());
+    EXPECT_EQ(bytes(db::resolveFileName(backup, QStringLiteral("cgwcr.DBF"))), cut) << "the copy keeps the damaged file";
+    EXPECT_EQ(DM->TblCgwcr.recordCount(), 100);
+    EXPECT_EQ(DM->Tblkjcg.recordCount(), 1) << "the start went on and packed";
+    QDir(backup).removeRecursively();
+}
+
+TEST_F(StartupDamageTest, FailedPackIsToldOnceAndTheStartGoesOn)
+{
+    addRecord(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("城市供水管网监测"));
+    addRecord(QStringLiteral("2009000002"), QStringLiteral("1"), QStringLiteral("已删除的成果"));
+    {
+        db::Table t;
+        t.setDatabaseName(data);
+        t.setTableName(QStringLiteral("kjcg"));
+        t.open();
+        t.last();
+        t.deleteRecord();
+    }
+    // Something the pack cannot replace stands where its packed copy goes,
+    // as a folder that cannot be written would stop it (tests run as root).
+    const QString obstacle = file(QStringLiteral("kjcg.DBF")) + QStringLiteral(".pack-new");
+    ASSERT_TRUE(QDir().mkpath(obstacle + QStringLiteral("/inside")));
+    seams.expectMessage(QStringLiteral("启动时未能整理下列数据表"), [](const platform::MessageCall &c) {
+        EXPECT_TRUE(c.text.contains(QStringLiteral("kjcg.DBF: Cannot pack table kjcg.DBF"))) << c.text.toStdString();
+        EXPECT_EQ(c.caption, MsgCaption);
+        return int(platform::Ok);
+    });
+    ASSERT_TRUE(openDataAndWindows(data));
+    seams.verifyAllUsed();
+    EXPECT_EQ(seams.calls().size(), 1u);
+    EXPECT_TRUE(DM->Qrykjcg.isActive());
+    EXPECT_EQ(DM->Tblkjcg.recordCount(), 1);
+    QDir(obstacle).removeRecursively();
 }
 
 } // namespace

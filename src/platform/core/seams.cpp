@@ -18,7 +18,6 @@ TimeSource *g_time = nullptr;
 
 int MachineSeams::messageBox(QWidget *, const MessageCall &call)
 {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(call.caption), qPrintable(call.text));
     if (call.buttons & Cancel)
         return Cancel;
     if (call.buttons & No)
@@ -48,6 +47,10 @@ TimeSource *timeSource() { return g_time; }
 
 int messageBox(QWidget *parent, const QString &text, const QString &caption, Icon icon, int buttons)
 {
+    // Every message also goes to standard error, so a start from a terminal
+    // or without a screen says why it stopped.
+    std::fprintf(stderr, "%s: %s\n", caption.toLocal8Bit().constData(), text.toLocal8Bit().constData());
+    std::fflush(stderr);
     return seams().messageBox(parent, MessageCall{text, caption, icon, buttons});
 }
 int showModal(QDialog *window) { return seams().showModal(window); }

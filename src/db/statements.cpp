@@ -1,4 +1,6 @@
-#include "database.h"
+#include "statements.h"
+#include "folder.h"
+#include "recordcodec.h"
 #include "error.h"
 #include "gbk.h"
 
@@ -13,152 +15,6 @@
 #include <unistd.h>
 
 namespace db {
-
-QString resolveTablePath(const QString &folder, const QString &name)
-{
-    QString file = name.trimmed();
-    if (file.isEmpty())
-        throw EngineError(QStringLiteral("No table name given"));
-    if (file.contains(QLatin1Char('/')) || file.contains(QLatin1Char('\\')) || file == QLatin1String("..") || file == QLatin1String("."))
-        throw EngineError(QStringLiteral("'%1' is not a table name").arg(name));
-    QString found = resolveFileName(folder, file);
-    if (found.isEmpty() && !file.contains(QLatin1Char('.')))
-        found = resolveFileName(folder, file + QStringLiteral(".dbf"));
-    if (found.isEmpty())
-        throw EngineError(QStringLiteral("Table %1 not found in %2").arg(name, QDir::toNativeSeparators(folder)));
-    return found;
-}
-
-QByteArray blankRecord(const Schema &schema)
-{
-    return QByteArray(schema.recordLength, ' ');
-}
-
-namespace {
-
-[[noreturn]] void doesNotFit(const TableFile &t, const FieldDef &f, const QString &value, const QString &why)
-{
-    throw EngineError(QStringLiteral("Value '%1' does not fit field %2 of table %3: %4").arg(value, f.name, t.name(), why));
-}
-
-QDate parseDateText(const QString &s)
-{
-    const QString t = s.trimmed();
-    for (const char *fmt : {"yyyy-MM-dd", "yyyyMMdd", "yyyy.MM.dd", "yyyy/M/d", "M/d/yyyy", "yyyy-M-d"}) {
-        QDate d = QDate::fromString(t, QLatin1String(fmt));
-        if (d.isValid())
-            return d;
-    }
-    return QDate();
-}
-
-void putRight(char *cell, int width, const QByteArray &text)
-{
-    std::memset(cell, ' ', size_t(width));
-    std::memcpy(cell + width - text.size(), text.constData(), size_t(text.size()));
-}
-
-} // namespace
-
-void encodeFieldValue(const TableFile &t, char *record, int field, const Value &v)
-{
-    const FieldDef &f = t.schema().fields[field];
-    char *cell = record + f.offset;
-    if (v.isNull() && f.kind != FieldKind::Memo) {
-        std::memset(cell, ' ', size_t(f.width));
-        return;
-    }
-    switch (f.kind) {
-    case FieldKind::Text: {
-        QByteArray bytes = v.toBytes();
-        // Trailing blanks are padding anyway.
-        while (bytes.endsWith(' '))
-            bytes.chop(1);
-        if (bytes.size() > f.width)
-            doesNotFit(t, f, gbk::decode(bytes),
-                       QStringLiteral("it takes %1 bytes, the field holds %2").arg(bytes.size()).arg(f.width));
-        std::memset(cell, ' ', size_t(f.width));
-        std::memcpy(cell, bytes.constData(), size_t(bytes.size()));
-        return;
-    }
-    case FieldKind::Float:
-    case FieldKind::SmallInt:
-    case FieldKind::Integer: {
-        double d = 0;
-        if (v.type == Value::Type::Number) {
-            d = v.number;
-        } else if (v.type == Value::Type::Text) {
-            if (v.text.trimmed().isEmpty()) {
-                std::memset(cell, ' ', size_t(f.width));
-                return;
-            }
-            if (!parseNumber(v.text.constData(), v.text.size(), d))
-                doesNotFit(t, f, v.toString(), QStringLiteral("it is not a number"));
-        } else {
-            doesNotFit(t, f, v.toString(), QStringLiteral("it is not a number"));
-        }
-        if (!std::isfinite(d))
-            doesNotFit(t, f, v.toString(), QStringLiteral("it is not a number"));
-        if (f.kind != FieldKind::Float) {
-            if (std::fabs(d - std::round(d)) > 1e-9)
-                doesNotFit(t, f, v.toString(), QStringLiteral("the field holds whole numbers"));
-            d = std::round(d);
-            const double lo = f.kind == FieldKind::SmallInt ? -32768 : -2147483648.0;
-            const double hi = f.kind == FieldKind::SmallInt ? 32767 : 2147483647.0;
-            if (d < lo || d > hi)
-                doesNotFit(t, f, v.toString(), QStringLiteral("it lies outside %1 to %2").arg(formatNumber(lo), formatNumber(hi)));
-        }
-        QByteArray text = QByteArray::number(d, 'f', f.decimals);
-        if (text.startsWith("-") && text.count('0') + text.count('.') == text.size() - 1)
-            text.remove(0, 1);   // "-0.00"
-        if (text.size() > f.width)
-            doesNotFit(t, f, v.toString(),
-                       QStringLiteral("it needs %1 characters, the field N(%2,%3) holds %2").arg(text.size()).arg(f.width).arg(f.decimals));
-        putRight(cell, f.width, text);
-        return;
-    }
-    case FieldKind::Date: {
-        QDate d;
-        if (v.type == Value::Type::Date)
-            d = v.date;
-        else if (v.type == Value::Type::Text) {
-            if (v.text.trimmed().isEmpty()) {
-                std::memset(cell, ' ', size_t(f.width));
-                return;
-            }
-            d = parseDateText(v.toString());
-        }
-        if (!d.isValid() || d.year() < 1 || d.year() > 9999)
-            doesNotFit(t, f, v.toString(), QStringLiteral("it is not a date"));
-        QByteArray text = d.toString(QStringLiteral("yyyyMMdd")).toLatin1();
-        std::memcpy(cell, text.constData(), 8);
-        return;
-    }
-    case FieldKind::Logical: {
-        bool b = false;
-        if (v.type == Value::Type::Bool)
-            b = v.boolean;
-        else if (v.type == Value::Type::Number)
-            b = v.number != 0;
-        else {
-            const QByteArray s = v.toBytes().trimmed().toUpper();
-            if (s == "T" || s == "Y" || s == "TRUE" || s == "1")
-                b = true;
-            else if (s == "F" || s == "N" || s == "FALSE" || s == "0")
-                b = false;
-            else if (s.isEmpty()) {
-                cell[0] = ' ';
-                return;
-            } else
-                doesNotFit(t, f, v.toString(), QStringLiteral("it is not true or false"));
-        }
-        cell[0] = b ? 'T' : 'F';
-        return;
-    }
-    case FieldKind::Memo:
-        throw EngineError(QStringLiteral("Memo field %1 of table %2 is written through its dataset").arg(f.name, t.name()));
-    }
-}
 
 // ---------------------------------------------------------------------------
 
@@ -187,10 +43,9 @@ QVector<int> matchingRows(const TableFile &t, const BoundExpr &cond, const Param
     rows.reserve(n);
     const bool all = cond.isEmpty();
     for (int i = 0; i < n; ++i) {
-        const char *rec = t.row(i);
-        if (rec[0] == '*')
+        if (t.isDeleted(i))
             continue;
-        if (all || cond.matches(RecordRow(t, rec), &params))
+        if (all || cond.matches(RecordRow(t, t.row(i)), &params))
             rows.append(i);
     }
     return rows;
@@ -253,6 +108,7 @@ SelectResult runSelect(const SelectStatement &st, const QString &folder, const P
     schema.fields << def;
     schema.layout();
     res.store = TableFile::createMemory(schema, table->name());
+    res.store->reserveRows(st.projection == SelectStatement::Projection::Max ? 1 : int(rows.size()));
     auto put = [&](const Value &v) {
         QByteArray rec = blankRecord(res.store->schema());
         QHash<int, QByteArray> memos;
@@ -372,54 +228,6 @@ int runChange(const Statement &st, const QString &folder, const Params &params,
         return 1;
     }
     throw EngineError(QStringLiteral("This statement does not change data; open it as a query"));
-}
-
-void replaceTableFile(const QString &folder, const QString &name, const QString &sourcePath)
-{
-    QString target;
-    try {
-        target = resolveTablePath(folder, name);
-    } catch (const EngineError &) {
-        target = QDir(folder).filePath(name);
-    }
-    if (TableFile::isOpen(target))
-        throw EngineError(QStringLiteral("Table %1 is in use and cannot be replaced").arg(QFileInfo(target).fileName()));
-    // The source must be a table we can read, or the data folder would be left
-    // with a broken file.
-    {
-        auto probe = TableFile::open(sourcePath, false);
-        Q_UNUSED(probe);
-    }
-    auto copyAtomically = [](const QString &from, const QString &to) {
-        const QString tmp = to + QStringLiteral(".replace-new");
-        QFile::remove(tmp);
-        if (!QFile::copy(from, tmp))
-            throw EngineError(QStringLiteral("Cannot copy %1 to %2").arg(from, tmp));
-        int fd = ::open(QFile::encodeName(tmp).constData(), O_RDWR | O_CLOEXEC);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
-        }
-        if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(to).constData()) != 0) {
-            QFile::remove(tmp);
-            throw EngineError(QStringLiteral("Cannot replace %1").arg(to));
-        }
-    };
-    QFileInfo src(sourcePath);
-    const QString srcMemo = resolveFileName(src.absolutePath(), src.completeBaseName() + QStringLiteral(".dbt"));
-    if (!srcMemo.isEmpty()) {
-        QFileInfo tf(target);
-        QString memoTarget = resolveFileName(tf.absolutePath(), tf.completeBaseName() + QStringLiteral(".dbt"));
-        if (memoTarget.isEmpty())
-            memoTarget = tf.absolutePath() + QLatin1Char('/') + tf.completeBaseName() + QStringLiteral(".dbt");
-        copyAtomically(srcMemo, memoTarget);
-    }
-    copyAtomically(sourcePath, target);
-    int dfd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
 }
 
 } // namespace db

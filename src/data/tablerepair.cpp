@@ -1,0 +1,68 @@
+#include "tablerepair.h"
+
+#include "db/error.h"
+#include "db/tablefile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+void syncPath(const QString &path, bool folder)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), folder ? (O_RDONLY | O_DIRECTORY) : O_RDONLY);
+    if (fd >= 0) {
+        db::syncFile(fd);
+        ::close(fd);
+    }
+}
+
+// Copies the files of `from` (and its sub-folders) into the new folder `to`.
+void copyFolder(const QString &from, const QString &to)
+{
+    if (!QDir().mkpath(to))
+        throw db::EngineError(QStringLiteral("Cannot create the folder %1").arg(QDir::toNativeSeparators(to)));
+    const QFileInfoList entries = QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QFileInfo &e : entries) {
+        const QString target = to + QLatin1Char('/') + e.fileName();
+        if (e.isDir()) {
+            copyFolder(e.absoluteFilePath(), target);
+            continue;
+        }
+        if (!QFile::copy(e.absoluteFilePath(), target))
+            throw db::EngineError(QStringLiteral("Cannot copy %1 to %2").arg(QDir::toNativeSeparators(e.absoluteFilePath()),
+                                                                           QDir::toNativeSeparators(target)));
+        syncPath(target, false);
+    }
+    syncPath(to, true);
+}
+
+} // namespace
+
+TableRepairResult keepReadableRows(const QString &dataPath, const QString &tableFile)
+{
+    const QString path = db::resolveFileName(dataPath, tableFile);
+    if (path.isEmpty())
+        throw db::EngineError(QStringLiteral("Table %1 not found in %2").arg(tableFile, QDir::toNativeSeparators(dataPath)));
+    TableRepairResult result;
+    const QString clean = QDir::cleanPath(dataPath);
+    QString backup = clean + QStringLiteral("-backup-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int n = 2; QFileInfo::exists(backup); ++n)
+        backup = clean + QStringLiteral("-backup-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))
+                 + QLatin1Char('-') + QString::number(n);
+    try {
+        copyFolder(clean, backup);
+    } catch (...) {
+        QDir(backup).removeRecursively();
+        throw;
+    }
+    syncPath(QFileInfo(backup).absolutePath(), true);
+    result.backupFolder = backup;
+    result.mended = db::TableFile::repair(path);
+    return result;
+}

@@ -1,0 +1,81 @@
+#include "folder.h"
+#include "tablefile.h"
+#include "error.h"
+#include "gbk.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace db {
+
+QString resolveTablePath(const QString &folder, const QString &name)
+{
+    QString file = name.trimmed();
+    if (file.isEmpty())
+        throw EngineError(QStringLiteral("No table name given"));
+    if (file.contains(QLatin1Char('/')) || file.contains(QLatin1Char('\\')) || file == QLatin1String("..") || file == QLatin1String("."))
+        throw EngineError(QStringLiteral("'%1' is not a table name").arg(name));
+    QString found = resolveFileName(folder, file);
+    if (found.isEmpty() && !file.contains(QLatin1Char('.')))
+        found = resolveFileName(folder, file + QStringLiteral(".dbf"));
+    if (found.isEmpty())
+        throw EngineError(QStringLiteral("Table %1 not found in %2").arg(name, QDir::toNativeSeparators(folder)));
+    return found;
+}
+
+void replaceTableFile(const QString &folder, const QString &name, const QString &sourcePath)
+{
+    QString target;
+    try {
+        target = resolveTablePath(folder, name);
+    } catch (const EngineError &) {
+        target = QDir(folder).filePath(name);
+    }
+    if (TableFile::isOpen(target))
+        throw EngineError(QStringLiteral("Table %1 is in use and cannot be replaced").arg(QFileInfo(target).fileName()));
+    // The source must be a table we can read, or the data folder would be left
+    // with a broken file.
+    {
+        auto probe = TableFile::open(sourcePath, false);
+        Q_UNUSED(probe);
+    }
+    auto copyAtomically = [](const QString &from, const QString &to) {
+        const QString tmp = to + QStringLiteral(".replace-new");
+        QFile::remove(tmp);
+        if (!QFile::copy(from, tmp))
+            throw EngineError(QStringLiteral("Cannot copy %1 to %2").arg(from, tmp));
+        int fd = ::open(QFile::encodeName(tmp).constData(), O_RDWR | O_CLOEXEC);
+        if (fd >= 0) {
+            syncFile(fd);
+            ::close(fd);
+        }
+        if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(to).constData()) != 0) {
+            QFile::remove(tmp);
+            throw EngineError(QStringLiteral("Cannot replace %1").arg(to));
+        }
+    };
+    QFileInfo src(sourcePath);
+    const QString srcMemo = resolveFileName(src.absolutePath(), src.completeBaseName() + QStringLiteral(".dbt"));
+    if (!srcMemo.isEmpty()) {
+        QFileInfo tf(target);
+        QString memoTarget = resolveFileName(tf.absolutePath(), tf.completeBaseName() + QStringLiteral(".dbt"));
+        if (memoTarget.isEmpty())
+            memoTarget = tf.absolutePath() + QLatin1Char('/') + tf.completeBaseName() + QStringLiteral(".dbt");
+        copyAtomically(srcMemo, memoTarget);
+    }
+    copyAtomically(sourcePath, target);
+    int dfd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        syncFile(dfd);
+        ::close(dfd);
+    }
+}
+
+} // namespace db

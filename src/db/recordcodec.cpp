@@ -1,0 +1,171 @@
+#include "recordcodec.h"
+#include "error.h"
+#include "gbk.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace db {
+
+QByteArray blankRecord(const Schema &schema)
+{
+    return QByteArray(schema.recordLength, ' ');
+}
+
+namespace {
+
+[[noreturn]] void doesNotFit(const TableFile &t, const FieldDef &f, const QString &value, const QString &why)
+{
+    throw EngineError(QStringLiteral("Value '%1' does not fit field %2 of table %3: %4").arg(value, f.name, t.name(), why));
+}
+
+QString decimalsText(const FieldDef &f)
+{
+    return f.decimals == 0 ? QStringLiteral("the field N(%1,0) holds whole numbers").arg(f.width)
+                           : QStringLiteral("the field N(%1,%2) keeps %2 decimals").arg(f.width).arg(f.decimals);
+}
+
+QDate parseDateText(const QString &s)
+{
+    const QString t = s.trimmed();
+    for (const char *fmt : {"yyyy-MM-dd", "yyyyMMdd", "yyyy.MM.dd", "yyyy/M/d", "M/d/yyyy", "yyyy-M-d"}) {
+        QDate d = QDate::fromString(t, QLatin1String(fmt));
+        if (d.isValid())
+            return d;
+    }
+    return QDate();
+}
+
+void putRight(char *cell, int width, const QByteArray &text)
+{
+    std::memset(cell, ' ', size_t(width));
+    std::memcpy(cell + width - text.size(), text.constData(), size_t(text.size()));
+}
+
+} // namespace
+
+void encodeFieldValue(const TableFile &t, char *record, int field, const Value &v)
+{
+    const FieldDef &f = t.schema().fields[field];
+    char *cell = record + f.offset;
+    if (v.isNull() && f.kind != FieldKind::Memo) {
+        std::memset(cell, ' ', size_t(f.width));
+        return;
+    }
+    switch (f.kind) {
+    case FieldKind::Text: {
+        QByteArray bytes = v.toBytes();
+        // Trailing blanks are padding anyway.
+        while (bytes.endsWith(' '))
+            bytes.chop(1);
+        if (bytes.size() > f.width)
+            doesNotFit(t, f, gbk::decode(bytes),
+                       QStringLiteral("it takes %1 bytes, the field holds %2").arg(bytes.size()).arg(f.width));
+        std::memset(cell, ' ', size_t(f.width));
+        std::memcpy(cell, bytes.constData(), size_t(bytes.size()));
+        return;
+    }
+    case FieldKind::Float:
+    case FieldKind::SmallInt:
+    case FieldKind::Integer: {
+        double d = 0;
+        if (v.type == Value::Type::Number) {
+            d = v.number;
+        } else if (v.type == Value::Type::Text) {
+            if (v.text.trimmed().isEmpty()) {
+                std::memset(cell, ' ', size_t(f.width));
+                return;
+            }
+            if (!parseNumber(v.text.constData(), v.text.size(), d))
+                doesNotFit(t, f, v.toString(), QStringLiteral("it is not a number"));
+        } else {
+            doesNotFit(t, f, v.toString(), QStringLiteral("it is not a number"));
+        }
+        if (!std::isfinite(d))
+            doesNotFit(t, f, v.toString(), QStringLiteral("it is not a number"));
+        if (f.kind != FieldKind::Float) {
+            if (std::fabs(d - std::round(d)) > 1e-9)
+                doesNotFit(t, f, v.toString(), QStringLiteral("the field holds whole numbers"));
+            d = std::round(d);
+            const double lo = f.kind == FieldKind::SmallInt ? -32768 : -2147483648.0;
+            const double hi = f.kind == FieldKind::SmallInt ? 32767 : 2147483647.0;
+            if (d < lo || d > hi)
+                doesNotFit(t, f, v.toString(), QStringLiteral("it lies outside %1 to %2").arg(formatNumber(lo), formatNumber(hi)));
+        }
+        // More decimals than the field keeps would be rounded away unseen.
+        if (v.type == Value::Type::Text) {
+            const QByteArray digits = v.text.trimmed();
+            const qsizetype dot = digits.indexOf('.');
+            qsizetype exp = digits.indexOf('e');
+            if (exp < 0)
+                exp = digits.indexOf('E');
+            if (dot >= 0 && exp < 0) {
+                QByteArray fraction = digits.mid(dot + 1);
+                while (fraction.endsWith('0'))
+                    fraction.chop(1);
+                if (fraction.size() > f.decimals)
+                    doesNotFit(t, f, v.toString(), decimalsText(f));
+            }
+        }
+        QByteArray text = QByteArray::number(d, 'f', f.decimals);
+        if (std::fabs(text.toDouble() - d) > 1e-9 * qMax(1.0, std::fabs(d)))
+            doesNotFit(t, f, v.toString(), decimalsText(f));
+        if (text.startsWith("-") && text.count('0') + text.count('.') == text.size() - 1)
+            text.remove(0, 1);   // "-0.00"
+        if (text.size() > f.width)
+            doesNotFit(t, f, v.toString(),
+                       QStringLiteral("it needs %1 characters, the field N(%2,%3) holds %2").arg(text.size()).arg(f.width).arg(f.decimals));
+        putRight(cell, f.width, text);
+        return;
+    }
+    case FieldKind::Date: {
+        QDate d;
+        if (v.type == Value::Type::Date)
+            d = v.date;
+        else if (v.type == Value::Type::Text) {
+            if (v.text.trimmed().isEmpty()) {
+                std::memset(cell, ' ', size_t(f.width));
+                return;
+            }
+            d = parseDateText(v.toString());
+        }
+        if (!d.isValid() || d.year() < 1 || d.year() > 9999)
+            doesNotFit(t, f, v.toString(), QStringLiteral("it is not a date"));
+        QByteArray text = d.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+        std::memcpy(cell, text.constData(), 8);
+        return;
+    }
+    case FieldKind::Logical: {
+        bool b = false;
+        if (v.type == Value::Type::Bool)
+            b = v.boolean;
+        else if (v.type == Value::Type::Number)
+            b = v.number != 0;
+        else {
+            const QByteArray s = v.toBytes().trimmed().toUpper();
+            if (s == "T" || s == "Y" || s == "TRUE" || s == "1")
+                b = true;
+            else if (s == "F" || s == "N" || s == "FALSE" || s == "0")
+                b = false;
+            else if (s.isEmpty()) {
+                cell[0] = ' ';
+                return;
+            } else
+                doesNotFit(t, f, v.toString(), QStringLiteral("it is not true or false"));
+        }
+        cell[0] = b ? 'T' : 'F';
+        return;
+    }
+    case FieldKind::Memo:
+        throw EngineError(QStringLiteral("Memo field %1 of table %2 is written through its dataset").arg(f.name, t.name()));
+    }
+}
+
+} // namespace db
