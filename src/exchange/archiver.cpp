@@ -82,7 +82,7 @@ void ArjArchiver::run(const QStringList &args, const QString &workFolder)
     }
 }
 
-void ArjArchiver::pack(const QString &folder, const QString &archiveName, const QStringList &members)
+void ArjArchiver::pack(const QString &folder, const QStringList &members, const QString &archivePath)
 {
     QTemporaryDir work = makeWorkFolder();
     QStringList args{QStringLiteral("a"), QStringLiteral("-y"), QStringLiteral("-i"), QStringLiteral("-+"),
@@ -104,10 +104,7 @@ void ArjArchiver::pack(const QString &folder, const QString &archiveName, const 
         if (!inside.contains(m, Qt::CaseInsensitive))
             throw ArchiveError(QStringLiteral("The archive the archiver wrote lacks %1").arg(m));
     }
-    QString target = db::resolveFileName(folder, archiveName);
-    if (target.isEmpty())
-        target = QDir(folder).filePath(archiveName);
-    copyInto(made, target);
+    copyInto(made, archivePath);
 }
 
 QStringList ArjArchiver::list(const QString &archivePath)

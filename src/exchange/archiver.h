@@ -13,10 +13,10 @@ namespace exchange {
 class Archiver {
 public:
     virtual ~Archiver() = default;
-    // Packs the files `members` of `folder` into `folder`/`archiveName`, in
-    // this order; an archive of that name is replaced only once the new one
-    // is complete.  Throws ArchiveError.
-    virtual void pack(const QString &folder, const QString &archiveName, const QStringList &members) = 0;
+    // Packs the files `members` of `folder`, in this order, into the archive
+    // `archivePath`; an archive there is replaced only once the new one is
+    // complete.  Throws ArchiveError.
+    virtual void pack(const QString &folder, const QStringList &members, const QString &archivePath) = 0;
     // The member names of an archive, checked as listArjMembers checks them.
     virtual QStringList list(const QString &archivePath) = 0;
     // Unpacks every member of the archive into `destFolder` (files of the
@@ -48,7 +48,7 @@ public:
     explicit ArjArchiver(QString program = QStringLiteral("arj"), int timeLimitMs = 120000)
         : m_program(std::move(program)), m_timeLimitMs(timeLimitMs) {}
 
-    void pack(const QString &folder, const QString &archiveName, const QStringList &members) override;
+    void pack(const QString &folder, const QStringList &members, const QString &archivePath) override;
     QStringList list(const QString &archivePath) override;
     QStringList extract(const QString &archivePath, const QString &destFolder) override;
 

@@ -47,7 +47,7 @@ TEST_F(RealArj, PacksListsAndExtractsWithoutRegardToCase)
     ArjArchiver arj;
     int ticks = 0;
     arj.setIdle([&] { ++ticks; });
-    arj.pack(src, QStringLiteral("cgsbqy.arj"), {QStringLiteral("KJCG.TXT"), QStringLiteral("UNIT.TXT")});
+    arj.pack(src, {QStringLiteral("KJCG.TXT"), QStringLiteral("UNIT.TXT")}, src + QStringLiteral("/cgsbqy.arj"));
     qunsetenv("ARJ_SW");
     ASSERT_TRUE(QFile::exists(src + QStringLiteral("/cgsbqy.arj")));
     EXPECT_EQ(arj.list(src + QStringLiteral("/cgsbqy.arj")), (QStringList{QStringLiteral("KJCG.TXT"), QStringLiteral("UNIT.TXT")}));
@@ -84,8 +84,8 @@ TEST_F(RealArj, FailureIsReportedAndMissingProgramToo)
 
     ArjArchiver missing(QStringLiteral("/nonexistent/arj"));
     writeFile(tmp.filePath(QStringLiteral("A.TXT")), "a");
-    EXPECT_THROW(missing.pack(tmp.path(), QStringLiteral("x.arj"), {QStringLiteral("A.TXT")}), ArchiveError);
-    EXPECT_THROW(missing.pack(tmp.path(), QStringLiteral("x.arj"), {QStringLiteral("NOPE.TXT")}), ArchiveError);
+    EXPECT_THROW(missing.pack(tmp.path(), {QStringLiteral("A.TXT")}, tmp.filePath(QStringLiteral("x.arj"))), ArchiveError);
+    EXPECT_THROW(missing.pack(tmp.path(), {QStringLiteral("NOPE.TXT")}, tmp.filePath(QStringLiteral("x.arj"))), ArchiveError);
 }
 
 TEST(ArjRunner, TimeLimitStopsAHangingArchiver)
@@ -97,7 +97,7 @@ TEST(ArjRunner, TimeLimitStopsAHangingArchiver)
     writeFile(tmp.filePath(QStringLiteral("A.TXT")), "a");
     ArjArchiver arj(fake, 500);
     try {
-        arj.pack(tmp.path(), QStringLiteral("x.arj"), {QStringLiteral("A.TXT")});
+        arj.pack(tmp.path(), {QStringLiteral("A.TXT")}, tmp.filePath(QStringLiteral("x.arj")));
         FAIL() << "no error";
     } catch (const ArchiveError &e) {
         EXPECT_TRUE(e.message().contains(QStringLiteral("did not finish"))) << e.message().toStdString();
