@@ -1,6 +1,7 @@
 #include "finto7.h"
 
 #include "data/dm.h"
+#include "data/records.h"
 #include "db/dataset.h"
 #include "db/error.h"
 #include "entry/fpage7.h"
@@ -240,8 +241,7 @@ void TFinto7::rewriteRanks()
     const QString oldFilter = t.filter();
     const bool wasFiltered = t.filtered();
     t.setFiltered(false);
-    t.setFilter(QStringLiteral("item_4='") + EscapeSqlQuotes(recordKeyText("ITEM_4")) + QStringLiteral("' and item_dqdm='")
-                + EscapeSqlQuotes(recordKeyText("ITEM_DQDM")) + QLatin1Char('\''));
+    t.setFilter(data::recordFilter(recordKeyText("ITEM_4"), recordKeyText("ITEM_DQDM")));
     t.setFiltered(true);
     if (!t.isActive())
         t.open();

@@ -13,13 +13,6 @@ class QToolButton;
 extern const QString FormNewCaptionNew;    // 请填写新项目！
 extern const QString FormNewCaptionEdit;   // 修改主要项目！
 
-// The key the next record of `year` (four digits) gets: one more than the
-// largest ten-digit key of that year in kjcg (year + "000001" when there is
-// none), stepped past every key already used by a record or a sub-table row.
-// Throws db::EngineError for a year that is not four digits and when the
-// year's serials are used up.
-QString NextRecordKey(const QString &year);
-
 // The up/down arrows beside the year edit: each click steps the year in the
 // edit by one within [minimum, maximum].
 class YearUpDown : public QWidget {

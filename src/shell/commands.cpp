@@ -17,12 +17,6 @@
 
 namespace {
 
-QString recordFilter(const QString &key, const QString &region)
-{
-    return QStringLiteral("item_4='") + EscapeSqlQuotes(key) + QStringLiteral("'") + QStringLiteral(" and ")
-           + QStringLiteral("item_dqdm=") + QStringLiteral("'") + EscapeSqlQuotes(region) + QStringLiteral("'");
-}
-
 void filterTable(db::Table &t, const QString &filter)
 {
     t.close();
@@ -151,7 +145,7 @@ void TMainForm::UpdatePageStatus()
             if (QPushButton *b = pages.value(field(check, "button")))
                 setPageComplete(b, false);
     }
-    filterTable(DM->TblCgwcr, recordFilter(field(rec, "item_4"), field(rec, "item_dqdm")));
+    filterTable(DM->TblCgwcr, data::recordFilter(field(rec, "item_4"), field(rec, "item_dqdm")));
     if (DM->TblCgwcr.recordCount() < 1)
         setPageComplete(btn_page08, false);
 }
@@ -256,16 +250,7 @@ void TMainForm::Button4Click()
     const QString key = field(rec, "item_4"), region = field(rec, "item_dqdm");
     // The record's rows in the sub-tables first, then the record itself,
     // each found by key and region.
-    for (db::Table *t : {&DM->TblCgwcdw, &DM->tblzlqk, &DM->Tbljdwyhmd, &DM->TblCgwcr}) {
-        filterTable(*t, recordFilter(key, region));
-        for (t->first(); !t->isEmpty();)
-            t->deleteRecord();
-        t->flush();
-    }
-    db::Query del;
-    del.setDatabaseName(DataPath);
-    del.setSQL(QStringLiteral("DELETE FROM kjcg WHERE ") + recordFilter(key, region));
-    del.execSQL();
+    data::deleteRecord(data::Store::Main, {key, region});
     RefreshRecordList(rec, ComboBox1, btn_page02, cbYear);
     RenumberList();
     if (!no.isEmpty())
@@ -304,7 +289,7 @@ void TMainForm::BitBtn4Click()
         q.open();
     };
     listQuery(DM->QryCgwcdw, QStringLiteral("cgwcdw"), QStringLiteral("item_176"));
-    filterTable(DM->tblzlqk, recordFilter(key, region));
+    filterTable(DM->tblzlqk, data::recordFilter(key, region));
     if (!DM->tblzlqk.isEmpty() && rec.fieldByName(QStringLiteral("ITEM_51_1")).isNull()
         && rec.fieldByName(QStringLiteral("patent_ty")).isNull()) {
         bool accepted = false, granted = false, types[4] = {false, false, false, false};

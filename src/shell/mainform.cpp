@@ -29,13 +29,6 @@ QString EditOldItem4;
 QString EditOldItem3;
 TMainForm *MainForm = nullptr;
 
-QString EscapeSqlQuotes(const QString &text)
-{
-    QString out = text;
-    out.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return out;
-}
-
 namespace {
 
 constexpr int kWidth = 800;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/records.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -169,9 +171,6 @@ public:
 private:
     TMainForm *m_w;
 };
-
-// Doubles every single quote, for a text inside a quoted SQL literal.
-QString EscapeSqlQuotes(const QString &text);
 
 // Fills the query builder's items from zdxx1 (rows without a name left
 // out); each item carries its kjcg field as item data.
