@@ -513,6 +513,14 @@ void Importer::runSave(bool overwrite)
         if (key.size() == 10 && isValidRecordKey(key))
             s.topKey[key.left(4)] = std::max(s.topKey.value(key.left(4), 0), key.toLongLong());
     }
+    // Keys left behind in a sub-table count as used: a new record must not
+    // inherit somebody else's rows.
+    for (int i = 0; i < s.subs.size(); ++i) {
+        for (auto it = s.subByKey[i].cbegin(); it != s.subByKey[i].cend(); ++it) {
+            if (isValidRecordKey(it.key()))
+                s.topKey[it.key().left(4)] = std::max(s.topKey.value(it.key().left(4), 0), it.key().toLongLong());
+        }
+    }
     indexRows(*s.pool, s.poolByName, col(*s.pool, "ITEM_180"));
 
     const QList<int> staged = liveRows(*s.staged);
