@@ -173,8 +173,8 @@ bool Exporter::exportRecords(const QString &folderText, QList<int> selected)
     QString folder = trimmed;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
-    if (!QDir(folder).exists()) {
-        m_prompt.notice(QStringLiteral("导出文件夹不存在：") + QDir::toNativeSeparators(folder));
+    if (!QDir().mkpath(folder)) {
+        m_prompt.notice(QStringLiteral("不能建立导出文件夹：") + QDir::toNativeSeparators(folder));
         return false;
     }
     if (!db::resolveFileName(folder, QStringLiteral("cgsbqy.arj")).isEmpty()) {

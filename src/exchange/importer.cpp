@@ -186,6 +186,8 @@ bool Importer::load()
                     if (kind != "1" && kind != "2" && kind != "3")
                         throw ArchiveError(QStringLiteral("%1：成果类型“%2”不正确。").arg(where(), shown(kind)));
                 }
+                if (rows.size() % 500 == 0)
+                    m_prompt.step(0, 1);   // lets the window breathe while a long file converts
                 try {
                     rows.append({t.get(), prepareRow(*t, r.values)});
                 } catch (const db::EngineError &e) {
