@@ -220,7 +220,7 @@ void TFormout::Button2Click()
         QApplication::setOverrideCursor(Qt::WaitCursor);
         return a;
     };
-    exchange::Exporter(DataPath, arj, prompt).exportRecords(QDir::fromNativeSeparators(Edit1->text()), rows);
+    exchange::Exporter(DataPath, m_archiver ? *m_archiver : arj, prompt).exportRecords(QDir::fromNativeSeparators(Edit1->text()), rows);
     QApplication::restoreOverrideCursor();
     Panelstat->hide();
     Button2->setEnabled(true);

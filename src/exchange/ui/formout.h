@@ -10,6 +10,9 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QWidget;
+namespace exchange {
+class Archiver;
+}
 
 // "数据导出": the records the user selects, with their sub-table rows and the
 // organisation profile, packed as "cgsbqy.arj" into a chosen folder.
@@ -39,11 +42,14 @@ public:
 
     // The physical rows of kjcg selected in the grid, in table order.
     QList<int> selectedRows();
+    // Tests and the screenshot driver use another archiver.
+    void setArchiver(exchange::Archiver *archiver) { m_archiver = archiver; }
 
 protected:
     void showEvent(QShowEvent *e) override;
 
 private:
+    exchange::Archiver *m_archiver = nullptr;
     void selectAllRows();
     void updateCount();
 };
