@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 TFormout *Formout = nullptr;
@@ -192,12 +193,16 @@ QList<int> TFormout::selectedRows()
     }
     QList<int> rows;
     db::Table &t = DM->T_temp_out;
-    if (!t.isActive())
+    if (!t.isActive() || t.isEmpty())
         return rows;
+    // The grid must not follow these moves: it would drop the selection.
+    const QSignalBlocker quiet(&t);
+    const int here = t.recNo() - 1;
     for (int p : positions) {
         t.moveToPosition(p);
         rows << t.currentRow();
     }
+    t.moveToPosition(std::max(here, 0));
     std::sort(rows.begin(), rows.end());
     return rows;
 }

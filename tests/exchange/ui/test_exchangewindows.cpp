@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -90,8 +91,16 @@ TEST_F(ExchangeWindows, ExportAllThenImportIntoTheSameFolder)
         w.RadioButton5->click();
         EXPECT_EQ(w.Label1->text(), QStringLiteral("选择了3记录！"));
         w.Edit1->setText(out);
+        // A Ctrl-click takes one record out of the selection.
+        w.DBGrid1->selectionModel()->select(w.DBGrid1->model()->index(1, 0),
+                                            QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        EXPECT_EQ(w.Label1->text(), QStringLiteral("选择了2记录！"));
+        EXPECT_EQ(w.selectedRows(), (QList<int>{0, 2}));
+        EXPECT_EQ(w.Label1->text(), QStringLiteral("选择了2记录！"));
+        w.RadioButton5->click();
         seams.expectMessage(QStringLiteral("你已打包成功!文件在"), platform::Ok);
         w.Button2->click();
+        EXPECT_EQ(w.Label1->text(), QStringLiteral("选择了3记录！"));
         EXPECT_TRUE(QFile::exists(out + QStringLiteral("/cgsbqy.arj")));
         EXPECT_EQ(fake.list(out + QStringLiteral("/cgsbqy.arj")).size(), 7);
         w.Button1->click();
@@ -107,6 +116,7 @@ TEST_F(ExchangeWindows, ExportAllThenImportIntoTheSameFolder)
     seams.expectMessage(QStringLiteral("导入完毕！"), platform::Ok);
     w.Button3->click();
     EXPECT_EQ(w.Label6->text(), QStringLiteral("记录条数:3条；"));
+    EXPECT_EQ(w.DBGrid1->model()->rowCount(), 3);
     EXPECT_EQ(w.Label2->text(), QStringLiteral("其中：应用技术3条，基础理论0条，软科学0条。"));
     EXPECT_TRUE(w.Button4->isEnabled());
     EXPECT_FALSE(w.Button6->isEnabled());
