@@ -5,11 +5,11 @@
 #include "db/dataset.h"
 #include "db/error.h"
 #include "entry/fpage7.h"
-#include "entry/gbkvalidator.h"
+#include "forms/gbkvalidator.h"
 #include "entry/recordpage.h"
 #include "entry/finto8.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QComboBox>

@@ -3,9 +3,9 @@
 #include "data/dm.h"
 #include "data/records.h"
 #include "db/error.h"
-#include "entry/gbkvalidator.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "forms/gbkvalidator.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QApplication>
@@ -189,6 +189,27 @@ TFormNew::TFormNew(QWidget *parent) : QDialog(parent)
     connect(cbYear, &QLineEdit::textChanged, this, [this] { NewFormSaved = false; });
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { NewFormSaved = false; });
     cbYear->installEventFilter(this);
+}
+
+void TFormNew::ShowForNewRecord()
+{
+    setWindowTitle(FormNewCaptionNew);
+    edt_120->clear();
+    edt_3->clear();
+    edt_9->setText(DM->Tblunit.isEmpty() ? QString() : DM->Tblunit.fieldByName(QStringLiteral("item_9")).asString());
+    platform::showModal(this);
+}
+
+void TFormNew::ShowForMainItems(int categoryPos)
+{
+    db::Query &rec = DM->Qrykjcg;
+    ComboBox1->setCurrentIndex(categoryPos);
+    setWindowTitle(FormNewCaptionEdit);
+    cbYear->setText(EditOldItem4.left(4));
+    edt_120->setText(rec.fieldByName(QStringLiteral("item_120")).asString());
+    edt_3->setText(EditOldItem3);
+    edt_9->setText(rec.fieldByName(QStringLiteral("item_9")).asString());
+    platform::showModal(this);
 }
 
 void TFormNew::buildControls()

@@ -61,6 +61,13 @@ public:
     // True while the dialog holds nothing unsaved.
     bool NewFormSaved = true;
 
+    // Shown modally for a new record: empty but for the organisation, which
+    // comes from `unit`.
+    void ShowForNewRecord();
+    // Shown modally for the main items of the main window's current record,
+    // starting from its stored category position (0..2).
+    void ShowForMainItems(int categoryPos);
+
     void FormShow();
     void ComboBox1Change();
     void cbYearChange();

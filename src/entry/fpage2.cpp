@@ -5,9 +5,9 @@
 #include "db/dataset.h"
 #include "db/error.h"
 #include "db/value.h"
-#include "entry/gbkvalidator.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "forms/gbkvalidator.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QAbstractButton>

@@ -5,8 +5,8 @@
 #include "db/dataset.h"
 #include "entry/finto6.h"
 #include "entry/fpage2.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QLineEdit>

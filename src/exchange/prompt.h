@@ -54,3 +54,13 @@ inline const QStringList &exchangeTables()
 }
 
 } // namespace exchange
+
+class QWidget;
+
+namespace exchange {
+
+// Questions through the program's message seam (over `owner`; notices under
+// `noticeCaption` with the warning icon) and dates from its clock.
+Prompt seamPrompt(QWidget *owner, const QString &noticeCaption);
+
+} // namespace exchange

@@ -5,10 +5,9 @@
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/error.h"
-#include "dbgrid.h"
-#include "entry/formnew.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "forms/dbgrid.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -204,11 +203,8 @@ void TMainForm::BitBtn7Click()
 
 void TMainForm::Button1Click()
 {
-    FormNew->setWindowTitle(QStringLiteral("请填写新项目！"));
-    FormNew->edt_120->clear();
-    FormNew->edt_3->clear();
-    FormNew->edt_9->setText(DM->Tblunit.isEmpty() ? QString() : field(DM->Tblunit, "item_9"));
-    platform::showModal(FormNew);
+    if (openNewRecord)
+        openNewRecord();
 }
 
 void TMainForm::Button5Click()
@@ -226,14 +222,9 @@ void TMainForm::Button5Click()
     bool ok = false;
     const int c = category.toInt(&ok);
     if (!ok)
-        throw db::EngineError(QStringLiteral("'%1' is not a valid integer value").arg(category));
-    FormNew->ComboBox1->setCurrentIndex(c >= 1 && c <= 3 ? c - 1 : 0);
-    FormNew->setWindowTitle(QStringLiteral("修改主要项目！"));
-    FormNew->cbYear->setText(EditOldItem4.left(4));
-    FormNew->edt_120->setText(field(rec, "item_120"));
-    FormNew->edt_3->setText(EditOldItem3);
-    FormNew->edt_9->setText(field(rec, "item_9"));
-    platform::showModal(FormNew);
+        throw base::Error(QStringLiteral("'%1' is not a valid integer value").arg(category));
+    if (openMainItems)
+        openMainItems(c >= 1 && c <= 3 ? c - 1 : 0);
 }
 
 void TMainForm::Button4Click()

@@ -3,10 +3,10 @@
 #include "data/dm.h"
 #include "data/schema.h"
 #include "db/error.h"
-#include "dbgrid.h"
+#include "forms/dbgrid.h"
 #include "formwel.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

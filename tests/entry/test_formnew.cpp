@@ -4,8 +4,8 @@
 #include "db/dataset.h"
 #include "db/error.h"
 #include "entry/formnew.h"
-#include "entry/gbkvalidator.h"
-#include "platform/dispatch.h"
+#include "forms/gbkvalidator.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 #include "support/seededfolder.h"
 #include "seed_loader.h"
@@ -73,13 +73,7 @@ protected:
                     out << row.section(u'=', 1);
         return out;
     }
-    void start()
-    {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        FormNew = new TFormNew(MainForm);
-        MainForm->FormShow();
-    }
+    void start() { startWindows(); }
     // The main window lists a category and year, with the record current.
     void show(int categoryPos, const QString &year, const QString &key = QString(), const QString &region = u"."_s)
     {

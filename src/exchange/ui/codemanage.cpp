@@ -4,8 +4,8 @@
 #include "exchange/archiver.h"
 #include "exchange/codeupdate.h"
 #include "exchange/ui/windowprompt.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 
 #include <QDir>
 #include <QFileInfo>

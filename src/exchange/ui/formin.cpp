@@ -6,9 +6,9 @@
 #include "exchange/archiver.h"
 #include "exchange/importer.h"
 #include "exchange/ui/windowprompt.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
-#include "shell/dbgrid.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
+#include "forms/dbgrid.h"
 
 #include <QApplication>
 #include <QDir>

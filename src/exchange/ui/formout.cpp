@@ -4,9 +4,9 @@
 #include "exchange/archiver.h"
 #include "exchange/exporter.h"
 #include "exchange/ui/windowprompt.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
-#include "shell/dbgrid.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
+#include "forms/dbgrid.h"
 
 #include <QApplication>
 #include <QComboBox>

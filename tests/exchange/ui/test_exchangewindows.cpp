@@ -6,7 +6,7 @@
 #include "exchange/ui/formout.h"
 #include "fakearchiver.h"
 #include "seed_loader.h"
-#include "shell/dbgrid.h"
+#include "forms/dbgrid.h"
 #include "shell/mainform.h"
 #include "support/testseams.h"
 

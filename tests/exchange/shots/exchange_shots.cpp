@@ -11,7 +11,7 @@
 #include "exchange/tables.h"
 #include "exchange/ui/formin.h"
 #include "exchange/ui/formout.h"
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 #include "seed_loader.h"
 
 #include <QApplication>
