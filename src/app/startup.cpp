@@ -21,6 +21,10 @@
 #include "entry/fpage9.h"
 #include "entry/help.h"
 #include "entry/pages.h"
+#include "exchange/ui/codemanage.h"
+#include "exchange/ui/formin.h"
+#include "exchange/ui/formout.h"
+#include "platform/core/seams.h"
 #include "shell/formwel.h"
 #include "shell/mainform.h"
 #include "organisation/finto11.h"
@@ -32,8 +36,7 @@
 
 void createWindows(const QString &dataPath)
 {
-    // (Export, import, printing and the code-table windows come with their
-    // commands.)
+    // (Printing comes with its command.)
     MainForm = new TMainForm;
     formwel = new Tformwel(MainForm);
     Fpage6 = new TFpage6(MainForm);
@@ -70,6 +73,9 @@ void createWindows(const QString &dataPath)
     HelpCggkRj = new THelpCggkRj(MainForm);
     HelpKtlxRj = new THelpKtlxRj(MainForm);
     Formstudy = new TFormstudy(MainForm);
+    Formout = new TFormout(MainForm);
+    Formin = new TFormin(MainForm);
+    FcodeManage = new TFcodeManage(MainForm);
 
     MainForm->openPage = openRecordPage;
     MainForm->openNewRecord = [] { FormNew->ShowForNewRecord(); };
@@ -78,6 +84,15 @@ void createWindows(const QString &dataPath)
     wirePatentsList();
     wireOrganisationPage();
     wireHelpButtons();
+    MainForm->openExport = [] {
+        platform::showModal(Formout);
+        MainForm->AfterExchange(false);
+    };
+    MainForm->openImport = [] {
+        platform::showModal(Formin);
+        MainForm->AfterExchange(true);
+    };
+    MainForm->openCodeManage = [] { platform::showModal(FcodeManage); };
 }
 
 void destroyWindows()
@@ -118,6 +133,9 @@ void destroyWindows()
     HelpCggkRj = nullptr;
     HelpKtlxRj = nullptr;
     Formstudy = nullptr;
+    Formout = nullptr;
+    Formin = nullptr;
+    FcodeManage = nullptr;
     delete DM;
     DM = nullptr;
 }

@@ -51,6 +51,9 @@ void TMainForm::connectHandlers()
     on(BitBtn4, [this] { BitBtn4Click(); });
     on(Button2, [this] { Button2Click(); });
     on(BitBtn7, [this] { BitBtn7Click(); });
+    on(BitBtn1, [this] { if (openImport) openImport(); });
+    on(BitBtn2, [this] { if (openExport) openExport(); });
+    on(BitBtn3, [this] { if (openCodeManage) openCodeManage(); });
     for (QPushButton *b : pageButtons())
         on(b, [this, b] { PageButtonClick(b); });
     onCombo(ComboBox2, [this] { ComboBox2Change(); });
@@ -324,4 +327,16 @@ void TMainForm::PageButtonClick(QPushButton *button)
         Button1Click();
     if (!DM->Qrykjcg.isEmpty() && openPage)
         openPage(button);
+}
+
+void TMainForm::AfterExchange(bool refillYears)
+{
+    if (refillYears) {
+        DM->OpenQuerySQL(DM->tempquery, QStringLiteral("select item_4 from kjcg order by item_4 desc"));
+        FillYearList(DM->tempquery, cbYear);
+    }
+    RefreshRecordList(DM->Qrykjcg, ComboBox1, btn_page02, cbYear);
+    UpdatePageStatus();
+    RenumberList();
+    UpdateCommandState();
 }

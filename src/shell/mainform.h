@@ -143,6 +143,14 @@ public:
     std::function<void()> openOrganisation;
     std::function<void()> openNewRecord;
     std::function<void(int categoryPos)> openMainItems;
+    // The exchange windows: "导入", "导出" and "更新指标项".
+    std::function<void()> openImport;
+    std::function<void()> openExport;
+    std::function<void()> openCodeManage;
+    // After the import or export window closes: the record list reopened,
+    // page marks, numbers and commands recomputed (the import first refills
+    // the year list).
+    void AfterExchange(bool refillYears);
 
 protected:
     void showEvent(QShowEvent *e) override;

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+namespace exchange {
+class Archiver;
+}
+
+// "代码管理": replaces one of the four delivered code tables from an update
+// package or from a table file.
+class TFcodeManage : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFcodeManage(QWidget *parent = nullptr);
+
+    QLineEdit *Edit1, *Edit3, *Edit4, *Edit5;
+    QPushButton *Button4, *Button2, *Button6, *Button7, *Button8, *Button9, *Button10, *Button11, *Button3;
+
+    // The group's package button and table-file button.
+    void updateFromPackage(int group);
+    void updateFromFile(int group);
+    void setArchiver(exchange::Archiver *archiver) { m_archiver = archiver; }
+
+private:
+    QList<QLineEdit *> m_edits;
+    exchange::Archiver *m_archiver = nullptr;
+};
+
+extern TFcodeManage *FcodeManage;

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDialog>
+
+class DBGrid;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+namespace exchange {
+class Archiver;
+}
+
+// "数据导出": the records the user selects, with their sub-table rows and the
+// organisation profile, packed as "cgsbqy.arj" into a chosen folder.
+class TFormout : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormout(QWidget *parent = nullptr);
+
+    DBGrid *DBGrid1;
+    QLineEdit *Edit1;
+    QPushButton *btnFolder;
+    QRadioButton *RadioButton5, *RadioButton7;
+    QComboBox *ComboBox2;
+    QPushButton *Button2, *Button1;
+    QLabel *Label1;
+    QWidget *Panelstat;
+    QProgressBar *Gauge1;
+
+    // The window is about to show: years, export marks, empty list.
+    void FormShow();
+    void RadioButton5Click();
+    void RadioButton7Click();
+    void ComboBox2Change();
+    void btnFolderClick();
+    void Button2Click();
+    void Button1Click();
+
+    // The physical rows of kjcg selected in the grid, in table order.
+    QList<int> selectedRows();
+    // Tests and the screenshot driver use another archiver.
+    void setArchiver(exchange::Archiver *archiver) { m_archiver = archiver; }
+
+protected:
+    void showEvent(QShowEvent *e) override;
+
+private:
+    exchange::Archiver *m_archiver = nullptr;
+    void selectAllRows();
+    void updateCount();
+};
+
+extern TFormout *Formout;

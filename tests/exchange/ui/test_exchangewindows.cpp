@@ -1,0 +1,174 @@
+#include "data/dm.h"
+#include "db/dataset.h"
+#include "exchange/importer.h"
+#include "exchange/ui/codemanage.h"
+#include "exchange/ui/formin.h"
+#include "exchange/ui/formout.h"
+#include "fakearchiver.h"
+#include "seed_loader.h"
+#include "forms/dbgrid.h"
+#include "shell/mainform.h"
+#include "support/testseams.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ExchangeWindows : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    QString data = tmp.filePath(QStringLiteral("data"));
+    QString out = tmp.filePath(QStringLiteral("out"));
+    testsupport::TestSeams seams;
+    testsupport::FakeArchiver fake;
+
+    void SetUp() override
+    {
+        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
+        QDir().mkpath(out);
+        for (int i = 1; i <= 3; ++i)
+            addRecord(QStringLiteral("200500000%1").arg(i), QStringLiteral("成果%1").arg(i));
+        DM = new TDM(data);
+    }
+    void TearDown() override
+    {
+        delete DM;
+        DM = nullptr;
+    }
+    void addRecord(const QString &key, const QString &name)
+    {
+        db::Table t;
+        t.setDatabaseName(data);
+        t.setTableName(QStringLiteral("kjcg"));
+        t.open();
+        t.append();
+        t.fieldByName(QStringLiteral("ITEM_4")).setAsString(key);
+        t.fieldByName(QStringLiteral("ITEM_DQDM")).setAsString(QStringLiteral("."));
+        t.fieldByName(QStringLiteral("ITEM_3")).setAsString(name);
+        t.fieldByName(QStringLiteral("ITEM_9")).setAsString(QStringLiteral("单位"));
+        t.fieldByName(QStringLiteral("ITEM_CGLB")).setAsString(QStringLiteral("1"));
+        t.post();
+        db::Table p;
+        p.setDatabaseName(data);
+        p.setTableName(QStringLiteral("cgwcr"));
+        p.open();
+        p.append();
+        p.fieldByName(QStringLiteral("ITEM_4")).setAsString(key);
+        p.fieldByName(QStringLiteral("ITEM_DQDM")).setAsString(QStringLiteral("."));
+        p.fieldByName(QStringLiteral("ITEM_180")).setAsString(name + QStringLiteral("人"));
+        p.post();
+    }
+    int count(const QString &table)
+    {
+        db::Table t;
+        t.setDatabaseName(data);
+        t.setTableName(table);
+        t.open();
+        return t.recordCount();
+    }
+};
+
+} // namespace
+
+TEST_F(ExchangeWindows, ExportAllThenImportIntoTheSameFolder)
+{
+    {
+        TFormout w;
+        w.setArchiver(&fake);
+        w.show();
+        EXPECT_FALSE(w.Button2->isEnabled());
+        EXPECT_EQ(w.ComboBox2->count(), 1);
+        w.RadioButton5->click();
+        EXPECT_EQ(w.Label1->text(), QStringLiteral("选择了3记录！"));
+        w.Edit1->setText(out);
+        // A Ctrl-click takes one record out of the selection.
+        w.DBGrid1->selectionModel()->select(w.DBGrid1->model()->index(1, 0),
+                                            QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        EXPECT_EQ(w.Label1->text(), QStringLiteral("选择了2记录！"));
+        EXPECT_EQ(w.selectedRows(), (QList<int>{0, 2}));
+        EXPECT_EQ(w.Label1->text(), QStringLiteral("选择了2记录！"));
+        w.RadioButton5->click();
+        seams.expectMessage(QStringLiteral("你已打包成功!文件在"), platform::Ok);
+        w.Button2->click();
+        EXPECT_EQ(w.Label1->text(), QStringLiteral("选择了3记录！"));
+        EXPECT_TRUE(QFile::exists(out + QStringLiteral("/cgsbqy.arj")));
+        EXPECT_EQ(fake.list(out + QStringLiteral("/cgsbqy.arj")).size(), 7);
+        w.Button1->click();
+    }
+
+    TFormin w;
+    w.setArchiver(&fake);
+    w.show();
+    EXPECT_FALSE(w.Button3->isEnabled());
+    seams.answerFileDialog(out + QStringLiteral("/cgsbqy.arj"));
+    w.Button1->click();
+    ASSERT_TRUE(w.Button3->isEnabled());
+    seams.expectMessage(QStringLiteral("导入完毕！"), platform::Ok);
+    w.Button3->click();
+    EXPECT_EQ(w.Label6->text(), QStringLiteral("记录条数:3条；"));
+    EXPECT_EQ(w.DBGrid1->model()->rowCount(), 3);
+    EXPECT_EQ(w.Label2->text(), QStringLiteral("其中：应用技术3条，基础理论0条，软科学0条。"));
+    EXPECT_TRUE(w.Button4->isEnabled());
+    EXPECT_FALSE(w.Button6->isEnabled());
+
+    // All three are duplicates: delete the first, rename the second.
+    seams.expectMessage(QStringLiteral("导入的项目“成果1”有重复,是否删除？"), platform::Yes);
+    seams.expectMessage(QStringLiteral("导入的项目“成果2”有重复,是否删除？"), platform::No);
+    w.Button4->click();
+    EXPECT_TRUE(w.Panel1->isVisibleTo(&w));
+    EXPECT_FALSE(w.Button6->isEnabled());
+    EXPECT_EQ(w.Edit2->text(), QStringLiteral("成果2"));
+    w.Edit2->setText(QStringLiteral("成果2（新）"));
+    w.Button2->click();
+    EXPECT_FALSE(w.Panel1->isVisibleTo(&w));
+    seams.expectMessage(QStringLiteral("导入的项目“成果3”有重复,是否删除？"), platform::Yes);
+    seams.expectMessage(QStringLiteral("排重已经完成！"), platform::Ok);
+    w.Button4->click();
+    ASSERT_TRUE(w.Button6->isEnabled());
+
+    // The window keeps answering while the records go in.
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(0);
+    seams.expectMessage(QStringLiteral("入库完毕!"), platform::Ok);
+    w.Button6->click();
+    timer.stop();
+    EXPECT_GT(ticks, 0);
+    EXPECT_EQ(w.Label6->text(), QStringLiteral("导入完毕。"));
+    EXPECT_EQ(count(QStringLiteral("kjcg")), 4);
+    EXPECT_EQ(count(QStringLiteral("cgwcr")), 4);
+    w.Button5->click();
+    seams.verifyAllUsed();
+}
+
+TEST_F(ExchangeWindows, CodeManagePackageButtonsCancelAndUpdate)
+{
+    TFcodeManage w;
+    w.setArchiver(&fake);
+    const QString pkg = out + QStringLiteral("/LSBWB.ARJ");
+    testsupport::FakeArchiver::write(pkg, {{QStringLiteral("LSBW.TXT"), QByteArray("901\tX\r\n")}});
+    w.Edit5->setText(QStringLiteral("old"));
+    seams.answerFileDialog(QString());
+    w.Button10->click();
+    EXPECT_TRUE(w.Edit5->text().isEmpty());
+    EXPECT_TRUE(DM->tblLsbw.isActive());
+    seams.answerFileDialog(pkg);
+    seams.expectMessage(QStringLiteral("导入更新成功！"), platform::Ok);
+    w.Button10->click();
+    EXPECT_TRUE(DM->tblLsbw.isActive());   // reopened on the new file
+    DM->tblLsbw.first();
+    EXPECT_EQ(DM->tblLsbw.recordCount(), 1);
+    EXPECT_EQ(DM->tblLsbw.fieldByName(QStringLiteral("Bwdm")).asString(), QStringLiteral("901"));
+    seams.verifyAllUsed();
+}
