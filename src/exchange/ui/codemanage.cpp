@@ -92,7 +92,7 @@ void TFcodeManage::updateFromPackage(int group)
     }
     m_edits[group]->setText(QDir::toNativeSeparators(file));
     exchange::ArjArchiver arj;
-    arj.setIdle(keepResponsive);
+    arj.setIdle([] { keepResponsive(); });
     QList<QPair<db::Table *, bool>> closed;
     exchange::CodeUpdater updater(
         DataPath, m_archiver ? *m_archiver : arj, windowPrompt(this),

@@ -38,7 +38,7 @@ TFormin::TFormin(QWidget *parent)
     setWindowTitle(QStringLiteral("数据导入"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     resize(780, 560);
-    m_arj->setIdle(keepResponsive);
+    m_arj->setIdle([] { keepResponsive(); });
     m_importer = std::make_unique<exchange::Importer>(DataPath, *m_archiver, windowPrompt(this));
 
     DBGrid1 = named(new DBGrid(this), "DBGrid1");

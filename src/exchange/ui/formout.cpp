@@ -216,7 +216,7 @@ void TFormout::Button2Click()
     Button2->setEnabled(false);
     Button1->setEnabled(false);
     exchange::ArjArchiver arj;
-    arj.setIdle(keepResponsive);
+    arj.setIdle([] { keepResponsive(); });
     exchange::Prompt prompt = windowPrompt(this, Gauge1);
     auto ask = prompt.ask;
     prompt.ask = [ask](const QString &text, const QString &caption, exchange::Tone tone, int buttons) {

@@ -7,10 +7,10 @@
 #include <QPointer>
 #include <QProgressBar>
 
-void keepResponsive()
+void keepResponsive(bool force)
 {
     static QElapsedTimer last;
-    if (!last.isValid() || last.elapsed() >= 50) {
+    if (force || !last.isValid() || last.elapsed() >= 50) {
         QCoreApplication::processEvents();
         last.restart();
     }
@@ -25,7 +25,7 @@ exchange::Prompt windowPrompt(QWidget *owner, QProgressBar *gauge)
             bar->setMaximum(total);
             bar->setValue(done);
         }
-        keepResponsive();
+        keepResponsive(done >= total);
     };
     return p;
 }

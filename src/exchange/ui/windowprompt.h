@@ -10,5 +10,6 @@ class QProgressBar;
 // window keeps repainting and answering (about every 50 ms).
 exchange::Prompt windowPrompt(QWidget *owner, QProgressBar *gauge = nullptr);
 
-// Lets pending window events run, at most every 50 ms.
-void keepResponsive();
+// Lets pending window events run, at most every 50 ms unless forced (the
+// last step of a run is always shown).
+void keepResponsive(bool force = false);
