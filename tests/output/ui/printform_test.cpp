@@ -188,3 +188,37 @@ TEST_F(PrintFormTest, PreviewMovesBetweenPagesPrintsAndSavesTheWholeForm)
     ASSERT_EQ(seams.fileDialogs().size(), 1u);
     EXPECT_TRUE(seams.fileDialogs()[0].save);
 }
+
+// With SORVEL_SHOTS set to a folder, the dialog's panels and a preview are
+// saved as pictures there for looking at.
+TEST_F(PrintFormTest, PanelsAsPictures)
+{
+    const QString folder = qEnvironmentVariable("SORVEL_SHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "SORVEL_SHOTS not set";
+    form.setRecord(testsupport::richPrintRecord(true, 20));
+    form.show();
+    form.grab().save(folder + QStringLiteral("/panel5.png"));
+    form.Button7->click();
+    form.grab().save(folder + QStringLiteral("/panel2.png"));
+    form.ShowPanel(5);
+    form.Button4->click();
+    form.grab().save(folder + QStringLiteral("/panel3.png"));
+    form.setRecord(testsupport::richPrintRecord(false));
+    form.ShowPanel(5);
+    form.Button4->click();
+    form.grab().save(folder + QStringLiteral("/panel4.png"));
+    form.ShowPanel(5);
+    form.Button7->click();
+    form.grab().save(folder + QStringLiteral("/panel1.png"));
+    seams.onModal(QStringLiteral("ReportPreview"), [&](QDialog *d) {
+        auto *p = static_cast<output::ReportPreview *>(d);
+        p->btnNext->click();
+        p->grab().save(folder + QStringLiteral("/preview.png"));
+        return 1;
+    });
+    form.setRecord(testsupport::richPrintRecord(true, 20));
+    form.ShowPanel(5);
+    form.Button7->click();
+    button("BitBtn40")->click();
+}
