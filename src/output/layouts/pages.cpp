@@ -382,6 +382,7 @@ ReportForm buildSummaryTable(FormFamily family)
     b.height = t.y + 1;
 
     Band &foot = f.addBand(yy ? BandKind::PageFooter : BandKind::Summary, 7);
+    foot.atPageFoot = true;
     foot.label(QStringLiteral("QRPage"), {0, 1, W, 6}, QStringLiteral("3"), song(9), Qt::AlignCenter);
     return f;
 }
@@ -462,6 +463,7 @@ ReportForm buildEvaluationTable()
     b.height = t.y + 1;
 
     Band &sum = f.addBand(BandKind::Summary, 7);
+    sum.atPageFoot = true;   // the page number stands at the foot
     sum.label(QStringLiteral("QRPage"), {0, 1, W, 6}, QStringLiteral("5"), song(9), Qt::AlignCenter);
     return f;
 }
@@ -639,7 +641,7 @@ ReportForm buildApproval(FormFamily family)
         groupSpan = {4, 2};
     } else {
         cols = {{"学术论文", "★引用或评价证明，\n本单位学术或技术\n部门的评价意见"}, {"科技著作", "★评价材料"},
-                {"以委托单位验收的", "★委托单位验收报告"}, {"以评审方式评价的", "★评审证书或 引用（评价）证明"}};
+                {"以委托单位验收的", "★委托单位验收报告"}, {"以评审方式评价的", "★评审证书或\n引用（评价）证明"}};
         groups = {QStringLiteral("基础理论成果"), QStringLiteral("软科学成果")};
         groupSpan = {2, 2};
     }
@@ -668,6 +670,7 @@ ReportForm buildApproval(FormFamily family)
     b.height = noteY + 8;
 
     Band &sum = f.addBand(BandKind::Summary, 7);
+    sum.atPageFoot = true;   // the page number stands at the foot
     sum.label(QStringLiteral("QRPage"), {0, 1, W, 6}, yy ? QStringLiteral("8") : QStringLiteral("6"), song(9), Qt::AlignCenter);
     return f;
 }
@@ -701,6 +704,7 @@ ReportForm buildAbstract(FormFamily family)
     b.label(n.label(), {30, ny + 6, W - 30, 6}, l2, song(10));
     b.height = ny + 13;
     Band &sum = f.addBand(BandKind::Summary, 7);
+    sum.atPageFoot = true;   // the page number stands at the foot
     sum.label(QStringLiteral("QRPage"), {0, 1, W, 6}, yy ? QStringLiteral("9") : QStringLiteral("7"), song(9), Qt::AlignCenter);
     return f;
 }
