@@ -282,7 +282,7 @@ ReportForm buildCover(FormFamily family)
 
 ReportForm buildCoverNotes(FormFamily family)
 {
-    return notesPage(fam(family) + QStringLiteral("fm2"), 20, fam(family) + QStringLiteral("fm2.txt"), QString(), {}, 10.5);
+    return notesPage(fam(family) + QStringLiteral("fm2"), 20, fam(family) + QStringLiteral("fm2.txt"), QString(), {}, 9);
 }
 
 // ---------------------------------------------------------------------------
@@ -313,7 +313,7 @@ ReportForm buildEvaluationNotes()
 ReportForm buildOrganisationNotes(FormFamily family)
 {
     const bool yy = applied(family);
-    return notesPage(yy ? QStringLiteral("yyPrint06") : QStringLiteral("rjPrint04"), 20,
+    return notesPage(yy ? QStringLiteral("yyPrint06") : QStringLiteral("rjPrint04"), yy ? 20 : 10,
                      yy ? QStringLiteral("yyPrint06.txt") : QStringLiteral("rjPrint04.txt"),
                      yy ? QStringLiteral("6") : QStringLiteral("4"), [](Flow &flow, const QString &name) {
                          if (name == QLatin1String("orgNotes"))

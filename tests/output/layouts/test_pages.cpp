@@ -86,6 +86,13 @@ TEST(FormPages, BothFamiliesHaveEveryPageInOrder)
             EXPECT_EQ(f.name, p.instance);
             EXPECT_EQ(f.pageSize, QSizeF(210, 297));
             EXPECT_EQ(buildPage(p.className).name, p.instance);
+            // Table pages have 10 mm margins; covers, instructions and
+            // annexes 20 mm (the basic-theory notes page 4 is a table-page
+            // neighbour and has 10 mm).
+            const int no = p.number.toInt();
+            const bool table = fam == FormFamily::Applied ? QList<int>{3, 5, 7, 8, 9, 10, 11}.contains(no)
+                                                          : (no >= 3 && no <= 9);
+            EXPECT_EQ(f.margins, table ? QMarginsF(10, 10, 10, 10) : QMarginsF(20, 20, 20, 20)) << p.className.toStdString();
         }
     EXPECT_THROW(buildPage("TyyPrint13"), std::out_of_range);
 }
