@@ -171,6 +171,23 @@ TEST(FormPages, FilledPagesStayInsideThePrintableAreaAndNothingIsCut)
         }
 }
 
+TEST(FormPages, EmptyRecordPrintsEveryPageOnOneSheet)
+{
+    for (FormFamily fam : {FormFamily::Applied, FormFamily::BasicTheory})
+        for (const auto &p : formPages(fam)) {
+            ReportForm f = p.build();
+            report::MemDataset none;
+            for (const QString &ds : {kPersonRows, kCommitteeRows, kOrganisationRows})
+                f.setDataset(ds, &none);
+            const Document d = report::layout(f);
+            ASSERT_EQ(d.pageCount(), 1) << p.className.toStdString();
+            for (const auto &e : d.pages[0].elements)
+                EXPECT_FALSE(e.overflow) << p.className.toStdString() << " " << e.name.toStdString();
+            // The heads of the list pages print without rows.
+            EXPECT_EQ(d.pages[0].detailRows(), 0);
+        }
+}
+
 TEST(FormPages, FramedCellsDoNotOverlap)
 {
     const double eps = 0.05;
