@@ -307,7 +307,7 @@ ReportForm buildFillingNotes(FormFamily family)
 
 ReportForm buildEvaluationNotes()
 {
-    return notesPage(QStringLiteral("yyPrint04"), 20, QStringLiteral("yyPrint04.txt"), QStringLiteral("4"));
+    return notesPage(QStringLiteral("yyPrint04"), 20, QStringLiteral("yyPrint04.txt"), QStringLiteral("4"), {}, 9, 11, 38);
 }
 
 ReportForm buildOrganisationNotes(FormFamily family)
