@@ -90,9 +90,9 @@ void officeBlock(Band &b, const QRectF &r, FormFamily family, bool cover)
         QStringLiteral("表    号") + colon + number,
         valid,
     };
-    Element &e = b.framed(QStringLiteral("QRLabelOffices"), r, lines.join(QLatin1Char('\n')), fang(9, true),
-                          Qt::AlignLeft | Qt::AlignVCenter);
-    Q_UNUSED(e);
+    b.box(QStringLiteral("QRShapeOffices"), r);
+    b.label(QStringLiteral("QRLabelOffices"), r.adjusted(2, 0, -1, 0), lines.join(QLatin1Char('\n')), fang(9, true),
+            Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 QString subtitle(FormFamily family)
@@ -307,7 +307,7 @@ ReportForm buildFillingNotes(FormFamily family)
 
 ReportForm buildEvaluationNotes()
 {
-    return notesPage(QStringLiteral("yyPrint04"), 20, QStringLiteral("yyPrint04.txt"), QStringLiteral("4"));
+    return notesPage(QStringLiteral("yyPrint04"), 20, QStringLiteral("yyPrint04.txt"), QStringLiteral("4"), {}, 9, 11, 38);
 }
 
 ReportForm buildOrganisationNotes(FormFamily family)

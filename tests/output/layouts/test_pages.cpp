@@ -54,11 +54,11 @@ struct Filled {
     Document doc;
 };
 
-Filled filled(const PageInfo &p, int persons = 6, int committee = 9, int organisations = 8)
+Filled filled(const PageInfo &p, int persons = 6, int committee = 9, int organisations = 8, bool everyBox = true)
 {
     Filled f{p.build(), samples::persons(persons), samples::committee(committee), samples::organisations(organisations), {}};
     f.form.setRecord(samples::richRecord());
-    samples::fillLabels(f.form);
+    samples::fillLabels(f.form, everyBox);
     f.form.setDataset(kPersonRows, f.persons.get());
     f.form.setDataset(kCommitteeRows, f.committee.get());
     f.form.setDataset(kOrganisationRows, f.organisations.get());
@@ -168,6 +168,23 @@ TEST(FormPages, FilledPagesStayInsideThePrintableAreaAndNothingIsCut)
                         EXPECT_FALSE(e.overflow) << p.className.toStdString() << " cuts " << e.name.toStdString() << " \""
                                                  << e.text.left(30).toStdString() << "\"";
                 }
+        }
+}
+
+TEST(FormPages, EmptyRecordPrintsEveryPageOnOneSheet)
+{
+    for (FormFamily fam : {FormFamily::Applied, FormFamily::BasicTheory})
+        for (const auto &p : formPages(fam)) {
+            ReportForm f = p.build();
+            report::MemDataset none;
+            for (const QString &ds : {kPersonRows, kCommitteeRows, kOrganisationRows})
+                f.setDataset(ds, &none);
+            const Document d = report::layout(f);
+            ASSERT_EQ(d.pageCount(), 1) << p.className.toStdString();
+            for (const auto &e : d.pages[0].elements)
+                EXPECT_FALSE(e.overflow) << p.className.toStdString() << " " << e.name.toStdString();
+            // The heads of the list pages print without rows.
+            EXPECT_EQ(d.pages[0].detailRows(), 0);
         }
 }
 
@@ -292,7 +309,7 @@ TEST(FormPages, BothFamiliesRenderToPdfWithTheirChineseText)
     for (FormFamily fam : {FormFamily::Applied, FormFamily::BasicTheory}) {
         std::vector<Filled> pages;
         for (const auto &p : formPages(fam))
-            pages.push_back(filled(p, 7, 9, fam == FormFamily::Applied ? 8 : 3));
+            pages.push_back(filled(p, 7, 9, fam == FormFamily::Applied ? 8 : 3, false));
         std::vector<const Document *> docs;
         for (const auto &f : pages)
             docs.push_back(&f.doc);
