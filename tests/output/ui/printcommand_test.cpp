@@ -4,6 +4,7 @@
 #include "recordingsink.h"
 #include "support/seededfolder.h"
 
+#include <QApplication>
 #include <QPushButton>
 
 namespace {
@@ -82,4 +83,29 @@ TEST_F(PrintCommandTest, AnIncompleteRecordOpensNothing)
     startWindows();
     MainForm->BitBtn4Click(); // no modal window expected
     EXPECT_EQ(DM->Qrykjcg.fieldByName(QStringLiteral("ITEM_51")).asString(), QStringLiteral("2;"));
+}
+
+// With SORVEL_SHOTS set to a folder, the preview of a real page of the
+// printed form is saved there as a picture.
+TEST_F(PrintCommandTest, PreviewOfARealPageAsAPicture)
+{
+    const QString folder = qEnvironmentVariable("SORVEL_SHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "SORVEL_SHOTS not set";
+    addRecord(QStringLiteral("2010000001"), QStringLiteral("1"));
+    startWindows();
+    seams.onModal(QStringLiteral("PrintForm"), [&](QDialog *d) {
+        auto *form = static_cast<TPrintForm *>(d);
+        form->grab().save(folder + QStringLiteral("/printform.png"));
+        form->Button7->click();
+        seams.onModal(QStringLiteral("ReportPreview"), [&](QDialog *p) {
+            p->resize(900, 1000);
+            QApplication::processEvents();
+            p->grab().save(folder + QStringLiteral("/preview-page10.png"));
+            return 1;
+        });
+        form->findChild<QPushButton *>(QStringLiteral("BitBtn40"))->click();
+        return 1;
+    });
+    MainForm->findChild<QPushButton *>(QStringLiteral("BitBtn4"))->click();
 }
