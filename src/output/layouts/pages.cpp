@@ -164,14 +164,14 @@ void boxesIn(Band &b, Names &n, FormFamily family, const QString &field, const Q
 }
 
 // Three numbered fill labels ("①" ...) across a value cell.
-void numberedFills(Band &b, Names &n, const QRectF &r, const QStringList &names)
+void numberedFills(Band &b, Names &n, const QRectF &r, const QStringList &names, const Font &font = song(10))
 {
     static const QStringList marks = {QStringLiteral("①"), QStringLiteral("②"), QStringLiteral("③")};
     const double part = r.width() / names.size();
     for (int i = 0; i < names.size(); ++i) {
         const double x = r.left() + i * part;
         b.label(n.label(), {x + 0.5, r.top(), 6, r.height()}, marks[i], song(10));
-        fill(b, names[i], {x + 6.5, r.top(), part - 7, r.height()});
+        fill(b, names[i], {x + 6.5, r.top(), part - 7, r.height()}, font);
         if (i > 0)
             b.line(n.shape(), {x, r.top()}, {x, r.bottom()});
     }
@@ -339,8 +339,9 @@ ReportForm buildSummaryTable(FormFamily family)
     Table t(b, n, 0, 43, W, 38);
     t.heading(QStringLiteral("一、成果概况"));
     bound(b, QStringLiteral("ITEM_3"), inset(t.row(QStringLiteral("1．成果名称"), 10)), song(9));
-    numberedFills(b, n, t.row(QStringLiteral("2．关键词"), 7),
-                  {QStringLiteral("item_14_1"), QStringLiteral("item_14_2"), QStringLiteral("item_14_3")});
+    // Keywords share 200 bytes: each gets three lines.
+    numberedFills(b, n, t.row(QStringLiteral("2．关键词"), 14), {QStringLiteral("item_14_1"), QStringLiteral("item_14_2"),
+                  QStringLiteral("item_14_3")}, song(9));
     int no = 3;
     auto num = [&no](const QString &title) { return QStringLiteral("%1．").arg(no++) + title; };
     if (yy) {

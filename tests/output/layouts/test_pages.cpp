@@ -284,6 +284,8 @@ TEST(FormPages, LongestStoredValuesPrintWhole)
         organisations.setField(QString::fromLatin1(f), longText(bytes));
     organisations.post();
     const QStringList fillsOfFields = {"QR_item_9", "QR_item_37", "QR_item_60", "QR_item_61", "QR_TlinkmanEm", "QR_item_127_1"};
+    // Three keywords of 200 bytes in all.
+    const QString keyword = longText(64);
     for (FormFamily fam : {FormFamily::Applied, FormFamily::BasicTheory})
         for (const auto &p : formPages(fam)) {
             ReportForm f = p.build();
@@ -292,6 +294,8 @@ TEST(FormPages, LongestStoredValuesPrintWhole)
                 const bool ascii = name.contains("60") || name.contains("61") || name.contains("Em");
                 f.setText(name, longText(name.contains("_9") || name.contains("127") ? 140 : name.contains("37") || name.contains("60") ? 100 : 80, ascii));
             }
+            for (const char *k : {"item_14_1", "item_14_2", "item_14_3"})
+                f.setText(k, keyword);
             f.setDataset(kPersonRows, &persons);
             f.setDataset(kCommitteeRows, &committee);
             f.setDataset(kOrganisationRows, &organisations);
