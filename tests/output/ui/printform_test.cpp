@@ -5,6 +5,9 @@
 #include "support/testseams.h"
 
 #include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -221,4 +224,33 @@ TEST_F(PrintFormTest, PanelsAsPictures)
     form.ShowPanel(5);
     form.Button7->click();
     button("BitBtn40")->click();
+}
+
+// The printer itself: the print dialog (answered through the seam) points it
+// at a PDF file, and a list page printed alone keeps its running number.
+TEST(PrinterSink, PrintsTheChosenPagesThroughThePrintDialog)
+{
+    testsupport::TestSeams seams;
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("job.pdf"));
+    seams.onModal(QStringLiteral("PrintDialog"), [&](QDialog *d) {
+        QPrinter *printer = static_cast<QPrintDialog *>(d)->printer();
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf);
+        return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(output::printSink().choose(nullptr));
+    output::PrintPages pages(stubPage);
+    pages.setRecord(testsupport::richPrintRecord(true, 20));
+    const report::Document doc = pages.direct(Family::Applied, output::PrintPages::indexOf(Family::Applied, QStringLiteral("10")));
+    ASSERT_EQ(doc.pageCount(), 2);
+    ASSERT_TRUE(output::printSink().print(doc, 2, 2));
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_TRUE(text.contains(QStringLiteral("6--2")));
+    EXPECT_FALSE(text.contains(QStringLiteral("6--1")));
+    EXPECT_EQ(text.count(QChar(0x000C)), 1); // one page
+    seams.verifyAllUsed();
 }
