@@ -9,6 +9,6 @@ QString CodeTextDelegate::displayText(const QVariant &value, const QLocale &loca
 {
     const auto it = m_texts.constFind(value.toString().trimmed());
     if (it != m_texts.constEnd() && !value.toString().trimmed().isEmpty())
-        return *it;
+        return QStringLiteral("  ") + *it; // the grids show the text after two blanks
     return QStyledItemDelegate::displayText(value, locale);
 }

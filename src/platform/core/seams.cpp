@@ -62,6 +62,10 @@ QString folderName(QWidget *parent, const QString &title, const QString &folder)
 {
     return seams().fileDialog(parent, FileDialogCall{title, folder, QString(), true});
 }
+QString saveFileName(QWidget *parent, const QString &title, const QString &folder, const QString &filter)
+{
+    return seams().fileDialog(parent, FileDialogCall{title, folder, filter, false, true});
+}
 QDateTime now() { return g_time ? g_time->now() : seams().now(); }
 QDate today() { return now().date(); }
 void sleepMs(int ms)

@@ -42,6 +42,8 @@ QString WindowSeams::fileDialog(QWidget *parent, const FileDialogCall &call)
 {
     if (call.folderOnly)
         return QFileDialog::getExistingDirectory(parent, call.title, call.folder);
+    if (call.save)
+        return QFileDialog::getSaveFileName(parent, call.title, call.folder, call.filter);
     return QFileDialog::getOpenFileName(parent, call.title, call.folder, call.filter);
 }
 
