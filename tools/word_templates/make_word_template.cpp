@@ -109,7 +109,7 @@ public:
         std::vector<Cell> cells;
         int height = 0;       // lines, 0 for one
         bool header = false;
-        bool cover = false;
+        bool list = false;      // rows of a list are set smaller
     };
     std::vector<Row> table;
     bool coverTable = false;
@@ -188,7 +188,7 @@ public:
                 t += QStringLiteral("<w:vAlign w:val=\"%1\"/></w:tcPr>")
                          .arg(r.height > 1 && c.value ? QStringLiteral("top") : QStringLiteral("center"));
                 Style s;
-                s.size = coverTable ? 28 : 21;
+                s.size = coverTable ? 28 : (r.list ? 18 : 21);
                 s.bold = coverTable && !c.value;
                 s.jc = c.value ? QStringLiteral("left") : (coverTable ? QStringLiteral("distribute")
                                                                       : QStringLiteral("center"));
@@ -289,6 +289,7 @@ public:
             }
             Row head;
             head.header = true;
+            head.list = true;
             std::vector<std::pair<QString, int>> columns;
             for (qsizetype i = 1; i < parts.size(); ++i) {
                 const Cell c = cell(parts[i]);
@@ -300,6 +301,7 @@ public:
             addRow(head, false);
             for (int n = 1; n <= rows; ++n) {
                 Row r;
+                r.list = true;
                 for (const auto &col : columns)
                     r.cells.push_back({col.first.isEmpty() ? QString::number(n)
                                                            : QStringLiteral("{%1%2}").arg(col.first).arg(n),

@@ -341,6 +341,16 @@ FillResult fillDocument(const QString &templatePath, const QString &documentPath
     return result;
 }
 
+QByteArray archiveMember(const QString &path, const QString &name)
+{
+    std::vector<Entry> entries;
+    QString error;
+    if (!readArchive(path, entries, error))
+        return QByteArray();
+    const Entry *e = findEntry(entries, name.toUtf8());
+    return e ? e->data : QByteArray();
+}
+
 QStringList documentBookmarks(const QString &path)
 {
     pugi::xml_document doc;

@@ -30,6 +30,10 @@ QStringList documentBookmarks(const QString &path);
 // fillDocument from that template, line breaks read back as "\r".
 BookmarkTexts filledTexts(const QString &templatePath, const QString &documentPath);
 
+// One member of a zip archive; empty when the archive or the member cannot
+// be read.
+QByteArray archiveMember(const QString &path, const QString &name);
+
 // The text without the characters an XML document cannot hold (control
 // characters other than tab, line feed and carriage return, U+FFFE, U+FFFF,
 // unpaired surrogates).
