@@ -68,6 +68,7 @@
 // dialog closes in every case.
 
 #include "shell/dbgrid.h"
+#include "data/codetexts.h"
 
 #include <QDialog>
 #include <QHash>
@@ -83,8 +84,8 @@ class QPushButton;
 
 namespace db { class Dataset; class DataSource; class Query; class Table; }
 
-// Shows stored codes of a grid column as texts ("0" -> "  男"); values
-// without an entry stay as stored.
+// Shows stored codes of a grid column as texts ("0" -> "  男", tables in
+// data/codetexts.h); values without an entry stay as stored.
 class CodeTextDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -95,13 +96,6 @@ private:
     QHash<QString, QString> m_texts;
 };
 
-// The code-to-text tables of the person and committee grids.
-namespace codetexts {
-const QHash<QString, QString> &sex();          // 0 男, 1 女
-const QHash<QString, QString> &title();        // 1 院士 ... c 工程院院士
-const QHash<QString, QString> &education();    // 2 博士研究生 ... 9 其他
-const QHash<QString, QString> &abroad();       // 1 是, 0 否
-} // namespace codetexts
 
 class ListPage : public QDialog {
     Q_OBJECT

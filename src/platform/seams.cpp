@@ -47,6 +47,8 @@ public:
     {
         if (call.folderOnly)
             return QFileDialog::getExistingDirectory(parent, call.title, call.folder);
+        if (call.save)
+            return QFileDialog::getSaveFileName(parent, call.title, call.folder, call.filter);
         return QFileDialog::getOpenFileName(parent, call.title, call.folder, call.filter);
     }
     QDateTime now() override { return QDateTime::currentDateTime(); }
@@ -89,6 +91,10 @@ QString openFileName(QWidget *parent, const QString &title, const QString &folde
 QString folderName(QWidget *parent, const QString &title, const QString &folder)
 {
     return seams().fileDialog(parent, FileDialogCall{title, folder, QString(), true});
+}
+QString saveFileName(QWidget *parent, const QString &title, const QString &folder, const QString &filter)
+{
+    return seams().fileDialog(parent, FileDialogCall{title, folder, filter, false, true});
 }
 QDateTime now() { return FakeClock::active() ? FakeClock::now() : seams().now(); }
 QDate today() { return now().date(); }

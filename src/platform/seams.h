@@ -31,6 +31,7 @@ struct FileDialogCall {
     QString folder;
     QString filter;
     bool folderOnly = false;
+    bool save = false;  // ask for a file to write (a new name is allowed)
 };
 
 // The real implementation talks to the window system and the machine;
@@ -56,6 +57,7 @@ int messageBox(QWidget *parent, const QString &text, const QString &caption, Ico
 int showModal(QDialog *window);
 QString openFileName(QWidget *parent, const QString &title, const QString &folder, const QString &filter);
 QString folderName(QWidget *parent, const QString &title, const QString &folder);
+QString saveFileName(QWidget *parent, const QString &title, const QString &folder, const QString &filter);
 QDate today();
 QDateTime now();
 void sleepMs(int ms);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Wrapping of long cells on the printed lists and the other byte-width cuts
+// of the printed pages.  Widths count GBK bytes; a double-byte character is
+// never split.
+
+// Cuts GBK bytes into lines of at most `width` bytes, each followed by a
+// carriage return (no line feed), the last one too.  A line is one byte short
+// only where the full cut would split a character.  A trailing lead byte that
+// has lost its trail byte is dropped: it cannot be printed.  Widths below 2
+// count as 2, so the routine always ends.
+QByteArray TruncNonChiChar1(const QByteArray &gbk, int width);
+// The same for program text: encodes to GBK, wraps, decodes.
+QString TruncNonChiChar1(const QString &text, int width);
+
+// The lines of a wrapped text, without their carriage returns.
+QStringList wrappedLines(const QString &text, int width);
+
+// The research period as the cover prints it: start year and month, end year
+// and month.  The stored form is "2005.03   至2007.11"; the text is split at
+// "至", so a short or odd part never borrows characters of the other one.
+struct ResearchPeriod {
+    QString startYear, startMonth, endYear, endMonth;
+};
+ResearchPeriod splitResearchPeriod(const QString &period);

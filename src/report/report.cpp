@@ -1,0 +1,253 @@
+#include "report.h"
+
+#include <stdexcept>
+
+namespace report {
+
+QString installedFamily(const QString &originalName)
+{
+    // Every CJK face the forms name prints in the one family that is
+    // installed, embeds in PDF files and extracts back to the same text.
+    static const QHash<QString, QString> table = {
+        {QStringLiteral("宋体"), QStringLiteral("WenQuanYi Zen Hei")},
+        {QStringLiteral("新宋体"), QStringLiteral("WenQuanYi Zen Hei")},
+        {QStringLiteral("黑体"), QStringLiteral("WenQuanYi Zen Hei")},
+        {QStringLiteral("楷体_GB2312"), QStringLiteral("WenQuanYi Zen Hei")},
+        {QStringLiteral("楷体"), QStringLiteral("WenQuanYi Zen Hei")},
+        {QStringLiteral("仿宋_GB2312"), QStringLiteral("WenQuanYi Zen Hei")},
+        {QStringLiteral("仿宋"), QStringLiteral("WenQuanYi Zen Hei")},
+        {QStringLiteral("Arial"), QStringLiteral("WenQuanYi Zen Hei")},
+        {QStringLiteral("Times New Roman"), QStringLiteral("WenQuanYi Zen Hei")},
+    };
+    return table.value(originalName, QStringLiteral("WenQuanYi Zen Hei"));
+}
+
+Element &Band::add(Element e)
+{
+    elements.push_back(std::move(e));
+    return elements.back();
+}
+
+Element &Band::label(const QString &name, const QRectF &r, const QString &text, const Font &font,
+                     Qt::Alignment align)
+{
+    Element e;
+    e.name = name;
+    e.kind = Kind::Label;
+    e.rect = r;
+    e.text = text;
+    e.font = font;
+    e.align = align;
+    return add(std::move(e));
+}
+
+Element &Band::framed(const QString &name, const QRectF &r, const QString &text, const Font &font,
+                      Qt::Alignment align, unsigned sides)
+{
+    Element &e = label(name, r, text, font, align);
+    e.frame = sides;
+    return e;
+}
+
+Element &Band::data(const QString &name, const QRectF &r, const QString &field, const QString &dataset,
+                    const Font &font, Qt::Alignment align)
+{
+    Element e;
+    e.name = name;
+    e.kind = Kind::DataText;
+    e.rect = r;
+    e.field = field;
+    e.dataset = dataset;
+    e.font = font;
+    e.align = align;
+    return add(std::move(e));
+}
+
+Element &Band::rich(const QString &name, const QRectF &r, const QString &field, const QString &text,
+                    const Font &font)
+{
+    Element e;
+    e.name = name;
+    e.kind = Kind::RichText;
+    e.rect = r;
+    e.field = field;
+    e.text = text;
+    e.font = font;
+    e.align = Qt::AlignLeft | Qt::AlignTop;
+    e.wordWrap = true;
+    return add(std::move(e));
+}
+
+Element &Band::line(const QString &name, const QPointF &from, const QPointF &to, double penWidth)
+{
+    Element e;
+    e.name = name;
+    e.kind = Kind::Line;
+    e.rect = QRectF(from, to);
+    e.penWidth = penWidth;
+    return add(std::move(e));
+}
+
+Element &Band::box(const QString &name, const QRectF &r, double penWidth)
+{
+    Element e;
+    e.name = name;
+    e.kind = Kind::Rect;
+    e.rect = r;
+    e.penWidth = penWidth;
+    return add(std::move(e));
+}
+
+Element &Band::pageNumber(const QString &name, const QRectF &r, const QString &prefix, const Font &font,
+                          Qt::Alignment align)
+{
+    Element e;
+    e.name = name;
+    e.kind = Kind::PageNumber;
+    e.rect = r;
+    e.text = prefix;
+    e.font = font;
+    e.align = align;
+    return add(std::move(e));
+}
+
+MemDataset::MemDataset(QStringList fields) : m_fields(std::move(fields)) {}
+
+void MemDataset::empty()
+{
+    m_rows.clear();
+    m_pending.clear();
+    m_appending = false;
+}
+
+void MemDataset::append()
+{
+    m_pending.clear();
+    m_appending = true;
+}
+
+void MemDataset::setField(const QString &field, const QString &text)
+{
+    if (!m_appending)
+        throw std::logic_error("MemDataset::setField outside an appended row");
+    if (!m_fields.isEmpty() && !m_fields.contains(field, Qt::CaseInsensitive))
+        throw std::invalid_argument(("MemDataset has no field " + field).toStdString());
+    m_pending.insert(field.toUpper(), text);
+}
+
+void MemDataset::post()
+{
+    if (!m_appending)
+        return;
+    m_rows.push_back(m_pending);
+    m_pending.clear();
+    m_appending = false;
+}
+
+QString MemDataset::value(int row, const QString &field) const
+{
+    if (row < 0 || row >= rowCount())
+        return {};
+    return m_rows[size_t(row)].value(field.toUpper());
+}
+
+ReportForm::ReportForm(QString n) : name(std::move(n)) {}
+
+Band &ReportForm::addBand(BandKind kind, double height, const QString &dataset)
+{
+    Band b;
+    b.kind = kind;
+    b.height = height;
+    b.dataset = dataset;
+    m_bands.push_back(std::move(b));
+    return m_bands.back();
+}
+
+Band &ReportForm::overlay()
+{
+    if (Band *b = band(BandKind::Overlay))
+        return *b;
+    return addBand(BandKind::Overlay, 0);
+}
+
+Band *ReportForm::band(BandKind kind)
+{
+    for (Band &b : m_bands)
+        if (b.kind == kind)
+            return &b;
+    return nullptr;
+}
+
+const Band *ReportForm::band(BandKind kind) const
+{
+    for (const Band &b : m_bands)
+        if (b.kind == kind)
+            return &b;
+    return nullptr;
+}
+
+Element *ReportForm::find(const QString &n)
+{
+    for (Band &b : m_bands)
+        for (Element &e : b.elements)
+            if (e.name == n)
+                return &e;
+    return nullptr;
+}
+
+const Element *ReportForm::find(const QString &n) const
+{
+    return const_cast<ReportForm *>(this)->find(n);
+}
+
+std::vector<Element *> ReportForm::elements()
+{
+    std::vector<Element *> out;
+    for (Band &b : m_bands)
+        for (Element &e : b.elements)
+            out.push_back(&e);
+    return out;
+}
+
+std::vector<const Element *> ReportForm::elements() const
+{
+    std::vector<const Element *> out;
+    for (const Band &b : m_bands)
+        for (const Element &e : b.elements)
+            out.push_back(&e);
+    return out;
+}
+
+bool ReportForm::setText(const QString &n, const QString &text)
+{
+    Element *e = find(n);
+    if (!e)
+        return false;
+    e->text = text;
+    return true;
+}
+
+QString ReportForm::text(const QString &n) const
+{
+    const Element *e = find(n);
+    return e ? e->text : QString();
+}
+
+bool ReportForm::setVisible(const QString &n, bool visible)
+{
+    Element *e = find(n);
+    if (!e)
+        return false;
+    e->visible = visible;
+    return true;
+}
+
+void ReportForm::setDataset(const QString &n, const MemDataset *dataset)
+{
+    if (dataset)
+        m_datasets.insert(n, dataset);
+    else
+        m_datasets.remove(n);
+}
+
+} // namespace report

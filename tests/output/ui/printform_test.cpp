@@ -1,0 +1,224 @@
+#include "output/ui/preview.h"
+#include "output/ui/printform.h"
+#include "recordingsink.h"
+#include "support/printsamples.h"
+#include "support/testseams.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using output::Family;
+
+namespace {
+
+// Small stand-in pages: the number labels of each page, and list pages over
+// their datasets with rows of 20 mm (13 rows to a page).
+report::ReportForm stubPage(const QString &name)
+{
+    report::ReportForm f(name);
+    const bool persons = name.endsWith(QLatin1String("Print10")) && name.startsWith(QLatin1String("yy"));
+    const bool committee = name == QLatin1String("yyPrint11") || name == QLatin1String("rjPrint09");
+    const bool personsRj = name == QLatin1String("rjPrint08");
+    if (persons || committee || personsRj) {
+        const QString ds = committee ? QStringLiteral("ClientDataSet1") : QStringLiteral("ClientDataSet2");
+        f.addBand(report::BandKind::ColumnHeader, 7);
+        f.addBand(report::BandKind::Detail, 20, ds)
+            .data(QStringLiteral("QRDBText1"), {0, 0, 50, 20}, QStringLiteral("ITEM_180"), ds);
+        report::Band &foot = f.addBand(report::BandKind::PageFooter, 10);
+        foot.pageNumber(QStringLiteral("QRSysData1"), {0, 0, 190, 8}, QStringLiteral("?--"));
+        foot.label(QStringLiteral("QRpage"), {0, 0, 190, 8}, QStringLiteral("?"));
+        return f;
+    }
+    report::Band &b = f.addBand(report::BandKind::Title, 50);
+    b.label(QStringLiteral("Name"), {0, 0, 100, 8}, name);
+    report::Band &foot = f.addBand(report::BandKind::PageFooter, 10);
+    foot.label(name == QLatin1String("yyPrint07") ? QStringLiteral("QRPage1") : QStringLiteral("QRPage"),
+               {0, 0, 190, 8}, QStringLiteral("layout"));
+    return f;
+}
+
+class PrintFormTest : public ::testing::Test {
+protected:
+    testsupport::TestSeams seams;
+    RecordingSink sink;
+    TPrintForm form{stubPage};
+
+    void TearDown() override { seams.verifyAllUsed(); }
+    QPushButton *button(const char *name) { return form.findChild<QPushButton *>(QLatin1String(name)); }
+};
+
+} // namespace
+
+TEST_F(PrintFormTest, EveryShowingStartsAtTheStartPanelWithTheFamilysWordButton)
+{
+    form.setRecord(testsupport::richPrintRecord(true));
+    form.show();
+    EXPECT_TRUE(form.Panel5->isVisible());
+    EXPECT_TRUE(form.YY_Button->isVisible());
+    EXPECT_FALSE(form.RJ_Button->isVisible());
+    form.Button4->click();
+    EXPECT_TRUE(form.Panel3->isVisible());
+    EXPECT_FALSE(form.Panel5->isVisible());
+    form.hide();
+
+    for (const QString &category : {QStringLiteral("2"), QStringLiteral("3"), QString()}) {
+        output::PrintRecord r = testsupport::richPrintRecord(false);
+        r.record.set(QStringLiteral("ITEM_CGLB"), category);
+        form.setRecord(r);
+        form.show();
+        EXPECT_TRUE(form.Panel5->isVisible());
+        EXPECT_TRUE(form.RJ_Button->isVisible());
+        EXPECT_FALSE(form.YY_Button->isVisible());
+        form.Button7->click();
+        EXPECT_TRUE(form.Panel1->isVisible());
+        form.hide();
+    }
+    form.ShowPanel(7); // changes nothing
+    EXPECT_TRUE(form.Panel1->isHidden() == false || form.Panel5->isHidden() == false);
+}
+
+TEST_F(PrintFormTest, PreviewAndDirectPrintNumberThePageDifferently)
+{
+    form.setRecord(testsupport::richPrintRecord(true));
+    form.show();
+    QString shown;
+    seams.onModal(QStringLiteral("ReportPreview"), [&](QDialog *d) {
+        shown = static_cast<output::ReportPreview *>(d)->document().pages[0].text(QStringLiteral("QRPage"));
+        return 1;
+    });
+    button("BitBtn30")->click(); // preview of page 3
+    EXPECT_EQ(shown, QStringLiteral("3"));
+
+    button("zBitBtn6")->click(); // direct print of the same page
+    ASSERT_EQ(sink.jobs.size(), 1u);
+    EXPECT_EQ(sink.jobs[0].pageTexts, QStringList{"1"});
+    EXPECT_EQ(sink.chooses, 1);
+
+    seams.onModal(QStringLiteral("ReportPreview"), [&](QDialog *d) {
+        shown = static_cast<output::ReportPreview *>(d)->document().pages[0].text(QStringLiteral("QRPage"));
+        return 1;
+    });
+    button("BitBtn30")->click();
+    EXPECT_EQ(shown, QStringLiteral("3"));
+
+    sink.accept = false; // the print dialog cancelled: nothing printed
+    button("zBitBtn7")->click();
+    EXPECT_EQ(sink.jobs.size(), 1u);
+}
+
+TEST_F(PrintFormTest, ListPagesPrintOneJobPerPageKeepingTheRunningNumbers)
+{
+    // 20 persons and a blank row: 21 rows, two pages of 13.
+    form.setRecord(testsupport::richPrintRecord(true, 20));
+    form.show();
+    button("zBitBtn2")->click();
+    ASSERT_EQ(sink.jobs.size(), 2u);
+    EXPECT_EQ(sink.reports(), (QStringList{"yyPrint10[1-1]", "yyPrint10[2-2]"}));
+    EXPECT_EQ(sink.jobs[0].pageTexts, QStringList{"6--1"});
+    EXPECT_EQ(sink.jobs[1].pageTexts, QStringList{"6--2"});
+
+    // No persons: one page with the page's own label.
+    sink.jobs.clear();
+    form.setRecord(testsupport::richPrintRecord(true, 0));
+    button("zBitBtn2")->click();
+    ASSERT_EQ(sink.jobs.size(), 1u);
+    EXPECT_EQ(sink.jobs[0].pageTexts, QStringList{"6"});
+}
+
+TEST_F(PrintFormTest, WholeFormPrintsCoverDataPagesAndListsInOrder)
+{
+    form.setRecord(testsupport::richPrintRecord(true, 3, 14));
+    form.show();
+    button("zBitBtn4")->click();
+    EXPECT_EQ(sink.chooses, 1);
+    EXPECT_EQ(sink.reports(), (QStringList{"yyfm1[1-1]", "yyPrint03[1-1]", "yyPrint05[1-1]", "yyPrint07[1-1]",
+                                           "yyPrint08[1-1]", "yyPrint09[1-1]", "yyPrint10[1-1]", "yyPrint11[1-1]",
+                                           "yyPrint11[2-2]", "yyPrint11[3-3]"}));
+    QStringList numbers;
+    for (const auto &j : sink.jobs)
+        numbers << j.pageTexts;
+    EXPECT_EQ(numbers, (QStringList{"layout", "1", "2", "3", "4", "5", "6", "7--1", "7--2", "7--3"}));
+
+    sink.jobs.clear();
+    form.setRecord(testsupport::richPrintRecord(false, 1, 1));
+    button("zBitBtn12")->click();
+    EXPECT_EQ(sink.reports(), (QStringList{"rjfm1[1-1]", "rjPrint03[1-1]", "rjPrint05[1-1]", "rjPrint06[1-1]",
+                                           "rjPrint07[1-1]", "rjPrint08[1-1]", "rjPrint09[1-1]", "rjPrint09[2-2]"}));
+}
+
+TEST_F(PrintFormTest, AFailingFillEndsTheWholePrintAfterThePagesAlreadyPrinted)
+{
+    output::PrintRecord r = testsupport::richPrintRecord(true);
+    r.classificationError = QStringLiteral("xkfl.dbf 无法打开");
+    form.setRecord(r);
+    form.show();
+    seams.expectMessage(QStringLiteral("xkfl.dbf 无法打开"), platform::Ok);
+    button("zBitBtn4")->click();
+    EXPECT_EQ(sink.reports(), QStringList{"yyfm1[1-1]"});
+
+    sink.failing = true;
+    seams.expectMessage(QStringLiteral("打印机无法启动"), platform::Ok);
+    button("zBitBtn9")->click();
+}
+
+TEST_F(PrintFormTest, PreviewMovesBetweenPagesPrintsAndSavesTheWholeForm)
+{
+    QTemporaryDir dir;
+    form.setRecord(testsupport::richPrintRecord(true, 0, 14));
+    form.show();
+    seams.answerFileDialog(dir.filePath(QStringLiteral("form")));
+    seams.onModal(QStringLiteral("ReportPreview"), [&](QDialog *d) {
+        auto *p = static_cast<output::ReportPreview *>(d);
+        EXPECT_EQ(p->lblPage->text(), QStringLiteral("第 1 页 / 共 3 页"));
+        EXPECT_FALSE(p->btnPrior->isEnabled());
+        p->btnLast->click();
+        EXPECT_EQ(p->currentPage(), 2);
+        EXPECT_FALSE(p->btnNext->isEnabled());
+        EXPECT_EQ(p->document().pages[2].text(QStringLiteral("QRSysData1")), QStringLiteral("11--3"));
+        EXPECT_FALSE(p->view->pixmap().isNull());
+        p->btnPrint->click();
+        p->btnSavePdf->click();
+        return 1;
+    });
+    button("BitBtn39")->click(); // committee preview
+    EXPECT_EQ(sink.reports(), QStringList{"yyPrint11[1-3]"});
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("form.pdf"))));
+    ASSERT_EQ(seams.fileDialogs().size(), 1u);
+    EXPECT_TRUE(seams.fileDialogs()[0].save);
+}
+
+// With SORVEL_SHOTS set to a folder, the dialog's panels and a preview are
+// saved as pictures there for looking at.
+TEST_F(PrintFormTest, PanelsAsPictures)
+{
+    const QString folder = qEnvironmentVariable("SORVEL_SHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "SORVEL_SHOTS not set";
+    form.setRecord(testsupport::richPrintRecord(true, 20));
+    form.show();
+    form.grab().save(folder + QStringLiteral("/panel5.png"));
+    form.Button7->click();
+    form.grab().save(folder + QStringLiteral("/panel2.png"));
+    form.ShowPanel(5);
+    form.Button4->click();
+    form.grab().save(folder + QStringLiteral("/panel3.png"));
+    form.setRecord(testsupport::richPrintRecord(false));
+    form.ShowPanel(5);
+    form.Button4->click();
+    form.grab().save(folder + QStringLiteral("/panel4.png"));
+    form.ShowPanel(5);
+    form.Button7->click();
+    form.grab().save(folder + QStringLiteral("/panel1.png"));
+    seams.onModal(QStringLiteral("ReportPreview"), [&](QDialog *d) {
+        auto *p = static_cast<output::ReportPreview *>(d);
+        p->btnNext->click();
+        p->grab().save(folder + QStringLiteral("/preview.png"));
+        return 1;
+    });
+    form.setRecord(testsupport::richPrintRecord(true, 20));
+    form.ShowPanel(5);
+    form.Button7->click();
+    button("BitBtn40")->click();
+}

@@ -1,0 +1,162 @@
+#pragma once
+
+// Records to print: a rich one with every printed field filled, and an empty
+// one.  Read as the print command would read them, without a data folder.
+
+#include "output/fill/printrecord.h"
+
+#include <QString>
+
+namespace testsupport {
+
+inline output::PrintRecord richPrintRecord(bool applied, int persons = 5, int committee = 7, int organisations = 3,
+                                           int patents = 4)
+{
+    output::PrintRecord p;
+    report::Record &r = p.record;
+    auto s = [&r](const char *f, const QString &v) { r.set(QLatin1String(f), v); };
+    s("ITEM_4", QStringLiteral("2024000017"));
+    s("ITEM_DQDM", QStringLiteral("110"));
+    s("ITEM_CGLB", applied ? QStringLiteral("1") : QStringLiteral("3"));
+    s("ITEM_3", QStringLiteral("高寒地区复合材料桥面铺装关键技术研究与应用"));
+    s("ITEM_9", QStringLiteral("青岚应用技术研究院"));
+    s("ITEM_8", QStringLiteral("2019.03   至2023.11"));
+    s("ITEM_121", QStringLiteral("2024-05-18"));
+    s("ITEM_120", QStringLiteral("1102024Y0017"));
+    s("ITEM_128", QStringLiteral("北京市科学技术委员会"));
+    s("ITEM_14", QStringLiteral("复合材料;桥面铺装;耐久性"));
+    s("ITEM_15", QStringLiteral("58035"));
+    s("ITEM_15_1", QStringLiteral("43040"));
+    s("ITEM_12", QStringLiteral("U443"));
+    s("ITEM_12_1", QStringLiteral("TB33"));
+    s("ITEM_2", QStringLiteral("2"));
+    s("ITEM_16", QStringLiteral("3"));
+    s("ITEM_33", QStringLiteral("1"));
+    s("ITEM_123", QStringLiteral("03;07;"));
+    s("ITEM_124_1", QStringLiteral("06"));
+    s("ITEM_125", QStringLiteral("48"));
+    s("ITEM_125_1", QStringLiteral("1"));
+    s("ITEM_126", QStringLiteral("3"));
+    s("ITEM_140", QStringLiteral(""));
+    s("ITEM_201", QStringLiteral("1"));
+    s("ITEM_200", QStringLiteral("04"));
+    s("ITEM_210", QStringLiteral("1"));
+    s("ITEM_127", QStringLiteral("Z191100008119012"));
+    s("ITEM_127_1", QStringLiteral("北京市科技计划重点项目"));
+    for (const char *f : {"ITEM_149", "ITEM_141", "ITEM_148", "ITEM_142", "ITEM_142_1", "ITEM_142_2", "ITEM_142_3",
+                          "ITEM_143", "ITEM_144", "ITEM_243", "ITEM_244", "ITEM_145"})
+        s(f, QStringLiteral("12.5"));
+    s("ITEM_21", QStringLiteral("1"));
+    s("ITEM_130", QStringLiteral("北京市交通委员会"));
+    s("ITEM_34", QStringLiteral("2023.12.20"));
+    s("ITEM_22", QStringLiteral("京交鉴字[2023]第041号"));
+    s("ITEM_51", QStringLiteral("1;2;"));
+    s("ITEM_51_1", QStringLiteral("3"));
+    s("patent_ty", QStringLiteral("1;2;"));
+    s("ITEM_51_2", QStringLiteral("2"));
+    s("ITEM_51_3", QStringLiteral("2"));
+    s("ITEM_53", QStringLiteral("2022SR0456789"));
+    s("ITEM_52", QStringLiteral("桥面铺装温度场分析软件V1.0"));
+    s("ITEM_32", QStringLiteral("1"));
+    s("ITEM_45", QStringLiteral("3"));
+    s("ITEM_150", QStringLiteral("120"));
+    s("ITEM_162", QStringLiteral("80"));
+    s("ITEM_151_1", QStringLiteral("300"));
+    s("ITEM_152_1", QStringLiteral("45"));
+    s("ITEM_153", QStringLiteral("0"));
+    s("ITEM_154", QStringLiteral("60"));
+    s("ITEM_46", QStringLiteral("02"));
+    s("ITEM_47", QStringLiteral("01"));
+    s("ITEM_161", QStringLiteral("2;3;"));
+    s("ITEM_32_1", QStringLiteral(""));
+    s("ITEM_160", QStringLiteral(""));
+    s("ITEM_420", QStringLiteral("40000123-4"));
+    s("ITEM_37", QStringLiteral("北京市海淀区学院路甲38号"));
+    s("ITEM_38", QStringLiteral("100083"));
+    s("ITEM_39", QStringLiteral("010-62345678"));
+    s("ITEM_40", QStringLiteral("010-62345679"));
+    s("ITEM_60", QStringLiteral("www.qinglan.example.cn"));
+    s("ITEM_62", QStringLiteral("1"));
+    s("ITEM_41_3", QStringLiteral(""));
+    s("ITEM_163", QStringLiteral("0"));
+    s("ITEM_64", QStringLiteral("11"));
+    s("ITEM_63", QStringLiteral("103"));
+    s("ITEM_41", QStringLiteral("林晓峰"));
+    s("ITEM_41_2", QStringLiteral("13901234567"));
+    s("ITEM_61", QStringLiteral("lin@qinglan.example.cn"));
+    s("TLinkMan", QStringLiteral("周建华"));
+    s("TLinkManTe", QStringLiteral("010-62345600"));
+    s("TLinkManEm", QStringLiteral("zhou@qinglan.example.cn"));
+    s("ITEM_13_1", QStringLiteral("本成果针对高寒地区桥面铺装早期开裂、脱层等病害，研究了复合材料铺装层的"
+                                  "材料组成、结构设计与施工工艺。\n成果已在三座大桥应用，效果良好。"));
+    p.subject1 = QStringLiteral("道路工程");
+    p.subject2 = QStringLiteral("复合材料");
+    p.library1 = QStringLiteral("U443");
+    p.library2 = QStringLiteral("TB33");
+    p.province = QStringLiteral("北京市");
+    p.department = QStringLiteral("科学技术部");
+    p.investment = QStringLiteral("100～500万元");
+    p.profit = QStringLiteral("50万元以下");
+
+    static const QString names[] = {QStringLiteral("王建国"), QStringLiteral("李秀英"), QStringLiteral("张伟"),
+                                    QStringLiteral("刘洋"), QStringLiteral("陈静"), QStringLiteral("杨帆")};
+    for (int i = 0; i < persons; ++i) {
+        report::Record x;
+        x.set(QStringLiteral("ITEM_187"), QString::number(i + 1));
+        x.set(QStringLiteral("ITEM_180"), names[i % 6]);
+        x.set(QStringLiteral("ITEM_181"), QString::number(i % 2));
+        x.set(QStringLiteral("ITEM_182"), QStringLiteral("1975.06"));
+        x.set(QStringLiteral("ITEM_183"), QStringLiteral("2"));
+        x.set(QStringLiteral("ITEM_184"), QStringLiteral("3"));
+        x.set(QStringLiteral("ITEM_188"), QStringLiteral("0"));
+        x.set(QStringLiteral("ITEM_185"), QStringLiteral("青岚应用技术研究院道路与桥梁工程研究所"));
+        x.set(QStringLiteral("ITEM_186"), QStringLiteral("负责铺装材料配比设计与室内试验，完成耐久性评价"));
+        p.persons.push_back(x);
+    }
+    static const QString roles[] = {QStringLiteral("主任委员"), QStringLiteral("副主任委员"), QStringLiteral("委员")};
+    for (int i = 0; i < committee; ++i) {
+        report::Record x;
+        x.set(QStringLiteral("ITEM_4"), r.value(QStringLiteral("ITEM_4")));
+        x.set(QStringLiteral("ITEM_DQDM"), r.value(QStringLiteral("ITEM_DQDM")));
+        x.set(QStringLiteral("ITEM_190"), QString::number(i + 1));
+        x.set(QStringLiteral("ITEM_191"), roles[std::min(i, 2)]);
+        x.set(QStringLiteral("ITEM_192"), names[(i + 3) % 6]);
+        x.set(QStringLiteral("ITEM_193"), QString::number(i % 2));
+        x.set(QStringLiteral("ITEM_194"), QString::number(std::min(i, 2) + 1));
+        x.set(QStringLiteral("ITEM_195"), QStringLiteral("长安大学"));
+        x.set(QStringLiteral("ITEM_196"), QStringLiteral("道路工程"));
+        x.set(QStringLiteral("ITEM_197"), QStringLiteral("路面结构"));
+        x.set(QStringLiteral("ITEM_198"), i == 0 ? QStringLiteral("b") : QStringLiteral("2"));
+        p.committee.push_back(x);
+    }
+    for (int i = 0; i < organisations; ++i) {
+        report::Record x;
+        x.set(QStringLiteral("ITEM_176"), QString::number(i + 1));
+        x.set(QStringLiteral("ITEM_170"), QStringLiteral("北方交通建设集团有限公司第%1工程分公司").arg(i + 1));
+        x.set(QStringLiteral("ITEM_171"), QStringLiteral("河北省石家庄市长安区中山东路%1号").arg(100 + i));
+        x.set(QStringLiteral("ITEM_172"), QStringLiteral("050011"));
+        x.set(QStringLiteral("ITEM_173"), QStringLiteral("赵磊"));
+        x.set(QStringLiteral("ITEM_174"), QStringLiteral("0311-8765432%1").arg(i));
+        p.organisations.push_back(x);
+    }
+    for (int i = 0; i < patents; ++i) {
+        report::Record x;
+        x.set(QStringLiteral("PATENT_NO"), QStringLiteral("ZL20211034567%1.X").arg(i));
+        x.set(QStringLiteral("PATENT_NAM"), QStringLiteral("一种桥面复合铺装结构%1").arg(i + 1));
+        x.set(QStringLiteral("PATENT_ST"), i % 2 ? QStringLiteral("1") : QStringLiteral("2"));
+        x.set(QStringLiteral("PATENT_TY"), QStringLiteral("1"));
+        p.patents.push_back(x);
+    }
+    return p;
+}
+
+inline output::PrintRecord emptyPrintRecord(bool applied)
+{
+    output::PrintRecord p;
+    p.record.set(QStringLiteral("ITEM_4"), QStringLiteral("2024000018"));
+    p.record.set(QStringLiteral("ITEM_DQDM"), QStringLiteral("110"));
+    p.record.set(QStringLiteral("ITEM_CGLB"), applied ? QStringLiteral("1") : QString());
+    return p;
+}
+
+} // namespace testsupport
