@@ -1,5 +1,6 @@
 #include "output/word/wordvalues.h"
 
+#include "data/codetexts.h"
 #include "db/gbk.h"
 
 #include <QHash>
@@ -152,42 +153,9 @@ QString padded(const QString &text, int bytes)
     return db::gbk::byteLength(text) < bytes ? text + u'\r' : text;
 }
 
-namespace {
-QString fromTable(const QHash<QString, QString> &t, const QString &code) { return t.value(code); }
-} // namespace
-
-QString sexText(const QString &code)
-{
-    static const QHash<QString, QString> t = {{QStringLiteral("0"), QStringLiteral("男")},
-                                              {QStringLiteral("1"), QStringLiteral("女")}};
-    return fromTable(t, code);
-}
-
-QString titleText(const QString &code)
-{
-    static const QHash<QString, QString> t = {
-        {QStringLiteral("1"), QStringLiteral("院士")},     {QStringLiteral("2"), QStringLiteral("正高")},
-        {QStringLiteral("3"), QStringLiteral("副高")},     {QStringLiteral("4"), QStringLiteral("中级")},
-        {QStringLiteral("5"), QStringLiteral("初级")},     {QStringLiteral("9"), QStringLiteral("其他")},
-        {QStringLiteral("a"), QStringLiteral("两院院士")}, {QStringLiteral("b"), QStringLiteral("中科院院士")},
-        {QStringLiteral("c"), QStringLiteral("工程院院士")}};
-    return fromTable(t, code);
-}
-
-QString educationText(const QString &code)
-{
-    static const QHash<QString, QString> t = {
-        {QStringLiteral("2"), QStringLiteral("博士研究生")}, {QStringLiteral("3"), QStringLiteral("硕士研究生")},
-        {QStringLiteral("4"), QStringLiteral("大本")},       {QStringLiteral("5"), QStringLiteral("大专")},
-        {QStringLiteral("6"), QStringLiteral("中专")},       {QStringLiteral("9"), QStringLiteral("其他")}};
-    return fromTable(t, code);
-}
-
-QString abroadText(const QString &code)
-{
-    static const QHash<QString, QString> t = {{QStringLiteral("1"), QStringLiteral("是")},
-                                              {QStringLiteral("0"), QStringLiteral("否")}};
-    return fromTable(t, code);
-}
+QString sexText(const QString &code) { return codetexts::text(codetexts::sex(), code); }
+QString titleText(const QString &code) { return codetexts::text(codetexts::title(), code); }
+QString educationText(const QString &code) { return codetexts::text(codetexts::education(), code); }
+QString abroadText(const QString &code) { return codetexts::text(codetexts::abroad(), code); }
 
 } // namespace word

@@ -26,7 +26,7 @@ std::array<QString, 3> splitDate(const QString &date);
 // The text and a carriage return when it is shorter than `bytes` GBK bytes.
 QString padded(const QString &text, int bytes);
 
-// The code-to-text tables of the person and committee lists.
+// The shared code-to-text tables of the person and committee lists.
 QString sexText(const QString &code);
 QString titleText(const QString &code);
 QString educationText(const QString &code);
