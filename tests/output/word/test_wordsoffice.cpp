@@ -87,13 +87,16 @@ TEST(WordInWriter, TemplatesAndFilledDocumentsConvertToPdf)
         const QString docPdf = tmp.filePath(QStringLiteral("d%1.pdf").arg(int(c.form)));
         EXPECT_GT(QFileInfo(tplPdf).size(), 1000);
         EXPECT_GT(QFileInfo(docPdf).size(), 1000);
-        // SORVEL_WORD_KEEP names a folder that receives the PDFs to look at.
+        // SORVEL_WORD_KEEP names a folder that receives the documents and PDFs to look at.
         const QString keep = qEnvironmentVariable("SORVEL_WORD_KEEP");
         if (!keep.isEmpty()) {
             QFile::copy(tplPdf, QDir(keep).filePath(QFileInfo(word::templateFileName(c.form)).completeBaseName()
                                                     + QStringLiteral("-template.pdf")));
             QFile::copy(docPdf, QDir(keep).filePath(QFileInfo(word::templateFileName(c.form)).completeBaseName()
                                                     + QStringLiteral("-filled.pdf")));
+            QFile::copy(tmp.filePath(QStringLiteral("d%1.docx").arg(int(c.form))),
+                        QDir(keep).filePath(QFileInfo(word::templateFileName(c.form)).completeBaseName()
+                                            + QStringLiteral(".docx")));
         }
         if (!haveText)
             continue;
