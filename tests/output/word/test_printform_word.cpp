@@ -85,6 +85,12 @@ TEST_F(PrintFormWordTest, EachButtonFillsItsTemplateFromTheDialogsRecord)
         EXPECT_EQ(seams.programs().back().program, QStringLiteral("soffice"));
         EXPECT_EQ(filled(c.form, QLatin1String(c.bookmark)), applied.value(QStringLiteral("ITEM_3")));
         EXPECT_EQ(filled(c.form, QStringLiteral("item_180_1")), applied.persons.at(0).value(QStringLiteral("ITEM_180")));
+        if (c.form == WordForm::AppliedRegistration) {
+            EXPECT_EQ(filled(c.form, QStringLiteral("item_170_1")),
+                      applied.organisations.at(0).value(QStringLiteral("ITEM_170")));
+            EXPECT_FALSE((filled(c.form, QStringLiteral("patentl_no_1")) + filled(c.form, QStringLiteral("patent_no_1")))
+                             .isEmpty());
+        }
     }
     form.hide();
 
