@@ -117,12 +117,9 @@ std::pair<QString, QString> splitDateRange(const QString &period)
     const int to = period.indexOf(QStringLiteral("至"));
     if (to < 0)
         return {yearMonth(period.trimmed()), QString()};
-    QString a = period.left(to);
-    // The separator is written with blanks before "至"; the last of them
-    // goes with it (a double-byte character is never cut in half).
-    if (!a.isEmpty() && a.back().unicode() < 0x80)
-        a.chop(1);
-    return {yearMonth(a.trimmed()), yearMonth(period.mid(to + 1).trimmed())};
+    // The entry page writes blanks before "至"; they are trimmed, and a
+    // period written without them loses no digit of its start.
+    return {yearMonth(period.left(to).trimmed()), yearMonth(period.mid(to + 1).trimmed())};
 }
 
 std::array<QString, 3> splitSemicolon3(const QString &value)

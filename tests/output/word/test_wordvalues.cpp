@@ -45,6 +45,9 @@ TEST(WordValues, Periods)
     EXPECT_EQ(splitDateRange(QString()), std::make_pair(QString(), QString()));
     EXPECT_EQ(splitDateRange(QStringLiteral("   至2006.12")), std::make_pair(QString(), QStringLiteral("2006年12月")));
     EXPECT_EQ(splitDateRange(QStringLiteral("2004.01")), std::make_pair(QStringLiteral("2004年01月"), QString()));
+    EXPECT_EQ(splitDateRange(QStringLiteral("2004.01至2006.12")),
+              std::make_pair(QStringLiteral("2004年01月"), QStringLiteral("2006年12月")))
+        << "a period without blanks keeps the last digit of its start";
 }
 
 TEST(WordValues, KeywordsAndDates)
