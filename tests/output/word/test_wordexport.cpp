@@ -157,6 +157,25 @@ TEST_F(WordExportTest, ATemplateThatIsNoDocumentIsReported)
     EXPECT_TRUE(tempEntries().isEmpty()) << "no half-made folder is left";
 }
 
+TEST_F(WordExportTest, BookmarksATemplateLacksAreNamedAndTheRestIsFilled)
+{
+    // An application form standing where the certificate is looked for.
+    ASSERT_TRUE(QFile::copy(
+        QDir(QStringLiteral(WORD_TEMPLATE_DIR)).filePath(word::templateFileName(WordForm::AppraisalApplication)),
+        QDir(data).filePath(word::templateFileName(WordForm::AppraisalCertificate))));
+    const auto out = run(WordForm::AppraisalCertificate);
+    EXPECT_EQ(out.end, ExportEnd::OpenedInWriter);
+    ASSERT_EQ(host.log.size(), 3);
+    EXPECT_TRUE(host.log[1].startsWith(QStringLiteral("error:模板中没有以下书签")));
+    EXPECT_TRUE(host.log[1].contains(QStringLiteral("item_34_y")));
+    EXPECT_FALSE(host.log[1].contains(QStringLiteral("item_13_1"))) << "both forms have it";
+    QMap<QString, QString> filled;
+    for (const auto &p : word::filledTexts(QDir(data).filePath(word::templateFileName(WordForm::AppraisalCertificate)),
+                                           out.document))
+        filled.insert(p.first, p.second);
+    EXPECT_EQ(filled["item_13_1"], richRecord().record["ITEM_13_1"].replace(QStringLiteral("\r\n"), QStringLiteral("\r")));
+}
+
 TEST_F(WordExportTest, ThroughThePlatformSeams)
 {
     addTemplate(WordForm::BasicRegistration);
