@@ -280,3 +280,17 @@ TEST_F(WordDataFolderTest, WithoutTheClassificationTablesTheExportGoesOnWithCode
     EXPECT_EQ(filled["item_12_1"], QStringLiteral("TU5"));
     EXPECT_EQ(filled["item_192_1"], QStringLiteral("评委1")) << "the lists after them are filled";
 }
+
+TEST_F(WordDataFolderTest, AnUnreadableDictionaryEndsTheExportWithItsMessage)
+{
+    seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
+    ASSERT_TRUE(QFile::remove(QDir(data).filePath(QStringLiteral("zdxx.dbf"))));
+    addTemplate(WordForm::AppraisalApplication);
+    const auto out = word::exportWord(host, WordForm::AppraisalApplication, data, richRecord(), nullptr, temp);
+    EXPECT_EQ(out.end, ExportEnd::Failed);
+    ASSERT_EQ(host.log.size(), 2);
+    EXPECT_TRUE(host.log[1].startsWith(QStringLiteral("error:")));
+    EXPECT_TRUE(host.log[1].contains(QStringLiteral("zdxx"), Qt::CaseInsensitive)) << qPrintable(host.log[1]);
+    EXPECT_TRUE(host.started.isEmpty());
+    EXPECT_TRUE(tempEntries().isEmpty());
+}
