@@ -9,7 +9,7 @@
 #include "db/dataset.h"
 
 #include <QComboBox>
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 #include "seed_loader.h"
 #include "shell/formwel.h"
 #include "shell/mainform.h"

@@ -1,6 +1,6 @@
 // JPEG bytes: decode; the answer is a picture within the limits or an error,
 // never both and never neither.
-#include "platform/jpeg.h"
+#include "platform/core/jpeg.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Draws the start-up picture and writes it as JPEG:
 //   make_splash OUTPUT.jpg
 // The result is kept in resources/; run this again only to change the picture.
-#include "platform/jpeg.h"
+#include "platform/core/jpeg.h"
 
 #include <QFile>
 #include <QFontDatabase>

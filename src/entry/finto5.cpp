@@ -3,10 +3,10 @@
 #include "db/dataset.h"
 #include "db/error.h"
 #include "entry/fpage5.h"
-#include "entry/gbkvalidator.h"
+#include "forms/gbkvalidator.h"
 #include "entry/recordpage.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QFormLayout>

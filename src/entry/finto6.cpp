@@ -4,9 +4,9 @@
 #include "db/dataset.h"
 #include "db/error.h"
 #include "entry/fpage6.h"
-#include "entry/gbkvalidator.h"
+#include "forms/gbkvalidator.h"
 #include "entry/recordpage.h"
-#include "platform/dispatch.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 
 #include <QComboBox>

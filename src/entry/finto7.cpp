@@ -1,14 +1,15 @@
 #include "finto7.h"
 
 #include "data/dm.h"
+#include "data/records.h"
 #include "db/dataset.h"
 #include "db/error.h"
 #include "entry/fpage7.h"
-#include "entry/gbkvalidator.h"
+#include "forms/gbkvalidator.h"
 #include "entry/recordpage.h"
 #include "entry/finto8.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QComboBox>
@@ -240,8 +241,7 @@ void TFinto7::rewriteRanks()
     const QString oldFilter = t.filter();
     const bool wasFiltered = t.filtered();
     t.setFiltered(false);
-    t.setFilter(QStringLiteral("item_4='") + EscapeSqlQuotes(recordKeyText("ITEM_4")) + QStringLiteral("' and item_dqdm='")
-                + EscapeSqlQuotes(recordKeyText("ITEM_DQDM")) + QLatin1Char('\''));
+    t.setFilter(data::recordFilter(recordKeyText("ITEM_4"), recordKeyText("ITEM_DQDM")));
     t.setFiltered(true);
     if (!t.isActive())
         t.open();

@@ -4,10 +4,10 @@
 #include "db/dataset.h"
 #include "db/gbk.h"
 #include "entry/fpage8.h"
-#include "entry/gbkvalidator.h"
+#include "forms/gbkvalidator.h"
 #include "entry/recordpage.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QComboBox>

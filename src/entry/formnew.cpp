@@ -1,10 +1,11 @@
 #include "formnew.h"
 
 #include "data/dm.h"
+#include "data/records.h"
 #include "db/error.h"
-#include "entry/gbkvalidator.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "forms/gbkvalidator.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QApplication>
@@ -48,11 +49,6 @@ bool isYear(const QString &s)
     return s.size() == 4 && isAsciiDigits(s);
 }
 
-bool isTenDigitKey(const QString &s)
-{
-    return s.size() == 10 && isAsciiDigits(s);
-}
-
 QString fieldText(db::Dataset &ds, const QString &field)
 {
     return ds.fieldByName(field).asString().trimmed();
@@ -63,35 +59,6 @@ QString errorText(const std::exception &e)
     if (const auto *engine = dynamic_cast<const db::EngineError *>(&e))
         return engine->message();
     return QString::fromLocal8Bit(e.what());
-}
-
-// The condition that picks a record's own rows: its key and its region.
-QString recordFilter(const QString &key, const QString &region)
-{
-    return QStringLiteral("item_4='") + EscapeSqlQuotes(key) + QStringLiteral("' and item_dqdm='")
-           + EscapeSqlQuotes(region) + QLatin1Char('\'');
-}
-
-void openFiltered(db::Table &table, const QString &filter)
-{
-    table.close();
-    table.setFiltered(false);
-    table.setFilter(filter);
-    table.setFiltered(true);
-    table.open();
-}
-
-void unfilter(db::Table &table)
-{
-    table.cancel();
-    table.setFiltered(false);
-    table.setFilter(QString());
-}
-
-// The sub-tables whose rows carry their record's key and region.
-QList<db::Table *> subTables()
-{
-    return {&DM->TblCgwcdw, &DM->tblzlqk, &DM->Tbljdwyhmd, &DM->TblCgwcr};
 }
 
 // The category position (0..2) of a stored ITEM_CGLB; anything else gives 0.
@@ -130,46 +97,6 @@ QSet<QString> appraisalCodes(const QString &category)
     return codes;
 }
 
-// What a row held before the save wrote it, to put back when a later step
-// fails.
-struct RowUndo {
-    db::Table *table;
-    int row;
-    QVector<QPair<QString, db::Value>> values;
-};
-
-RowUndo snapshot(db::Table &table, const QStringList &fields)
-{
-    RowUndo u{&table, table.currentRow(), {}};
-    for (const QString &f : fields)
-        u.values.append({f, table.fieldByName(f).value()});
-    return u;
-}
-
-// Puts the rows back, last written first.  Returns what could not be put
-// back, if anything.
-QString undoRows(const std::vector<RowUndo> &undo)
-{
-    QString problems;
-    for (db::Table *t : {&DM->T_temp_out, &DM->TblCgwcdw, &DM->tblzlqk, &DM->Tbljdwyhmd, &DM->TblCgwcr})
-        t->cancel();
-    for (auto it = undo.rbegin(); it != undo.rend(); ++it) {
-        try {
-            it->table->setFiltered(false);
-            if (!it->table->gotoRow(it->row))
-                throw db::EngineError(QStringLiteral("row %1 of %2 is gone").arg(it->row).arg(it->table->tableName()));
-            it->table->edit();
-            for (const auto &v : it->values)
-                it->table->fieldByName(v.first).setValue(v.second);
-            it->table->post();
-        } catch (const std::exception &e) {
-            it->table->cancel();
-            problems += QLatin1Char('\n') + errorText(e);
-        }
-    }
-    return problems;
-}
-
 // Moves the list to the row of a record; false (and the first row) when the
 // list does not hold it.
 bool locateRecord(db::Dataset &list, const QString &key, const QString &region)
@@ -197,36 +124,6 @@ void listYear(const QString &year)
 }
 
 } // namespace
-
-QString NextRecordKey(const QString &year)
-{
-    if (!isYear(year))
-        throw db::EngineError(QStringLiteral("“%1”不是四位数字的年份").arg(year));
-    // Only a key of ten digits counts as a serial of the year; every key in
-    // use, in the records or left behind in a sub-table, is passed over so a
-    // new record never inherits somebody else's rows.
-    qint64 highest = 0;
-    QSet<QString> used;
-    const QStringList tables = {QStringLiteral("kjcg"), QStringLiteral("cgwcdw"), QStringLiteral("zlqk"),
-                                QStringLiteral("jdwyhmd"), QStringLiteral("cgwcr")};
-    for (const QString &table : tables) {
-        DM->OpenQuerySQL(DM->tempquery, QStringLiteral("select item_4 from ") + table + QStringLiteral(" where item_4 like'")
-                                            + year + QStringLiteral("%'"));
-        for (DM->tempquery.first(); !DM->tempquery.eof(); DM->tempquery.next()) {
-            const QString key = DM->tempquery.field(0).asString().trimmed();
-            used.insert(key);
-            if (table == tables.first() && isTenDigitKey(key))
-                highest = qMax(highest, key.toLongLong());
-        }
-    }
-    qint64 next = highest > 0 ? highest + 1 : (year + QStringLiteral("000001")).toLongLong();
-    while (used.contains(QString::number(next)))
-        ++next;
-    const QString key = QString::number(next);
-    if (!key.startsWith(year))
-        throw db::EngineError(QStringLiteral("%1年的成果编号已经用完").arg(year));
-    return key;
-}
 
 // ---------------------------------------------------------------------------
 
@@ -292,6 +189,27 @@ TFormNew::TFormNew(QWidget *parent) : QDialog(parent)
     connect(cbYear, &QLineEdit::textChanged, this, [this] { NewFormSaved = false; });
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { NewFormSaved = false; });
     cbYear->installEventFilter(this);
+}
+
+void TFormNew::ShowForNewRecord()
+{
+    setWindowTitle(FormNewCaptionNew);
+    edt_120->clear();
+    edt_3->clear();
+    edt_9->setText(DM->Tblunit.isEmpty() ? QString() : DM->Tblunit.fieldByName(QStringLiteral("item_9")).asString());
+    platform::showModal(this);
+}
+
+void TFormNew::ShowForMainItems(int categoryPos)
+{
+    db::Query &rec = DM->Qrykjcg;
+    ComboBox1->setCurrentIndex(categoryPos);
+    setWindowTitle(FormNewCaptionEdit);
+    cbYear->setText(EditOldItem4.left(4));
+    edt_120->setText(rec.fieldByName(QStringLiteral("item_120")).asString());
+    edt_3->setText(EditOldItem3);
+    edt_9->setText(rec.fieldByName(QStringLiteral("item_9")).asString());
+    platform::showModal(this);
 }
 
 void TFormNew::buildControls()
@@ -567,81 +485,35 @@ void TFormNew::saveEdited(const QString &year)
         }
     }
 
-    std::vector<RowUndo> undo;
     QString newKey = oldKey;
     try {
         // The key first: a record that stays in its year keeps it.
         if (year != oldYear)
-            newKey = NextRecordKey(year);
-        if (newKey != oldKey && (!isTenDigitKey(newKey) || !newKey.startsWith(year)))
+            newKey = data::nextRecordKey(year);
+        if (!newKey.startsWith(year))
             throw db::EngineError(QStringLiteral("新的成果编号“%1”不正确").arg(newKey));
-
-        // The record row, found by key and region.
-        db::Table &record = DM->T_temp_out;
-        openFiltered(record, recordFilter(oldKey, region));
-        if (record.isEmpty())
-            throw db::EngineError(QStringLiteral("找不到编号为%1的项目，它可能已被删除").arg(oldKey));
-        const QString storedCategory = fieldText(record, QStringLiteral("ITEM_CGLB"));
-        const bool categoryChanged = storedCategory != category;
-        QStringList written = {QStringLiteral("ITEM_CGLB"), QStringLiteral("ITEM_4"), QStringLiteral("ITEM_120"),
-                               QStringLiteral("ITEM_3"), QStringLiteral("ITEM_9")};
-        QStringList emptied;
-        QSet<QString> codes;
-        if (categoryChanged) {
-            emptied = fieldsOutsideCategory(category);
-            codes = appraisalCodes(category);
-            written << emptied << QStringLiteral("ITEM_21");
-        }
-        undo.push_back(snapshot(record, written));
-        record.edit();
-        record.fieldByName(QStringLiteral("ITEM_CGLB")).setAsString(category);
-        if (categoryChanged) {
-            for (const QString &f : emptied)
-                record.fieldByName(f).clear();
-            const QString appraisal = fieldText(record, QStringLiteral("ITEM_21"));
-            if (!codes.contains(appraisal))
-                record.fieldByName(QStringLiteral("ITEM_21")).clear();
-        }
-        record.fieldByName(QStringLiteral("ITEM_4")).setAsString(newKey);
-        record.fieldByName(QStringLiteral("ITEM_120")).setAsString(edt_120->text().trimmed());
-        record.fieldByName(QStringLiteral("ITEM_3")).setAsString(name);
-        record.fieldByName(QStringLiteral("ITEM_9")).setAsString(edt_9->text().trimmed());
-        record.post();
-
-        // Then its rows in the sub-tables follow it to the new key.
-        if (newKey != oldKey) {
-            for (db::Table *t : subTables()) {
-                openFiltered(*t, recordFilter(oldKey, region));
-                QVector<int> rows;
-                for (t->first(); !t->eof(); t->next())
-                    rows << t->currentRow();
-                t->setFiltered(false);
-                for (int row : rows) {
-                    if (!t->gotoRow(row))
-                        throw db::EngineError(QStringLiteral("row %1 of %2 is gone").arg(row).arg(t->tableName()));
-                    undo.push_back(snapshot(*t, {QStringLiteral("ITEM_4"), QStringLiteral("ITEM_DQDM")}));
-                    t->edit();
-                    t->fieldByName(QStringLiteral("ITEM_4")).setAsString(newKey);
-                    t->fieldByName(QStringLiteral("ITEM_DQDM")).setAsString(region);
-                    t->post();
-                }
+        // A record that changes category loses what the new one does not
+        // hold, its appraisal form too when the new category does not offer it.
+        const QSet<QString> codes = appraisalCodes(category);
+        // The record row and all of its sub-table rows move together, or
+        // none of them.
+        data::rekeyRecord(data::Store::Main, {oldKey, region}, newKey, [&](db::Dataset &record) {
+            if (fieldText(record, QStringLiteral("ITEM_CGLB")) != category) {
+                for (const QString &f : fieldsOutsideCategory(category))
+                    record.fieldByName(f).clear();
+                if (!codes.contains(fieldText(record, QStringLiteral("ITEM_21"))))
+                    record.fieldByName(QStringLiteral("ITEM_21")).clear();
             }
-        }
+            record.fieldByName(QStringLiteral("ITEM_CGLB")).setAsString(category);
+            record.fieldByName(QStringLiteral("ITEM_120")).setAsString(edt_120->text().trimmed());
+            record.fieldByName(QStringLiteral("ITEM_3")).setAsString(name);
+            record.fieldByName(QStringLiteral("ITEM_9")).setAsString(edt_9->text().trimmed());
+        });
     } catch (const std::exception &e) {
-        QString message = errorText(e);
-        message += undoRows(undo);
-        for (db::Table *t : {&DM->T_temp_out, &DM->TblCgwcdw, &DM->tblzlqk, &DM->Tbljdwyhmd, &DM->TblCgwcr}) {
-            unfilter(*t);
-            t->flush();
-        }
-        platform::messageBox(this, message, kErrorCaption, platform::Icon::None, platform::Ok);
+        platform::messageBox(this, errorText(e), kErrorCaption, platform::Icon::None, platform::Ok);
         NewFormSaved = false;
         afterSave(oldCategoryPos, oldYear, oldKey, region);
         return;
-    }
-    for (db::Table *t : {&DM->T_temp_out, &DM->TblCgwcdw, &DM->tblzlqk, &DM->Tbljdwyhmd, &DM->TblCgwcr}) {
-        unfilter(*t);
-        t->flush();
     }
     EditOldItem4 = newKey;
     EditOldItem3 = name;
@@ -670,8 +542,10 @@ void TFormNew::saveNew(const QString &year)
     db::Table &record = DM->T_temp_out;
     QString key;
     try {
-        key = NextRecordKey(year);
-        unfilter(record);
+        key = data::nextRecordKey(year);
+        record.cancel();
+        record.setFiltered(false);
+        record.setFilter(QString());
         record.open();
         record.append();
         record.fieldByName(QStringLiteral("no")).setAsString(QString::number(sequence));

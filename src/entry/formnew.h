@@ -13,13 +13,6 @@ class QToolButton;
 extern const QString FormNewCaptionNew;    // 请填写新项目！
 extern const QString FormNewCaptionEdit;   // 修改主要项目！
 
-// The key the next record of `year` (four digits) gets: one more than the
-// largest ten-digit key of that year in kjcg (year + "000001" when there is
-// none), stepped past every key already used by a record or a sub-table row.
-// Throws db::EngineError for a year that is not four digits and when the
-// year's serials are used up.
-QString NextRecordKey(const QString &year);
-
 // The up/down arrows beside the year edit: each click steps the year in the
 // edit by one within [minimum, maximum].
 class YearUpDown : public QWidget {
@@ -67,6 +60,13 @@ public:
 
     // True while the dialog holds nothing unsaved.
     bool NewFormSaved = true;
+
+    // Shown modally for a new record: empty but for the organisation, which
+    // comes from `unit`.
+    void ShowForNewRecord();
+    // Shown modally for the main items of the main window's current record,
+    // starting from its stored category position (0..2).
+    void ShowForMainItems(int categoryPos);
 
     void FormShow();
     void ComboBox1Change();

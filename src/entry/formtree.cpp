@@ -4,8 +4,8 @@
 #include "db/dataset.h"
 #include "db/error.h"
 #include "entry/treeflags.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QHBoxLayout>

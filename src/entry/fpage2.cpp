@@ -1,12 +1,13 @@
 #include "fpage2.h"
 
 #include "data/dm.h"
+#include "data/records.h"
 #include "db/dataset.h"
 #include "db/error.h"
 #include "db/value.h"
-#include "entry/gbkvalidator.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "forms/gbkvalidator.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QAbstractButton>
@@ -373,9 +374,8 @@ void TFpage2::filterPatents()
     db::Table &t = DM->tblzlqk;
     t.close();
     t.setFiltered(false);
-    t.setFilter(QStringLiteral("item_4='") + EscapeSqlQuotes(recordText(QStringLiteral("ITEM_4")).trimmed())
-                + QStringLiteral("' and item_dqdm='") + EscapeSqlQuotes(recordText(QStringLiteral("ITEM_DQDM")).trimmed())
-                + QLatin1Char('\''));
+    t.setFilter(data::recordFilter(recordText(QStringLiteral("ITEM_4")).trimmed(),
+                                   recordText(QStringLiteral("ITEM_DQDM")).trimmed()));
     t.setFiltered(true);
     t.open();
 }

@@ -3,8 +3,8 @@
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/gbk.h"
-#include "entry/gbkvalidator.h"
-#include "platform/dispatch.h"
+#include "forms/gbkvalidator.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 
 #include <QCheckBox>

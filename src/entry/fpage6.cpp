@@ -1,11 +1,12 @@
 #include "fpage6.h"
 
 #include "data/dm.h"
+#include "data/records.h"
 #include "db/dataset.h"
 #include "entry/finto6.h"
 #include "entry/fpage2.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QLineEdit>
@@ -69,8 +70,7 @@ void TFpage6::filterToRecord()
     db::Table &t = DM->tblzlqk;
     t.close();
     t.setFiltered(false);
-    t.setFilter(QStringLiteral("item_4='") + EscapeSqlQuotes(recordKeyPart("ITEM_4")) + QStringLiteral("' and item_dqdm='")
-                + EscapeSqlQuotes(recordKeyPart("ITEM_DQDM")) + QLatin1Char('\''));
+    t.setFilter(data::recordFilter(recordKeyPart("ITEM_4"), recordKeyPart("ITEM_DQDM")));
     t.setFiltered(true);
     t.open();
 }

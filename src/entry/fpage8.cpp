@@ -1,6 +1,7 @@
 #include "fpage8.h"
 
 #include "data/dm.h"
+#include "data/records.h"
 #include "db/dataset.h"
 #include "entry/finto8.h"
 #include "shell/mainform.h"
@@ -92,7 +93,7 @@ void TFpage8::renumberItemNo()
     const QString key = rec.fieldByName(QStringLiteral("ITEM_4")).asString();
     const QString region = rec.fieldByName(QStringLiteral("ITEM_DQDM")).asString();
     t.setFiltered(false);
-    t.setFilter(QStringLiteral("item_4=") + quoted(key) + QStringLiteral(" and item_dqdm=") + quoted(region));
+    t.setFilter(data::recordFilter(key, region));
     t.setFiltered(true);
     if (!t.isActive())
         t.open();

@@ -3,9 +3,9 @@
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/gbk.h"
-#include "entry/gbkvalidator.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "forms/gbkvalidator.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QDialog>

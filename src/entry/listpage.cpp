@@ -3,8 +3,8 @@
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/error.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QCloseEvent>

@@ -67,7 +67,7 @@
 // asks the question (caption "请注意！", Yes/No): Yes runs the save; the
 // dialog closes in every case.
 
-#include "shell/dbgrid.h"
+#include "forms/dbgrid.h"
 #include "data/codetexts.h"
 
 #include <QDialog>

@@ -8,7 +8,7 @@
 #include "entry/fpage7.h"
 #include "entry/fpage8.h"
 #include "entry/fpage9.h"
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 
 #include <QPushButton>
 

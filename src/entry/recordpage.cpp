@@ -3,8 +3,8 @@
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/error.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QCheckBox>
@@ -57,41 +57,6 @@ bool sameStored(db::Field f, const RecordValues::Entry &e)
         return withoutTrailingBlanks(f.asString()) == withoutTrailingBlanks(e.text);
     }
 }
-
-bool isAsciiDigits(const QString &s)
-{
-    for (QChar c : s)
-        if (c.unicode() < '0' || c.unicode() > '9')
-            return false;
-    return true;
-}
-
-// Drops the keys of a figure edit that would type anything but a figure.
-class FigureKeys : public QObject {
-public:
-    FigureKeys(QObject *parent, bool decimals) : QObject(parent), m_decimals(decimals) {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return QObject::eventFilter(watched, event);
-        auto *key = static_cast<QKeyEvent *>(event);
-        const QString text = key->text();
-        // Keys that type nothing (moves, shortcuts) and backspace pass.
-        if (text.isEmpty() || key->key() == Qt::Key_Backspace || (key->modifiers() & Qt::ControlModifier))
-            return false;
-        for (QChar c : text) {
-            const bool ok = (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (m_decimals && c == QLatin1Char('.'));
-            if (!ok)
-                return true;
-        }
-        return false;
-    }
-
-private:
-    bool m_decimals;
-};
 
 } // namespace
 
@@ -377,64 +342,6 @@ void RecordPage::formClose()
 }
 
 // ---------------------------------------------------------------------------
-// Code panels
-
-CodePanel::CodePanel(QWidget *parent, const QString &objectName, Kind kind, const QString &prefix,
-                     const QList<CodeCaption> &boxes, int columns, const QHash<QString, QString> &nameOverrides)
-    : QWidget(parent)
-{
-    setObjectName(objectName);
-    auto *grid = new QGridLayout(this);
-    grid->setContentsMargins(6, 4, 6, 4);
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(2);
-    int i = 0;
-    for (const CodeCaption &c : boxes) {
-        QAbstractButton *b = kind == CheckBoxes ? static_cast<QAbstractButton *>(new QCheckBox(c.caption, this))
-                                                : static_cast<QAbstractButton *>(new QRadioButton(c.caption, this));
-        b->setObjectName(nameOverrides.value(c.code, prefix + c.code));
-        b->setProperty("code", c.code);
-        connect(b, &QAbstractButton::toggled, this, [this, b](bool on) { emit boxToggled(b, on); });
-        grid->addWidget(b, i / columns, i % columns);
-        m_boxes << b;
-        ++i;
-    }
-}
-
-QAbstractButton *CodePanel::box(const QString &code) const
-{
-    for (QAbstractButton *b : m_boxes)
-        if (b->property("code").toString() == code)
-            return b;
-    return nullptr;
-}
-
-void CodePanel::setOneAtATime(QWidget *form)
-{
-    connect(this, &CodePanel::boxToggled, this, [this, form](QAbstractButton *b, bool on) {
-        if (on)
-            UncheckSiblings(form, this, b->objectName());
-    });
-}
-
-void UncheckSiblings(QWidget *form, QWidget *panel, const QString &boxName)
-{
-    const QString panelName = panel->objectName();
-    for (QCheckBox *b : form->findChildren<QCheckBox *>()) {
-        if (b->objectName() == QLatin1String("ImageList1") || !b->parent())
-            continue;
-        if (b->parent()->objectName() == panelName && b->isChecked() && b->objectName() != boxName)
-            b->setChecked(false);
-    }
-}
-
-// ---------------------------------------------------------------------------
-// Figure edits
-
-void makeFigureEdit(QLineEdit *edit, bool decimals)
-{
-    edit->installEventFilter(new FigureKeys(edit, decimals));
-}
 
 bool checkFigure(QLineEdit *edit, const QString &prefix)
 {
@@ -446,115 +353,4 @@ bool checkFigure(QLineEdit *edit, const QString &prefix)
         MainForm->ShowMsg(prefix + text + QStringLiteral(" 不是正确的数据格式！现在已经置零"));
     edit->setText(QStringLiteral("0"));
     return false;
-}
-
-double figureValue(const QString &text)
-{
-    double d = 0;
-    return db::parseNumber(text, d) ? d : 0;
-}
-
-QString figureText(double value)
-{
-    return db::formatNumber(value);
-}
-
-// ---------------------------------------------------------------------------
-// Split date edits
-
-SplitDateEdit::SplitDateEdit(QWidget *parent, const QString &yearName, const QString &monthName, const QString &dayName)
-    : QWidget(parent)
-{
-    auto *lay = new QHBoxLayout(this);
-    lay->setContentsMargins(0, 0, 0, 0);
-    lay->setSpacing(3);
-    auto edit = [&](const QString &name, int length, int width, const char *unit) {
-        auto *e = new QLineEdit(this);
-        e->setObjectName(name);
-        e->setMaxLength(length);
-        e->setFixedWidth(width);
-        e->setAlignment(Qt::AlignCenter);
-        lay->addWidget(e);
-        auto *l = new QLabel(QString::fromUtf8(unit), this);
-        lay->addWidget(l);
-        return e;
-    };
-    m_y = edit(yearName, 4, 52, "年");
-    m_m = edit(monthName, 2, 32, "月");
-    if (!dayName.isEmpty())
-        m_d = edit(dayName, 2, 32, "日");
-    lay->addStretch();
-}
-
-void SplitDateEdit::clear()
-{
-    for (QLineEdit *e : {m_y, m_m, m_d})
-        if (e)
-            e->clear();
-}
-
-void SplitDateEdit::normalise()
-{
-    m_y->setText(m_y->text().trimmed());
-    m_m->setText(padTwo(m_m->text()));
-    if (m_d)
-        m_d->setText(padTwo(m_d->text()));
-}
-
-bool SplitDateEdit::isEmpty() const
-{
-    for (QLineEdit *e : {m_y, m_m, m_d})
-        if (e && !e->text().trimmed().isEmpty())
-            return false;
-    return true;
-}
-
-bool SplitDateEdit::isIncomplete() const
-{
-    for (QLineEdit *e : {m_y, m_m, m_d})
-        if (e && e->text().trimmed().isEmpty())
-            return true;
-    return false;
-}
-
-QString padTwo(const QString &text)
-{
-    const QString t = text.trimmed();
-    return t.size() == 1 ? QStringLiteral("0") + t : t;
-}
-
-bool isIntegerIn(const QString &text, int low, int high)
-{
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok);
-    return ok && v >= low && v <= high;
-}
-
-bool isValidYear(const QString &text, int firstYear)
-{
-    return isIntegerIn(text, firstYear, platform::today().year());
-}
-
-QDate parseDateParts(const QString &year, const QString &month, const QString &day)
-{
-    const QString y = year.trimmed(), m = month.trimmed(), d = day.trimmed();
-    if (y.isEmpty() || y.size() > 4 || m.isEmpty() || m.size() > 2 || d.isEmpty() || d.size() > 2)
-        return {};
-    if (!isAsciiDigits(y) || !isAsciiDigits(m) || !isAsciiDigits(d))
-        return {};
-    return QDate(y.toInt(), m.toInt(), d.toInt());
-}
-
-// ---------------------------------------------------------------------------
-// Code-item combos
-
-QString codePart(const QString &itemText)
-{
-    const int at = itemText.indexOf(QStringLiteral("  "));
-    return (at < 0 ? itemText : itemText.left(at)).trimmed();
-}
-
-QString comboCode(const QComboBox *combo)
-{
-    return codePart(combo->currentText());
 }

@@ -26,9 +26,10 @@
 // Controls that cannot be compared with a field call markChanged() from
 // their change handlers (a hidden edit serves as the marker).
 //
-// Building blocks for the pages' controls follow the class: code panels of
-// check boxes and radio buttons named after their codes, figure edits,
-// split date edits and code-item combos.
+// The building blocks of the pages' controls (code panels of check boxes and
+// radio buttons named after their codes, figure edits, split date edits and
+// code-item combos) are in src/forms; checkFigure(), which tells the user
+// through the main window, follows the class.
 
 #include <QDate>
 #include <QDialog>
@@ -40,6 +41,10 @@
 #include <QVector>
 
 #include "db/value.h"
+#include "forms/codeitem.h"
+#include "forms/codepanel.h"
+#include "forms/dateedit.h"
+#include "forms/figureedit.h"
 
 class QAbstractButton;
 class QComboBox;
@@ -175,110 +180,7 @@ private:
     bool m_leaving = false;
 };
 
-// ---------------------------------------------------------------------------
-// Code panels
-
-// One box of a code panel: its code and caption.
-struct CodeCaption {
-    QString code;
-    QString caption;
-};
-
-// A panel of check boxes or radio buttons, each named `prefix` + code, laid
-// out in `columns` columns in the order given.  The boxes are direct
-// children of the panel (the shared routines find them by their parent's
-// name).  `nameOverrides` maps a code to a different box name where the
-// program's names are irregular.
-class CodePanel : public QWidget {
-    Q_OBJECT
-public:
-    enum Kind { CheckBoxes, RadioButtons };
-    CodePanel(QWidget *parent, const QString &objectName, Kind kind, const QString &prefix,
-              const QList<CodeCaption> &boxes, int columns, const QHash<QString, QString> &nameOverrides = {});
-
-    QList<QAbstractButton *> boxes() const { return m_boxes; }
-    QAbstractButton *box(const QString &code) const;
-    // Ticking a box unticks the other check boxes of the panel (the
-    // handler runs when code ticks a box too).
-    void setOneAtATime(QWidget *form);
-
-signals:
-    // A box was ticked or unticked, by the user or by code.
-    void boxToggled(QAbstractButton *box, bool on);
-
-private:
-    QList<QAbstractButton *> m_boxes;
-};
-
-// For every check box of `form` lying on `panel` (its parent bears the
-// panel's name) that is ticked and not named `boxName`: untick it.
-void UncheckSiblings(QWidget *form, QWidget *panel, const QString &boxName);
-
-// ---------------------------------------------------------------------------
-// Figure edits
-
-// Limits the edit to digits and backspace (and "." when `decimals`); keys
-// that would type anything else are dropped.  Pasted text still arrives:
-// checkFigure() catches it.
-void makeFigureEdit(QLineEdit *edit, bool decimals);
 // When the trimmed text is not empty and does not read as a number: shows
 // `prefix` + text + " 不是正确的数据格式！现在已经置零" and sets "0".
 // Returns whether the text was kept.
 bool checkFigure(QLineEdit *edit, const QString &prefix = QString());
-// The number of a figure's text; empty or unreadable counts 0.
-double figureValue(const QString &text);
-// A number as a figure shows it ("0.3" for 0.1 + 0.2).
-QString figureText(double value);
-
-// ---------------------------------------------------------------------------
-// Split date edits
-
-// Year, month and (optionally) day edits in one row with 年/月/日 labels.
-class SplitDateEdit : public QWidget {
-    Q_OBJECT
-public:
-    SplitDateEdit(QWidget *parent, const QString &yearName, const QString &monthName,
-                  const QString &dayName = QString());
-
-    QLineEdit *year() const { return m_y; }
-    QLineEdit *month() const { return m_m; }
-    QLineEdit *day() const { return m_d; }   // nullptr for year-and-month dates
-
-    void clear();
-    // Trimmed texts; a one-character month or day gets a leading "0" in its
-    // edit.
-    void normalise();
-    // All parts empty (after trimming).
-    bool isEmpty() const;
-    // Any part empty (after trimming).
-    bool isIncomplete() const;
-
-private:
-    QLineEdit *m_y;
-    QLineEdit *m_m;
-    QLineEdit *m_d = nullptr;
-};
-
-// The first year a date may have: 1949, or 1900 for birth and certificate
-// dates.
-constexpr int FirstYear = 1949;
-constexpr int FirstYearOfBirth = 1900;
-
-// A month or day as stored: trimmed, one character padded with a leading "0".
-QString padTwo(const QString &text);
-// The text reads as an integer in [low, high].
-bool isIntegerIn(const QString &text, int low, int high);
-// The text is a year from `firstYear` to the current year.
-bool isValidYear(const QString &text, int firstYear = FirstYear);
-// The date written as year "-" month "-" day (one or two digits for month
-// and day); invalid when it is no date.
-QDate parseDateParts(const QString &year, const QString &month, const QString &day);
-
-// ---------------------------------------------------------------------------
-// Code-item combos
-
-// The code part of a code item "code  name": the text before the two
-// blanks, trimmed; the whole text trimmed when it has none (the blank item
-// " " gives "").
-QString codePart(const QString &itemText);
-QString comboCode(const QComboBox *combo);

@@ -3,7 +3,7 @@
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "organisation/finto11.h"
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QLabel>

@@ -5,13 +5,13 @@
 #include "db/error.h"
 #include "db/gbk.h"
 #include "entry/formtree.h"
-#include "entry/gbkvalidator.h"
+#include "forms/gbkvalidator.h"
 #include "entry/recordpage.h"
 #include "entry/treeflags.h"
 #include "organisation/fpage11.h"
 #include "organisation/unittexts.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 
 #include <QCheckBox>

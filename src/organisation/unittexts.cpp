@@ -3,7 +3,7 @@
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "organisation/fpage4a.h"
-#include "platform/dispatch.h"
+#include "platform/widgets/dispatch.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>

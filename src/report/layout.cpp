@@ -249,10 +249,14 @@ Layouter::Instance Layouter::instance(const Band &band, int row, int pageNumber)
         if (grow > kEps && (p.e->followBand || p.e->stretch))
             p.pe.rect.setBottom(p.pe.rect.bottom() + grow);
         if (!p.pe.lines.isEmpty()) {
-            bool tooHigh = p.needed > p.pe.rect.height() + kEps;
+            // What must fit is the ink: the lines above the last at their
+            // spacing, the last one em high, padding aside.
+            const double em = (p.pe.font.size > 0 ? p.pe.font.size : 9) * 25.4 / 72.0;
+            const double ink = (p.pe.lines.size() - 1) * lineHeight(p.pe.font) + em;
+            bool tooHigh = ink > p.pe.rect.height() + 0.05;
             bool tooWide = false;
             for (const QString &l : std::as_const(p.pe.lines))
-                if (textWidth(l, p.pe.font) > p.pe.rect.width() - 2 * kTextPadding + 0.05) {
+                if (textWidth(l, p.pe.font) > p.pe.rect.width() + 0.05) {
                     tooWide = true;
                     break;
                 }

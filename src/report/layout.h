@@ -30,7 +30,7 @@ struct PlacedElement {
     Qt::Alignment align;
     unsigned frame = NoSides;
     double penWidth = 0.2;
-    bool overflow = false; // the lines need more room than the rectangle gives
+    bool overflow = false; // the printed lines reach past the rectangle (they are clipped there)
     BandKind band = BandKind::Title;
     int row = -1;          // detail row index, else -1
 };

@@ -5,10 +5,9 @@
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/error.h"
-#include "dbgrid.h"
-#include "entry/formnew.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "forms/dbgrid.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -16,12 +15,6 @@
 #include <QToolButton>
 
 namespace {
-
-QString recordFilter(const QString &key, const QString &region)
-{
-    return QStringLiteral("item_4='") + EscapeSqlQuotes(key) + QStringLiteral("'") + QStringLiteral(" and ")
-           + QStringLiteral("item_dqdm=") + QStringLiteral("'") + EscapeSqlQuotes(region) + QStringLiteral("'");
-}
 
 void filterTable(db::Table &t, const QString &filter)
 {
@@ -151,7 +144,7 @@ void TMainForm::UpdatePageStatus()
             if (QPushButton *b = pages.value(field(check, "button")))
                 setPageComplete(b, false);
     }
-    filterTable(DM->TblCgwcr, recordFilter(field(rec, "item_4"), field(rec, "item_dqdm")));
+    filterTable(DM->TblCgwcr, data::recordFilter(field(rec, "item_4"), field(rec, "item_dqdm")));
     if (DM->TblCgwcr.recordCount() < 1)
         setPageComplete(btn_page08, false);
 }
@@ -210,11 +203,8 @@ void TMainForm::BitBtn7Click()
 
 void TMainForm::Button1Click()
 {
-    FormNew->setWindowTitle(QStringLiteral("请填写新项目！"));
-    FormNew->edt_120->clear();
-    FormNew->edt_3->clear();
-    FormNew->edt_9->setText(DM->Tblunit.isEmpty() ? QString() : field(DM->Tblunit, "item_9"));
-    platform::showModal(FormNew);
+    if (openNewRecord)
+        openNewRecord();
 }
 
 void TMainForm::Button5Click()
@@ -232,14 +222,9 @@ void TMainForm::Button5Click()
     bool ok = false;
     const int c = category.toInt(&ok);
     if (!ok)
-        throw db::EngineError(QStringLiteral("'%1' is not a valid integer value").arg(category));
-    FormNew->ComboBox1->setCurrentIndex(c >= 1 && c <= 3 ? c - 1 : 0);
-    FormNew->setWindowTitle(QStringLiteral("修改主要项目！"));
-    FormNew->cbYear->setText(EditOldItem4.left(4));
-    FormNew->edt_120->setText(field(rec, "item_120"));
-    FormNew->edt_3->setText(EditOldItem3);
-    FormNew->edt_9->setText(field(rec, "item_9"));
-    platform::showModal(FormNew);
+        throw base::Error(QStringLiteral("'%1' is not a valid integer value").arg(category));
+    if (openMainItems)
+        openMainItems(c >= 1 && c <= 3 ? c - 1 : 0);
 }
 
 void TMainForm::Button4Click()
@@ -256,16 +241,7 @@ void TMainForm::Button4Click()
     const QString key = field(rec, "item_4"), region = field(rec, "item_dqdm");
     // The record's rows in the sub-tables first, then the record itself,
     // each found by key and region.
-    for (db::Table *t : {&DM->TblCgwcdw, &DM->tblzlqk, &DM->Tbljdwyhmd, &DM->TblCgwcr}) {
-        filterTable(*t, recordFilter(key, region));
-        for (t->first(); !t->isEmpty();)
-            t->deleteRecord();
-        t->flush();
-    }
-    db::Query del;
-    del.setDatabaseName(DataPath);
-    del.setSQL(QStringLiteral("DELETE FROM kjcg WHERE ") + recordFilter(key, region));
-    del.execSQL();
+    data::deleteRecord(data::Store::Main, {key, region});
     RefreshRecordList(rec, ComboBox1, btn_page02, cbYear);
     RenumberList();
     if (!no.isEmpty())
@@ -304,7 +280,7 @@ void TMainForm::BitBtn4Click()
         q.open();
     };
     listQuery(DM->QryCgwcdw, QStringLiteral("cgwcdw"), QStringLiteral("item_176"));
-    filterTable(DM->tblzlqk, recordFilter(key, region));
+    filterTable(DM->tblzlqk, data::recordFilter(key, region));
     if (!DM->tblzlqk.isEmpty() && rec.fieldByName(QStringLiteral("ITEM_51_1")).isNull()
         && rec.fieldByName(QStringLiteral("patent_ty")).isNull()) {
         bool accepted = false, granted = false, types[4] = {false, false, false, false};

@@ -1,7 +1,7 @@
 #include "formwel.h"
 
-#include "platform/jpeg.h"
-#include "platform/seams.h"
+#include "platform/core/jpeg.h"
+#include "platform/core/seams.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -3,10 +3,10 @@
 #include "data/dm.h"
 #include "data/schema.h"
 #include "db/error.h"
-#include "dbgrid.h"
+#include "forms/dbgrid.h"
 #include "formwel.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -28,13 +28,6 @@ QString ListSQL;
 QString EditOldItem4;
 QString EditOldItem3;
 TMainForm *MainForm = nullptr;
-
-QString EscapeSqlQuotes(const QString &text)
-{
-    QString out = text;
-    out.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return out;
-}
 
 namespace {
 

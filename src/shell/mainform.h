@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/records.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -131,10 +133,16 @@ public:
     // it off otherwise, then applies the lock of the current record.
     void UpdateOrganisationState();
 
-    // Hooks the later windows fill in: showing a page for the current record,
-    // and the organisation page (loaded from `unit` and shown modally).
+    // Hooks through which the main window opens the windows above it (the
+    // program's start-up connects them; the main window includes no page):
+    // showing a page for the current record, the organisation page (loaded
+    // from `unit` and shown modally), and the new-record dialog for a new
+    // record ("新增") or for the current record's main items ("修改主项",
+    // given the stored category's position 0..2).
     std::function<void(QPushButton *)> openPage;
     std::function<void()> openOrganisation;
+    std::function<void()> openNewRecord;
+    std::function<void(int categoryPos)> openMainItems;
 
 protected:
     void showEvent(QShowEvent *e) override;
@@ -169,9 +177,6 @@ public:
 private:
     TMainForm *m_w;
 };
-
-// Doubles every single quote, for a text inside a quoted SQL literal.
-QString EscapeSqlQuotes(const QString &text);
 
 // Fills the query builder's items from zdxx1 (rows without a name left
 // out); each item carries its kjcg field as item data.

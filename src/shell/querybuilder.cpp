@@ -5,9 +5,9 @@
 
 #include "data/dm.h"
 #include "db/error.h"
-#include "dbgrid.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "forms/dbgrid.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 
 #include <QClipboard>
 #include <QComboBox>

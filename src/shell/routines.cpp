@@ -4,8 +4,8 @@
 
 #include "data/dm.h"
 #include "db/dataset.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -4,8 +4,8 @@
 #include "db/dataset.h"
 #include "db/error.h"
 #include "entry/formnew.h"
-#include "entry/gbkvalidator.h"
-#include "platform/dispatch.h"
+#include "forms/gbkvalidator.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 #include "support/seededfolder.h"
 #include "seed_loader.h"
@@ -73,13 +73,7 @@ protected:
                     out << row.section(u'=', 1);
         return out;
     }
-    void start()
-    {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        FormNew = new TFormNew(MainForm);
-        MainForm->FormShow();
-    }
+    void start() { startWindows(); }
     // The main window lists a category and year, with the record current.
     void show(int categoryPos, const QString &year, const QString &key = QString(), const QString &region = u"."_s)
     {
@@ -117,21 +111,21 @@ protected:
 TEST_F(FormNewTest, RecordKeyFollowsTheLargestTenDigitKeyOfItsYear)
 {
     start();
-    EXPECT_EQ(NextRecordKey(u"2009"_s), u"2009000001"_s);
+    EXPECT_EQ(data::nextRecordKey(u"2009"_s), u"2009000001"_s);
     record(u"2009000001"_s, u"1"_s, u"甲"_s);
     record(u"2009000009"_s, u"2"_s, u"乙"_s);   // other category, same year
     record(u"2009ZZZZZZ"_s, u"1"_s, u"丙"_s);   // larger as text, no serial
     record(u"200900099"_s, u"3"_s, u"丁"_s);
     record(u"2010000050"_s, u"1"_s, u"戊"_s);
-    EXPECT_EQ(NextRecordKey(u"2009"_s), u"2009000010"_s);
-    EXPECT_EQ(NextRecordKey(u"2010"_s), u"2010000051"_s);
+    EXPECT_EQ(data::nextRecordKey(u"2009"_s), u"2009000010"_s);
+    EXPECT_EQ(data::nextRecordKey(u"2010"_s), u"2010000051"_s);
     // Keys left in sub-tables are never handed out again.
     subRow(u"cgwcr"_s, u"2009000010"_s);
     subRow(u"zlqk"_s, u"2009000011"_s, u"37"_s);
-    EXPECT_EQ(NextRecordKey(u"2009"_s), u"2009000012"_s);
-    EXPECT_THROW(NextRecordKey(u"20a9"_s), db::EngineError);
+    EXPECT_EQ(data::nextRecordKey(u"2009"_s), u"2009000012"_s);
+    EXPECT_THROW(data::nextRecordKey(u"20a9"_s), db::EngineError);
     record(u"2011999999"_s, u"1"_s, u"己"_s);
-    EXPECT_THROW(NextRecordKey(u"2011"_s), db::EngineError);
+    EXPECT_THROW(data::nextRecordKey(u"2011"_s), db::EngineError);
 }
 
 TEST_F(FormNewTest, NewRecordIsStoredListedAndLocksTheMainWindow)

@@ -4,7 +4,7 @@
 #include "db/dataset.h"
 #include "entry/formtree.h"
 #include "entry/treeflags.h"
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 #include "support/seededfolder.h"
 #include "seed_loader.h"

@@ -4,10 +4,11 @@
 #include "db/dataset.h"
 #include "entry/formtree.h"
 #include "entry/fpage1.h"
+#include "entry/fpage9.h"
 #include "entry/pages.h"
 #include "entry/recordpage.h"
 #include "entry/treeflags.h"
-#include "platform/dispatch.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 #include "support/seededfolder.h"
 
@@ -303,7 +304,9 @@ TEST_F(Page1Test, OpenRecordPageShowsTheLoadedPageModally)
         return 0;
     });
     openRecordPage(MainForm->btn_page01);
-    openRecordPage(MainForm->btn_page09);   // no page yet: nothing happens
+    TFpage9 *page9 = std::exchange(Fpage9, nullptr);
+    openRecordPage(MainForm->btn_page09);   // no page: nothing happens
+    Fpage9 = page9;
 }
 
 // ---------------------------------------------------------------------------

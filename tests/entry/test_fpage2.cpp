@@ -5,7 +5,7 @@
 #include "db/dataset.h"
 #include "entry/fpage2.h"
 #include "entry/pages.h"
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 #include "support/seededfolder.h"
 #include "seed_loader.h"

@@ -1,11 +1,12 @@
 // The first completing organisation page, opened through the main window's
 // page button over a seeded data folder.
 #include "data/dm.h"
+#include "support/fakeclock.h"
 #include "db/dataset.h"
 #include "entry/fpage4.h"
-#include "entry/gbkvalidator.h"
+#include "forms/gbkvalidator.h"
 #include "entry/pages.h"
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 #include "support/seededfolder.h"
 #include "seed_loader.h"
@@ -53,7 +54,7 @@ class Page4Test : public testsupport::SeededFolderTest {
 protected:
     void SetUp() override
     {
-        platform::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
+        testsupport::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
         SeededFolderTest::SetUp();
         add(u"unit"_s, kUnit);
     }
@@ -62,7 +63,7 @@ protected:
         seams.verifyAllUsed();
         SeededFolderTest::TearDown();   // Fpage4 with the main window
         Fpage4 = nullptr;
-        platform::FakeClock::deactivate();
+        testsupport::FakeClock::deactivate();
     }
     void record(const QString &key, Fields more = {})
     {

@@ -5,7 +5,7 @@
 #include "entry/finto5.h"
 #include "entry/fpage5.h"
 #include "entry/pages.h"
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 #include "support/seededfolder.h"
 #include "seed_loader.h"

@@ -5,7 +5,7 @@
 #include "entry/finto7.h"
 #include "entry/fpage7.h"
 #include "entry/pages.h"
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 #include "support/seededfolder.h"
 #include "seed_loader.h"

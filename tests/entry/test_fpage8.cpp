@@ -1,12 +1,13 @@
 // The completing persons list (page 8), its add/edit dialog and the person
 // pool, driven through the main window's page button over a seeded folder.
 #include "data/dm.h"
+#include "support/fakeclock.h"
 #include "db/dataset.h"
 #include "db/gbk.h"
 #include "entry/finto8.h"
 #include "entry/fpage8.h"
 #include "entry/pages.h"
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 #include "support/seededfolder.h"
 #include "seed_loader.h"
@@ -34,7 +35,7 @@ class PersonsTest : public testsupport::SeededFolderTest {
 protected:
     void SetUp() override
     {
-        platform::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
+        testsupport::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
         SeededFolderTest::SetUp();
         addOrganisation();
     }
@@ -44,7 +45,7 @@ protected:
         SeededFolderTest::TearDown();   // the page and the dialog with the main window
         Fpage8 = nullptr;
         Finto8 = nullptr;
-        platform::FakeClock::deactivate();
+        testsupport::FakeClock::deactivate();
     }
     // An applied-technology record whose other pages are all complete.
     void record(const QString &employer = u"青岚应用技术研究院"_s)

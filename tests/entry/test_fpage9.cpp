@@ -1,10 +1,11 @@
 // The appraisal certificate page, opened through the main window's page
 // button over a seeded data folder.
 #include "data/dm.h"
+#include "support/fakeclock.h"
 #include "db/dataset.h"
 #include "entry/fpage9.h"
 #include "entry/pages.h"
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 #include "shell/mainform.h"
 #include "support/seededfolder.h"
 #include "seed_loader.h"
@@ -45,7 +46,7 @@ class Page9Test : public testsupport::SeededFolderTest {
 protected:
     void SetUp() override
     {
-        platform::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
+        testsupport::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
         SeededFolderTest::SetUp();
         addOrganisation();
     }
@@ -54,7 +55,7 @@ protected:
         seams.verifyAllUsed();
         SeededFolderTest::TearDown();   // Fpage9 with the main window
         Fpage9 = nullptr;
-        platform::FakeClock::deactivate();
+        testsupport::FakeClock::deactivate();
     }
     void record(const QString &key, Fields more = {})
     {

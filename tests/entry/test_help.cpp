@@ -249,38 +249,12 @@ protected:
         SeededFolderTest::SetUp();
         HelpWindow::setTextFolder(kHelpFolder);
         addOrganisation();
-        startWindows();
-        Fpage1 = new TFpage1(MainForm);
-        Fpage2 = new TFpage2(MainForm);
-        Fpage3 = new TFpage3(MainForm);
-        Fpage4 = new TFpage4(MainForm);
-        Fpage5 = new TFpage5(MainForm);
-        Fpage6 = new TFpage6(MainForm);
-        Fpage7 = new TFpage7(MainForm);
-        Fpage8 = new TFpage8(MainForm);
-        Fpage9 = new TFpage9(MainForm);
-        HelpForm = new THelpForm(MainForm);
-        HelpForm_rj = new THelpForm_rj(MainForm);
-        HelpCggk = new THelpCggk(MainForm);
-        HelpCggkRj = new THelpCggkRj(MainForm);
-        HelpZscq = new THelpZscq(MainForm);
-        HelpCglx = new THelpCglx(MainForm);
-        HelpKtlxRj = new THelpKtlxRj(MainForm);
-        HelpWcdw = new THelpWcdw(MainForm);
-        HelpHzdw = new THelpHzdw(MainForm);
-        HelpPjwy = new THelpPjwy(MainForm);
-        HelpWcr = new THelpWcr(MainForm);
-        HelpPjzs = new THelpPjzs(MainForm);
+        startWindows();   // every page and help window, the help buttons wired
     }
     void TearDown() override
     {
         seams.verifyAllUsed();
         SeededFolderTest::TearDown();   // every page and window goes with the main window
-        Fpage1 = nullptr, Fpage2 = nullptr, Fpage3 = nullptr, Fpage4 = nullptr, Fpage5 = nullptr;
-        Fpage6 = nullptr, Fpage7 = nullptr, Fpage8 = nullptr, Fpage9 = nullptr;
-        HelpForm = nullptr, HelpForm_rj = nullptr, HelpCggk = nullptr, HelpCggkRj = nullptr;
-        HelpZscq = nullptr, HelpCglx = nullptr, HelpKtlxRj = nullptr, HelpWcdw = nullptr;
-        HelpHzdw = nullptr, HelpPjwy = nullptr, HelpWcr = nullptr, HelpPjzs = nullptr;
         HelpWindow::setTextFolder(QString());
     }
 

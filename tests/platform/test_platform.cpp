@@ -1,6 +1,7 @@
-#include "platform/instance.h"
-#include "platform/jpeg.h"
-#include "platform/seams.h"
+#include "platform/core/instance.h"
+#include "support/fakeclock.h"
+#include "platform/core/jpeg.h"
+#include "platform/core/seams.h"
 #include "support/testseams.h"
 
 #include <QDialog>
@@ -17,7 +18,7 @@
 #include <csignal>
 #include <random>
 
-using platform::FakeClock;
+using testsupport::FakeClock;
 using testsupport::TestSeams;
 
 namespace {

@@ -96,6 +96,12 @@ TEST(ReportLayout, StretchingCellGrowsItsRowAndFollowersAndMovesLaterRows)
     EXPECT_GT(cell->lines.size(), 2);
     EXPECT_FALSE(cell->overflow);
     EXPECT_EQ(cell->lines.join(QString()), QString(30, QChar(0x4E2D)));
+
+    // A cell that may not grow reports the lines it cannot hold.
+    g.find(QStringLiteral("Name"))->stretch = false;
+    EXPECT_TRUE(layout(g).pages[0].find(QStringLiteral("Name"))->overflow);
+    g.find(QStringLiteral("Name"))->wordWrap = false;
+    EXPECT_TRUE(layout(g).pages[0].find(QStringLiteral("Name"))->overflow);
 }
 
 TEST(ReportLayout, SummaryAtFootHandlersVisibilityAndOverlay)

@@ -2,10 +2,10 @@
 // page completeness and the lock on an incomplete record.
 #include "data/dm.h"
 #include "db/dataset.h"
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "seed_loader.h"
-#include "shell/dbgrid.h"
+#include "forms/dbgrid.h"
 #include "shell/formwel.h"
 #include "shell/mainform.h"
 #include "support/seededfolder.h"
@@ -232,6 +232,7 @@ TEST_F(MainWindowTest, CommandsStayOffWithoutOrganisation)
         unit.open();
         unit.deleteRecord();
     }
+    seams.onModal(QStringLiteral("Fpage4a"), [](QDialog *) { return 0; });   // shown first, left alone
     startWindows();
     MainForm->UpdatePageStatus();
     EXPECT_TRUE(MainForm->UpdateCommandState());

@@ -1,7 +1,7 @@
 // The query builder: condition parts from item, operator and value, the
 // joining buttons, and the search over the shown category and year.
 #include "data/dm.h"
-#include "platform/dispatch.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/formwel.h"
 #include "shell/mainform.h"
 #include "support/seededfolder.h"

@@ -28,9 +28,9 @@
 #include "entry/recordpage.h"
 #include "organisation/fpage4a.h"
 #include "organisation/unittexts.h"
-#include "shell/dbgrid.h"
+#include "forms/dbgrid.h"
 #include "shell/mainform.h"
-#include "shell/startup.h"
+#include "app/startup.h"
 #include "support/seededfolder.h"
 
 #include <QAbstractButton>

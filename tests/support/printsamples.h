@@ -32,7 +32,7 @@ inline output::PrintRecord richPrintRecord(bool applied, int persons = 5, int co
     s("ITEM_2", QStringLiteral("2"));
     s("ITEM_16", QStringLiteral("3"));
     s("ITEM_33", QStringLiteral("1"));
-    s("ITEM_123", QStringLiteral("03;07;"));
+    s("ITEM_123", QStringLiteral("3;7;"));
     s("ITEM_124_1", QStringLiteral("06"));
     s("ITEM_125", QStringLiteral("48"));
     s("ITEM_125_1", QStringLiteral("1"));

@@ -5,6 +5,7 @@
 // common ground of the window tests.  Include it from a test target that
 // defines SORVEL_SOURCE_DIR and links the windows and the seed loader.
 
+#include "app/startup.h"
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "entry/formnew.h"
@@ -78,10 +79,7 @@ protected:
     // the main window's first showing, the splash answered at once.
     void startWindows()
     {
-        DM = new TDM(data);
-        MainForm = new TMainForm;
-        formwel = new Tformwel(MainForm);
-        FormNew = new TFormNew(MainForm);
+        createWindows(data);
         seams.onModal(QStringLiteral("formwel"), [](QDialog *) { return 1; });
         MainForm->FormShow();
     }
@@ -103,15 +101,7 @@ protected:
         expectBox(QStringLiteral("记录已经更改,是否保存？"), QStringLiteral("请注意！"), platform::Icon::Question, answer);
     }
 
-    void closeWindows()
-    {
-        delete MainForm;   // its dialogs with it
-        MainForm = nullptr;
-        formwel = nullptr;
-        FormNew = nullptr;
-        delete DM;
-        DM = nullptr;
-    }
+    void closeWindows() { destroyWindows(); }
 };
 
 } // namespace testsupport

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "printform.h"
 
-#include "platform/dispatch.h"
-#include "platform/seams.h"
+#include "platform/widgets/dispatch.h"
+#include "platform/core/seams.h"
 #include "preview.h"
 #include "printsink.h"
 #include "report/report.h"

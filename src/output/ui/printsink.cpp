@@ -1,6 +1,6 @@
 #include "printsink.h"
 
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 #include "report/render.h"
 
 #include <QPrintDialog>

@@ -1,6 +1,6 @@
 #include "output/word/platformwordhost.h"
 
-#include "platform/seams.h"
+#include "platform/core/seams.h"
 
 #include <QDir>
 

@@ -68,7 +68,7 @@ TEST(PageFills, CoverSplitsPeriodAndDateAndEmptiesThemForAnEmptyRecord)
 TEST(PageFills, KeywordsSubjectsAndCheckMarksOfPage3)
 {
     report::ReportForm f = labels({"item_14_1", "item_14_2", "item_14_3", "item_15", "item_15_1", "item_12", "item_12_1",
-                                   "QL_ITEM_123_03", "QL_ITEM_123_07", "QL_ITEM_123_01", "QL_ITEM_124_1_06",
+                                   "QL_ITEM_123_3", "QL_ITEM_123_7", "QL_ITEM_123_1", "QL_ITEM_124_1_06",
                                    "QL_ITEM_124_1_6", "QL_ITEM_2_2"});
     PrintRecord rec = richPrintRecord(true);
     rec.record.set(QStringLiteral("ITEM_14"), QStringLiteral(" 甲 ;乙;丙;"));
@@ -78,16 +78,16 @@ TEST(PageFills, KeywordsSubjectsAndCheckMarksOfPage3)
     EXPECT_EQ(f.text(QStringLiteral("item_14_3")), QStringLiteral("丙;"));
     EXPECT_EQ(f.text(QStringLiteral("item_15")), QStringLiteral("道路工程"));
     EXPECT_EQ(f.text(QStringLiteral("item_12_1")), QStringLiteral("TB33"));
-    EXPECT_EQ(f.text(QStringLiteral("QL_ITEM_123_03")), QStringLiteral("√"));
-    EXPECT_EQ(f.text(QStringLiteral("QL_ITEM_123_07")), QStringLiteral("√"));
-    EXPECT_EQ(f.text(QStringLiteral("QL_ITEM_123_01")), QString());
+    EXPECT_EQ(f.text(QStringLiteral("QL_ITEM_123_3")), QStringLiteral("√"));
+    EXPECT_EQ(f.text(QStringLiteral("QL_ITEM_123_7")), QStringLiteral("√"));
+    EXPECT_EQ(f.text(QStringLiteral("QL_ITEM_123_1")), QString());
     EXPECT_EQ(f.text(QStringLiteral("QL_ITEM_124_1_06")), QStringLiteral("√"));
     EXPECT_EQ(f.text(QStringLiteral("QL_ITEM_124_1_6")), QString());
     EXPECT_EQ(f.text(QStringLiteral("QL_ITEM_2_2")), QStringLiteral("√"));
 
     // Refilled for an empty record: nothing of the first one stays.
     fillApplied03(f, emptyPrintRecord(true));
-    for (const char *n : {"item_14_1", "item_14_2", "item_14_3", "item_15", "item_12", "QL_ITEM_123_03", "QL_ITEM_2_2"})
+    for (const char *n : {"item_14_1", "item_14_2", "item_14_3", "item_15", "item_12", "QL_ITEM_123_3", "QL_ITEM_2_2"})
         EXPECT_EQ(f.text(QLatin1String(n)), QString()) << n;
 
     PrintRecord broken = richPrintRecord(true);

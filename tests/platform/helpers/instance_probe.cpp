@@ -4,7 +4,7 @@
 //   hold:  keeps the lock until killed;
 //   spawn: also starts `sleep 60` (printing its pid) before waiting, to show
 //          the lock does not pass to programs the holder starts.
-#include "platform/instance.h"
+#include "platform/core/instance.h"
 
 #include <cstdio>
 #include <cstring>

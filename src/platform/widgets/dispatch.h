@@ -13,8 +13,9 @@ struct SilentAbort {};
 
 [[noreturn]] inline void abortSilently() { throw SilentAbort{}; }
 
-// Runs one event handler: a silent abort ends it quietly; an engine error or
-// any other exception is shown in the default error box.  Returns false when
+// Runs one event handler: a silent abort ends it quietly; a base::Error
+// (the engine's errors and the windows' own refusals) or any other exception
+// is shown in the default error box.  Returns false when
 // the handler did not run to its end.
 bool runHandler(QWidget *owner, const std::function<void()> &handler);
 

@@ -13,6 +13,9 @@ class QDialog;
 // Everything the program asks of the person at the screen or of the machine
 // goes through here, so tests can stand in: message boxes, modal windows,
 // file dialogs, the clock, timers and sleeps, starting another program.
+// Only the interfaces live here (QtCore): the windowed dialogs are
+// platform/widgets' (useWindowSystem()), the tests' stand-ins are under
+// tests/support.  Headless code may ask its questions through messageBox().
 namespace platform {
 
 enum class Icon { None, Information, Warning, Question, Error };
@@ -34,6 +37,8 @@ struct FileDialogCall {
     bool save = false;  // ask for a file to write (a new name is allowed)
 };
 
+class Timer;
+
 // The real implementation talks to the window system and the machine;
 // tests install a replacement with `install`.
 class Seams {
@@ -48,9 +53,25 @@ public:
     virtual bool startProgram(const QString &program, const QStringList &args, const QString &folder) = 0;
 };
 
+// The machine itself: its clock, sleeps and programs.  Without a window
+// system (see platform/widgets' useWindowSystem()) it answers every dialog
+// as cancelled: a message box with its Cancel, No or Ok, a modal window with
+// 0, a file dialog with an empty name.
+class MachineSeams : public Seams {
+public:
+    int messageBox(QWidget *parent, const MessageCall &call) override;
+    int showModal(QDialog *window) override;
+    QString fileDialog(QWidget *parent, const FileDialogCall &call) override;
+    QDateTime now() override;
+    void sleepMs(int ms) override;
+    bool startProgram(const QString &program, const QStringList &args, const QString &folder) override;
+};
+
 Seams &seams();
 // Installs a replacement (nullptr restores the real one).  Not owned.
 void install(Seams *replacement);
+// Makes `real` the real one (the window system's seams).  Not owned.
+void setRealSeams(Seams *real);
 
 // Conveniences over the current seams.
 int messageBox(QWidget *parent, const QString &text, const QString &caption, Icon icon, int buttons);
@@ -81,25 +102,32 @@ public:
 signals:
     void timeout();
 
-private:
-    friend class FakeClock;
+public:
+    // Emits timeout() when the timer is on (the machine's timer or the
+    // installed time source calls it when the interval has passed).
     void fire();
+
+private:
     int m_interval = 1000;
     bool m_enabled = false;
-    qint64 m_due = 0;
     QObject *m_real = nullptr;
 };
 
-// The clock tests run on: `now()` and timers follow it; sleeps advance it.
-class FakeClock {
+// Stands in for real time (the tests' fake clock): while one is installed,
+// now(), today(), sleepMs() and every Timer follow it instead of the machine.
+class TimeSource {
 public:
-    static bool active();
-    static void activate(const QDateTime &start);
-    static void deactivate();
-    static QDateTime now();
-    // Moves the clock on, firing every timer that falls due on the way.
-    static void advance(int ms);
+    virtual ~TimeSource() = default;
+    virtual QDateTime now() = 0;
+    virtual void sleepMs(int ms) = 0;
+    // A timer was switched on (due one interval from now) or off, or is
+    // being destroyed (off).  While on, the source calls Timer::fire().
+    virtual void timerSwitched(Timer *timer, bool on) = 0;
 };
+
+// Installs a time source (nullptr: the machine's time again).  Not owned.
+void installTimeSource(TimeSource *source);
+TimeSource *timeSource();
 
 // The program's own date and time formats (the machine's settings are left alone).
 inline const QString &shortDateFormat() { static const QString f = QStringLiteral("yyyy-MM-dd"); return f; }

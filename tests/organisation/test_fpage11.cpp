@@ -1,11 +1,12 @@
 // The discipline leaders list and its add/edit dialog, opened as the
 // organisation page opens them, over a seeded data folder.
 #include "data/dm.h"
+#include "support/fakeclock.h"
 #include "db/dataset.h"
 #include "organisation/finto11.h"
 #include "organisation/fpage11.h"
-#include "platform/seams.h"
-#include "shell/dbgrid.h"
+#include "platform/core/seams.h"
+#include "forms/dbgrid.h"
 #include "shell/mainform.h"
 #include "support/seededfolder.h"
 #include "seed_loader.h"
@@ -31,7 +32,7 @@ class LeadersTest : public testsupport::SeededFolderTest {
 protected:
     void SetUp() override
     {
-        platform::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
+        testsupport::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
         SeededFolderTest::SetUp();
     }
     void TearDown() override
@@ -40,7 +41,7 @@ protected:
         SeededFolderTest::TearDown();   // the list and the dialog with the main window
         Fpage11 = nullptr;
         Finto11 = nullptr;
-        platform::FakeClock::deactivate();
+        testsupport::FakeClock::deactivate();
     }
     void unit(const QString &code = u"9990001000"_s)
     {

@@ -1,7 +1,7 @@
 #include "dispatch.h"
 
-#include "db/error.h"
-#include "seams.h"
+#include "base/error.h"
+#include "platform/core/seams.h"
 
 #include <exception>
 
@@ -25,7 +25,7 @@ bool runHandler(QWidget *owner, const std::function<void()> &handler)
         handler();
         return true;
     } catch (const SilentAbort &) {
-    } catch (const db::EngineError &e) {
+    } catch (const base::Error &e) {
         messageBox(owner, e.message(), errorCaption(), Icon::Error, Ok);
     } catch (const std::exception &e) {
         messageBox(owner, QString::fromLocal8Bit(e.what()), errorCaption(), Icon::Error, Ok);

@@ -1,9 +1,10 @@
 // Program start: one copy per title, the windows and the data module in their
 // fixed order, then the event loop until the main window closes.
-#include "db/error.h"
-#include "mainform.h"
-#include "platform/instance.h"
-#include "platform/seams.h"
+#include "base/error.h"
+#include "shell/mainform.h"
+#include "platform/core/instance.h"
+#include "platform/core/seams.h"
+#include "platform/widgets/windowseams.h"
 #include "startup.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QString());
     QApplication::setApplicationName(AppTitle);
     QApplication::setStyle(QStringLiteral("Fusion"));
+    platform::useWindowSystem();
 
     // A second copy ends at once, without a word or a window.
     platform::SingleInstance instance(AppTitle);
@@ -23,14 +25,14 @@ int main(int argc, char *argv[])
     // The windows and the data module, each once, in the program's order.
     try {
         createWindows(QCoreApplication::applicationDirPath() + QStringLiteral("/data"));
-    } catch (const db::EngineError &e) {
+    } catch (const base::Error &e) {
         platform::messageBox(nullptr, e.message(), AppTitle, platform::Icon::Error, platform::Ok);
         delete MainForm;
         return 1;
     }
     try {
         MainForm->FormShow();
-    } catch (const db::EngineError &e) {
+    } catch (const base::Error &e) {
         platform::messageBox(MainForm, e.message(), MsgCaption, platform::Icon::Error, platform::Ok);
     }
     MainForm->show();

@@ -18,8 +18,8 @@
 #include "entry/fpage9.h"
 #include "entry/help.h"
 #include "entry/pages.h"
-#include "formwel.h"
-#include "mainform.h"
+#include "shell/formwel.h"
+#include "shell/mainform.h"
 #include "organisation/finto11.h"
 #include "organisation/fpage11.h"
 #include "organisation/fpage4a.h"
@@ -67,6 +67,8 @@ void createWindows(const QString &dataPath)
     Formstudy = new TFormstudy(MainForm);
 
     MainForm->openPage = openRecordPage;
+    MainForm->openNewRecord = [] { FormNew->ShowForNewRecord(); };
+    MainForm->openMainItems = [](int categoryPos) { FormNew->ShowForMainItems(categoryPos); };
     wireQueryBuilderPicker();
     wirePatentsList();
     wireOrganisationPage();

@@ -1,0 +1,131 @@
+#include "seams.h"
+
+#include <QProcess>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace platform {
+namespace {
+
+MachineSeams g_machine;
+Seams *g_real = &g_machine;
+Seams *g_current = &g_machine;
+TimeSource *g_time = nullptr;
+
+} // namespace
+
+int MachineSeams::messageBox(QWidget *, const MessageCall &call)
+{
+    std::fprintf(stderr, "%s: %s\n", qPrintable(call.caption), qPrintable(call.text));
+    if (call.buttons & Cancel)
+        return Cancel;
+    if (call.buttons & No)
+        return No;
+    return Ok;
+}
+int MachineSeams::showModal(QDialog *) { return 0; }
+QString MachineSeams::fileDialog(QWidget *, const FileDialogCall &) { return QString(); }
+QDateTime MachineSeams::now() { return QDateTime::currentDateTime(); }
+void MachineSeams::sleepMs(int ms) { QThread::msleep(ulong(qMax(0, ms))); }
+bool MachineSeams::startProgram(const QString &program, const QStringList &args, const QString &folder)
+{
+    return QProcess::startDetached(program, args, folder);
+}
+
+Seams &seams() { return *g_current; }
+void install(Seams *replacement) { g_current = replacement ? replacement : g_real; }
+void setRealSeams(Seams *real)
+{
+    const bool wasReal = g_current == g_real;
+    g_real = real ? real : &g_machine;
+    if (wasReal)
+        g_current = g_real;
+}
+void installTimeSource(TimeSource *source) { g_time = source; }
+TimeSource *timeSource() { return g_time; }
+
+int messageBox(QWidget *parent, const QString &text, const QString &caption, Icon icon, int buttons)
+{
+    return seams().messageBox(parent, MessageCall{text, caption, icon, buttons});
+}
+int showModal(QDialog *window) { return seams().showModal(window); }
+QString openFileName(QWidget *parent, const QString &title, const QString &folder, const QString &filter)
+{
+    return seams().fileDialog(parent, FileDialogCall{title, folder, filter, false});
+}
+QString folderName(QWidget *parent, const QString &title, const QString &folder)
+{
+    return seams().fileDialog(parent, FileDialogCall{title, folder, QString(), true});
+}
+QString saveFileName(QWidget *parent, const QString &title, const QString &folder, const QString &filter)
+{
+    return seams().fileDialog(parent, FileDialogCall{title, folder, filter, false, true});
+}
+QDateTime now() { return g_time ? g_time->now() : seams().now(); }
+QDate today() { return now().date(); }
+void sleepMs(int ms)
+{
+    if (g_time)
+        g_time->sleepMs(ms);
+    else
+        seams().sleepMs(ms);
+}
+bool startProgram(const QString &program, const QStringList &args, const QString &folder)
+{
+    return seams().startProgram(program, args, folder);
+}
+
+// ---------------------------------------------------------------------------
+
+Timer::Timer(QObject *parent) : QObject(parent) {}
+
+void Timer::setInterval(int ms)
+{
+    if (ms == m_interval)
+        return;
+    m_interval = ms;
+    if (m_enabled) {
+        setEnabled(false);
+        setEnabled(true);
+    }
+}
+
+Timer::~Timer()
+{
+    if (g_time)
+        g_time->timerSwitched(this, false);
+}
+
+void Timer::setEnabled(bool on)
+{
+    if (on == m_enabled)
+        return;
+    m_enabled = on;
+    if (g_time) {
+        g_time->timerSwitched(this, on);
+        return;
+    }
+    if (on) {
+        auto *qt = new QTimer(this);
+        qt->setInterval(m_interval);
+        connect(qt, &QTimer::timeout, this, &Timer::fire);
+        qt->start();
+        m_real = qt;
+    } else if (m_real) {
+        // Stopped at once: a timer turned off and on again in one handler
+        // must not leave the old one ticking until it is deleted.
+        static_cast<QTimer *>(m_real)->stop();
+        m_real->deleteLater();
+        m_real = nullptr;
+    }
+}
+
+void Timer::fire()
+{
+    if (m_enabled)
+        emit timeout();
+}
+
+} // namespace platform

@@ -1,0 +1,233 @@
+// Every printed page of both families, built from its layout and filled from
+// a rich record and from an empty one, read back from the page model.
+#include "output/fill/printpages.h"
+#include "output/layouts/pages.h"
+#include "report/render.h"
+#include "support/printsamples.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using output::Family;
+using output::PrintPages;
+using testsupport::emptyPrintRecord;
+using testsupport::richPrintRecord;
+
+namespace {
+
+report::ReportForm build(const QString &instance)
+{
+    return layouts::buildPage(QLatin1Char('T') + instance);
+}
+
+struct Filled {
+    PrintPages pages{build};
+    explicit Filled(output::PrintRecord r) { pages.setRecord(std::move(r)); }
+    report::Document preview(Family f, const char *label) { return pages.preview(f, PrintPages::indexOf(f, QString::fromUtf8(label))); }
+    report::Document direct(Family f, const char *label) { return pages.direct(f, PrintPages::indexOf(f, QString::fromUtf8(label))); }
+};
+
+// Texts of all elements of that name on a page, in order.
+QStringList texts(const report::Page &p, const QString &name)
+{
+    QStringList out;
+    for (const auto *e : p.findAll(name))
+        out << e->text;
+    return out;
+}
+
+int rowsOn(const report::Document &d)
+{
+    int n = 0;
+    for (const auto &p : d.pages)
+        n += p.detailRows();
+    return n;
+}
+
+} // namespace
+
+TEST(FilledPages, EveryPageOfBothFamiliesLaysOutFromRichAndEmptyRecords)
+{
+    for (bool applied : {true, false}) {
+        const Family fam = applied ? Family::Applied : Family::Basic;
+        for (bool rich : {true, false}) {
+            Filled f(rich ? richPrintRecord(applied) : emptyPrintRecord(applied));
+            const auto docs = f.pages.wholeForm(fam);
+            ASSERT_EQ(docs.size(), PrintPages::pages(fam).size());
+            for (size_t i = 0; i < docs.size(); ++i) {
+                const auto &spec = PrintPages::pages(fam)[i];
+                ASSERT_GE(docs[i].pageCount(), 1) << qPrintable(spec.formName);
+                EXPECT_EQ(docs[i].name, spec.formName);
+                if (spec.previewNumber > 0 && !spec.list)
+                    EXPECT_EQ(docs[i].pages[0].text(spec.numberLabel), QString::number(spec.previewNumber))
+                        << qPrintable(spec.formName);
+            }
+        }
+    }
+}
+
+TEST(FilledPages, AppliedPagesShowTheRecordAndItsMarks)
+{
+    Filled f(richPrintRecord(true, 5, 7, 3, 4));
+    const report::Page cover = f.preview(Family::Applied, "封面1").pages[0];
+    EXPECT_EQ(cover.text(QStringLiteral("item_8_1")), QStringLiteral("2019"));
+    EXPECT_EQ(cover.text(QStringLiteral("item_8_4")), QStringLiteral("11"));
+    EXPECT_EQ(cover.text(QStringLiteral("item_121_3")), QStringLiteral("18"));
+    EXPECT_EQ(cover.text(QStringLiteral("QRDBText_ITEM_3")), QStringLiteral("高寒地区复合材料桥面铺装关键技术研究与应用"));
+
+    const report::Page p3 = f.preview(Family::Applied, "3").pages[0];
+    EXPECT_EQ(p3.text(QStringLiteral("item_14_2")), QStringLiteral("桥面铺装"));
+    EXPECT_EQ(p3.text(QStringLiteral("item_15")), QStringLiteral("道路工程"));
+    EXPECT_EQ(p3.text(QStringLiteral("QL_ITEM_123_3")), QStringLiteral("√"));
+    EXPECT_EQ(p3.text(QStringLiteral("QL_ITEM_124_1_06")), QStringLiteral("√"));
+    EXPECT_EQ(p3.text(QStringLiteral("QL_ITEM_2_2")), QStringLiteral("√"));
+    EXPECT_EQ(p3.text(QStringLiteral("QL_ITEM_2_1")), QString());
+    EXPECT_EQ(p3.text(QStringLiteral("QRPage")), QStringLiteral("3"));
+
+    const report::Page p5 = f.preview(Family::Applied, "5").pages[0];
+    EXPECT_EQ(p5.text(QStringLiteral("QL_zlqk_zlm_1")), QStringLiteral("一种桥面复合铺装结构1"));
+    EXPECT_EQ(p5.text(QStringLiteral("QLL_zlqk_zlm_1")), QStringLiteral("一种桥面复合铺装结构2"));
+    EXPECT_EQ(p5.text(QStringLiteral("QL_zlqk_zlh_3")), QString());
+    EXPECT_EQ(p5.text(QStringLiteral("QRLabel44")), QStringLiteral("100～500万元"));
+    EXPECT_EQ(p5.text(QStringLiteral("QL_ITEM_161_2")), QStringLiteral("√"));
+
+    const report::Document p7 = f.preview(Family::Applied, "7");
+    EXPECT_EQ(p7.pages[0].text(QStringLiteral("QRLabel_64")), QStringLiteral("北京市"));
+    EXPECT_EQ(p7.pages[0].text(QStringLiteral("QRPage1")), QStringLiteral("7"));
+    EXPECT_EQ(rowsOn(p7), 8); // three organisations and five blank rows
+
+    const report::Page p8 = f.preview(Family::Applied, "8").pages[0];
+    EXPECT_EQ(p8.text(QStringLiteral("QRLabel_year")) + p8.text(QStringLiteral("QRLabel_M")) + p8.text(QStringLiteral("QRLabel_d")),
+              QStringLiteral("20240518"));
+
+    const report::Document p10 = f.preview(Family::Applied, "10");
+    ASSERT_EQ(p10.pageCount(), 1);
+    EXPECT_EQ(rowsOn(p10), 6); // five persons and the blank row
+    EXPECT_EQ(p10.pages[0].text(QStringLiteral("QRpage")), QStringLiteral("10"));
+    EXPECT_EQ(p10.pages[0].find(QStringLiteral("QRSysData1")), nullptr);
+
+    const report::Document p11 = f.preview(Family::Applied, "11");
+    EXPECT_EQ(rowsOn(p11), 13);
+    EXPECT_TRUE(p11.pages[0].elements.size() > 0);
+}
+
+TEST(FilledPages, AnEmptyRecordLeavesNothingOfTheRichOneBehind)
+{
+    Filled f(richPrintRecord(true));
+    f.pages.wholeForm(Family::Applied);
+    f.pages.setRecord(emptyPrintRecord(true));
+    const report::Page p3 = f.preview(Family::Applied, "3").pages[0];
+    for (const auto &e : p3.elements)
+        if (e.name.startsWith(QLatin1String("QL_")) || e.name.startsWith(QLatin1String("item_")))
+            EXPECT_EQ(e.text, QString()) << qPrintable(e.name);
+    const report::Page p5 = f.preview(Family::Applied, "5").pages[0];
+    EXPECT_EQ(p5.text(QStringLiteral("QL_zlqk_zlh_1")), QString());
+    const report::Document p10 = f.preview(Family::Applied, "10");
+    EXPECT_EQ(rowsOn(p10), 1);
+    EXPECT_EQ(rowsOn(f.preview(Family::Applied, "11")), 13);
+    EXPECT_EQ(rowsOn(f.preview(Family::Applied, "7")), 8);
+
+    Filled b(emptyPrintRecord(false));
+    EXPECT_EQ(rowsOn(b.preview(Family::Basic, "5")), 0);
+    EXPECT_EQ(rowsOn(b.preview(Family::Basic, "8")), 1);
+    EXPECT_EQ(rowsOn(b.preview(Family::Basic, "9")), 15);
+    const report::Page cover = b.preview(Family::Basic, "封面1").pages[0];
+    EXPECT_EQ(cover.text(QStringLiteral("item_121_1")), QString());
+}
+
+TEST(FilledPages, BasicPagesShowTheRecordAndDirectNumbers)
+{
+    Filled f(richPrintRecord(false, 4, 3, 10, 0));
+    const report::Page p3 = f.preview(Family::Basic, "3").pages[0];
+    EXPECT_EQ(p3.text(QStringLiteral("QR_item_12")), QStringLiteral("U443"));
+    EXPECT_EQ(p3.text(QStringLiteral("QR_item_127_1")), QStringLiteral("北京市科技计划重点项目"));
+    EXPECT_EQ(p3.text(QStringLiteral("QL_ITEM_200_04")), QStringLiteral("√"));
+    EXPECT_EQ(f.direct(Family::Basic, "3").pages[0].text(QStringLiteral("QRPage")), QStringLiteral("1"));
+    const report::Document p5 = f.preview(Family::Basic, "5");
+    EXPECT_EQ(p5.pages[0].text(QStringLiteral("QR_item_9")), QStringLiteral("青岚应用技术研究院"));
+    EXPECT_EQ(p5.pages[0].text(QStringLiteral("QR_item_64")), QStringLiteral("北京市"));
+    EXPECT_EQ(rowsOn(p5), 8); // the first eight of ten
+    const report::Page p6 = f.preview(Family::Basic, "6").pages[0];
+    EXPECT_EQ(p6.text(QStringLiteral("QRLabel_D")), QStringLiteral("18"));
+    EXPECT_EQ(f.direct(Family::Basic, "8").pages[0].text(QStringLiteral("QRpage")), QStringLiteral("5"));
+}
+
+// The list constants hold on the laid-out pages: the persons list keeps to
+// one page up to the threshold, and the committee's padded row totals fill
+// whole pages.
+TEST(FilledPages, ListConstantsHoldOnTheLaidOutPages)
+{
+    for (Family fam : {Family::Applied, Family::Basic}) {
+        const bool applied = fam == Family::Applied;
+        const char *personsPage = applied ? "10" : "8";
+        const char *committeePage = applied ? "11" : "9";
+        const int pt = output::personsThreshold(fam);
+        for (auto [persons, pages] : {std::pair{0, 1}, {pt, 1}, {pt + 1, 2}}) {
+            Filled f(richPrintRecord(applied, persons, 0));
+            const report::Document d = f.preview(fam, personsPage);
+            EXPECT_EQ(d.pageCount(), pages) << (applied ? "applied " : "basic ") << persons << " persons";
+            const bool running = pages > 1;
+            EXPECT_EQ(d.pages[0].find(QStringLiteral("QRSysData1")) != nullptr, running);
+            EXPECT_EQ(d.pages[0].find(QStringLiteral("QRpage")) != nullptr, !running);
+        }
+        const int ct = output::committeeThreshold(fam);
+        const int perPage = applied ? 21 : 22;
+        for (int members : {0, ct, ct + 1, ct + perPage, ct + perPage + 1}) {
+            Filled f(richPrintRecord(applied, 0, members));
+            const report::Document d = f.preview(fam, committeePage);
+            const int rows = output::committeeRows(members, fam);
+            const int k = (rows - ct) / perPage;
+            ASSERT_EQ(d.pageCount(), k + 1) << members << " members";
+            EXPECT_EQ(rowsOn(d), rows);
+            // Every page but the last holds a whole page of rows; the last the
+            // first page's count, with the notes below.
+            for (int p = 0; p + 1 < d.pageCount(); ++p)
+                EXPECT_EQ(d.pages[size_t(p)].detailRows(), perPage) << members << " members, page " << p + 1;
+            EXPECT_EQ(d.pages.back().detailRows(), ct);
+            if (d.pageCount() > 1)
+                EXPECT_EQ(texts(d.pages.back(), QStringLiteral("QRSysData1")),
+                          QStringList{QStringLiteral("%1--%2").arg(applied ? 11 : 9).arg(d.pageCount())});
+        }
+    }
+}
+
+TEST(FilledPages, PdfOfFilledPagesReadsBackWithChineseText)
+{
+    Filled f(richPrintRecord(true, 20, 3));
+    const report::Document cover = f.preview(Family::Applied, "封面1");
+    const report::Document p3 = f.preview(Family::Applied, "3");
+    const report::Document p10 = f.direct(Family::Applied, "10");
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("pages.pdf"));
+    ASSERT_TRUE(report::writePdf({&cover, &p3, &p10}, pdf));
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput()).remove(QLatin1Char(' '));
+    for (const char *s : {"科技成果登记表", "高寒地区复合材料桥面铺装关键技术研究与应用", "青岚应用技术研究院", "复合材料",
+                          "成果完成人员名单", "王建国", "6--1", "6--2"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(s))) << s;
+}
+
+// Nothing printed reaches past its box on any page of either family, for the
+// rich record with long list cells and for the empty one.
+TEST(FilledPages, NothingOnAnyPageIsClipped)
+{
+    for (bool applied : {true, false}) {
+        const Family fam = applied ? Family::Applied : Family::Basic;
+        output::PrintRecord rich = richPrintRecord(applied, 25, 30, 10, 14);
+        rich.organisations[0].set(QStringLiteral("ITEM_171"), QString(60, QChar(0x8DEF)));
+        rich.persons[0].set(QStringLiteral("ITEM_185"), QString(50, QChar(0x6240)));
+        for (const output::PrintRecord &rec : {rich, emptyPrintRecord(applied)}) {
+            Filled f(rec);
+            for (const report::Document &d : f.pages.wholeForm(fam))
+                for (const report::Page &p : d.pages)
+                    for (const report::PlacedElement &e : p.elements) {
+                        EXPECT_FALSE(e.overflow) << qPrintable(d.name) << " page " << p.number << ": "
+                                                 << qPrintable(e.name) << " " << qPrintable(e.text.left(30));
+                        EXPECT_LE(e.rect.bottom(), 297.0 - 9.9) << qPrintable(d.name) << " " << qPrintable(e.name);
+                    }
+        }
+    }
+}
