@@ -38,13 +38,15 @@ RULES = {
     # word output, and their windows.
     "report": ["platform/core", "base"],
     "output/pages": ["report", "data", "db", "platform/core", "base"],
+    "output/layouts": ["report", "output/pages", "data", "db", "platform/core", "base"],
     "output/fill": ["report", "output/pages", "data", "db", "platform/core", "base"],
     "output/word": ["output/pages", "data", "db", "platform/core", "base"],
-    "output/ui": ["output/pages", "output/fill", "output/word", "report", "shell", "forms",
+    "output/ui": ["output/pages", "output/layouts", "output/fill", "output/word", "report", "shell", "forms",
                   "platform/widgets", "platform/core", "data", "db", "base"],
     # Start-up stands on everything.
     "app": ["organisation", "entry", "shell", "forms", "platform/widgets", "platform/core", "data", "db", "base",
-            "exchange", "exchange/ui", "report", "output/pages", "output/fill", "output/word", "output/ui"],
+            "exchange", "exchange/ui", "report", "output/pages", "output/layouts", "output/fill", "output/word",
+            "output/ui"],
 }
 
 # Qt modules a floor may include; None: any.  Floors without widgets never
@@ -59,6 +61,7 @@ QT_MODULES = {
     "exchange": QT_CORE,
     "report": QT_GUI | {"QtPrintSupport"},
     "output/pages": QT_GUI,
+    "output/layouts": QT_GUI,
     "output/fill": QT_CORE,
     "output/word": QT_CORE,
 }

@@ -24,6 +24,9 @@
 #include "organisation/fpage11.h"
 #include "organisation/fpage4a.h"
 #include "organisation/unittexts.h"
+#include "output/layouts/pages.h"
+#include "output/ui/printcommand.h"
+#include "output/ui/printform.h"
 
 void createWindows(const QString &dataPath)
 {
@@ -39,6 +42,8 @@ void createWindows(const QString &dataPath)
     Finto7 = new TFinto7(MainForm);
     Finto6 = new TFinto6(MainForm);
     Finto5 = new TFinto5(MainForm);
+    PrintForm = new TPrintForm([](const QString &instance) { return layouts::buildPage(QLatin1Char('T') + instance); },
+                               MainForm);
     Fpage1 = new TFpage1(MainForm);
     Fpage2 = new TFpage2(MainForm);
     Fpage3 = new TFpage3(MainForm);
@@ -69,6 +74,7 @@ void createWindows(const QString &dataPath)
     MainForm->openPage = openRecordPage;
     MainForm->openNewRecord = [] { FormNew->ShowForNewRecord(); };
     MainForm->openMainItems = [](int categoryPos) { FormNew->ShowForMainItems(categoryPos); };
+    MainForm->openPrint = [] { runPrintCommand(*MainForm, *PrintForm); };
     wireQueryBuilderPicker();
     wirePatentsList();
     wireOrganisationPage();
@@ -113,6 +119,7 @@ void destroyWindows()
     HelpCggkRj = nullptr;
     HelpKtlxRj = nullptr;
     Formstudy = nullptr;
+    PrintForm = nullptr;
     delete DM;
     DM = nullptr;
 }

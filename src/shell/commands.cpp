@@ -252,63 +252,9 @@ void TMainForm::Button4Click()
 
 void TMainForm::BitBtn4Click()
 {
-    db::Query &rec = DM->Qrykjcg;
-    if (rec.isEmpty())
-        return;
-    const QString key = field(rec, "item_4"), region = field(rec, "item_dqdm");
-    const QString forms = field(rec, "ITEM_51");
-    if (!forms.isEmpty() && !forms.contains(QLatin1Char(';'))) {
-        try {
-            rec.edit();
-            rec.fieldByName(QStringLiteral("ITEM_51")).setAsString(forms + QLatin1Char(';'));
-            rec.post();
-        } catch (const db::EngineError &e) {
-            rec.cancel();
-            platform::messageBox(this, e.message(), QStringLiteral("提示"), platform::Icon::None, platform::Ok);
-            return;
-        }
-    }
-    UpdatePageStatus();
-    if (!UpdateCommandState() || rec.isEmpty())
-        return;
-    const auto listQuery = [&](db::Query &q, const QString &table, const QString &order) {
-        q.close();
-        q.setDatabaseName(DataPath);
-        q.setSQL(QStringLiteral("select *  from  %1  where  item_4=:item_4\nand  item_dqdm=:item_dqdm\norder  by  %2 ").arg(table, order));
-        q.setParam(QStringLiteral("item_4"), key);
-        q.setParam(QStringLiteral("item_dqdm"), region);
-        q.open();
-    };
-    listQuery(DM->QryCgwcdw, QStringLiteral("cgwcdw"), QStringLiteral("item_176"));
-    filterTable(DM->tblzlqk, data::recordFilter(key, region));
-    if (!DM->tblzlqk.isEmpty() && rec.fieldByName(QStringLiteral("ITEM_51_1")).isNull()
-        && rec.fieldByName(QStringLiteral("patent_ty")).isNull()) {
-        bool accepted = false, granted = false, types[4] = {false, false, false, false};
-        for (DM->tblzlqk.first(); !DM->tblzlqk.eof(); DM->tblzlqk.next()) {
-            const QString st = field(DM->tblzlqk, "patent_st").trimmed(), ty = field(DM->tblzlqk, "patent_ty").trimmed();
-            accepted = accepted || st == QLatin1String("1");
-            granted = granted || st == QLatin1String("2");
-            if (ty == QLatin1String("1") || ty == QLatin1String("2") || ty == QLatin1String("3"))
-                types[ty.toInt()] = true;
-        }
-        QString ptypes;
-        for (int t = 1; t <= 3; ++t)
-            if (types[t])
-                ptypes += QString::number(t) + QLatin1Char(';');
-        try {
-            rec.edit();
-            rec.fieldByName(QStringLiteral("patent_ty")).setAsString(ptypes);
-            rec.fieldByName(QStringLiteral("ITEM_51_1")).setAsString(granted ? QStringLiteral("3") : accepted ? QStringLiteral("2") : QStringLiteral("1"));
-            rec.post();
-        } catch (const db::EngineError &) {
-            rec.cancel();
-            return;
-        }
-    }
-    listQuery(DM->QryJdwyhmd, QStringLiteral("Jdwyhmd"), QStringLiteral("item_190"));
-    listQuery(DM->QryCgwcr, QStringLiteral("cgwcr"), QStringLiteral("item_187"));
-    rec.flush();
-    // The print dialog comes with the printed pages.
+    // The print command lives with the print dialog.
+    if (!DM->Qrykjcg.isEmpty() && openPrint)
+        openPrint();
 }
 
 void TMainForm::Button2Click()

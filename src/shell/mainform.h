@@ -142,6 +142,7 @@ public:
     std::function<void(QPushButton *)> openPage;
     std::function<void()> openOrganisation;
     std::function<void()> openNewRecord;
+    std::function<void()> openPrint;       // 打印: the print dialog for the current record
     std::function<void(int categoryPos)> openMainItems;
 
 protected:

@@ -287,6 +287,11 @@ TEST_F(MainWindowTest, PrintPreparationDerivesPatentSummary)
         t.post();
     }
     startWindows();
+    // The print dialog opens for the record as prepared.
+    seams.onModal(QStringLiteral("PrintForm"), [](QDialog *d) {
+        EXPECT_TRUE(d->findChild<QWidget *>(QStringLiteral("Panel5"))->isVisible());
+        return 1;
+    });
     MainForm->BitBtn4Click();
     EXPECT_EQ(current("ITEM_51"), QStringLiteral("1;"));
     EXPECT_EQ(current("patent_ty"), QStringLiteral("1;3;"));

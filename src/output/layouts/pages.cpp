@@ -90,9 +90,9 @@ void officeBlock(Band &b, const QRectF &r, FormFamily family, bool cover)
         QStringLiteral("表    号") + colon + number,
         valid,
     };
-    Element &e = b.framed(QStringLiteral("QRLabelOffices"), r, lines.join(QLatin1Char('\n')), fang(9, true),
-                          Qt::AlignLeft | Qt::AlignVCenter);
-    Q_UNUSED(e);
+    b.box(QStringLiteral("QRShapeOffices"), r);
+    b.label(QStringLiteral("QRLabelOffices"), r.adjusted(2, 0, -1, 0), lines.join(QLatin1Char('\n')), fang(9, true),
+            Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 QString subtitle(FormFamily family)
@@ -164,14 +164,14 @@ void boxesIn(Band &b, Names &n, FormFamily family, const QString &field, const Q
 }
 
 // Three numbered fill labels ("①" ...) across a value cell.
-void numberedFills(Band &b, Names &n, const QRectF &r, const QStringList &names)
+void numberedFills(Band &b, Names &n, const QRectF &r, const QStringList &names, const Font &font = song(10))
 {
     static const QStringList marks = {QStringLiteral("①"), QStringLiteral("②"), QStringLiteral("③")};
     const double part = r.width() / names.size();
     for (int i = 0; i < names.size(); ++i) {
         const double x = r.left() + i * part;
         b.label(n.label(), {x + 0.5, r.top(), 6, r.height()}, marks[i], song(10));
-        fill(b, names[i], {x + 6.5, r.top(), part - 7, r.height()});
+        fill(b, names[i], {x + 6.5, r.top(), part - 7, r.height()}, font);
         if (i > 0)
             b.line(n.shape(), {x, r.top()}, {x, r.bottom()});
     }
@@ -232,15 +232,16 @@ ReportForm buildCover(FormFamily family)
     auto item = [&](const QString &title) {
         b.label(n.label(), {tx, y, vx - tx, 8}, title, tf);
     };
+    // Name and first organisation hold up to 140 bytes: three lines.
     item(QStringLiteral("成果名称:"));
-    bound(b, QStringLiteral("ITEM_3"), {vx, y - 2, vw, 11}, vf);
-    rule(vx, vx + vw, y + 9);
-    y += 15;
+    bound(b, QStringLiteral("ITEM_3"), {vx, y - 1, vw, 16}, vf, Qt::AlignLeft | Qt::AlignTop);
+    rule(vx, vx + vw, y + 15);
+    y += 20;
     item(QStringLiteral("第一完成单位："));
     b.label(n.label(), {tx, y + 7, vx - tx, 6}, QStringLiteral("（盖章）"), song(10), Qt::AlignCenter);
-    bound(b, QStringLiteral("ITEM_9"), {vx, y - 2, vw, 11}, vf);
-    rule(vx, vx + vw, y + 9);
-    y += 16;
+    bound(b, QStringLiteral("ITEM_9"), {vx, y - 1, vw, 16}, vf, Qt::AlignLeft | Qt::AlignTop);
+    rule(vx, vx + vw, y + 15);
+    y += 20;
     // A date line: blanks for year, month (and day) with their fill labels.
     auto dateLine = [&](const QString &title, const QStringList &labels) {
         item(title);
@@ -272,11 +273,11 @@ ReportForm buildCover(FormFamily family)
     dateLine(QStringLiteral("批准登记日期："),
              {QStringLiteral("item_121_1"), QStringLiteral("item_121_2"), QStringLiteral("item_121_3")});
 
-    b.label(n.label(), {0, 212, W, 10}, fixedValue(cover, QStringLiteral("ministryFull")) + QStringLiteral("制定"),
+    b.label(n.label(), {0, 220, W, 10}, fixedValue(cover, QStringLiteral("ministryFull")) + QStringLiteral("制定"),
             song(18, true), Qt::AlignCenter);
-    b.label(n.label(), {0, 224, W, 10}, fixedValue(cover, QStringLiteral("bureauFull")) + QStringLiteral("批准"),
+    b.label(n.label(), {0, 232, W, 10}, fixedValue(cover, QStringLiteral("bureauFull")) + QStringLiteral("批准"),
             song(18, true), Qt::AlignCenter);
-    b.label(n.label(), {0, 238, W, 9}, fixedValue(cover, QStringLiteral("madeIn")), fang(15), Qt::AlignCenter);
+    b.label(n.label(), {0, 246, W, 9}, fixedValue(cover, QStringLiteral("madeIn")), fang(15), Qt::AlignCenter);
     return f;
 }
 
@@ -307,7 +308,7 @@ ReportForm buildFillingNotes(FormFamily family)
 
 ReportForm buildEvaluationNotes()
 {
-    return notesPage(QStringLiteral("yyPrint04"), 20, QStringLiteral("yyPrint04.txt"), QStringLiteral("4"));
+    return notesPage(QStringLiteral("yyPrint04"), 20, QStringLiteral("yyPrint04.txt"), QStringLiteral("4"), {}, 9, 11, 38);
 }
 
 ReportForm buildOrganisationNotes(FormFamily family)
@@ -337,9 +338,10 @@ ReportForm buildSummaryTable(FormFamily family)
 
     Table t(b, n, 0, 43, W, 38);
     t.heading(QStringLiteral("一、成果概况"));
-    bound(b, QStringLiteral("ITEM_3"), inset(t.row(QStringLiteral("1．成果名称"), 7)), song(9));
-    numberedFills(b, n, t.row(QStringLiteral("2．关键词"), 7),
-                  {QStringLiteral("item_14_1"), QStringLiteral("item_14_2"), QStringLiteral("item_14_3")});
+    bound(b, QStringLiteral("ITEM_3"), inset(t.row(QStringLiteral("1．成果名称"), 10)), song(9));
+    // Keywords share 200 bytes: each gets three lines.
+    numberedFills(b, n, t.row(QStringLiteral("2．关键词"), 14), {QStringLiteral("item_14_1"), QStringLiteral("item_14_2"),
+                  QStringLiteral("item_14_3")}, song(9));
     int no = 3;
     auto num = [&no](const QString &title) { return QStringLiteral("%1．").arg(no++) + title; };
     if (yy) {
@@ -371,11 +373,11 @@ ReportForm buildSummaryTable(FormFamily family)
     boxesIn(b, n, family, QStringLiteral("ITEM_140"), {src.left() + sub, src.top(), src.width() - sub, 12}, 5.5, song(9), 2);
     boxesIn(b, n, family, QStringLiteral("ITEM_126"), {src.left(), src.top() + 12, src.width(), 12});
     if (yy) {
-        bound(b, QStringLiteral("ITEM_127_1"), inset(t.row(QStringLiteral("2．课题立项名称"), 7)));
+        bound(b, QStringLiteral("ITEM_127_1"), inset(t.row(QStringLiteral("2．课题立项名称"), 10)), song(9));
         bound(b, QStringLiteral("ITEM_127"), inset(t.row(QStringLiteral("3．课题立项编号"), 7)));
         fundingGrid(b, n, family, t.row(QStringLiteral("4．经费实际投入额（万元）"), 24));
     } else {
-        fill(b, QStringLiteral("QR_item_127_1"), inset(t.row(QStringLiteral("2．课题立项名称"), 7)));
+        fill(b, QStringLiteral("QR_item_127_1"), inset(t.row(QStringLiteral("2．课题立项名称"), 10)), song(9));
         fill(b, QStringLiteral("QR_item_127"), inset(t.row(QStringLiteral("3．课题立项编号"), 7)));
         fundingGrid(b, n, family, t.row(QStringLiteral("4．经费实际投入额"), 24, QStringLiteral("（万元）")));
     }
@@ -498,15 +500,16 @@ ReportForm buildOrganisations(FormFamily family)
         else
             fill(h, label, inset(r));
     };
-    value(QStringLiteral("ITEM_9"), QStringLiteral("QR_item_9"), t.row(QStringLiteral("第一完成单位名称"), 7));
+    // Names, addresses, numbers and mail addresses take up to two lines.
+    value(QStringLiteral("ITEM_9"), QStringLiteral("QR_item_9"), t.row(QStringLiteral("第一完成单位名称"), 10.5));
     value(QStringLiteral("ITEM_420"), QStringLiteral("QR_item_420"), t.row(QStringLiteral("组织机构代码"), 7));
-    auto [addr, post] = t.pairRow(QStringLiteral("通讯地址"), QStringLiteral("邮政编码"), 7, 0.62, 22);
+    auto [addr, post] = t.pairRow(QStringLiteral("通讯地址"), QStringLiteral("邮政编码"), 10.5, 0.7, 22);
     value(QStringLiteral("ITEM_37"), QStringLiteral("QR_item_37"), addr);
     value(QStringLiteral("ITEM_38"), QStringLiteral("QR_item_38"), post);
-    auto [tel, fax] = t.pairRow(QStringLiteral("电话"), QStringLiteral("传真"), 7, 0.5, 22);
+    auto [tel, fax] = t.pairRow(QStringLiteral("电话"), QStringLiteral("传真"), 10.5, 0.5, 22);
     value(QStringLiteral("ITEM_39"), QStringLiteral("QR_item_39"), tel);
     value(QStringLiteral("ITEM_40"), QStringLiteral("QR_item_40"), fax);
-    value(QStringLiteral("ITEM_60"), QStringLiteral("QR_item_60"), t.row(QStringLiteral("网址"), 7));
+    value(QStringLiteral("ITEM_60"), QStringLiteral("QR_item_60"), t.row(QStringLiteral("网址"), 10.5));
 
     // Organisation attribute: research institute, college, medical; the
     // enterprise block; other.
@@ -531,11 +534,11 @@ ReportForm buildOrganisations(FormFamily family)
     auto [prov, dept] = t.pairRow(QStringLiteral("所在省市"), QStringLiteral("隶属关系"), 7, 0.5, 22);
     fill(h, yy ? QStringLiteral("QRLabel_64") : QStringLiteral("QR_item_64"), inset(prov));
     fill(h, yy ? QStringLiteral("QRLabel_63") : QStringLiteral("QR_item_63"), inset(dept));
-    auto [man, manTel] = t.pairRow(QStringLiteral("联系人"), QStringLiteral("联系人电话"), 7, 0.5, 22);
+    auto [man, manTel] = t.pairRow(QStringLiteral("联系人"), QStringLiteral("联系人电话"), 10.5, 0.5, 22);
     value(QStringLiteral("ITEM_41"), QStringLiteral("QR_item_41"), man);
     value(QStringLiteral("ITEM_41_2"), QStringLiteral("QR_item_41_2"), manTel);
-    value(QStringLiteral("ITEM_61"), QStringLiteral("QR_item_61"), t.row(QStringLiteral("电子信箱"), 7));
-    auto [tman, tmanTel] = t.pairRow(QStringLiteral("成果转让联系人"), QStringLiteral("成果转让联系人电话"), 7, 0.45, 36);
+    value(QStringLiteral("ITEM_61"), QStringLiteral("QR_item_61"), t.row(QStringLiteral("电子信箱"), 10.5));
+    auto [tman, tmanTel] = t.pairRow(QStringLiteral("成果转让联系人"), QStringLiteral("成果转让联系人电话"), 10.5, 0.45, 36);
     value(QStringLiteral("TLinkMan"), QStringLiteral("QR_Tlinkman"), tman);
     value(QStringLiteral("TLinkManTe"), QStringLiteral("QR_TlinkmanTe"), tmanTel);
     value(QStringLiteral("TLinkManEm"), QStringLiteral("QR_TlinkmanEm"),
@@ -582,7 +585,9 @@ ReportForm buildOrganisations(FormFamily family)
             c.beforePrint = [width](QString &text) { text = TruncNonChiChar1(text, width); };
             c.stretch = true;
         } else {
+            // Short fields wrap too, and their row grows rather than cut them.
             c.wordWrap = true;
+            c.stretch = true;
         }
         x += widths[i];
     }
@@ -764,6 +769,7 @@ ReportForm buildPersons(FormFamily family)
             c.stretch = true;
         } else {
             c.wordWrap = true;
+            c.stretch = true;
         }
         x += widths[i];
     }
@@ -798,7 +804,8 @@ ReportForm buildCommittee(FormFamily family)
     const double W = f.contentWidth();
     Band &h = f.addBand(BandKind::ColumnHeader, 32);
     h.label(n.label(), {0, 2, W, 10}, QStringLiteral("评价委员会名单"), hei(12, true), Qt::AlignCenter);
-    const QList<double> widths = {24, 22, 10, 54, 28, 28, 24};
+    // The employer (80 bytes) fits two lines of its column.
+    const QList<double> widths = {22, 20, 9, 62, 26, 26, 25};
     const QStringList heads = {QStringLiteral("评价委员\n会职务"), QStringLiteral("姓名"), QStringLiteral("性\n别"),
                                QStringLiteral("工作单位"), QStringLiteral("所学专业"), QStringLiteral("从事专业"),
                                QStringLiteral("技术\n职称")};
@@ -816,9 +823,12 @@ ReportForm buildCommittee(FormFamily family)
     x = 0;
     for (int i = 0; i < fields.size(); ++i) {
         Element &c = d.data(QStringLiteral("QRDBText%1").arg(i + 1), {x, 0, widths[i], rowH}, fields[i], kCommitteeRows,
-                            song(9), Qt::AlignCenter);
+                            i == 3 ? song(8) : song(9), Qt::AlignCenter);
         c.frame = AllSides;
         c.wordWrap = true;
+        // Texts longer than their fields allow still print whole.
+        c.stretch = true;
+        c.followBand = true;
         x += widths[i];
     }
     Band &s = f.addBand(BandKind::Summary, yy ? 88 : 75);

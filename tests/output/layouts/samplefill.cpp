@@ -41,7 +41,7 @@ report::Record richRecord()
     return r;
 }
 
-void fillLabels(report::ReportForm &form)
+void fillLabels(report::ReportForm &form, bool everyBox)
 {
     const QHash<QString, QString> texts = {
         {"item_8_1", "2006"}, {"item_8_2", "03"}, {"item_8_3", "2009"}, {"item_8_4", "12"},
@@ -70,10 +70,21 @@ void fillLabels(report::ReportForm &form)
         form.setText(QStringLiteral("QLL_zlqk_zlh_%1").arg(i), QStringLiteral("20091023456%1.2").arg(i));
         form.setText(QStringLiteral("QLL_zlqk_zlm_%1").arg(i), QStringLiteral("曝气生物滤池反冲洗控制系统"));
     }
-    // A tick in every box, so each box prints with its mark.
     QStringList names;
     for (const auto *e : std::as_const(form).elements())
         names << e->name;
+    if (!everyBox) {
+        const QList<std::pair<QString, QString>> stored = {
+            {"ITEM_123", "3;C;"}, {"ITEM_125_1", "1"}, {"ITEM_16", "3"}, {"ITEM_2", "2"}, {"ITEM_33", "2"},
+            {"ITEM_201", "3"}, {"ITEM_210", "1"}, {"ITEM_124_1", "08"}, {"ITEM_200", "09"}, {"ITEM_125", "24"},
+            {"ITEM_140", "7"}, {"ITEM_21", "1"}, {"ITEM_21", "2"}, {"patent_ty", "1;2;"}, {"ITEM_51", "1;3;"},
+            {"ITEM_51_1", "3"}, {"ITEM_32", "1"}, {"ITEM_161", "5"}, {"ITEM_62", "1"}, {"ITEM_163", "0"}};
+        for (const auto &[field, value] : stored)
+            for (const QString &name : labelsToMark(names, field, value))
+                form.setText(name, checkMark());
+        return;
+    }
+    // A tick in every box, so each box prints with its mark.
     for (const QString &name : names)
         if (name.startsWith(QLatin1String("QL_ITEM")) || name.startsWith(QLatin1String("QL_patent"))
             || name.startsWith(QLatin1String("QR_ITEM_21")))

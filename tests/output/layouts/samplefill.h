@@ -12,8 +12,8 @@ namespace samples {
 
 report::Record richRecord();
 // Fills the fill labels a page holds with texts of their kind and ticks the
-// boxes of a few stored codes.
-void fillLabels(report::ReportForm &form);
+// boxes of the record's stored codes, or every box.
+void fillLabels(report::ReportForm &form, bool everyBox = true);
 // List rows: persons, committee members, cooperating organisations.
 std::unique_ptr<report::MemDataset> persons(int n, bool longTexts = true);
 std::unique_ptr<report::MemDataset> committee(int n);

@@ -54,11 +54,11 @@ struct Filled {
     Document doc;
 };
 
-Filled filled(const PageInfo &p, int persons = 6, int committee = 9, int organisations = 8)
+Filled filled(const PageInfo &p, int persons = 6, int committee = 9, int organisations = 8, bool everyBox = true)
 {
     Filled f{p.build(), samples::persons(persons), samples::committee(committee), samples::organisations(organisations), {}};
     f.form.setRecord(samples::richRecord());
-    samples::fillLabels(f.form);
+    samples::fillLabels(f.form, everyBox);
     f.form.setDataset(kPersonRows, f.persons.get());
     f.form.setDataset(kCommitteeRows, f.committee.get());
     f.form.setDataset(kOrganisationRows, f.organisations.get());
@@ -171,6 +171,23 @@ TEST(FormPages, FilledPagesStayInsideThePrintableAreaAndNothingIsCut)
         }
 }
 
+TEST(FormPages, EmptyRecordPrintsEveryPageOnOneSheet)
+{
+    for (FormFamily fam : {FormFamily::Applied, FormFamily::BasicTheory})
+        for (const auto &p : formPages(fam)) {
+            ReportForm f = p.build();
+            report::MemDataset none;
+            for (const QString &ds : {kPersonRows, kCommitteeRows, kOrganisationRows})
+                f.setDataset(ds, &none);
+            const Document d = report::layout(f);
+            ASSERT_EQ(d.pageCount(), 1) << p.className.toStdString();
+            for (const auto &e : d.pages[0].elements)
+                EXPECT_FALSE(e.overflow) << p.className.toStdString() << " " << e.name.toStdString();
+            // The heads of the list pages print without rows.
+            EXPECT_EQ(d.pages[0].detailRows(), 0);
+        }
+}
+
 TEST(FormPages, FramedCellsDoNotOverlap)
 {
     const double eps = 0.05;
@@ -233,6 +250,62 @@ TEST(FormPages, WrappedListCellsStretchTheirRow)
     EXPECT_DOUBLE_EQ(p8.doc.pages[0].findAll("QRShape11")[0]->rect.height(), unit[0]->rect.height());
 }
 
+// Texts as long as their fields hold: double-byte characters, or letters for
+// numbers and addresses of the web and mail.
+QString longText(int bytes, bool ascii = false)
+{
+    const QString unit = ascii ? QStringLiteral("a") : QStringLiteral("研");
+    return unit.repeated(ascii ? bytes : bytes / 2);
+}
+
+TEST(FormPages, LongestStoredValuesPrintWhole)
+{
+    report::Record r;
+    const QList<std::tuple<const char *, int, bool>> fields = {
+        {"ITEM_3", 140, false}, {"ITEM_9", 140, false}, {"ITEM_128", 80, false}, {"ITEM_127_1", 140, false},
+        {"ITEM_127", 30, true}, {"ITEM_130", 80, false}, {"ITEM_22", 30, false}, {"ITEM_52", 80, false},
+        {"ITEM_53", 12, true}, {"ITEM_420", 20, true}, {"ITEM_37", 100, false}, {"ITEM_38", 6, true},
+        {"ITEM_39", 30, true}, {"ITEM_40", 30, true}, {"ITEM_60", 100, true}, {"ITEM_41", 20, false},
+        {"ITEM_41_2", 30, true}, {"ITEM_61", 80, true}, {"TLinkMan", 20, false}, {"TLinkManTe", 30, true},
+        {"TLinkManEm", 80, true}, {"ITEM_120", 12, true}};
+    for (const auto &[f, bytes, ascii] : fields)
+        r.set(QString::fromLatin1(f), longText(bytes, ascii));
+    report::MemDataset persons, committee, organisations;
+    persons.append();
+    for (const auto &[f, bytes] : QList<std::pair<const char *, int>>{{"ITEM_180", 20}, {"ITEM_182", 14}, {"ITEM_185", 80}, {"ITEM_186", 160}})
+        persons.setField(QString::fromLatin1(f), longText(bytes));
+    persons.post();
+    committee.append();
+    for (const auto &[f, bytes] : QList<std::pair<const char *, int>>{{"ITEM_191", 20}, {"ITEM_192", 20}, {"ITEM_195", 80}, {"ITEM_196", 30}, {"ITEM_197", 30}})
+        committee.setField(QString::fromLatin1(f), longText(bytes));
+    committee.post();
+    organisations.append();
+    for (const auto &[f, bytes] : QList<std::pair<const char *, int>>{{"ITEM_170", 80}, {"ITEM_171", 80}, {"ITEM_172", 20}, {"ITEM_173", 20}, {"ITEM_174", 20}})
+        organisations.setField(QString::fromLatin1(f), longText(bytes));
+    organisations.post();
+    const QStringList fillsOfFields = {"QR_item_9", "QR_item_37", "QR_item_60", "QR_item_61", "QR_TlinkmanEm", "QR_item_127_1"};
+    // Three keywords of 200 bytes in all.
+    const QString keyword = longText(64);
+    for (FormFamily fam : {FormFamily::Applied, FormFamily::BasicTheory})
+        for (const auto &p : formPages(fam)) {
+            ReportForm f = p.build();
+            f.setRecord(r);
+            for (const QString &name : fillsOfFields) {
+                const bool ascii = name.contains("60") || name.contains("61") || name.contains("Em");
+                f.setText(name, longText(name.contains("_9") || name.contains("127") ? 140 : name.contains("37") || name.contains("60") ? 100 : 80, ascii));
+            }
+            for (const char *k : {"item_14_1", "item_14_2", "item_14_3"})
+                f.setText(k, keyword);
+            f.setDataset(kPersonRows, &persons);
+            f.setDataset(kCommitteeRows, &committee);
+            f.setDataset(kOrganisationRows, &organisations);
+            const Document d = report::layout(f);
+            for (const auto &page : d.pages)
+                for (const auto &e : page.elements)
+                    EXPECT_FALSE(e.overflow) << p.className.toStdString() << " cuts " << e.name.toStdString();
+        }
+}
+
 int pagesFor(const char *cls, int persons, int committee)
 {
     for (FormFamily fam : {FormFamily::Applied, FormFamily::BasicTheory})
@@ -292,7 +365,7 @@ TEST(FormPages, BothFamiliesRenderToPdfWithTheirChineseText)
     for (FormFamily fam : {FormFamily::Applied, FormFamily::BasicTheory}) {
         std::vector<Filled> pages;
         for (const auto &p : formPages(fam))
-            pages.push_back(filled(p, 7, 9, fam == FormFamily::Applied ? 8 : 3));
+            pages.push_back(filled(p, 7, 9, fam == FormFamily::Applied ? 8 : 3, false));
         std::vector<const Document *> docs;
         for (const auto &f : pages)
             docs.push_back(&f.doc);

@@ -1,0 +1,26 @@
+#include "printcommand.h"
+
+#include "data/dm.h"
+#include "output/fill/printprep.h"
+#include "output/fill/printrecord.h"
+#include "platform/core/seams.h"
+#include "printform.h"
+#include "shell/mainform.h"
+
+void runPrintCommand(TMainForm &mainForm, TPrintForm &printForm)
+{
+    if (DM->Qrykjcg.isEmpty())
+        return;
+    const QString failure = output::closeKnowledgeForms(*DM);
+    if (!failure.isEmpty()) {
+        platform::messageBox(&mainForm, failure, QStringLiteral("提示"), platform::Icon::None, platform::Ok);
+        return;
+    }
+    mainForm.UpdatePageStatus();
+    if (!mainForm.UpdateCommandState() || DM->Qrykjcg.isEmpty())
+        return;
+    if (!output::openPrintLists(*DM))
+        return;
+    printForm.setRecord(output::readPrintRecord(*DM));
+    platform::showModal(&printForm);
+}

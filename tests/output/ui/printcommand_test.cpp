@@ -1,0 +1,111 @@
+// "打印" of the main window: the print dialog opens for the current record,
+// read once after the print preparation.
+#include "output/ui/printform.h"
+#include "recordingsink.h"
+#include "support/seededfolder.h"
+
+#include <QApplication>
+#include <QPushButton>
+
+namespace {
+
+class PrintCommandTest : public testsupport::SeededFolderTest {
+protected:
+    void SetUp() override
+    {
+        SeededFolderTest::SetUp();
+        addOrganisation();
+    }
+    // A complete record: every required field filled.
+    void addRecord(const QString &key, const QString &category)
+    {
+        db::Table t;
+        t.setDatabaseName(data);
+        t.setTableName(QStringLiteral("kjcg"));
+        t.open();
+        t.append();
+        t.fieldByName(QStringLiteral("ITEM_4")).setAsString(key);
+        t.fieldByName(QStringLiteral("ITEM_DQDM")).setAsString(QStringLiteral("."));
+        t.fieldByName(QStringLiteral("ITEM_CGLB")).setAsString(category);
+        db::Table check;
+        check.setDatabaseName(data);
+        check.setTableName(QStringLiteral("checkup"));
+        check.open();
+        for (check.first(); !check.eof(); check.next()) {
+            db::Field f = t.fieldByName(check.fieldByName(QStringLiteral("id")).asString());
+            if (f.kind() == db::FieldKind::Date)
+                f.setAsString(QStringLiteral("2009-05-01"));
+            else if (f.kind() == db::FieldKind::Memo || f.size() >= 2)
+                f.setAsString(QStringLiteral("01"));
+            else
+                f.setAsString(QStringLiteral("1"));
+        }
+        t.fieldByName(QStringLiteral("ITEM_3")).setAsString(QStringLiteral("高效节能电机"));
+        t.fieldByName(QStringLiteral("ITEM_121")).setAsString(QStringLiteral("2010-03-09"));
+        t.post();
+        for (int i = 1; i <= 20; ++i)
+            add(QStringLiteral("cgwcr"), {{QStringLiteral("ITEM_4"), key}, {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")},
+                                          {QStringLiteral("ITEM_187"), QString::number(i)},
+                                          {QStringLiteral("ITEM_180"), QStringLiteral("张伟%1").arg(i)}});
+    }
+};
+
+} // namespace
+
+TEST_F(PrintCommandTest, PrintOpensTheDialogForTheRecordAndPrintsItsPages)
+{
+    addRecord(QStringLiteral("2010000001"), QStringLiteral("1"));
+    startWindows();
+    RecordingSink sink;
+    seams.onModal(QStringLiteral("PrintForm"), [&](QDialog *d) {
+        auto *form = static_cast<TPrintForm *>(d);
+        EXPECT_EQ(form->pages().record().value(QStringLiteral("ITEM_3")), QStringLiteral("高效节能电机"));
+        EXPECT_EQ(form->pages().record().persons.size(), 20u);
+        EXPECT_TRUE(form->YY_Button->isVisible());
+        form->Button4->click();
+        form->findChild<QPushButton *>(QStringLiteral("zBitBtn2"))->click(); // the persons list
+        form->findChild<QPushButton *>(QStringLiteral("zBitBtn5"))->click(); // the cover
+        return 1;
+    });
+    MainForm->findChild<QPushButton *>(QStringLiteral("BitBtn4"))->click();
+    ASSERT_EQ(sink.jobs.size(), 3u);
+    EXPECT_EQ(sink.jobs[0].pageTexts, QStringList{QStringLiteral("6--1")});
+    EXPECT_EQ(sink.jobs[1].pageTexts, QStringList{QStringLiteral("6--2")});
+    EXPECT_EQ(sink.jobs[2].report, QStringLiteral("yyfm1"));
+}
+
+TEST_F(PrintCommandTest, AnIncompleteRecordOpensNothing)
+{
+    add(QStringLiteral("kjcg"), {{QStringLiteral("ITEM_4"), QStringLiteral("2010000002")},
+                                 {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")},
+                                 {QStringLiteral("ITEM_CGLB"), QStringLiteral("1")},
+                                 {QStringLiteral("ITEM_51"), QStringLiteral("2")}});
+    startWindows();
+    MainForm->BitBtn4Click(); // no modal window expected
+    EXPECT_EQ(DM->Qrykjcg.fieldByName(QStringLiteral("ITEM_51")).asString(), QStringLiteral("2;"));
+}
+
+// With SORVEL_SHOTS set to a folder, the preview of a real page of the
+// printed form is saved there as a picture.
+TEST_F(PrintCommandTest, PreviewOfARealPageAsAPicture)
+{
+    const QString folder = qEnvironmentVariable("SORVEL_SHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "SORVEL_SHOTS not set";
+    addRecord(QStringLiteral("2010000001"), QStringLiteral("1"));
+    startWindows();
+    seams.onModal(QStringLiteral("PrintForm"), [&](QDialog *d) {
+        auto *form = static_cast<TPrintForm *>(d);
+        form->grab().save(folder + QStringLiteral("/printform.png"));
+        form->Button7->click();
+        seams.onModal(QStringLiteral("ReportPreview"), [&](QDialog *p) {
+            p->resize(900, 1000);
+            QApplication::processEvents();
+            p->grab().save(folder + QStringLiteral("/preview-page10.png"));
+            return 1;
+        });
+        form->findChild<QPushButton *>(QStringLiteral("BitBtn40"))->click();
+        return 1;
+    });
+    MainForm->findChild<QPushButton *>(QStringLiteral("BitBtn4"))->click();
+}
