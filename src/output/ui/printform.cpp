@@ -82,6 +82,10 @@ void TPrintForm::buildPanels()
     Button3 = makeButton(Panel5, QStringLiteral("Button3"), QStringLiteral("退出"), {139, 220, 75, 25});
     on(Button4, [this] { Button4Click(); });
     on(Button7, [this] { Button7Click(); });
+    on(YY_Button, [this] { YY_ButtonClick(); });
+    on(RJ_Button, [this] { RJ_ButtonClick(); });
+    on(Button5, [this] { Button5Click(); });
+    on(Button6, [this] { Button6Click(); });
     connect(Button3, &QPushButton::clicked, this, &QDialog::accept);
 
     // Page previews: page buttons of 75 by 25 in three columns.

@@ -33,6 +33,12 @@ public:
     void Button4Click();  // 直接打印
     void Button1Click();  // 返回 (applied-technology pages)
     void Button2Click();  // 返回 (the other family's pages)
+    // The Word outputs of the record (printform_word.cpp): the registration
+    // form of either family, the appraisal application and certificate.
+    void YY_ButtonClick();
+    void RJ_ButtonClick();
+    void Button5Click();
+    void Button6Click();
     // Preview of one page: its fill, the preview numbering, the preview window.
     void PreviewPage(output::Family family, int index);
     // Direct printing of one section (list pages one job per page), and of

@@ -99,5 +99,5 @@ TEST_F(PrintRecordTest, CodesWithQuotesOrStarsFindNothingInsteadOfFailingOrMatch
     ASSERT_EQ(p.persons.size(), 1u);
     ASSERT_EQ(p.patents.size(), 1u);
     EXPECT_EQ(p.patents[0].value(QStringLiteral("PATENT_NO")), QStringLiteral("ZL9"));
-    EXPECT_EQ(output::quotedLiteral(QStringLiteral("a'b")), QStringLiteral("'a''b'"));
+    EXPECT_EQ(output::quotedLiteral(QStringLiteral("a'b*")), QStringLiteral("#'a''b*'"));
 }

@@ -1,0 +1,210 @@
+#include "output/word/wordexport.h"
+
+#include "data/dm.h"
+#include "db/dataset.h"
+#include "db/error.h"
+#include "output/word/docxfiller.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace word {
+
+namespace {
+
+// The template's file in the data folder, its name's letter case aside.
+QString findTemplate(const QString &dataFolder, const QString &name)
+{
+    const QDir dir(dataFolder);
+    if (QFileInfo(dir.filePath(name)).isFile())
+        return dir.filePath(name);
+    for (const QFileInfo &fi : dir.entryInfoList(QDir::Files))
+        if (fi.fileName().compare(name, Qt::CaseInsensitive) == 0)
+            return fi.filePath();
+    return QString();
+}
+
+QString rowText(db::Dataset &ds, int field)
+{
+    return ds.field(field).asString();
+}
+
+WordRow currentRow(db::Dataset &ds)
+{
+    WordRow row;
+    const QStringList names = ds.fieldNames();
+    for (int i = 0; i < names.size(); ++i)
+        row.set(names[i], rowText(ds, i));
+    return row;
+}
+
+QList<WordRow> selectRows(const QString &dataFolder, const QString &statement, const QString &key,
+                          const QString &region)
+{
+    db::Query q;
+    q.setDatabaseName(dataFolder);
+    q.setSQL(statement);
+    q.setParam(QStringLiteral("item_4"), key);
+    q.setParam(QStringLiteral("item_dqdm"), region);
+    q.open();
+    QList<WordRow> rows;
+    for (q.first(); !q.eof(); q.next())
+        rows << currentRow(q);
+    q.close();
+    return rows;
+}
+
+void readTable(const QString &dataFolder, const QString &table, const std::function<void(db::Table &)> &each)
+{
+    db::Table t;
+    t.setDatabaseName(dataFolder);
+    t.setTableName(table);
+    t.open();
+    for (t.first(); !t.eof(); t.next())
+        each(t);
+    t.close();
+}
+
+bool tableExists(const QString &dataFolder, const QString &file)
+{
+    const QDir dir(dataFolder);
+    for (const QFileInfo &fi : dir.entryInfoList(QDir::Files))
+        if (fi.fileName().compare(file, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// soffice takes the document as a new, unsaved one; the desktop's opener
+// comes next; else the user is told where the document is.
+ExportEnd openDocument(WordHost &host, const QString &path)
+{
+    if (host.startProgram(QStringLiteral("soffice"), {QStringLiteral("-n"), path}))
+        return ExportEnd::OpenedInWriter;
+    if (host.startProgram(QStringLiteral("xdg-open"), {path}))
+        return ExportEnd::OpenedByDesktop;
+    host.inform(QStringLiteral("没有找到可以打开Word文档的程序，文档已保存在：\r\n") + QDir::toNativeSeparators(path),
+                QStringLiteral("提示"));
+    return ExportEnd::LeftInFolder;
+}
+
+} // namespace
+
+ExportOutcome exportWord(WordHost &host, WordForm form, const QString &dataFolder, const WordRecord &record,
+                         const CodeTables *tables, const QString &tempRoot)
+{
+    ExportOutcome outcome;
+    if (!host.confirm(QStringLiteral("您确定输出word文档吗？\r\n"), QStringLiteral("提示")))
+        return outcome;
+
+    const QString templatePath = findTemplate(dataFolder, templateFileName(form));
+    if (templatePath.isEmpty()) {
+        host.error(QStringLiteral("您的电脑上没有相应的报表"));
+        outcome.end = ExportEnd::NoTemplate;
+        return outcome;
+    }
+
+    BookmarkTexts texts;
+    try {
+        CodeTables loaded;
+        if (!tables) {
+            loaded = loadCodeTables(dataFolder);
+            tables = &loaded;
+        }
+        writeBookmarks(form, record, *tables,
+                       [&texts](const QString &b, const QString &t) { texts.append({b, t}); });
+    } catch (const db::EngineError &e) {
+        host.error(e.message());
+        outcome.end = ExportEnd::Failed;
+        return outcome;
+    }
+
+    QTemporaryDir folder((tempRoot.isEmpty() ? QDir::tempPath() : tempRoot) + QStringLiteral("/sorvel-word-XXXXXX"));
+    if (!folder.isValid()) {
+        host.error(QStringLiteral("无法建立临时文件夹：") + folder.errorString());
+        outcome.end = ExportEnd::Failed;
+        return outcome;
+    }
+    folder.setAutoRemove(false);
+    const QString document =
+        QDir(folder.path()).filePath(QFileInfo(templateFileName(form)).completeBaseName() + QStringLiteral(".docx"));
+    const FillResult filled = fillDocument(templatePath, document, texts);
+    if (!filled.ok) {
+        QDir(folder.path()).removeRecursively();
+        host.error(QStringLiteral("无法生成Word文档：") + filled.error);
+        outcome.end = ExportEnd::Failed;
+        return outcome;
+    }
+    outcome.document = document;
+    if (!filled.missing.isEmpty())
+        host.error(QStringLiteral("模板中没有以下书签，其内容未能填入：") + filled.missing.join(QStringLiteral("、")));
+    outcome.end = openDocument(host, document);
+    return outcome;
+}
+
+ExportOutcome exportRegistrationWord(WordHost &host, const QString &dataFolder, const WordRecord &record)
+{
+    return exportWord(host, registrationForm(record), dataFolder, record);
+}
+
+ExportOutcome exportAppraisalApplicationWord(WordHost &host, const QString &dataFolder, const WordRecord &record)
+{
+    return exportWord(host, WordForm::AppraisalApplication, dataFolder, record);
+}
+
+ExportOutcome exportAppraisalCertificateWord(WordHost &host, const QString &dataFolder, const WordRecord &record)
+{
+    return exportWord(host, WordForm::AppraisalCertificate, dataFolder, record);
+}
+
+WordRecord snapshotCurrentRecord(TDM &dm)
+{
+    WordRecord rec;
+    if (!dm.Qrykjcg.isActive() || dm.Qrykjcg.isEmpty())
+        return rec;
+    rec.record = currentRow(dm.Qrykjcg);
+    const QString key = rec.record[QStringLiteral("ITEM_4")];
+    const QString region = rec.record[QStringLiteral("ITEM_DQDM")];
+    const QString folder = DataPath;
+    const QString where = QStringLiteral(" where item_4=:item_4 and item_dqdm=:item_dqdm");
+    rec.organisations = selectRows(folder, QStringLiteral("select * from cgwcdw") + where, key, region);
+    rec.persons = selectRows(folder, QStringLiteral("select * from cgwcr") + where + QStringLiteral(" order by item_187"),
+                             key, region);
+    rec.committee = selectRows(folder,
+                               QStringLiteral("select * from jdwyhmd") + where + QStringLiteral(" order by item_194"),
+                               key, region);
+    rec.patents = selectRows(folder, QStringLiteral("select * from zlqk") + where, key, region);
+    return rec;
+}
+
+CodeTables loadCodeTables(const QString &dataFolder)
+{
+    CodeTables t;
+    readTable(dataFolder, QStringLiteral("zdxx.dbf"), [&t](db::Table &z) {
+        t.addDict(z.fieldByName(QStringLiteral("zddm")).asString(), z.fieldByName(QStringLiteral("xxdm")).asString(),
+                  z.fieldByName(QStringLiteral("xxmc")).asString());
+    });
+    readTable(dataFolder, QStringLiteral("province.dbf"), [&t](db::Table &p) {
+        t.addProvince(p.fieldByName(QStringLiteral("Province_i")).asString(),
+                      p.fieldByName(QStringLiteral("Province_n")).asString());
+    });
+    readTable(dataFolder, QStringLiteral("lsbw.dbf"), [&t](db::Table &m) {
+        t.addMinistry(m.fieldByName(QStringLiteral("Bwdm")).asString(), m.fieldByName(QStringLiteral("Bwmc")).asString());
+    });
+    if (tableExists(dataFolder, QStringLiteral("xkfl.dbf"))) {
+        t.markSubjectsPresent();
+        readTable(dataFolder, QStringLiteral("xkfl.dbf"), [&t](db::Table &s) {
+            t.addSubject(s.fieldByName(QStringLiteral("xxdm")).asString(), s.fieldByName(QStringLiteral("xxmc")).asString());
+        });
+    }
+    if (tableExists(dataFolder, QStringLiteral("ztflh.dbf"))) {
+        t.markLibraryPresent();
+        readTable(dataFolder, QStringLiteral("ztflh.dbf"), [&t](db::Table &s) {
+            t.addLibraryClass(s.fieldByName(QStringLiteral("xxdm")).asString(),
+                              s.fieldByName(QStringLiteral("xxmc")).asString());
+        });
+    }
+    return t;
+}
+
+} // namespace word

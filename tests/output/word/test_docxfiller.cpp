@@ -1,0 +1,186 @@
+// The filler over the generated templates: every bookmark in its place, the
+// template left alone, texts XML cannot hold dropped; and the templates'
+// bookmarks against what the code writes.
+
+#include "wordfixtures.h"
+
+#include "output/word/docxfiller.h"
+#include "output/word/wordbookmarks.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace wordtest;
+using word::WordForm;
+
+namespace {
+
+const std::vector<WordForm> kForms{WordForm::AppliedRegistration, WordForm::BasicRegistration,
+                                   WordForm::AppraisalApplication, WordForm::AppraisalCertificate};
+
+QString templatePath(WordForm form)
+{
+    return QDir(QStringLiteral(WORD_TEMPLATE_DIR)).filePath(word::templateFileName(form));
+}
+
+QByteArray digest(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+QString lineBreaks(QString s)
+{
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+    s.replace(u'\n', u'\r');
+    return s;
+}
+
+WordRecord fullRecord(WordForm form)
+{
+    WordRecord rec = richRecord(form == WordForm::BasicRegistration ? QStringLiteral("3") : QStringLiteral("1"));
+    rec.persons.clear();
+    rec.committee.clear();
+    rec.organisations.clear();
+    rec.patents.clear();
+    for (int i = 1; i <= 50; ++i)
+        rec.persons << person(i);
+    for (int i = 1; i <= 20; ++i)
+        rec.committee << member(i);
+    for (int i = 1; i <= 8; ++i)
+        rec.organisations << organisation(i);
+    for (int i = 1; i <= 5; ++i)
+        rec.patents << patent(i, "1") << patent(10 + i, "2");
+    return rec;
+}
+
+} // namespace
+
+TEST(WordTemplates, BookmarksOfTemplatesAndCodeAgree)
+{
+    for (WordForm form : kForms) {
+        SCOPED_TRACE(qPrintable(word::templateFileName(form)));
+        const QStringList inTemplate = word::documentBookmarks(templatePath(form));
+        ASSERT_FALSE(inTemplate.isEmpty()) << "template missing or unreadable";
+        QSet<QString> templateSet, codeSet;
+        for (const QString &b : inTemplate)
+            templateSet.insert(b.toLower());
+        EXPECT_EQ(templateSet.size(), inTemplate.size()) << "a bookmark name appears twice";
+        const QStringList written = word::allBookmarks(form);
+        for (const QString &b : written) {
+            codeSet.insert(b.toLower());
+            EXPECT_TRUE(templateSet.contains(b.toLower())) << "written but not in the template: " << qPrintable(b);
+        }
+        for (const QString &b : word::quietBookmarks(form))
+            codeSet.insert(b.toLower());
+        for (const QString &b : inTemplate)
+            EXPECT_TRUE(codeSet.contains(b.toLower())) << "in the template but never written: " << qPrintable(b);
+    }
+}
+
+TEST(WordFiller, EveryTextLandsAfterItsBookmarkAndTheTemplateStaysAsItWas)
+{
+    QTemporaryDir tmp;
+    for (WordForm form : kForms) {
+        SCOPED_TRACE(qPrintable(word::templateFileName(form)));
+        const QString tpl = templatePath(form);
+        const QByteArray before = digest(tpl);
+        const auto texts = written(form, fullRecord(form));
+        const QString doc = tmp.filePath(QStringLiteral("out%1.docx").arg(int(form)));
+        const word::FillResult r = word::fillDocument(tpl, doc, texts);
+        ASSERT_TRUE(r.ok) << qPrintable(r.error);
+        EXPECT_TRUE(r.missing.isEmpty()) << qPrintable(r.missing.join(u' '));
+        EXPECT_EQ(digest(tpl), before);
+
+        QMap<QString, QString> filled;
+        for (const auto &p : word::filledTexts(tpl, doc))
+            filled.insert(p.first.toLower(), p.second);
+        for (const auto &p : texts)
+            EXPECT_EQ(filled.value(p.first.toLower()), lineBreaks(p.second)) << qPrintable(p.first);
+
+        const QByteArray types = word::archiveMember(doc, QStringLiteral("[Content_Types].xml"));
+        EXPECT_TRUE(types.contains("wordprocessingml.document.main+xml"));
+        EXPECT_FALSE(types.contains("wordprocessingml.template.main+xml"));
+        EXPECT_TRUE(word::archiveMember(tpl, QStringLiteral("[Content_Types].xml")).contains("template.main+xml"));
+    }
+}
+
+TEST(WordFiller, RunsTakeTheParagraphsPropertiesAndBreakLines)
+{
+    QTemporaryDir tmp;
+    const QString tpl = templatePath(WordForm::AppliedRegistration);
+    const QString doc = tmp.filePath(QStringLiteral("d.docx"));
+    ASSERT_TRUE(word::fillDocument(tpl, doc,
+                                   {{QStringLiteral("item_3_a"), QStringLiteral("封面名称")},
+                                    {QStringLiteral("ITEM_13_1"), QStringLiteral("第一行\r\n第二行\n第三行\t完")},
+                                    {QStringLiteral("item_13_1"), QStringLiteral("续")}})
+                    .ok);
+    const QString xml = QString::fromUtf8(word::archiveMember(doc, QStringLiteral("word/document.xml")));
+    // The cover's paragraph is set in 14 points; the inserted run is too.
+    const QRegularExpression cover(QStringLiteral(
+        "w:name=\"item_3_a\"/><w:bookmarkEnd w:id=\"\\d+\"/><w:r><w:rPr><w:sz w:val=\"28\"/><w:szCs w:val=\"28\"/>"
+        "</w:rPr><w:t xml:space=\"preserve\">封面名称</w:t></w:r>"));
+    EXPECT_TRUE(cover.match(xml).hasMatch()) << qPrintable(xml.mid(xml.indexOf("item_3_a") - 10, 400));
+    EXPECT_TRUE(xml.contains(QStringLiteral("第一行</w:t><w:br/><w:t xml:space=\"preserve\">第二行</w:t><w:br/>"
+                                            "<w:t xml:space=\"preserve\">第三行</w:t><w:tab/>")));
+    // Bookmark names are matched without regard to case; a second text of
+    // the same bookmark follows the first.
+    QMap<QString, QString> filled;
+    for (const auto &p : word::filledTexts(tpl, doc))
+        filled.insert(p.first, p.second);
+    EXPECT_EQ(filled["item_13_1"], QStringLiteral("第一行\r第二行\r第三行\t完续"));
+}
+
+TEST(WordFiller, ControlCharactersAreDroppedAndTheDocumentStaysWellFormed)
+{
+    EXPECT_EQ(word::xmlSafe(QStringLiteral("甲\x01乙\x0b丙\x1f") + QChar(0xFFFE) + QChar(0xD800) + QStringLiteral("丁")),
+              QStringLiteral("甲乙丙丁"));
+    EXPECT_EQ(word::xmlSafe(QStringLiteral("a\tb\r\nc")), QStringLiteral("a\tb\r\nc"));
+    const QString emoji = QString::fromUcs4(U"\U0001F600");
+    EXPECT_EQ(word::xmlSafe(emoji), emoji) << "a surrogate pair is kept whole";
+
+    QTemporaryDir tmp;
+    const QString tpl = templatePath(WordForm::AppraisalApplication);
+    const QString doc = tmp.filePath(QStringLiteral("c.docx"));
+    const QString nasty = QStringLiteral("名\x02称") + QChar(0) + QStringLiteral("<&>\"'") + QChar(0xFFFF);
+    const word::FillResult r = word::fillDocument(tpl, doc, {{QStringLiteral("item_3_2"), nasty}});
+    ASSERT_TRUE(r.ok) << qPrintable(r.error);
+    QMap<QString, QString> filled;
+    for (const auto &p : word::filledTexts(tpl, doc))
+        filled.insert(p.first, p.second);
+    ASSERT_FALSE(filled.isEmpty()) << "the document no longer parses";
+    EXPECT_EQ(filled["item_3_2"], QStringLiteral("名称<&>\"'"));
+}
+
+TEST(WordFiller, MissingBookmarksAndBadTemplates)
+{
+    QTemporaryDir tmp;
+    const QString tpl = templatePath(WordForm::AppraisalCertificate);
+    const QString doc = tmp.filePath(QStringLiteral("m.docx"));
+    const word::FillResult r = word::fillDocument(
+        tpl, doc, {{QStringLiteral("no_such_mark"), QStringLiteral("x")}, {QStringLiteral("item_41"), QStringLiteral("周敏")}});
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.missing, QStringList{QStringLiteral("no_such_mark")});
+    bool found = false;
+    for (const auto &p : word::filledTexts(tpl, doc))
+        found |= p.first == QLatin1String("item_41") && p.second == QStringLiteral("周敏");
+    EXPECT_TRUE(found) << "the texts with bookmarks are filled all the same";
+
+    const QString bad = tmp.filePath(QStringLiteral("bad.dot"));
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("this is no zip archive");
+    f.close();
+    const QString out = tmp.filePath(QStringLiteral("bad.docx"));
+    const word::FillResult b = word::fillDocument(bad, out, {{QStringLiteral("item_3"), QStringLiteral("x")}});
+    EXPECT_FALSE(b.ok);
+    EXPECT_FALSE(b.error.isEmpty());
+    EXPECT_FALSE(QFile::exists(out));
+}

@@ -1,0 +1,117 @@
+// The print dialog's four Word buttons start their outputs for the record
+// the dialog was opened with.
+
+#include "data/dm.h"
+#include "output/ui/printform.h"
+#include "output/word/docxfiller.h"
+#include "output/word/wordbookmarks.h"
+#include "seed_loader.h"
+#include "support/printsamples.h"
+#include "support/testseams.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using word::WordForm;
+
+namespace {
+
+class PrintFormWordTest : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    QString data = tmp.filePath(QStringLiteral("data"));
+    QString savedDataPath = DataPath;
+    testsupport::TestSeams seams;
+    TPrintForm form{[](const QString &name) { return report::ReportForm(name); }};
+
+    void SetUp() override
+    {
+        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
+        DataPath = data;
+    }
+    void TearDown() override
+    {
+        seams.verifyAllUsed();
+        DataPath = savedDataPath;
+        for (const auto &p : seams.programs())
+            if (!p.args.isEmpty())
+                QDir(QFileInfo(p.args.last()).path()).removeRecursively();
+    }
+    void addTemplate(WordForm form)
+    {
+        const QString name = word::templateFileName(form);
+        ASSERT_TRUE(QFile::copy(QDir(QStringLiteral(WORD_TEMPLATE_DIR)).filePath(name), QDir(data).filePath(name)));
+    }
+    // What the last started document holds after the bookmark.
+    QString filled(WordForm form, const QString &bookmark)
+    {
+        if (seams.programs().empty())
+            return QStringLiteral("<nothing started>");
+        const QString doc = seams.programs().back().args.last();
+        for (const auto &p : word::filledTexts(QDir(data).filePath(word::templateFileName(form)), doc))
+            if (p.first == bookmark)
+                return p.second;
+        return QStringLiteral("<no bookmark>");
+    }
+};
+
+} // namespace
+
+TEST_F(PrintFormWordTest, EachButtonFillsItsTemplateFromTheDialogsRecord)
+{
+    for (WordForm f : {WordForm::AppliedRegistration, WordForm::BasicRegistration, WordForm::AppraisalApplication,
+                       WordForm::AppraisalCertificate})
+        addTemplate(f);
+    const output::PrintRecord applied = testsupport::richPrintRecord(true);
+    form.setRecord(applied);
+    form.show();
+    ASSERT_TRUE(form.YY_Button->isVisible());
+
+    struct Click {
+        QPushButton *button;
+        WordForm form;
+        const char *bookmark;
+    };
+    for (const Click &c : {Click{form.YY_Button, WordForm::AppliedRegistration, "item_3"},
+                           Click{form.Button5, WordForm::AppraisalApplication, "item_3_2"},
+                           Click{form.Button6, WordForm::AppraisalCertificate, "item_3_1"}}) {
+        seams.expectMessage(QStringLiteral("您确定输出word文档吗？"), platform::Ok);
+        c.button->click();
+        ASSERT_FALSE(seams.programs().empty());
+        EXPECT_EQ(seams.programs().back().program, QStringLiteral("soffice"));
+        EXPECT_EQ(filled(c.form, QLatin1String(c.bookmark)), applied.value(QStringLiteral("ITEM_3")));
+        EXPECT_EQ(filled(c.form, QStringLiteral("item_180_1")), applied.persons.at(0).value(QStringLiteral("ITEM_180")));
+        if (c.form == WordForm::AppliedRegistration) {
+            EXPECT_EQ(filled(c.form, QStringLiteral("item_170_1")),
+                      applied.organisations.at(0).value(QStringLiteral("ITEM_170")));
+            EXPECT_FALSE((filled(c.form, QStringLiteral("patentl_no_1")) + filled(c.form, QStringLiteral("patent_no_1")))
+                             .isEmpty());
+        }
+    }
+    form.hide();
+
+    form.setRecord(testsupport::richPrintRecord(false));
+    form.show();
+    ASSERT_TRUE(form.RJ_Button->isVisible());
+    seams.expectMessage(QStringLiteral("您确定输出word文档吗？"), platform::Ok);
+    form.RJ_Button->click();
+    EXPECT_TRUE(seams.programs().back().args.last().endsWith(QStringLiteral("基础、软科学登记表.docx")));
+    EXPECT_EQ(filled(WordForm::BasicRegistration, QStringLiteral("item_192_1")),
+              testsupport::richPrintRecord(false).committee.at(0).value(QStringLiteral("ITEM_192")));
+}
+
+TEST_F(PrintFormWordTest, CancelAndAMissingTemplateStartNothing)
+{
+    form.setRecord(testsupport::richPrintRecord(true));
+    form.show();
+    seams.expectMessage(QStringLiteral("您确定输出word文档吗？"), platform::Cancel);
+    form.Button6->click();
+    seams.expectMessage(QStringLiteral("您确定输出word文档吗？"), platform::Ok);
+    seams.expectMessage(QStringLiteral("您的电脑上没有相应的报表"), platform::Ok);
+    form.Button6->click();
+    EXPECT_TRUE(seams.programs().empty());
+}
