@@ -24,6 +24,13 @@
 #include "organisation/fpage11.h"
 #include "organisation/fpage4a.h"
 #include "organisation/unittexts.h"
+#include "base/error.h"
+#include "platform/core/seams.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 void createWindows(const QString &dataPath)
 {
@@ -115,4 +122,34 @@ void destroyWindows()
     Formstudy = nullptr;
     delete DM;
     DM = nullptr;
+}
+
+bool installQtTranslations()
+{
+    static QTranslator *qt = nullptr;
+    if (qt)
+        return true;
+    auto *t = new QTranslator(QCoreApplication::instance());
+    if (!t->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    qt = t;
+    return true;
+}
+
+bool showMainWindow()
+{
+    try {
+        MainForm->FormShow();
+    } catch (const base::Error &e) {
+        platform::messageBox(MainForm, e.message(), MsgCaption, platform::Icon::Error, platform::Ok);
+        return false;
+    }
+    if (MainForm->startEnded())
+        return false;
+    MainForm->show();
+    return true;
 }

@@ -11,3 +11,13 @@ void createWindows(const QString &dataPath);
 // Deletes the main window (every other window with it) and the data
 // module, and forgets them all.
 void destroyWindows();
+
+// Loads Qt's own Chinese texts (message-box buttons, edit menus) from the
+// system's translations; false when they are not installed.
+bool installQtTranslations();
+
+// The main window's first showing, then the window on screen.  False when
+// the start ends instead: an error of the first showing (after its
+// message), or the user ending the program on the organisation page.  The
+// caller then destroys the windows.
+bool showMainWindow();
