@@ -124,6 +124,7 @@ TEST_F(LeadersTest, AddingToAnEmptyListNumbersFromOneAndWritesTheOwnUnitCode)
     unit();
     start();
     list([this](TFpage11 *p) {
+        EXPECT_TRUE(p->windowState() & Qt::WindowMaximized) << "shown maximised";
         EXPECT_EQ(p->size(), QSize(800, 600));
         EXPECT_FALSE(p->Button1->isEnabled());
         EXPECT_FALSE(p->Button3->isEnabled());
