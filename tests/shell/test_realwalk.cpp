@@ -231,6 +231,28 @@ TEST_F(RealWalk, FirstStartEndedAtOnceThenCompleted)
     EXPECT_TRUE(MainForm->isVisible());
     EXPECT_TRUE(MainForm->Button1->isEnabled());
     shot(u"main-window"_s);
+
+    // 3. "单位情况" twice, and the introduction dialog from it twice: each
+    // window comes back where it was.
+    QPoint pageAt[2], textAt[2];
+    for (int i = 0; i < 2; ++i) {
+        script.expect(u"Fpage4a"_s, [&, i](QWidget *w) {
+            pageAt[i] = w->pos();
+            static_cast<TFpage4a *>(w)->Memo3Click();
+            static_cast<TFpage4a *>(w)->quit01->click();
+        });
+        script.expect(u"formunitintrod"_s, [&, i](QWidget *w) {
+            textAt[i] = w->pos();
+            if (i == 0)
+                shot(u"introduction-dialog"_s);
+            static_cast<QDialog *>(w)->reject();
+        });
+        script.start();
+        MainForm->Button2->click();
+        EXPECT_TRUE(script.done());
+    }
+    EXPECT_EQ(pageAt[1], pageAt[0]);
+    EXPECT_EQ(textAt[1], textAt[0]);
 }
 
 } // namespace
