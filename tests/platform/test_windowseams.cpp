@@ -64,6 +64,33 @@ TEST(WindowSeams, BoxSitsOnTheWindowThatAsksAndFitsItsCaption)
 
 // A dialog asked for by a page appears on the page the first time, and
 // where the user left it every later time.
+// A page in front has the main window put its message (a shared routine):
+// the box still sits on the page.
+TEST(WindowSeams, BoxOfAMainWindowRoutineSitsOnTheModalPageInFront)
+{
+    platform::WindowSeams seams;
+    QWidget main;
+    main.setGeometry(0, 0, 800, 570);
+    main.show();
+    QDialog page(&main);
+    page.setGeometry(200, 100, 560, 460);
+    QRect boxGeometry;
+    QTimer::singleShot(0, qApp, [&] {
+        whenUp([&](QWidget *w) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            ASSERT_TRUE(box);
+            boxGeometry = box->frameGeometry();
+            box->button(QMessageBox::Ok)->click();
+        });
+        seams.messageBox(&main, {QStringLiteral("储存成功！"), QStringLiteral("Sorvel"), platform::Icon::Warning,
+                                 platform::Ok});
+        page.accept();
+    });
+    page.exec();
+    EXPECT_LE(distance(boxGeometry.center(), page.frameGeometry().center()), 6)
+        << boxGeometry.x() << "," << boxGeometry.y();
+}
+
 TEST(WindowSeams, ModalWindowStartsOnTheAskerAndKeepsItsPlace)
 {
     platform::WindowSeams seams;

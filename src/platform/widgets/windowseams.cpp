@@ -15,10 +15,12 @@ QWidget *askingWindow(QWidget *parent, const QWidget *except)
     const auto usable = [except](QWidget *w) {
         return w && w->window() != except && w->window()->isVisible();
     };
-    if (usable(parent))
-        return parent->window();
+    // The modal window in front asks, even when it has a shared routine of
+    // the main window put the question (the main window is its parent).
     if (QWidget *modal = QApplication::activeModalWidget(); usable(modal))
         return modal->window();
+    if (usable(parent))
+        return parent->window();
     if (QWidget *active = QApplication::activeWindow(); usable(active))
         return active->window();
     // The topmost visible window the program has (the window that asks

@@ -13,8 +13,8 @@ public:
     QString fileDialog(QWidget *parent, const FileDialogCall &call) override;
 };
 
-// The window that asks for a box or a dialog: `parent`'s window when it is
-// on screen, else the modal window in front, else the active window (never
+// The window that asks for a box or a dialog: the modal window in front,
+// else `parent`'s window when it is on screen, else the active window (never
 // `except`); nullptr when none is on screen.
 QWidget *askingWindow(QWidget *parent, const QWidget *except);
 // Moves a top-level window so that it is centred on `on` (on its screen
