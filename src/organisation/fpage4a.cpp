@@ -733,23 +733,28 @@ void TFpage4a::btnSave01Click()
     saveChecked();
 }
 
+void TFpage4a::endProgramOrStay(QWidget *focus)
+{
+    const int answer = platform::messageBox(this, kEndQuestion, AppTitle, platform::Icon::Question,
+                                            platform::Yes | platform::No);
+    if (answer != platform::Yes) {
+        if (focus)
+            focus->setFocus(Qt::OtherFocusReason);
+        platform::abortSilently();
+    }
+    MainForm->EndStart();
+    Edit1->clear();
+    m_leaving = true;
+    done(QDialog::Rejected);
+    m_leaving = false;
+}
+
 void TFpage4a::quit01Click()
 {
     // At the first start the page cannot be left without a complete
     // organisation; the user may end the program instead, writing nothing.
     if (m_firstStart && !passesChecks()) {
-        const int answer = platform::messageBox(this, kEndQuestion, AppTitle, platform::Icon::Question,
-                                                platform::Yes | platform::No);
-        if (answer != platform::Yes) {
-            if (QWidget *focus = firstFailure().focus)
-                focus->setFocus(Qt::OtherFocusReason);
-            platform::abortSilently();
-        }
-        MainForm->EndStart();
-        Edit1->clear();
-        m_leaving = true;
-        done(QDialog::Rejected);
-        m_leaving = false;
+        endProgramOrStay(firstFailure().focus);
         return;
     }
     ValidateUnit();
@@ -763,6 +768,10 @@ void TFpage4a::quit01Click()
     // checks before the page lets go.  With no row at all the main window
     // keeps its commands off and asks again at the next start.
     if (unitHasRow() && !UnitRowComplete()) {
+        if (m_firstStart) {
+            endProgramOrStay(nullptr);
+            return;
+        }
         MainForm->ShowMsg(kRowRequired);
         platform::abortSilently();
     }

@@ -144,6 +144,9 @@ private:
     void connectHandlers();
     void WriteUnitFields();
     void saveChecked();
+    // At the first start: asks whether to end the program; Yes ends it
+    // (the page closes, nothing written), No stays on `focus`.
+    void endProgramOrStay(QWidget *focus);
     void UnpackCodes(const QString &list, UnitCodeList &codes, db::Table &table);
     QString PackCodes(const UnitCodeList &codes) const;
     void setEnterpriseControls(bool enterprise);

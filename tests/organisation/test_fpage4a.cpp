@@ -570,7 +570,7 @@ TEST_F(OrgPageTest, HalfFilledRowKeepsThePageUntilItIsComplete)
         EXPECT_EQ(page->Memo2->toPlainText(), u"集成电路设计与测试"_s);
         fillValid();
         expectQuestion(platform::No);
-        expectWarning(u"单位情况尚未完整储存，请填写完整并储存后再退出！"_s);
+        expectEndQuestion(platform::No);   // left unsaved: end the program, or stay
         page->quit01->click();
         EXPECT_TRUE(page->isVisible());
         expectQuestion(platform::Yes);
@@ -584,6 +584,34 @@ TEST_F(OrgPageTest, HalfFilledRowKeepsThePageUntilItIsComplete)
     EXPECT_EQ(stored(u"unitcode"_s), u"9990001000"_s);
     EXPECT_TRUE(MainForm->Button1->isEnabled());
     EXPECT_TRUE(MainForm->btn_page01->isEnabled());
+}
+
+// Later, from "单位情况": a row the leaders button stored half keeps the
+// page until it is complete (no end of the program offered there).
+TEST_F(OrgPageTest, FromItsButtonAHalfStoredRowKeepsThePage)
+{
+    append(u"unit"_s, completeUnit());
+    start();
+    Fpage11 = new TFpage11(MainForm);
+    seams.onModal(u"Fpage4a"_s, [this](QDialog *) {
+        page->Edt_38->clear();
+        seams.onModal(u"Fpage11"_s, [](QDialog *) { return 0; });
+        page->BitBtndtr->click();            // stored without checks
+        EXPECT_FALSE(UnitRowComplete());
+        page->Edt_38->setText(u"430072"_s);
+        expectQuestion(platform::No);
+        expectWarning(u"单位情况尚未完整储存，请填写完整并储存后再退出！"_s);
+        page->quit01->click();
+        EXPECT_TRUE(page->isVisible());
+        expectQuestion(platform::Yes);
+        expectWarning(u"储存成功！"_s);
+        page->quit01->click();
+        EXPECT_FALSE(page->isVisible());
+        return 1;
+    });
+    MainForm->Button2Click();
+    EXPECT_FALSE(MainForm->startEnded());
+    EXPECT_TRUE(UnitRowComplete());
 }
 
 TEST_F(OrgPageTest, TextDialogsWriteNoRowBeforeThePage)
