@@ -157,7 +157,8 @@ int loadSeedFile(const QString &seedFile, const QString &dataFolder)
         const QString line = utf8(bytes);
         if (utf8.hasError())
             failAt(seedFile, lineNo, QStringLiteral("the line is not UTF-8 text"));
-        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#')))
+        // An empty line is skipped; a line of tabs alone is a row of empty cells.
+        if ((line.trimmed().isEmpty() && !line.contains(QLatin1Char('\t'))) || line.startsWith(QLatin1Char('#')))
             continue;
         const QStringList cells = line.split(QLatin1Char('\t'));
         if (fields.isEmpty()) {

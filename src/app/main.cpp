@@ -16,6 +16,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(AppTitle);
     QApplication::setStyle(QStringLiteral("Fusion"));
     platform::useWindowSystem();
+    installQtTranslations();
 
     // A second copy ends at once, without a word or a window.
     platform::SingleInstance instance(AppTitle);
@@ -25,12 +26,11 @@ int main(int argc, char *argv[])
     // The windows and the data module, each once, in the program's order.
     if (!openDataAndWindows(QCoreApplication::applicationDirPath() + QStringLiteral("/data")))
         return 1;
-    try {
-        MainForm->FormShow();
-    } catch (const base::Error &e) {
-        platform::messageBox(MainForm, e.message(), MsgCaption, platform::Icon::Error, platform::Ok);
+    if (!showMainWindow()) {
+        const bool failed = !MainForm->startEnded();
+        destroyWindows();
+        return failed ? 1 : 0;
     }
-    MainForm->show();
     const int rc = app.exec();
     destroyWindows();
     return rc;

@@ -36,6 +36,13 @@
 #include "output/ui/printform.h"
 
 #include <QDir>
+#include "base/error.h"
+#include "platform/core/seams.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 void createWindows(const QString &dataPath)
 {
@@ -206,5 +213,35 @@ bool openDataAndWindows(const QString &dataPath)
                              QStringLiteral("启动时未能整理下列数据表，其中已删除的记录仍留在表中，下次启动时再整理：\n%1")
                                  .arg(DM->PackFailures.join(QLatin1Char('\n'))),
                              MsgCaption, platform::Icon::Warning, platform::Ok);
+    return true;
+}
+
+bool installQtTranslations()
+{
+    static QTranslator *qt = nullptr;
+    if (qt)
+        return true;
+    auto *t = new QTranslator(QCoreApplication::instance());
+    if (!t->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    qt = t;
+    return true;
+}
+
+bool showMainWindow()
+{
+    try {
+        MainForm->FormShow();
+    } catch (const base::Error &e) {
+        platform::messageBox(MainForm, e.message(), MsgCaption, platform::Icon::Error, platform::Ok);
+        return false;
+    }
+    if (MainForm->startEnded())
+        return false;
+    MainForm->show();
     return true;
 }

@@ -21,3 +21,13 @@ void destroyWindows();
 // failure is shown and ends the start.  Returns false when the program must
 // end; the windows are then gone.
 bool openDataAndWindows(const QString &dataPath);
+
+// Loads Qt's own Chinese texts (message-box buttons, edit menus) from the
+// system's translations; false when they are not installed.
+bool installQtTranslations();
+
+// The main window's first showing, then the window on screen.  False when
+// the start ends instead: an error of the first showing (after its
+// message), or the user ending the program on the organisation page.  The
+// caller then destroys the windows.
+bool showMainWindow();

@@ -377,11 +377,9 @@ void TFormNew::FormShow()
 
 void TFormNew::ComboBox1Change()
 {
+    // The main window moves to the chosen category with a successful save
+    // (afterSave), not before: a cancelled dialog leaves it where it was.
     NewFormSaved = false;
-    if (ComboBox1->currentIndex() != MainForm->ComboBox1->currentIndex()) {
-        MainForm->ComboBox1->setCurrentIndex(ComboBox1->currentIndex());
-        MainForm->RefreshRecordList(DM->Qrykjcg, MainForm->ComboBox1, MainForm->btn_page02, MainForm->cbYear);
-    }
 }
 
 void TFormNew::cbYearChange()

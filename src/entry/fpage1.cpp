@@ -1,5 +1,7 @@
 #include "fpage1.h"
 
+#include "entry/help.h"
+
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/gbk.h"
@@ -316,6 +318,7 @@ void TFpage1::connectHandlers()
     connect(CB_12, &QToolButton::clicked, this, handle([this] { CB_12DropDown(); }));
     connect(CB_12_1, &QToolButton::clicked, this, handle([this] { CB_12_1DropDown(); }));
     connect(Button3, &QPushButton::clicked, this, handle([this] { Button3Click(); }));
+    markHelpButtonWired(Button3);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) {
         platform::runHandler(this, [this, i] { PageControl1Change(i); });
     });
@@ -396,7 +399,7 @@ void TFpage1::dropDown(int flag)
 
 void TFpage1::Button3Click()
 {
-    // The help windows are not part of this program yet.
+    showPageHelp(objectName());
 }
 
 void TFpage1::fillBulletinFromSummary()
@@ -572,6 +575,8 @@ void TFpage1::checks()
         showTab(Mo_13_1);
         fail(Mo_13_1, QStringLiteral("\"成果简介\"不能为空！"));
     }
+    // An empty bulletin takes the summary, as the save stores it.
+    fillBulletinFromSummary();
     if (Mo_13->toPlainText().trimmed().isEmpty()) {
         showTab(Mo_13);
         fail(Mo_13, QStringLiteral("\"成果公报内容\"不能为空！"));

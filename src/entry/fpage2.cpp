@@ -1,6 +1,8 @@
 #include "fpage2.h"
 
 #include "base/error.h"
+#include "entry/help.h"
+
 #include "data/dm.h"
 #include "data/records.h"
 #include "db/dataset.h"
@@ -35,6 +37,7 @@ const QString kPromotionCaption = QStringLiteral("推广形式");
 const QString kDropPatentsQuestion = QStringLiteral("知识产权形式如果不选择专利,专利信息将被删除");
 const QString kQuestionCaption = QStringLiteral("提示信息");
 const QString kErrorCaption = QStringLiteral("提示");
+const QString kPatentsKept = QStringLiteral("本页内容已储存，但专利信息未能删除，仍然保留：\n%1");
 
 constexpr int kRowHeight = 22;
 
@@ -343,6 +346,7 @@ void TFpage2::connectHandlers()
     connect(CB_32, &QComboBox::activated, this, run([this] { cb_32Change(); }));
     connect(Button1, &QPushButton::clicked, this, run([this] { Button1Click(); }));
     connect(Button3, &QPushButton::clicked, this, run([this] { Button3Click(); }));
+    markHelpButtonWired(Button3);
 
     // One reason group at a time, chosen through its detailed reasons.
     pl_32_1->setOneAtATime(this);
@@ -508,7 +512,7 @@ void TFpage2::Button1Click()
 
 void TFpage2::Button3Click()
 {
-    // The help window comes with the help texts.
+    showPageHelp(objectName());
 }
 
 void TFpage2::checks()
@@ -577,7 +581,7 @@ void TFpage2::afterSave()
         return;
     // The record no longer names patents and is stored; its patent rows go
     // now.  Should that fail, the record still stands and the rows are kept,
-    // as after a "No".
+    // as after a "No", and the user is told exactly that.
     db::Table &t = DM->tblzlqk;
     try {
         filterPatents();
@@ -587,8 +591,8 @@ void TFpage2::afterSave()
         }
         t.flush();
     } catch (const base::Error &e) {
-        t.cancel();
-        platform::messageBox(this, e.message(), kErrorCaption, platform::Icon::None, platform::Ok);
-        platform::abortSilently();
+        if (t.isActive())
+            t.cancel();
+        platform::messageBox(this, kPatentsKept.arg(e.message()), kErrorCaption, platform::Icon::Warning, platform::Ok);
     }
 }

@@ -1,5 +1,7 @@
 #include "fpage3.h"
 
+#include "entry/help.h"
+
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "forms/gbkvalidator.h"
@@ -81,7 +83,8 @@ TFpage3::TFpage3(QWidget *parent)
         connect(e, &QLineEdit::textChanged, this, [this] { platform::runHandler(this, [this] { Edt_142_1Change(); }); });
     for (QLineEdit *e : {Edt_141, Edt_142, Edt_148, Edt_143, Edt_144, Edt_243, Edt_244, Edt_145})
         connect(e, &QLineEdit::textChanged, this, [this] { platform::runHandler(this, [this] { Edt_141Change(); }); });
-    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { platform::runHandler(this, [this] { Button3Click(); }); });
+    markHelpButtonWired(Button3);
 }
 
 void TFpage3::buildControls()
@@ -355,8 +358,8 @@ void TFpage3::Edt_142_1Change()
 void TFpage3::Edt_141Change()
 {
     const std::pair<QLineEdit *, const char *> sources[] = {
-        {Edt_141, "“国家投入”:"}, {Edt_142, "“地方投入”\":"}, {Edt_148, "“部门投入”:"}, {Edt_143, "“基金投入”:"},
-        {Edt_144, "“自有基金”:"}, {Edt_243, "“银行贷款”:"}, {Edt_244, "“国外资金”:"}, {Edt_145, "“其他”:"}};
+        {Edt_141, "“国家投入”:"}, {Edt_142, "“地方投入”:"}, {Edt_148, "“部门投入”:"}, {Edt_143, "“基金投入”:"},
+        {Edt_144, "“自有资金”:"}, {Edt_243, "“银行贷款”:"}, {Edt_244, "“国外资金”:"}, {Edt_145, "“其他”:"}};
     double sum = 0;
     for (const auto &[edit, prefix] : sources) {
         checkFigure(edit, QString::fromUtf8(prefix));
@@ -459,6 +462,11 @@ void TFpage3::collect(RecordValues &values)
     values.set(QStringLiteral("ITEM_34"), date_34->isIncomplete()
                                               ? QString()
                                               : y + QLatin1Char('.') + padTwo(m) + QLatin1Char('.') + padTwo(d));
-    values.set(QStringLiteral("ITEM_41_1"), CB_41->currentText().left(2).trimmed());
+    values.set(QStringLiteral("ITEM_41_1"), comboCode(CB_41));
     values.set(QStringLiteral("ITEM_21"), appraisalCombo()->currentText().left(3).trimmed());
+}
+
+void TFpage3::Button3Click()
+{
+    showPageHelp(objectName());
 }

@@ -60,7 +60,7 @@ public:
     void Edt_142_1Change();
     // Checks the eight sources, then shows the total.
     void Edt_141Change();
-    void Button3Click() {}
+    void Button3Click();
 
 protected:
     void loadFields() override;

@@ -108,8 +108,9 @@ HelpWindow::HelpWindow(const QString &objectName, const QString &textFile, const
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Both scroll bars: the texts keep their own lines.
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
 
     Button1 = new QPushButton(closeCaption, this);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -241,9 +242,24 @@ HelpWindow *helpWindowFor(const QString &page, int categoryPosition)
     return nullptr;
 }
 
+namespace {
+const char *const kWired = "helpWindowWired";
+}
+
+void showPageHelp(const QString &page)
+{
+    const int category = MainForm ? MainForm->ComboBox1->currentIndex() : 0;
+    if (HelpWindow *w = helpWindowFor(page, category))
+        platform::showModal(w);
+}
+
+void markHelpButtonWired(QWidget *button)
+{
+    button->setProperty(kWired, true);
+}
+
 void wireHelpButtons()
 {
-    static const char *const kWired = "helpWindowWired";
     for (const HelpButton &b : kButtons) {
         QWidget *page = findPage(QLatin1String(b.page));
         if (!page)
@@ -254,11 +270,7 @@ void wireHelpButtons()
         button->setProperty(kWired, true);
         const QString pageName = QLatin1String(b.page);
         QObject::connect(button, &QPushButton::clicked, page, [page, pageName] {
-            platform::runHandler(page, [pageName] {
-                const int category = MainForm ? MainForm->ComboBox1->currentIndex() : 0;
-                if (HelpWindow *w = helpWindowFor(pageName, category))
-                    platform::showModal(w);
-            });
+            platform::runHandler(page, [pageName] { showPageHelp(pageName); });
         });
     }
 }

@@ -156,6 +156,13 @@ extern THelpPjzs *HelpPjzs;
 // objectName ("Fpage1" ... "Fpage9"; "Fpage6" is the patents page).
 HelpWindow *helpWindowFor(const QString &page, int categoryPosition);
 
+// Shows the help window of that page for the main window's category, if
+// there is one (a page's help handler).
+void showPageHelp(const QString &page);
+// Marks a page's help button as connected by the page itself (its own help
+// handler calls showPageHelp), so wireHelpButtons passes it over.
+void markHelpButtonWired(QWidget *button);
+
 // Connects the help button of every record page that exists (found by its
 // objectName among the main window's children and the top-level windows)
 // to its help window.  Pages that do not exist are passed over; calling it

@@ -82,13 +82,10 @@ void ListDialog::quit()
     if (!inputEmpty(true) && (!m_marker->text().isEmpty() || !isUnchanged())) {
         const int answer = platform::messageBox(this, changedQuestion(), kChangedCaption, platform::Icon::Question,
                                                 platform::Yes | platform::No);
-        if (answer == platform::Yes) {
-            // The dialog closes whether or not the save passed its checks.
-            try {
-                save();
-            } catch (const platform::SilentAbort &) {
-            }
-        }
+        // A save whose checks fail shows its message and keeps the dialog
+        // open on the failing field: the entry is not lost.
+        if (answer == platform::Yes && save())
+            return;
     }
     leave();
 }

@@ -23,8 +23,9 @@
 // save() learns the mode from the caption only (mode()); another caption
 // makes it do nothing.  On success it shows "储存成功！" and closes.
 // quit() closes at once on empty inputs; otherwise, when something differs,
-// asks the question (caption "请注意！", Yes/No): Yes runs the save; the
-// dialog closes in every case.
+// asks the question (caption "请注意！", Yes/No): Yes runs the save, and a
+// save refused by its checks keeps the dialog open on the failing field;
+// otherwise the dialog closes.
 
 #include <QDialog>
 #include <QString>

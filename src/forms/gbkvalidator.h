@@ -3,8 +3,9 @@
 #include <QValidator>
 
 // Limits an edit to what its table field holds: at most `maxBytes` bytes of
-// GBK, and only characters GBK has.  Input past the limit is refused whole,
-// as a field width would refuse it.
+// GBK, and only characters GBK has.  Input past the limit keeps what fits:
+// the characters typed or pasted last (before the cursor) are dropped whole
+// from their end until the text fits, as an edit with a length limit does.
 class GbkLengthValidator : public QValidator {
     Q_OBJECT
 public:

@@ -198,7 +198,8 @@ void TFinto11::validate()
 
 QString TFinto11::birthText(const QString &year, const QString &month)
 {
-    return year.trimmed() + QLatin1Char('.') + padTwo(month);
+    // The month as typed ("1959.3" stays so): a stored date is not rewritten.
+    return year.trimmed() + QLatin1Char('.') + month.trimmed();
 }
 
 void TFinto11::writeFields(db::Dataset &ds, bool trimName)
@@ -241,5 +242,6 @@ bool TFinto11::ExpertUnchanged()
     db::Dataset &ds = listPage()->rows();
     return sameText(edtry_186->text(), rowText(ds, "item_186")) && sameText(edtry_180->text(), rowText(ds, "item_180"))
         && rowText(ds, "item_181").trimmed() == cbry_181->currentText().left(3).trimmed()
-        && Edit1->text() != QLatin1String("1");
+        && Edit1->text() != QLatin1String("1")
+        && Edt_both_1->text() == rowText(ds, "item_182").left(4) && edt_both_2->text() == rowText(ds, "item_182").mid(5, 2);
 }

@@ -67,6 +67,9 @@ void TFpage11::afterDelete()
 
 void TFpage11::showEvent(QShowEvent *e)
 {
+    // Shown maximised (its size stays fixed).
+    if (!(windowState() & Qt::WindowMaximized))
+        setWindowState(windowState() | Qt::WindowMaximized);
     ListPage::showEvent(e);
     setRowCommandsEnabled(rowCount() > 0);
 }

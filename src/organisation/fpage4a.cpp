@@ -42,6 +42,7 @@ const QString kSavedMessage = QStringLiteral("储存成功！");
 const QString kChangedQuestion = QStringLiteral("记录已经更改,是否保存？");
 const QString kChangedCaption = QStringLiteral("请注意！");
 const QString kErrorCaption = QStringLiteral("提示");
+const QString kEndQuestion = QStringLiteral("单位情况尚未填写完整，本程序需要先填写单位情况才能使用。\n是否退出本程序？");
 const QString kRowRequired = QStringLiteral("单位情况尚未完整储存，请填写完整并储存后再退出！");
 const QString kEnterprise = QStringLiteral("3");
 
@@ -467,9 +468,12 @@ void TFpage4a::showEvent(QShowEvent *e)
 {
     FormShow();
     QDialog::showEvent(e);
-    if (!e->spontaneous())
+    // Centred at its first showing; later showings keep its place.
+    if (!e->spontaneous() && !m_placed) {
+        m_placed = true;
         if (QScreen *s = QGuiApplication::primaryScreen())
             move(s->availableGeometry().center() - rect().center());
+    }
 }
 
 void TFpage4a::FormShow()
@@ -730,8 +734,30 @@ void TFpage4a::btnSave01Click()
     saveChecked();
 }
 
+void TFpage4a::endProgramOrStay(QWidget *focus)
+{
+    const int answer = platform::messageBox(this, kEndQuestion, AppTitle, platform::Icon::Question,
+                                            platform::Yes | platform::No);
+    if (answer != platform::Yes) {
+        if (focus)
+            focus->setFocus(Qt::OtherFocusReason);
+        platform::abortSilently();
+    }
+    MainForm->EndStart();
+    Edit1->clear();
+    m_leaving = true;
+    done(QDialog::Rejected);
+    m_leaving = false;
+}
+
 void TFpage4a::quit01Click()
 {
+    // At the first start the page cannot be left without a complete
+    // organisation; the user may end the program instead, writing nothing.
+    if (m_firstStart && !passesChecks()) {
+        endProgramOrStay(firstFailure().focus);
+        return;
+    }
     ValidateUnit();
     if (!UnitUnchanged()) {
         const int answer = platform::messageBox(this, kChangedQuestion, kChangedCaption, platform::Icon::Question,
@@ -743,6 +769,10 @@ void TFpage4a::quit01Click()
     // checks before the page lets go.  With no row at all the main window
     // keeps its commands off and asks again at the next start.
     if (unitHasRow() && !UnitRowComplete()) {
+        if (m_firstStart) {
+            endProgramOrStay(nullptr);
+            return;
+        }
         MainForm->ShowMsg(kRowRequired);
         platform::abortSilently();
     }
@@ -829,13 +859,17 @@ void TFpage4a::Memo3Click()
 
 void wireOrganisationPage()
 {
+    MainForm->organisationReady = [] { return UnitRowComplete(); };
     MainForm->openOrganisation = [] {
         if (!Fpage4a)
             return;
         // A page that cannot be loaded is not shown: its save would store
         // what it failed to read as empty.
-        if (platform::runHandler(MainForm, [] { Fpage4a->LoadUnitPage(); }))
+        if (platform::runHandler(MainForm, [] { Fpage4a->LoadUnitPage(); })) {
+            Fpage4a->setFirstStart(MainForm->inFirstShowing());
             platform::showModal(Fpage4a);
+            Fpage4a->setFirstStart(false);
+        }
         MainForm->UpdateOrganisationState();
     };
 }

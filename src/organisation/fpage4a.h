@@ -9,6 +9,9 @@
 // at its first showing while `unit` is empty and from "单位情况"; see
 // wireOrganisationPage().
 //
+// At the first start a close request while the checks fail asks whether to
+// end the program; ending writes nothing and the start ends.
+//
 // Leaving: "退出" checks what the controls hold, offers to save unsaved
 // changes and then closes only when the stored row is either absent or
 // passes the page's own checks.  A row that exists but would fail them
@@ -125,6 +128,11 @@ public:
 
     void reject() override;
 
+    // Shown at the first start, before the program can be used: a close
+    // request (退出, the close box, Escape) with the page's checks failing
+    // asks whether to end the program.
+    void setFirstStart(bool on) { m_firstStart = on; }
+
 protected:
     void showEvent(QShowEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
@@ -136,6 +144,9 @@ private:
     void connectHandlers();
     void WriteUnitFields();
     void saveChecked();
+    // At the first start: asks whether to end the program; Yes ends it
+    // (the page closes, nothing written), No stays on `focus`.
+    void endProgramOrStay(QWidget *focus);
     void UnpackCodes(const QString &list, UnitCodeList &codes, db::Table &table);
     QString PackCodes(const UnitCodeList &codes) const;
     void setEnterpriseControls(bool enterprise);
@@ -147,6 +158,8 @@ private:
     };
     Failure firstFailure() const;
     bool m_leaving = false;
+    bool m_firstStart = false;
+    bool m_placed = false;
 };
 
 extern TFpage4a *Fpage4a;

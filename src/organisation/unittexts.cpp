@@ -53,11 +53,12 @@ void UnitTextDialog::storeText(const QString &field)
     db::Table &t = DM->Tblunit;
     if (!t.isActive())
         t.open();
+    // Before the organisation's row exists it is written by the page alone,
+    // whole and checked: the text waits in the page's box for that save.
+    if (t.isEmpty())
+        return;
     try {
-        if (t.isEmpty())
-            t.append();
-        else
-            t.edit();
+        t.edit();
         t.fieldByName(field).setAsString(Memo1->toPlainText());
         t.post();
     } catch (...) {

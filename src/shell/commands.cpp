@@ -161,7 +161,7 @@ bool TMainForm::UpdateCommandState()
     if (category == QLatin1String("1"))
         all = all && isPageComplete(btn_page02);
     // What needs the organisation's row stays off while there is none.
-    const bool hasUnit = DM->Tblunit.isActive() && !DM->Tblunit.isEmpty();
+    const bool hasUnit = hasOrganisation();
     const QList<QWidget *> needUnit = {DBGrid1, ComboBox1, cbYear, Button1, Button5, BitBtn2, BitBtn4};
     for (QWidget *w : lockedControls())
         w->setEnabled(all && (hasUnit || !needUnit.contains(w)));

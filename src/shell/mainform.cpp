@@ -251,11 +251,22 @@ void TMainForm::FormShow()
     // 2. The splash window, closed by its timer.
     if (formwel)
         platform::showModal(formwel);
-    // 3. Without the organisation's row, its page comes first.
-    if (DM->Tblunit.isEmpty() && openOrganisation)
-        openOrganisation();
+    // 3. Without the organisation's complete row, its page comes first; the
+    // user may end the program there.
+    if (!hasOrganisation() && openOrganisation) {
+        m_firstShowing = true;
+        try {
+            openOrganisation();
+        } catch (...) {
+            m_firstShowing = false;
+            throw;
+        }
+        m_firstShowing = false;
+    }
     if (formwel)
         formwel->close();
+    if (m_startEnded)
+        return;
     // 4.
     Edit2->hide();
     ComboBox5->hide();
@@ -317,7 +328,7 @@ void TMainForm::closeEvent(QCloseEvent *e)
 
 void TMainForm::setOrganisationControls()
 {
-    const bool hasUnit = DM->Tblunit.isActive() && !DM->Tblunit.isEmpty();
+    const bool hasUnit = hasOrganisation();
     QList<QWidget *> needUnit = {Button1, Button5, BitBtn2, BitBtn3, BitBtn4, cbYear, ComboBox1, DBGrid1};
     for (QPushButton *b : pageButtons())
         needUnit << b;
@@ -329,9 +340,18 @@ void TMainForm::setOrganisationControls()
     }
 }
 
+bool TMainForm::hasOrganisation() const
+{
+    if (organisationReady)
+        return organisationReady();
+    return DM && DM->Tblunit.isActive() && !DM->Tblunit.isEmpty();
+}
+
 void TMainForm::UpdateOrganisationState()
 {
     setOrganisationControls();
+    if (m_firstShowing)
+        return;
     UpdatePageStatus();
     UpdateCommandState();
 }

@@ -130,8 +130,19 @@ public:
     bool CanClose();
 
     // Enables what needs the organisation's row when `unit` has one, keeps
-    // it off otherwise, then applies the lock of the current record.
+    // it off otherwise, then applies the lock of the current record (not
+    // during the first showing, which computes no completeness).
     void UpdateOrganisationState();
+    // Whether the organisation's row is stored and complete (the
+    // organisationReady hook; without it, whether `unit` holds a row).
+    bool hasOrganisation() const;
+    // Whether the first showing is running (the organisation page may be
+    // up before the window appears).
+    bool inFirstShowing() const { return m_firstShowing; }
+    // The user chose to end the program before it was set up: the first
+    // showing stops and the start ends without showing the window.
+    void EndStart() { m_startEnded = true; }
+    bool startEnded() const { return m_startEnded; }
 
     // Hooks through which the main window opens the windows above it (the
     // program's start-up connects them; the main window includes no page):
@@ -152,6 +163,7 @@ public:
     // page marks, numbers and commands recomputed (the import first refills
     // the year list).
     void AfterExchange(bool refillYears);
+    std::function<bool()> organisationReady;
 
 protected:
     void showEvent(QShowEvent *e) override;
@@ -167,6 +179,8 @@ private:
     void connectRecordList();
     void setOrganisationControls();
     bool m_shown = false;
+    bool m_firstShowing = false;
+    bool m_startEnded = false;
     bool m_listConnected = false;
     int m_bulk = 0;           // bulk work on the record list: no recomputation per row
     friend class BulkListWork;

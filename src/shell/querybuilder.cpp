@@ -200,6 +200,9 @@ void TMainForm::SpeedButton23Click()
 
 void TMainForm::SpeedButton16Click()
 {
+    // A search shows other rows; the marks and the lock stay as they are
+    // until a record is chosen.
+    BulkListWork bulk(this);
     ListSQL = DM->Qrykjcg.sql();
     const QString condition = MMSysV->toPlainText();
     if (!parenthesesInOrder(condition)) {
@@ -247,6 +250,7 @@ void TMainForm::SpeedButton16Click()
 
 void TMainForm::SpeedButton26Click()
 {
+    BulkListWork bulk(this);
     RefreshRecordList(DM->Qrykjcg, ComboBox1, btn_page02, cbYear);
     RenumberList();
     MMSysV->clear();

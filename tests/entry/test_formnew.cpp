@@ -10,7 +10,9 @@
 #include "support/seededfolder.h"
 #include "seed_loader.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -130,10 +132,12 @@ TEST_F(FormNewTest, NewRecordIsStoredListedAndLocksTheMainWindow)
     ASSERT_EQ(MainForm->cbYear->findText(u"2031"_s), -1);
     run(&TMainForm::Button1Click, [&](TFormNew *f) {
         EXPECT_EQ(f->windowTitle(), u"请填写新项目！"_s);
-        EXPECT_EQ(f->edt_9->text(), kOrg);
+        // The blank organisation data proposes the user's own organisation.
+        EXPECT_EQ(f->edt_9->text(), u"青岚应用技术研究院"_s);
+        f->edt_9->setText(kOrg);
         EXPECT_EQ(f->cbYear->text(), u"2009"_s);
         pick(f, 1);
-        EXPECT_EQ(MainForm->ComboBox1->currentIndex(), 1);   // the list follows the category at once
+        EXPECT_EQ(MainForm->ComboBox1->currentIndex(), 0);   // the list waits for the save
         f->cbYear->setText(u"2031"_s);
         f->edt_120->setText(u"DJ-01"_s);
         f->edt_3->setText(u"  李氏'三段式'育种法 "_s);
@@ -145,6 +149,38 @@ TEST_F(FormNewTest, NewRecordIsStoredListedAndLocksTheMainWindow)
     EXPECT_EQ(MainForm->cbYear->currentText(), u"2031"_s);
     EXPECT_EQ(currentKey(), u"2031000001"_s);
     EXPECT_FALSE(lockState().contains(true));
+}
+
+// Choosing another category and leaving without saving, in either mode,
+// leaves the main window on its category, record and marks.
+TEST_F(FormNewTest, CancelledCategoryChangeLeavesTheMainWindowAlone)
+{
+    record(u"2009000001"_s, u"1"_s, u"城市供水管网监测"_s);
+    record(u"2009000002"_s, u"2"_s, u"区域创新政策研究"_s);
+    start();
+    show(0, u"2009"_s, u"2009000001"_s);
+    MainForm->UpdatePageStatus();
+    MainForm->UpdateCommandState();
+    const QList<bool> before = lockState();
+    seams.expectMessage(u"退出并储存？"_s, platform::Cancel);
+    run(&TMainForm::Button5Click, [&](TFormNew *f) {
+        pick(f, 2);
+        EXPECT_EQ(MainForm->ComboBox1->currentIndex(), 0);
+        f->Button2->click();
+        EXPECT_FALSE(f->isVisible());
+    });
+    EXPECT_EQ(MainForm->ComboBox1->currentIndex(), 0);
+    EXPECT_EQ(currentKey(), u"2009000001"_s);
+    EXPECT_EQ(lockState(), before);
+    EXPECT_EQ(at(u"2009000001"_s, {u"ITEM_CGLB"_s}), QStringList({u"1"_s}));
+    seams.expectMessage(u"退出并储存？"_s, platform::Cancel);
+    run(&TMainForm::Button1Click, [&](TFormNew *f) {
+        pick(f, 1);
+        f->edt_3->setText(u"水稻抗病育种"_s);
+        f->Button2->click();
+    });
+    EXPECT_EQ(MainForm->ComboBox1->currentIndex(), 0);
+    EXPECT_EQ(currentKey(), u"2009000001"_s);
 }
 
 TEST_F(FormNewTest, SaveRefusesMissingItemsBadYearsAndTakenNames)

@@ -312,12 +312,7 @@ TEST_F(FormTreeTest, RootCancelNoChoiceAndDoubleClick)
 
 TEST_F(FormTreeTest, QueryBuilderDropDownsFillItsValueEdit)
 {
-    {
-        auto unit = table(u"unit"_s);   // the organisation's row, so the commands are on
-        unit->append();
-        unit->fieldByName(u"item_9"_s).setAsString(u"青岚应用技术研究院"_s);
-        unit->post();
-    }
+    addOrganisation();   // so the commands are on
     startWindows();
 
     auto item = [](const QString &name) {

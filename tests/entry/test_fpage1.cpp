@@ -277,13 +277,25 @@ TEST_F(Page1Test, ChecksRunInScreenOrder)
         {[&] { page->cb_201->setCurrentIndex(-1); }, u"\"研究形式\"不能为空！"_s, u"cb_201"_s},
         {[&] { MainForm->ClearChecks(page->PL_125); }, u"\"成果应用行业\"不能为空！"_s, QString()},
         {[&] { page->Mo_13_1->setPlainText(u"  "_s); }, u"\"成果简介\"不能为空！"_s, u"Mo_13_1"_s},
-        {[&] { page->Mo_13->clear(); }, u"\"成果公报内容\"不能为空！"_s, u"Mo_13"_s},
         {[&] { page->Date_121->clear(); }, u"\"批准登记日期\"不能为空！"_s, u"edt_121_y"_s},
     };
     for (qsizetype i = rules.size() - 1; i >= 0; --i) {
         rules[i].breakIt();
         expectRefusal(rules[i].message, rules[i].focus);
     }
+}
+
+// An empty bulletin takes the summary before it is checked, so the save
+// stores it as the summary's copy instead of refusing it.
+TEST_F(Page1Test, EmptyBulletinTakesTheSummaryBeforeItsCheck)
+{
+    open();
+    page->show();
+    page->Mo_13_1->setPlainText(u"风机效率提高8%。"_s);
+    page->Mo_13->setPlainText(u"   "_s);
+    saveExpectingSuccess();
+    EXPECT_EQ(stored(u"ITEM_13"_s), u"风机效率提高8%。"_s);
+    EXPECT_EQ(page->Mo_13->toPlainText(), u"风机效率提高8%。"_s);
 }
 
 TEST_F(Page1Test, DateRulesEachWithItsMessage)

@@ -12,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -429,6 +430,37 @@ TEST_F(Page2Test, PatentRowsGoOnlyAfterTheRulesPassAndTheUserAgrees)
     EXPECT_EQ(stored().value(u"ITEM_52"_s), u"不应写入"_s);
     expectSaved();
     click(u"btnSave01"_s);
+}
+
+// The record is stored before its patent rows go; when they cannot go,
+// the message says so: the record stored, the rows kept.
+TEST_F(Page2Test, PatentRowsThatCannotGoAreReportedWithWhatWasStored)
+{
+    record(kKey, completeRecord());
+    patent(kKey, u"2"_s, u"1"_s);
+    const QStringList all = patents();
+    open();
+    click(u"cb_51_1"_s);
+    click(u"cb_51_9"_s);
+    Fpage2->Edt_52->setText(u"已储存"_s);
+    const QString file = data + u"/zlqk.dbf"_s, away = data + u"/zlqk.away"_s;
+    ASSERT_TRUE(QFile::exists(file));
+    // The patent table goes missing while the user answers.
+    seams.expectMessage(u"知识产权形式如果不选择专利"_s, [&](const platform::MessageCall &) {
+        EXPECT_TRUE(QFile::rename(file, away));
+        return int(platform::Yes);
+    });
+    seams.expectMessage(u"本页内容已储存，但专利信息未能删除，仍然保留"_s, [](const platform::MessageCall &c) {
+        EXPECT_EQ(c.caption, u"提示"_s);
+        EXPECT_TRUE(c.text.contains(u"zlqk"_s, Qt::CaseInsensitive)) << c.text.toStdString();
+        return int(platform::Ok);
+    });
+    expectSaved();
+    click(u"btnSave01"_s);
+    ASSERT_TRUE(QFile::rename(away, file));
+    EXPECT_EQ(patents(), all);
+    EXPECT_EQ(stored().value(u"ITEM_52"_s), u"已储存"_s);
+    EXPECT_EQ(stored().value(u"ITEM_51"_s), u"9;"_s);
 }
 
 TEST_F(Page2Test, FiguresAndStateRules)

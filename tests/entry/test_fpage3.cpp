@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -117,6 +118,24 @@ TEST_F(Page3Test, NationalPlanKindsAndSourcesExcludeEachOther)
     });
 }
 
+// A sub-class code of any length is stored whole: the code before its two
+// blanks, not the item's first two characters.
+TEST_F(Page3Test, PlanSubClassKeepsALongerCodeWhole)
+{
+    append(u"dfjhzdxx"_s, {{u"item_126"_s, u"01"_s}, {u"item_41_"_s, u"0312"_s}, {u"xxmc"_s, u"国家科技支撑计划重点项目"_s}});
+    record(u"2009000001"_s, u"1"_s, kNational);
+    start(u"2009000001"_s);
+    page([this](TFpage3 *p) {
+        const int at = p->CB_41->findText(u"0312  国家科技支撑计划重点项目"_s);
+        ASSERT_GE(at, 0);
+        p->CB_41->setCurrentIndex(at);
+        emit p->CB_41->activated(at);
+        expectWarning(u"储存成功！"_s);
+        p->btnSave01->click();
+    });
+    EXPECT_EQ(stored(u"2009000001"_s, {u"ITEM_41_1"_s}), u"0312"_s);
+}
+
 TEST_F(Page3Test, FundingIsCheckedAndSummedWithoutLocaleOrBinaryNoise)
 {
     const QLocale before;
@@ -127,11 +146,17 @@ TEST_F(Page3Test, FundingIsCheckedAndSummedWithoutLocaleOrBinaryNoise)
         EXPECT_EQ(p->Edt_141->text(), u"1234.5"_s);
         const std::pair<QLineEdit *, QString> prefixes[] = {
             {p->Edt_142_1, u"读取数据时，发现“省级投入”:"_s}, {p->Edt_142_2, u"读取数据时，发现“地级投入”:"_s},
-            {p->Edt_142_3, u"读取数据时，发现“县级投入”:"_s}, {p->Edt_142, u"“地方投入”\":"_s},
+            {p->Edt_142_3, u"读取数据时，发现“县级投入”:"_s}, {p->Edt_142, u"“地方投入”:"_s},
             {p->Edt_141, u"“国家投入”:"_s}, {p->Edt_148, u"“部门投入”:"_s}, {p->Edt_143, u"“基金投入”:"_s},
-            {p->Edt_144, u"“自有基金”:"_s}, {p->Edt_243, u"“银行贷款”:"_s}, {p->Edt_244, u"“国外资金”:"_s},
+            {p->Edt_144, u"“自有资金”:"_s}, {p->Edt_243, u"“银行贷款”:"_s}, {p->Edt_244, u"“国外资金”:"_s},
             {p->Edt_145, u"“其他”:"_s}};
         for (const auto &[edit, prefix] : prefixes) {
+            // Each prefix names the caption beside its own edit.
+            auto *grid = qobject_cast<QGridLayout *>(edit->parentWidget()->layout());
+            ASSERT_TRUE(grid);
+            auto *label = qobject_cast<QLabel *>(grid->itemAt(grid->indexOf(edit) - 1)->widget());
+            ASSERT_TRUE(label);
+            EXPECT_TRUE(prefix.endsWith(u"“"_s + label->text() + u"”:"_s)) << prefix.toStdString();
             expectWarning(prefix + u"1.2.3 不是正确的数据格式！现在已经置零"_s);
             edit->setText(u"1.2.3"_s);   // pasted: the keys would not type it
             EXPECT_EQ(edit->text(), u"0"_s) << edit->objectName().toStdString();

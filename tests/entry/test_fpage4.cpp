@@ -43,7 +43,7 @@ const Fields kUnit = {
     {u"item_38"_s, u"430075"_s}, {u"item_39"_s, u"027-65520001"_s}, {u"item_40"_s, u"027-65520002"_s},
     {u"item_60"_s, u"www.qinglan.cn"_s}, {u"item_61"_s, u"office@qinglan.cn"_s}, {u"item_41_2"_s, u"027-65520010"_s},
     {u"item_62"_s, u"3"_s}, {u"item_41_3"_s, u"06"_s}, {u"item_163"_s, u"1"_s}, {u"item_64"_s, u"42"_s},
-    {u"item_41"_s, u"单位联系人"_s}};
+    {u"item_41"_s, u"单位联系人"_s}, {u"unitintrod"_s, testsupport::completeOrganisation().value(u"unitintrod"_s)}};
 
 const QStringList kStoredFields = {u"ITEM_9"_s,    u"ITEM_420"_s, u"ITEM_37"_s,   u"ITEM_38"_s,    u"ITEM_39"_s,
                                    u"ITEM_40"_s,   u"ITEM_60"_s,  u"ITEM_61"_s,   u"ITEM_62"_s,    u"ITEM_41_3"_s,

@@ -256,6 +256,21 @@ TEST_F(CooperatingTest, QuitAsksOnlyAboutRealChanges)
         });
         p->btnSave01->click();
         EXPECT_EQ(selected(), u"黄河水利科学研究院"_s);
+        // Yes with a refused save: the dialog stays open with the entry.
+        dialog([&](TFinto5 *d) {
+            d->edtdw_170->setText(u"改名"_s);
+            d->edt_176->setText(u"x1"_s);
+            seams.expectMessage(u"记录已更改，是否保存后退出？"_s, platform::Yes);
+            seams.expectMessage(u"输入序号必须为数字！"_s, platform::Ok);
+            d->Button2->click();
+            EXPECT_TRUE(d->isVisible());
+            EXPECT_EQ(d->edtdw_170->text(), u"改名"_s);
+            seams.expectMessage(u"记录已更改，是否保存后退出？"_s, platform::No);
+            d->Button2->click();
+            EXPECT_FALSE(d->isVisible());
+        });
+        p->btnSave01->click();
+        EXPECT_EQ(selected(), u"黄河水利科学研究院"_s);
         // Add with nothing typed: closes at once.
         dialog([&](TFinto5 *d) { d->Button2->click(); EXPECT_FALSE(d->isVisible()); });
         p->Button2->click();

@@ -304,11 +304,16 @@ TEST_F(Page6Test, DialogQuitAsksOnlyWhenSomethingChanged)
             quitAsked(platform::Yes, u"储存成功！"_s);
         });
         EXPECT_EQ(stored(), QStringList({u"2009000001/. 1 ZL200810011 1 1"_s}));
-        // Typed in add mode: asked; Yes runs the save, whose refusal still
-        // closes the dialog.
+        // Typed in add mode: asked; Yes runs the save, whose refusal keeps
+        // the dialog open with the entry; No then leaves it.
         throughDialog(Fpage6->Button2, [&] {
             Finto6->edtzl_no->setText(u"ZL200910099"_s);
-            quitAsked(platform::Yes, u"\"专利状况\"不能为空！"_s);
+            expectBox(question, u"请注意！"_s, platform::Icon::Question, platform::Yes);
+            expectWarning(u"\"专利状况\"不能为空！"_s);
+            Finto6->Button2->click();
+            EXPECT_TRUE(Finto6->isVisible());
+            EXPECT_EQ(Finto6->edtzl_no->text(), u"ZL200910099"_s);
+            quitAsked(platform::No);
         });
     });
     EXPECT_EQ(stored(), QStringList({u"2009000001/. 1 ZL200810011 1 1"_s}));

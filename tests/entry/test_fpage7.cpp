@@ -290,6 +290,35 @@ TEST_F(CommitteeTest, RequiredInputsAndTheCaptionDecideTheSave)
     EXPECT_EQ(stored(), QStringList({u"1 委员 刘海涛 3 "_s, u"2 委员 陈静 3 9"_s}));
 }
 
+// "Save before leaving?" answered Yes with a check failing: the message, and
+// the dialog stays open on the failing field with what was typed.
+TEST_F(CommitteeTest, YesToTheLeavingQuestionKeepsARefusedEntry)
+{
+    start();
+    page([&](TFpage7 *p) {
+        dialog([&](TFinto7 *d) {
+            choosePost(d, u"委员"_s);
+            d->Edtwy_192->setText(u"陈静"_s);
+            d->edtwy_197->setText(u"道路检测"_s);
+            seams.expectMessage(u"记录已更改，是否保存后退出？"_s, platform::Yes);
+            expectWarning(u"\"性别\"不能为空！"_s);
+            d->Button2->click();
+            EXPECT_TRUE(d->isVisible());
+            EXPECT_EQ(d->focusWidget(), d->cbwy_193);
+            EXPECT_EQ(d->Edtwy_192->text(), u"陈静"_s);
+            pick(d->cbwy_193, u"1  女"_s);
+            pick(d->cbwy_198, u"9  其他"_s);
+            seams.expectMessage(u"记录已更改，是否保存后退出？"_s, platform::Yes);
+            expectWarning(u"储存成功！"_s);
+            d->Button2->click();
+            EXPECT_FALSE(d->isVisible());
+        });
+        p->Button2->click();
+        p->quit01->click();
+    });
+    EXPECT_EQ(stored(), QStringList({u"1 委员 陈静 3 9"_s}));
+}
+
 TEST_F(CommitteeTest, TwoCharacterTitleCodesKeepTheirMeaning)
 {
     // An older dictionary gives the academicians two-character codes.

@@ -441,14 +441,19 @@ TEST_F(PersonsTest, QuitAsksOnlyWhenSomethingChanged)
         });
         question(u"记录已更改,是否保存后退出？"_s, u"请注意！"_s, platform::Icon::Question, platform::No);
         p->Button3->click();
-        // Yes with a failing check closes too, storing nothing.
+        // Yes with a failing check keeps the dialog open on the failing
+        // field; leaving then with No stores nothing.
         dialog([&](TFinto8 *d) {
+            question(u"记录已更改,是否保存后退出？"_s, u"请注意！"_s, platform::Icon::Question, platform::Yes);
+            expectWarning(u"出生年份不合法！"_s);
             d->edt_182_y->setText(u"1800"_s);
+            d->Button2->click();
+            EXPECT_TRUE(d->isVisible());
+            EXPECT_EQ(d->focusWidget(), d->edt_182_y);
+            question(u"记录已更改,是否保存后退出？"_s, u"请注意！"_s, platform::Icon::Question, platform::No);
             d->Button2->click();
             EXPECT_FALSE(d->isVisible());
         });
-        question(u"记录已更改,是否保存后退出？"_s, u"请注意！"_s, platform::Icon::Question, platform::Yes);
-        expectWarning(u"出生年份不合法！"_s);
         p->Button3->click();
         // Yes with a sound change stores it.
         dialog([&](TFinto8 *d) {

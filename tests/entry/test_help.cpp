@@ -16,7 +16,9 @@
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QCoreApplication>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
@@ -268,6 +270,14 @@ protected:
                 return 0;
             EXPECT_EQ(w->textFile(), file);
             EXPECT_FALSE(w->Memo1->toPlainText().isEmpty());
+            // Long lines scroll sideways instead of wrapping.
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(w->Memo1->horizontalScrollBar()->isVisible());
+            int widest = 0;
+            for (const QString &line : w->Memo1->toPlainText().split(u'\n'))
+                widest = qMax(widest, w->Memo1->fontMetrics().horizontalAdvance(line));
+            if (widest > w->Memo1->viewport()->width())
+                EXPECT_GT(w->Memo1->horizontalScrollBar()->maximum(), 0) << file.toStdString();
             w->Button1->click();
             EXPECT_FALSE(w->isVisible());
             return 0;

@@ -7,6 +7,8 @@
 #include "forms/gbkvalidator.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QDate>
 #include <QLineEdit>
 #include <QTest>
@@ -68,18 +70,40 @@ TEST(RecordPageHelpers, OneBoxAtATimeLeavesOtherPanelsAlone)
     EXPECT_TRUE(b->box(u"01"_s)->isChecked());
 }
 
-TEST(GbkLengthValidator, LimitsByGbkBytesAndRefusesWhatGbkLacks)
+TEST(GbkLengthValidator, LimitsByGbkBytesKeepingWhatFitsAndRefusesWhatGbkLacks)
 {
     GbkLengthValidator v(20);
-    const std::pair<QString, QValidator::State> cases[] = {
-        {QString(20, u'A'), QValidator::Acceptable},      {QString(21, u'A'), QValidator::Invalid},
-        {QString(10, QChar(0x7814)), QValidator::Acceptable}, {QString(10, QChar(0x7814)) + u'A', QValidator::Invalid},
-        {u"DJ-\U0001F600"_s, QValidator::Invalid},
+    // Typed or pasted at the end (the cursor after it): the text that fits.
+    const std::tuple<QString, QValidator::State, QString> cases[] = {
+        {QString(20, u'A'), QValidator::Acceptable, QString(20, u'A')},
+        {QString(21, u'A'), QValidator::Acceptable, QString(20, u'A')},
+        {QString(10, QChar(0x7814)), QValidator::Acceptable, QString(10, QChar(0x7814))},
+        {QString(10, QChar(0x7814)) + u'A', QValidator::Acceptable, QString(10, QChar(0x7814))},
+        {u'A' + QString(10, QChar(0x7814)), QValidator::Acceptable, u'A' + QString(9, QChar(0x7814))},
+        {u"DJ-\U0001F600"_s, QValidator::Invalid, u"DJ-\U0001F600"_s},
     };
-    for (auto [text, state] : cases) {
-        int pos = 0;
-        EXPECT_EQ(v.validate(text, pos), state) << text.toStdString();
+    for (auto [text, state, kept] : cases) {
+        QString input = text;
+        int pos = int(input.size());
+        EXPECT_EQ(v.validate(input, pos), state) << text.toStdString();
+        EXPECT_EQ(input, kept) << text.toStdString();
+        EXPECT_EQ(pos, int(input.size())) << text.toStdString();
     }
+}
+
+TEST(GbkLengthValidator, APasteInsideAFullEditKeepsItsBeginningAndTheTextAround)
+{
+    QLineEdit edit;
+    limitGbkBytes(&edit, 7);
+    edit.setText(u"AB"_s);
+    edit.setCursorPosition(1);
+    QGuiApplication::clipboard()->setText(u"科技成果登记"_s);
+    edit.paste();
+    // Five bytes free: two double-byte characters, the odd byte left unused.
+    EXPECT_EQ(edit.text(), u"A科技B"_s);
+    EXPECT_EQ(edit.cursorPosition(), 3);
+    edit.paste();   // full: nothing more goes in, nothing is lost
+    EXPECT_EQ(edit.text(), u"A科技B"_s);
 }
 
 } // namespace

@@ -37,7 +37,9 @@ protected:
     }
     void unit(const QString &code = u"9990001000"_s)
     {
-        add(u"unit"_s, {{u"item_9"_s, u"青岚应用技术研究院"_s}, {u"unitcode"_s, code}});
+        testsupport::Fields row = testsupport::completeOrganisation();
+        row[u"unitcode"_s] = code;
+        add(u"unit"_s, row);
     }
     void leader(const QString &no, const QString &name, const QString &unitCode = u"9990001000"_s,
                 const QString &birth = u"1968.04"_s)
@@ -110,6 +112,7 @@ TEST_F(LeadersTest, AddingToAnEmptyListNumbersFromOneAndWritesTheOwnUnitCode)
     unit();
     start();
     list([this](TFpage11 *p) {
+        EXPECT_TRUE(p->windowState() & Qt::WindowMaximized) << "shown maximised";
         EXPECT_EQ(p->size(), QSize(800, 600));
         EXPECT_FALSE(p->Button1->isEnabled());
         EXPECT_FALSE(p->Button3->isEnabled());
@@ -140,12 +143,12 @@ TEST_F(LeadersTest, AddingToAnEmptyListNumbersFromOneAndWritesTheOwnUnitCode)
         // The grid shows the lookups' texts.
         ASSERT_EQ(p->DBGrid4->model()->rowCount(), 2);
         EXPECT_EQ(QStringList({cell(p, 0, 0), cell(p, 0, 1), cell(p, 0, 2), cell(p, 0, 3)}),
-                  QStringList({u"王建国"_s, u"1965.03"_s, u"男"_s, u"软件"_s}));
+                  QStringList({u"王建国"_s, u"1965.3"_s, u"男"_s, u"软件"_s}));
         EXPECT_EQ(QStringList({cell(p, 1, 2), cell(p, 1, 3), cell(p, 1, 4)}),
                   QStringList({u"女"_s, u"新材料"_s, u"高分子材料"_s}));
     });
     EXPECT_EQ(stored({u"unitcode"_s, u"item_187"_s, u"item_180"_s, u"item_181"_s, u"item_182"_s, u"item_124_1"_s}),
-              u"9990001000|1|王建国|0|1965.03|02/9990001000|2|李秀英|1|1972.11|06"_s);
+              u"9990001000|1|王建国|0|1965.3|02/9990001000|2|李秀英|1|1972.11|06"_s);
 }
 
 TEST_F(LeadersTest, NewNumberSkipsPastATakenNumberAndOtherUnitsStayHidden)
@@ -208,7 +211,7 @@ TEST_F(LeadersTest, EditingLoadsTheSelectedRowAndWritesItBackInPlace)
         p->Button3->click();
     });
     EXPECT_EQ(stored({u"item_187"_s, u"item_180"_s, u"item_181"_s, u"item_182"_s}),
-              u"1|赵立新|0|1968.04/2| 孙志刚|1|1959.03/3|吴敏|0|1968.04/4|钱学明|0|1970.01"_s);
+              u"1|赵立新|0|1968.04/2| 孙志刚|1|1959.3/3|吴敏|0|1968.04/4|钱学明|0|1970.1"_s);
 }
 
 TEST_F(LeadersTest, DeletingRenumbersKeepsThePlaceAndEmptyListTurnsCommandsOff)
@@ -295,18 +298,45 @@ TEST_F(LeadersTest, ChecksRunInOrderAndBirthYearsRunFrom1900ToThisYear)
             p->Button2->click();
         }
     });
-    EXPECT_EQ(stored({u"item_182"_s}), u"1900.01/2012.12"_s);
+    EXPECT_EQ(stored({u"item_182"_s}), u"1900.1/2012.12"_s);
 }
 
-TEST_F(LeadersTest, LeavingAsksOnlyWhenNameSexNoteOrResearchFieldChanged)
+TEST_F(LeadersTest, LeavingAsksOnlyWhenNameSexNoteBirthOrResearchFieldChanged)
 {
     unit();
     leader(u"1"_s, u"赵立新"_s);
     start();
     list([this](TFpage11 *p) {
-        // The birth date is not compared.
-        dialog([](TFinto11 *d) {
+        // A changed birth date asks; Yes with a failing check keeps the
+        // dialog open on the failing field, then No leaves storing nothing.
+        dialog([this](TFinto11 *d) {
             d->Edt_both_1->setText(u"1950"_s);
+            d->edt_both_2->setText(u"13"_s);
+            message(u"记录已更改，是否保存后退出？"_s, platform::Yes);
+            message(u"出生月份不合法！"_s);
+            d->Button2->click();
+            EXPECT_TRUE(d->isVisible());
+            EXPECT_EQ(d->focusWidget(), d->edt_both_2);
+            EXPECT_EQ(d->edt_both_2->text(), u"13"_s);
+            message(u"记录已更改，是否保存后退出？"_s, platform::No);
+            d->Button2->click();
+            EXPECT_FALSE(d->isVisible());
+        });
+        p->Button3->click();
+        EXPECT_EQ(stored({u"item_182"_s}), u"1968.04"_s);
+        // Answered Yes, the sound change is stored, the month as typed.
+        dialog([this](TFinto11 *d) {
+            d->edt_both_2->setText(u"4"_s);
+            message(u"记录已更改，是否保存后退出？"_s, platform::Yes);
+            message(u"储存成功！"_s);
+            d->Button2->click();
+            EXPECT_FALSE(d->isVisible());
+        });
+        p->Button3->click();
+        EXPECT_EQ(stored({u"item_182"_s}), u"1968.4"_s);
+        // Loaded again unchanged: no question.
+        dialog([](TFinto11 *d) {
+            EXPECT_EQ(d->edt_both_2->text(), u"4"_s);
             d->Button2->click();
             EXPECT_FALSE(d->isVisible());
         });
@@ -338,7 +368,7 @@ TEST_F(LeadersTest, LeavingAsksOnlyWhenNameSexNoteOrResearchFieldChanged)
         });
         p->Button3->click();
     });
-    EXPECT_EQ(stored({u"item_181"_s, u"item_182"_s, u"item_124_1"_s, u"item_186"_s}), u"0|1968.04|05|光纤传感"_s);
+    EXPECT_EQ(stored({u"item_181"_s, u"item_182"_s, u"item_124_1"_s, u"item_186"_s}), u"0|1968.4|05|光纤传感"_s);
 }
 
 } // namespace

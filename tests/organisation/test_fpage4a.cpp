@@ -54,8 +54,15 @@ protected:
     TFpage4a *page = nullptr;
 
     // Creates the windows in the program's order, wires the page and runs
-    // the main window's first showing.
-    void start() { startWindows(); }
+    // the main window's first showing (unless the test runs it).
+    void start(bool firstShowing = true)
+    {
+        createWindows(data);
+        windowsCreated();
+        seams.onModal(u"formwel"_s, [](QDialog *) { return 1; });
+        if (firstShowing)
+            MainForm->FormShow();
+    }
     void windowsCreated() override { page = Fpage4a; }
     void startLoaded(const Cells &unit = completeUnit())
     {
@@ -76,6 +83,15 @@ protected:
     {
         seams.expectMessage(u"记录已经更改,是否保存？"_s, [answer](const platform::MessageCall &c) {
             EXPECT_EQ(c.caption, u"请注意！"_s);
+            EXPECT_EQ(c.buttons, platform::Yes | platform::No);
+            return answer;
+        });
+    }
+    void expectEndQuestion(int answer)
+    {
+        seams.expectMessage(u"是否退出本程序"_s, [answer](const platform::MessageCall &c) {
+            EXPECT_EQ(c.caption, AppTitle);
+            EXPECT_EQ(c.icon, platform::Icon::Question);
             EXPECT_EQ(c.buttons, platform::Yes | platform::No);
             return answer;
         });
@@ -204,6 +220,7 @@ TEST_F(OrgPageTest, UnpackEmptiesStaleSlotsAndTakesCodesLiterally)
 
 TEST_F(OrgPageTest, ChecksRunInScreenOrderWithExactMessages)
 {
+    seams.onModal(u"Fpage4a"_s, [](QDialog *) { return 0; });   // a half row: the page comes first
     startLoaded({{u"item_9"_s, u"旧名称"_s}});
     page->show();
     fillValid();
@@ -285,7 +302,7 @@ TEST_F(OrgPageTest, EveryEditIsLimitedToItsFieldWidth)
         edit->clear();
         edit->setFocus();
         edit->insert(QString(bytes / 2 + 1, QChar(0x79d1)));   // one double-byte character too many
-        EXPECT_TRUE(edit->text().isEmpty()) << edit->objectName().toStdString();
+        EXPECT_EQ(edit->text(), QString(bytes / 2, QChar(0x79d1))) << edit->objectName().toStdString();
     }
     for (int n = 0; n < 40; ++n)
         EXPECT_TRUE(qobject_cast<const GbkLengthValidator *>(page->codeEdit(n)->validator())) << n;
@@ -453,9 +470,20 @@ TEST_F(OrgPageTest, LeadersButtonSavesWithoutChecks)
 TEST_F(OrgPageTest, FirstStartAsksForTheOrganisationAndKeepsCommandsOffWhileEmpty)
 {
     seams.onModal(u"Fpage4a"_s, [this](QDialog *) {
-        expectWarning(u"\"单位名称\"不能为空！"_s);
+        // Every close request asks whether to end the program; No stays
+        // on the first field the checks miss.
+        expectEndQuestion(platform::No);
         page->quit01->click();
         EXPECT_TRUE(page->isVisible());
+        EXPECT_EQ(page->focusWidget(), page->edt_9);
+        expectEndQuestion(platform::No);
+        page->close();
+        EXPECT_TRUE(page->isVisible());
+        page->edt_9->setText(u"青岚应用技术研究院"_s);
+        expectEndQuestion(platform::No);
+        page->reject();
+        EXPECT_TRUE(page->isVisible());
+        EXPECT_EQ(page->focusWidget(), page->Edt_37);
         fillValid();
         expectQuestion(platform::No);
         page->quit01->click();   // valid but not stored: may leave
@@ -463,6 +491,7 @@ TEST_F(OrgPageTest, FirstStartAsksForTheOrganisationAndKeepsCommandsOffWhileEmpt
         return 1;
     });
     start();
+    EXPECT_FALSE(MainForm->startEnded());
     EXPECT_EQ(stored(u"item_9"_s), u"<no row>"_s);
     for (QWidget *w : QList<QWidget *>{MainForm->Button1, MainForm->Button5, MainForm->btn_page01, MainForm->DBGrid1,
                                        MainForm->cbYear})
@@ -482,22 +511,47 @@ TEST_F(OrgPageTest, FirstStartAsksForTheOrganisationAndKeepsCommandsOffWhileEmpt
     EXPECT_TRUE(MainForm->btn_page01->isEnabled());
 }
 
-// Once a text dialog has stored part of the row, the page does not let go
-// until the row passes its checks.
-TEST_F(OrgPageTest, HalfFilledRowKeepsThePageUntilItIsComplete)
+// Ending the program at the first start, by any close request, writes
+// nothing and ends the start before the main window appears; the next
+// start asks again.
+TEST_F(OrgPageTest, FirstStartMayBeEndedWritingNothing)
 {
-    seams.onModal(u"Fpage4a"_s, [this](QDialog *) {
-        seams.onModal(u"formadvantage"_s, [](QDialog *d) {
-            static_cast<Tformadvantage *>(d)->Memo1->setPlainText(u"集成电路设计与测试"_s);
-            static_cast<Tformadvantage *>(d)->Button1->click();
+    const std::function<void(TFpage4a *)> requests[] = {
+        [](TFpage4a *p) { p->quit01->click(); },
+        [](TFpage4a *p) { p->close(); },
+        [](TFpage4a *p) { QTest::keyClick(p, Qt::Key_Escape); },
+    };
+    for (const auto &request : requests) {
+        seams.onModal(u"Fpage4a"_s, [&](QDialog *) {
+            page->edt_9->setText(u"青岚应用技术研究院"_s);
+            page->Memo2->setPlainText(u"集成电路设计与测试"_s);
+            expectEndQuestion(platform::Yes);
+            request(page);
+            EXPECT_FALSE(page->isVisible());
             return 0;
         });
-        page->Memo2Click();
-        EXPECT_EQ(stored(u"advantage"_s), u"集成电路设计与测试"_s);
-        EXPECT_FALSE(UnitRowComplete());
+        start(false);
+        EXPECT_FALSE(showMainWindow());
+        EXPECT_TRUE(MainForm->startEnded());
+        EXPECT_FALSE(MainForm->isVisible());
+        EXPECT_EQ(stored(u"item_9"_s), u"<no row>"_s);
+        closeWindows();
+        Fpage4a = nullptr;
+    }
+}
+
+// A row that exists but fails the page's checks (written half by an older
+// copy, or by the leaders button) is no organisation: the page comes first
+// and does not let go until the row is complete.  The text dialogs write
+// no row of their own.
+TEST_F(OrgPageTest, HalfFilledRowKeepsThePageUntilItIsComplete)
+{
+    append(u"unit"_s, {{u"advantage"_s, u"集成电路设计与测试"_s}});
+    seams.onModal(u"Fpage4a"_s, [this](QDialog *) {
+        EXPECT_EQ(page->Memo2->toPlainText(), u"集成电路设计与测试"_s);
         fillValid();
         expectQuestion(platform::No);
-        expectWarning(u"单位情况尚未完整储存，请填写完整并储存后再退出！"_s);
+        expectEndQuestion(platform::No);   // left unsaved: end the program, or stay
         page->quit01->click();
         EXPECT_TRUE(page->isVisible());
         expectQuestion(platform::Yes);
@@ -508,9 +562,62 @@ TEST_F(OrgPageTest, HalfFilledRowKeepsThePageUntilItIsComplete)
     });
     start();
     EXPECT_TRUE(UnitRowComplete());
-    EXPECT_EQ(stored(u"advantage"_s), u"集成电路设计与测试"_s);
+    EXPECT_EQ(stored(u"unitcode"_s), u"9990001000"_s);
     EXPECT_TRUE(MainForm->Button1->isEnabled());
     EXPECT_TRUE(MainForm->btn_page01->isEnabled());
+}
+
+// Later, from "单位情况": a row the leaders button stored half keeps the
+// page until it is complete (no end of the program offered there).
+TEST_F(OrgPageTest, FromItsButtonAHalfStoredRowKeepsThePage)
+{
+    append(u"unit"_s, completeUnit());
+    start();
+    Fpage11 = new TFpage11(MainForm);
+    seams.onModal(u"Fpage4a"_s, [this](QDialog *) {
+        page->Edt_38->clear();
+        seams.onModal(u"Fpage11"_s, [](QDialog *) { return 0; });
+        page->BitBtndtr->click();            // stored without checks
+        EXPECT_FALSE(UnitRowComplete());
+        page->Edt_38->setText(u"430072"_s);
+        expectQuestion(platform::No);
+        expectWarning(u"单位情况尚未完整储存，请填写完整并储存后再退出！"_s);
+        page->quit01->click();
+        EXPECT_TRUE(page->isVisible());
+        expectQuestion(platform::Yes);
+        expectWarning(u"储存成功！"_s);
+        page->quit01->click();
+        EXPECT_FALSE(page->isVisible());
+        return 1;
+    });
+    MainForm->Button2Click();
+    EXPECT_FALSE(MainForm->startEnded());
+    EXPECT_TRUE(UnitRowComplete());
+}
+
+TEST_F(OrgPageTest, TextDialogsWriteNoRowBeforeThePage)
+{
+    seams.onModal(u"Fpage4a"_s, [this](QDialog *) {
+        for (QString name : {u"formadvantage"_s, u"Formstudy"_s})
+            seams.onModal(name, [](QDialog *d) {
+                static_cast<UnitTextDialog *>(d)->Memo1->setPlainText(u"集成电路设计与测试"_s);
+                static_cast<UnitTextDialog *>(d)->Button1->click();
+                return 0;
+            });
+        page->Memo2Click();
+        page->Memo1Click();
+        EXPECT_EQ(stored(u"advantage"_s), u"<no row>"_s);
+        EXPECT_EQ(page->Memo2->toPlainText(), u"集成电路设计与测试"_s);
+        EXPECT_EQ(page->Memo1->toPlainText(), u"集成电路设计与测试"_s);
+        fillValid();
+        expectQuestion(platform::Yes);
+        expectWarning(u"储存成功！"_s);
+        page->quit01->click();
+        return 1;
+    });
+    start();
+    EXPECT_EQ(stored(u"advantage"_s), u"集成电路设计与测试"_s);
+    EXPECT_EQ(stored(u"studydirec"_s), u"集成电路设计与测试"_s);
 }
 
 // Leaving the page from "单位情况" leaves the lock of an incomplete current

@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -182,6 +183,27 @@ TEST_F(QueryBuilder, SearchNarrowsTheShownListAndFailuresRestoreThePreviousOne)
     run([&] { w().SpeedButton26Click(); });
     EXPECT_EQ(listed("NO"), QStringList({u"1"_s, u"2"_s, u"3"_s}));
     EXPECT_TRUE(condition().isEmpty());
+}
+
+TEST_F(QueryBuilder, SearchAndRestoreLeaveTheMarksAndTheLockAlone)
+{
+    start();
+    // The records hold none of their required fields: choosing one would
+    // lock the window.  A search or a restore chooses none.
+    const auto untouched = [&] {
+        for (QPushButton *b : w().pageButtons())
+            EXPECT_TRUE(TMainForm::isPageComplete(b)) << b->objectName().toStdString();
+        EXPECT_TRUE(w().SpeedButton16->isEnabled());
+        EXPECT_TRUE(w().SpeedButton26->isEnabled());
+        EXPECT_TRUE(w().BitBtn1->isEnabled());
+    };
+    untouched();
+    search(u"item_3 like '%电机%'"_s);
+    untouched();
+    EXPECT_EQ(DM->Qrykjcg.recordCount(), 2);
+    run([&] { w().SpeedButton26Click(); });
+    untouched();
+    EXPECT_EQ(DM->Qrykjcg.recordCount(), 3);
 }
 
 } // namespace

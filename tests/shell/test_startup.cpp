@@ -1,5 +1,7 @@
 // Start-up over a real data folder: packing, the optional tables, a damaged
 // table, the single copy, the splash and the main window's first showing.
+#include "app/startup.h"
+#include "base/error.h"
 #include "data/dm.h"
 #include "support/fakeclock.h"
 #include "db/dataset.h"
@@ -14,6 +16,7 @@
 #include "seed_loader.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -160,6 +163,45 @@ TEST_F(StartupTest, FirstShowingFillsTheListsAndLocksWithoutOrganisation)
     seams.verifyAllUsed();
 }
 
+// Records present but no organisation: the first showing computes no
+// completeness, so import, delete, search and restore stay usable.
+TEST_F(StartupTest, WithoutOrganisationRecordsLeaveImportSearchAndRestoreUsable)
+{
+    testsupport::FakeClock::activate(QDateTime(QDate(2031, 3, 1), QTime(8, 0)));
+    addRecord(QStringLiteral("2031000001"), QStringLiteral("1"), QStringLiteral("高效低噪声离心风机研制"));
+    addRecord(QStringLiteral("2030000001"), QStringLiteral("2"), QStringLiteral("区域创新政策研究"));
+    seams.onModal(QStringLiteral("Fpage4a"), [](QDialog *) { return 0; });   // shown first, left alone
+    startWindows();
+    for (QWidget *w : QList<QWidget *>{MainForm->BitBtn1, MainForm->Button4, MainForm->SpeedButton16,
+                                       MainForm->SpeedButton26, MainForm->Button2, MainForm->BitBtn7})
+        EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+    for (QPushButton *b : MainForm->pageButtons())
+        EXPECT_TRUE(TMainForm::isPageComplete(b)) << b->objectName().toStdString();
+    EXPECT_FALSE(MainForm->Button1->isEnabled());
+    seams.verifyAllUsed();
+}
+
+// An error in the first showing ends the start after its message, as an
+// error of the data module does: no half set-up main window.
+TEST_F(StartupTest, ErrorInTheFirstShowingEndsTheStart)
+{
+    createWindows(data);
+    MainForm->openOrganisation = [] { throw base::Error(QStringLiteral("无法读取单位情况")); };
+    seams.onModal(QStringLiteral("formwel"), [](QDialog *) { return 1; });
+    seams.expectMessage(QStringLiteral("无法读取单位情况"), platform::Ok);
+    EXPECT_FALSE(showMainWindow());
+    EXPECT_FALSE(MainForm->isVisible());
+    EXPECT_FALSE(MainForm->startEnded());
+    seams.verifyAllUsed();
+}
+
+TEST_F(StartupTest, QtTextsAreChinese)
+{
+    ASSERT_TRUE(installQtTranslations());
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("是(&Y)"));
+    EXPECT_NE(QCoreApplication::translate("QLineEdit", "&Paste"), QStringLiteral("&Paste"));
+}
+
 TEST_F(StartupTest, YearListSkipsOnlyBadKeysAndListFollowsAFourDigitYear)
 {
     addRecord(QStringLiteral("2010000001"), QStringLiteral("1"), QStringLiteral("高效节能电机控制技术"));
@@ -167,15 +209,7 @@ TEST_F(StartupTest, YearListSkipsOnlyBadKeysAndListFollowsAFourDigitYear)
     addRecord(QStringLiteral("2009000002"), QStringLiteral("1"), QStringLiteral("水稻抗病育种"));
     addRecord(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("城市供水管网监测"));
     addRecord(QStringLiteral("2009000003"), QStringLiteral("2"), QStringLiteral("区域创新政策研究"));
-    {
-        db::Table unit;
-        unit.setDatabaseName(data);
-        unit.setTableName(QStringLiteral("unit"));
-        unit.open();
-        unit.append();
-        unit.fieldByName(QStringLiteral("item_9")).setAsString(QStringLiteral("青岚应用技术研究院"));
-        unit.post();
-    }
+    addOrganisation();
     startWindows();
     QStringList years;
     for (int i = 0; i < MainForm->cbYear->count(); ++i)

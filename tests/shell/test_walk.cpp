@@ -49,9 +49,10 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 
 namespace {
 
-// The organisation as the data delivered with the program names it, so the
-// new-record dialog proposes it as a record's first completing organisation.
-const QString kOrg = u"湖北省青岚应用技术研究院"_s;
+// The officer's own organisation, named as no data delivered with the
+// program names one: the new-record dialog must propose it from the
+// organisation page, and page 4 fill from it.
+const QString kOrg = u"江汉平原农业机械研究所"_s;
 const QString kName = u"高效低噪声离心风机研制"_s;
 const QString kKey = u"2024000001"_s;
 const QString kIntroduction =

@@ -31,6 +31,21 @@ namespace testsupport {
 using Cells = QList<QPair<QString, QString>>;
 using Fields = QMap<QString, QString>;
 
+// An organisation row that passes the organisation page's checks.
+inline Fields completeOrganisation()
+{
+    return {{QStringLiteral("item_9"), QStringLiteral("青岚应用技术研究院")},
+            {QStringLiteral("item_37"), QStringLiteral("武汉市洪山区珞喻路129号")},
+            {QStringLiteral("item_38"), QStringLiteral("430072")},
+            {QStringLiteral("item_39"), QStringLiteral("027-87654321")},
+            {QStringLiteral("item_40"), QStringLiteral("027-87654322")},
+            {QStringLiteral("item_41"), QStringLiteral("科技处")},
+            {QStringLiteral("item_41_2"), QStringLiteral("027-87654300")},
+            {QStringLiteral("unitcode"), QStringLiteral("9990001000")},
+            {QStringLiteral("unitintrod"), QStringLiteral("青岚应用技术研究院创建于一九五八年，是以应用研究为主的综合性科研"
+                                                          "机构，设有十二个研究所和三个国家级工程中心，现有职工一千二百人。")}};
+}
+
 class SeededFolderTest : public ::testing::Test {
 protected:
     QTemporaryDir tmp;
@@ -95,8 +110,9 @@ protected:
             out << (t.locate(QStringLiteral("ITEM_4"), key) ? t.fieldByName(f).asString() : QStringLiteral("<none>"));
         return out.join(u'|');
     }
-    // The organisation's row, without which the record commands stay off.
-    void addOrganisation() { append(QStringLiteral("unit"), {{QStringLiteral("item_9"), QStringLiteral("青岚应用技术研究院")}}); }
+    // The organisation's complete row, without which the organisation page
+    // comes first and the record commands stay off.
+    void addOrganisation() { add(QStringLiteral("unit"), completeOrganisation()); }
 
     // Creates the data module and every window as the program does
     // (createWindows, hooks connected) and runs the main window's first

@@ -1,14 +1,63 @@
 #include "windowseams.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QScreen>
+#include <QSpacerItem>
 
 namespace platform {
 
+QWidget *askingWindow(QWidget *parent, const QWidget *except)
+{
+    const auto usable = [except](QWidget *w) {
+        return w && w->window() != except && w->window()->isVisible();
+    };
+    // The modal window in front asks, even when it has a shared routine of
+    // the main window put the question (the main window is its parent).
+    if (QWidget *modal = QApplication::activeModalWidget(); usable(modal))
+        return modal->window();
+    if (usable(parent))
+        return parent->window();
+    if (QWidget *active = QApplication::activeWindow(); usable(active))
+        return active->window();
+    // The topmost visible window the program has (the window that asks
+    // even when the window system has not made it active).
+    QWidget *found = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (usable(w) && (w->isModal() || !found))
+            found = w;
+    return found;
+}
+
+void centreOn(QWidget *window, const QWidget *on)
+{
+    const QRect area = on ? on->frameGeometry()
+                          : (window->screen() ? window->screen()->availableGeometry() : QRect());
+    if (area.isEmpty())
+        return;
+    QSize size = window->frameGeometry().size();
+    if (!window->testAttribute(Qt::WA_WState_Created) || size.isEmpty())
+        size = window->size().expandedTo(window->sizeHint());
+    QPoint to = area.center() - QPoint(size.width() / 2, size.height() / 2);
+    // Whole on the screen where possible.
+    if (QScreen *screen = on ? on->screen() : window->screen()) {
+        const QRect avail = screen->availableGeometry();
+        to.setX(qBound(avail.left(), to.x(), qMax(avail.left(), avail.right() - size.width())));
+        to.setY(qBound(avail.top(), to.y(), qMax(avail.top(), avail.bottom() - size.height())));
+    }
+    window->move(to);
+}
+
 int WindowSeams::messageBox(QWidget *parent, const MessageCall &call)
 {
-    QMessageBox box(parent);
+    // Owned by, and centred on, the window that asks: the parent when it is
+    // on screen, else the modal window in front (a hidden main window would
+    // put the box in a corner).
+    QWidget *asking = askingWindow(parent, nullptr);
+    QMessageBox box(asking ? asking : parent);
     box.setWindowTitle(call.caption);
     box.setText(call.text);
     switch (call.icon) {
@@ -24,6 +73,15 @@ int WindowSeams::messageBox(QWidget *parent, const MessageCall &call)
     if (call.buttons & No) std |= QMessageBox::No;
     if (call.buttons & Cancel) std |= QMessageBox::Cancel;
     box.setStandardButtons(std);
+    // Wide enough for its caption and the title bar's buttons.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+        titleFont.setBold(true);
+        const int width = QFontMetrics(titleFont).horizontalAdvance(call.caption) + 160;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+    // Shown over a visible owner, the box centres itself on it.
     const int r = box.exec();
     switch (r) {
     case QMessageBox::Yes: return Yes;
@@ -35,6 +93,14 @@ int WindowSeams::messageBox(QWidget *parent, const MessageCall &call)
 
 int WindowSeams::showModal(QDialog *window)
 {
+    // The first showing centres the window on the window that asks; later
+    // showings find it where it was left.
+    static const char *const kPlaced = "sorvelPlaced";
+    if (!window->property(kPlaced).toBool()) {
+        window->ensurePolished();
+        centreOn(window, askingWindow(nullptr, window));
+        window->setProperty(kPlaced, true);
+    }
     return window->exec();
 }
 

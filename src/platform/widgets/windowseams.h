@@ -13,6 +13,14 @@ public:
     QString fileDialog(QWidget *parent, const FileDialogCall &call) override;
 };
 
+// The window that asks for a box or a dialog: the modal window in front,
+// else `parent`'s window when it is on screen, else the active window (never
+// `except`); nullptr when none is on screen.
+QWidget *askingWindow(QWidget *parent, const QWidget *except);
+// Moves a top-level window so that it is centred on `on` (on its screen
+// when `on` is nullptr), whole on the screen where it fits.
+void centreOn(QWidget *window, const QWidget *on);
+
 // Makes the window system's seams the real ones (the program does this once
 // at start-up, before its first window).
 void useWindowSystem();

@@ -8,6 +8,7 @@
 #include "exchange/ui/formout.h"
 #include "seed_loader.h"
 #include "shell/mainform.h"
+#include "support/seededfolder.h"
 #include "support/testseams.h"
 
 #include <QComboBox>
@@ -27,7 +28,9 @@ TEST(ExchangeCommands, OpenTheirWindowsAndRefreshTheList)
         unit.setTableName(QStringLiteral("unit"));
         unit.open();
         unit.append();
-        unit.fieldByName(QStringLiteral("item_9")).setAsString(QStringLiteral("青岚应用技术研究院"));
+        const testsupport::Fields row = testsupport::completeOrganisation();
+        for (auto it = row.begin(); it != row.end(); ++it)
+            unit.fieldByName(it.key()).setAsString(it.value());
         unit.post();
     }
     testsupport::TestSeams seams;

@@ -1,0 +1,128 @@
+// The window system's seams on screen: where message boxes and modal
+// windows appear, and how wide a box is.  Each box or window is answered by
+// a timer once it is up, as a person would.
+#include "platform/widgets/windowseams.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QFontMetrics>
+#include <QMessageBox>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Runs `work` on the modal window once it is up.
+void whenUp(std::function<void(QWidget *)> work)
+{
+    QTimer::singleShot(0, qApp, [work = std::move(work)] {
+        QWidget *modal = QApplication::activeModalWidget();
+        ASSERT_TRUE(modal);
+        work(modal);
+    });
+}
+
+int distance(const QPoint &a, const QPoint &b)
+{
+    return (a - b).manhattanLength();
+}
+
+// A page shown over a main window that is still hidden (the first start):
+// the box belongs to the page, sits on its middle, and is wide enough for
+// the program's caption.
+TEST(WindowSeams, BoxSitsOnTheWindowThatAsksAndFitsItsCaption)
+{
+    platform::WindowSeams seams;
+    QWidget main;
+    main.setGeometry(0, 0, 800, 570);
+    QDialog page(&main);
+    page.setGeometry(60, 40, 600, 480);   // within the 800 by 600 test screen
+    page.show();
+    QApplication::processEvents();
+
+    const QString caption = QStringLiteral("Sorvel－【QuentaV6.0】");
+    QRect boxGeometry;
+    QWidget *owner = nullptr;
+    whenUp([&](QWidget *w) {
+        auto *box = qobject_cast<QMessageBox *>(w);
+        ASSERT_TRUE(box);
+        boxGeometry = box->frameGeometry();
+        owner = box->parentWidget();
+        box->button(QMessageBox::Yes)->click();
+    });
+    const int answer = seams.messageBox(&main, {QStringLiteral("是否退出？"), caption, platform::Icon::Question,
+                                                platform::Yes | platform::No});
+    EXPECT_EQ(answer, platform::Yes);
+    EXPECT_EQ(owner, &page);
+    EXPECT_LE(distance(boxGeometry.center(), page.frameGeometry().center()), 2)
+        << boxGeometry.x() << "," << boxGeometry.y();
+    EXPECT_GE(boxGeometry.width(), QFontMetrics(QApplication::font()).horizontalAdvance(caption) + 100);
+}
+
+// A dialog asked for by a page appears on the page the first time, and
+// where the user left it every later time.
+// A page in front has the main window put its message (a shared routine):
+// the box still sits on the page.
+TEST(WindowSeams, BoxOfAMainWindowRoutineSitsOnTheModalPageInFront)
+{
+    platform::WindowSeams seams;
+    QWidget main;
+    main.setGeometry(0, 0, 800, 570);
+    main.show();
+    QDialog page(&main);
+    page.setGeometry(200, 100, 560, 460);
+    QRect boxGeometry;
+    QTimer::singleShot(0, qApp, [&] {
+        whenUp([&](QWidget *w) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            ASSERT_TRUE(box);
+            boxGeometry = box->frameGeometry();
+            box->button(QMessageBox::Ok)->click();
+        });
+        seams.messageBox(&main, {QStringLiteral("储存成功！"), QStringLiteral("Sorvel"), platform::Icon::Warning,
+                                 platform::Ok});
+        page.accept();
+    });
+    page.exec();
+    EXPECT_LE(distance(boxGeometry.center(), page.frameGeometry().center()), 6)
+        << boxGeometry.x() << "," << boxGeometry.y();
+}
+
+TEST(WindowSeams, ModalWindowStartsOnTheAskerAndKeepsItsPlace)
+{
+    platform::WindowSeams seams;
+    QWidget main;
+    main.setGeometry(0, 0, 800, 570);
+    QDialog page(&main);
+    page.setGeometry(20, 30, 700, 540);
+    page.setModal(true);
+    page.show();
+    QApplication::processEvents();
+
+    QDialog text(&main);
+    text.resize(513, 427);
+    QPoint first, later;
+    whenUp([&](QWidget *w) {
+        EXPECT_EQ(w, &text);
+        first = text.frameGeometry().center();
+        text.move(text.pos() + QPoint(37, 23));   // the user moves it
+        text.accept();
+    });
+    seams.showModal(&text);
+    EXPECT_LE(distance(first, page.frameGeometry().center()), 6)
+        << first.x() << "," << first.y() << " page " << page.frameGeometry().center().x() << ","
+        << page.frameGeometry().center().y() << " text " << text.frameGeometry().width() << "x"
+        << text.frameGeometry().height();
+    const QPoint left = text.pos();
+    whenUp([&](QWidget *) {
+        later = text.pos();
+        text.accept();
+    });
+    seams.showModal(&text);
+    EXPECT_EQ(later, left);
+}
+
+} // namespace
