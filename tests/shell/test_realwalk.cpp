@@ -162,10 +162,13 @@ TEST_F(RealWalk, FirstStartEndedAtOnceThenCompleted)
         QTest::keyClick(page, Qt::Key_Escape);
     });
     QString question, yes, no;
+    QPoint boxCentre, pageCentre;
     script.expect(u"QMessageBox"_s, [&](QWidget *box) {
         question = qobject_cast<QMessageBox *>(box)->text();
         yes = buttonOf(box, QMessageBox::Yes)->text();
         no = buttonOf(box, QMessageBox::No)->text();
+        boxCentre = box->frameGeometry().center();
+        pageCentre = Fpage4a->frameGeometry().center();
         shot(u"close-question"_s);
         buttonOf(box, QMessageBox::Yes)->click();
     });
@@ -175,6 +178,9 @@ TEST_F(RealWalk, FirstStartEndedAtOnceThenCompleted)
     EXPECT_TRUE(question.contains(u"是否退出本程序"_s)) << question.toStdString();
     EXPECT_TRUE(yes.startsWith(u"是"_s)) << yes.toStdString();
     EXPECT_TRUE(no.startsWith(u"否"_s)) << no.toStdString();
+    // The question sits on the middle of the page that asks.
+    EXPECT_LE((boxCentre - pageCentre).manhattanLength(), 6)
+        << boxCentre.x() << "," << boxCentre.y() << " page " << pageCentre.x() << "," << pageCentre.y();
     EXPECT_FALSE(MainForm->isVisible());
     EXPECT_EQ(storedName(), u"<no row>"_s);
     destroyWindows();

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <QSpacerItem>
 
@@ -51,13 +52,35 @@ void centreOn(QWidget *window, const QWidget *on)
     window->move(to);
 }
 
+namespace {
+
+// A message box centred on the window that asks once it has its final
+// size: QMessageBox sizes itself only as it is shown, after QDialog placed
+// it by its earlier size, which leaves it low and to the right.
+class CentredBox : public QMessageBox {
+public:
+    CentredBox(QWidget *owner, QWidget *asking) : QMessageBox(owner), m_asking(asking) {}
+
+protected:
+    void showEvent(QShowEvent *e) override
+    {
+        QMessageBox::showEvent(e);
+        centreOn(this, m_asking);
+    }
+
+private:
+    QPointer<QWidget> m_asking;
+};
+
+} // namespace
+
 int WindowSeams::messageBox(QWidget *parent, const MessageCall &call)
 {
     // Owned by, and centred on, the window that asks: the parent when it is
     // on screen, else the modal window in front (a hidden main window would
     // put the box in a corner).
     QWidget *asking = askingWindow(parent, nullptr);
-    QMessageBox box(asking ? asking : parent);
+    CentredBox box(asking ? asking : parent, asking);
     box.setWindowTitle(call.caption);
     box.setText(call.text);
     switch (call.icon) {
@@ -81,7 +104,6 @@ int WindowSeams::messageBox(QWidget *parent, const MessageCall &call)
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
                       grid->columnCount());
     }
-    // Shown over a visible owner, the box centres itself on it.
     const int r = box.exec();
     switch (r) {
     case QMessageBox::Yes: return Yes;
