@@ -225,6 +225,7 @@ TEST_F(RealWalk, FirstStartEndedAtOnceThenCompleted)
     });
     script.expect(u"QMessageBox"_s, [&](QWidget *box) {
         EXPECT_EQ(qobject_cast<QMessageBox *>(box)->text(), u"储存成功！"_s);
+        EXPECT_EQ(buttonOf(box, QMessageBox::Ok)->text(), u"确定"_s);
         shot(u"saved"_s);
         buttonOf(box, QMessageBox::Ok)->click();
     });
