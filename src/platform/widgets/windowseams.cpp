@@ -42,6 +42,18 @@ void centreOn(QWidget *window, const QWidget *on)
     QSize size = window->frameGeometry().size();
     if (!window->testAttribute(Qt::WA_WState_Created) || size.isEmpty())
         size = window->size().expandedTo(window->sizeHint());
+    // A window the window manager has not framed yet is given the frame of
+    // the window it sits on, so that the whole window, title bar and all,
+    // is centred.
+    QPoint clientOffset;
+    const bool unframed = window->frameGeometry().size() == window->size();
+    if (on && unframed) {
+        const QRect frame = on->frameGeometry(), client = on->geometry();
+        if (frame.contains(client)) {
+            size += frame.size() - client.size();
+            clientOffset = client.topLeft() - frame.topLeft();
+        }
+    }
     QPoint to = area.center() - QPoint(size.width() / 2, size.height() / 2);
     // Whole on the screen where possible.
     if (QScreen *screen = on ? on->screen() : window->screen()) {
@@ -49,6 +61,10 @@ void centreOn(QWidget *window, const QWidget *on)
         to.setX(qBound(avail.left(), to.x(), qMax(avail.left(), avail.right() - size.width())));
         to.setY(qBound(avail.top(), to.y(), qMax(avail.top(), avail.bottom() - size.height())));
     }
+    // Before the window exists, move() places its frame; once it exists
+    // with a frame still unknown, its client area.
+    if (window->testAttribute(Qt::WA_WState_Created) && unframed)
+        to += clientOffset;
     window->move(to);
 }
 
