@@ -192,6 +192,48 @@ TEST(FilledPages, ListConstantsHoldOnTheLaidOutPages)
     }
 }
 
+// The list fills give the row frames their fixed heights (81, 51 and 45
+// pixels of the screen form); on paper every frame spans exactly its row,
+// however far a long cell grows it, and none reaches below the last row.
+TEST(FilledPages, RowFramesOfTheListsSpanTheirRows)
+{
+    constexpr double px = 25.4 / 96;
+    struct Case {
+        bool applied;
+        const char *page;
+        int first, last, pixels;
+        const char *cell;
+    };
+    for (const Case &c : {Case{true, "10", 11, 19, 81, "QRDBText1"}, Case{false, "8", 11, 19, 81, "QRDBText1"},
+                          Case{true, "7", 41, 46, 51, "QRDBText_ITEM_176"}, Case{false, "5", 48, 53, 45, "QRDBText_ITEM_176"}}) {
+        const Family fam = c.applied ? Family::Applied : Family::Basic;
+        output::PrintRecord rec = richPrintRecord(c.applied, 3, 0, 3);
+        rec.persons[0].set(QStringLiteral("ITEM_186"), QString(80, QChar(0x8D21)));     // 160 bytes
+        rec.organisations[0].set(QStringLiteral("ITEM_170"), QString(40, QChar(0x9662))); // 80 bytes
+        Filled f(rec);
+        const report::Document d = f.preview(fam, c.page);
+        const report::ReportForm &form = f.pages.fill(fam, PrintPages::indexOf(fam, QString::fromUtf8(c.page)));
+        for (int i = c.first; i <= c.last; ++i)
+            EXPECT_NEAR(form.find(QStringLiteral("QRShape%1").arg(i))->rect.height(), c.pixels * px, 1e-9) << c.page << " " << i;
+        ASSERT_EQ(d.pageCount(), 1);
+        const auto cells = d.pages[0].findAll(QLatin1String(c.cell));
+        ASSERT_GE(cells.size(), 3u) << c.page;
+        EXPECT_GT(cells[0]->rect.height(), c.pixels * px) << c.page; // the long cell grew its row past the frame height
+        for (int i = c.first; i <= c.last; ++i) {
+            const auto frames = d.pages[0].findAll(QStringLiteral("QRShape%1").arg(i));
+            ASSERT_EQ(frames.size(), cells.size()) << c.page << " " << i;
+            for (size_t r = 0; r < cells.size(); ++r) {
+                EXPECT_NEAR(frames[r]->rect.top(), cells[r]->rect.top(), 1e-6) << c.page << " QRShape" << i << " row " << r;
+                EXPECT_NEAR(frames[r]->rect.bottom(), cells[r]->rect.bottom(), 1e-6) << c.page << " QRShape" << i << " row " << r;
+            }
+        }
+    }
+    // A record without organisations leaves the basic-theory frames as laid out.
+    Filled none(emptyPrintRecord(false));
+    const report::ReportForm &p5 = none.pages.fill(Family::Basic, PrintPages::indexOf(Family::Basic, QStringLiteral("5")));
+    EXPECT_LT(p5.find(QStringLiteral("QRShape48"))->rect.height(), 45 * px);
+}
+
 TEST(FilledPages, PdfOfFilledPagesReadsBackWithChineseText)
 {
     Filled f(richPrintRecord(true, 20, 3));
