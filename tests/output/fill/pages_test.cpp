@@ -6,6 +6,7 @@
 #include "support/printsamples.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -188,6 +189,75 @@ TEST(FilledPages, ListConstantsHoldOnTheLaidOutPages)
             if (d.pageCount() > 1)
                 EXPECT_EQ(texts(d.pages.back(), QStringLiteral("QRSysData1")),
                           QStringList{QStringLiteral("%1--%2").arg(applied ? 11 : 9).arg(d.pageCount())});
+        }
+    }
+}
+
+// The check marks of the whole form come from the stored codes and from
+// nothing else; an empty record marks no box anywhere.
+TEST(FilledPages, EveryCheckMarkOfTheWholeFormFollowsTheStoredCodes)
+{
+    auto marks = [](Filled &f, Family fam) {
+        QStringList out;
+        const auto docs = f.pages.wholeForm(fam);
+        for (size_t i = 0; i < docs.size(); ++i)
+            for (const report::Page &p : docs[i].pages)
+                for (const report::PlacedElement &e : p.elements)
+                    if (e.text == QStringLiteral("√"))
+                        out << PrintPages::pages(fam)[i].label + QLatin1Char(':') + e.name;
+        out.sort();
+        return out;
+    };
+    Filled applied(richPrintRecord(true));
+    QStringList want = {"3:QL_ITEM_123_3", "3:QL_ITEM_123_7", "3:QL_ITEM_124_1_06", "3:QL_ITEM_125_05",
+                        "3:QL_ITEM_125_1_1", "3:QL_ITEM_126_03", "3:QL_ITEM_16_3", "3:QL_ITEM_201_1", "3:QL_ITEM_2_2",
+                        "3:QL_ITEM_33_1", "5:QL_ITEM_161_2", "5:QL_ITEM_161_3", "5:QL_ITEM_21_1", "5:QL_ITEM_32_1",
+                        "5:QL_ITEM_51_1", "5:QL_ITEM_51_1_3", "5:QL_ITEM_51_3", "5:QL_patent_ty_1", "5:QL_patent_ty_2",
+                        "7:QL_ITEM_163_0", "7:QL_ITEM_62_1"};
+    want.sort();
+    EXPECT_EQ(marks(applied, Family::Applied).join(' ').toStdString(), want.join(' ').toStdString());
+
+    Filled basic(richPrintRecord(false));
+    want = {"3:QL_ITEM_125_05", "3:QL_ITEM_126_03", "3:QL_ITEM_200_04", "3:QL_ITEM_201_1", "3:QL_ITEM_210_1",
+            "3:QL_ITEM_2_2", "5:QL_ITEM_163_0", "5:QL_ITEM_62_1", "5:QR_ITEM_21_4"};
+    want.sort();
+    EXPECT_EQ(marks(basic, Family::Basic).join(' ').toStdString(), want.join(' ').toStdString());
+
+    // Refilled for an empty record, and a basic-theory record holding
+    // applied-technology codes (evaluation "1", an industry without a box).
+    applied.pages.setRecord(emptyPrintRecord(true));
+    EXPECT_EQ(marks(applied, Family::Applied).join(' ').toStdString(), std::string());
+    output::PrintRecord foreign = richPrintRecord(false);
+    foreign.record.set(QStringLiteral("ITEM_21"), QStringLiteral("1"));
+    foreign.record.set(QStringLiteral("ITEM_125"), QStringLiteral("06"));
+    basic.pages.setRecord(foreign);
+    EXPECT_FALSE(marks(basic, Family::Basic).join(' ').contains(QStringLiteral("ITEM_21_")));
+    EXPECT_FALSE(marks(basic, Family::Basic).join(' ').contains(QStringLiteral("ITEM_125_")));
+}
+
+// After a rich record, an empty one prints no value anywhere: every bound
+// value and every fill label of every page of both families is empty, and
+// only the fixed texts, frames and page numbers remain.
+TEST(FilledPages, AnEmptyRecordPrintsNoValueOnAnyPage)
+{
+    const QRegularExpression fillLabel(
+        QStringLiteral("^(item_|QR_item|QR_ITEM|QR_Tlinkman|QL_|QLL_|QRLabel_|QRLabel44|QRLabel45)"));
+    for (bool applied : {true, false}) {
+        const Family fam = applied ? Family::Applied : Family::Basic;
+        Filled f(richPrintRecord(applied, 30, 20, 10, 12));
+        f.pages.wholeForm(fam);
+        f.pages.setRecord(emptyPrintRecord(applied));
+        const auto docs = f.pages.wholeForm(fam);
+        for (const report::Document &d : docs) {
+            ASSERT_EQ(d.pageCount(), 1) << qPrintable(d.name);
+            for (const report::PlacedElement &e : d.pages[0].elements) {
+                const bool value = e.kind == report::Kind::DataText
+                                   || (e.kind == report::Kind::RichText && e.name.startsWith(QLatin1String("QRDB")))
+                                   || fillLabel.match(e.name).hasMatch();
+                // (a wrapped list cell of a blank row holds just its line end)
+                if (value)
+                    EXPECT_EQ(e.text.trimmed(), QString()) << qPrintable(d.name) << " " << qPrintable(e.name);
+            }
         }
     }
 }
