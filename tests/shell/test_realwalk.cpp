@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -190,7 +191,8 @@ TEST_F(RealWalk, FirstStartEndedAtOnceThenCompleted)
     // saving.
     createWindows(data);
     splash();
-    QString pasted, menuTexts;
+    QString pasted, menuTexts, menuPasted;
+    bool undoable = false;
     script.expect(u"Fpage4a"_s, [&](QWidget *w) {
         auto *page = static_cast<TFpage4a *>(w);
         page->edt_9->setText(kOrg);
@@ -201,21 +203,35 @@ TEST_F(RealWalk, FirstStartEndedAtOnceThenCompleted)
         page->Memo3->setPlainText(u"江汉平原农业机械研究所创建于一九六五年，主要从事水稻种植与收获机械、农产品加工装备的研究开发与推广，"
                                   u"设有三个研究室和一个中试基地。"_s);
         page->Edt_41_2->setText(u"0716-8123400"_s);
-        // A paste longer than the department's 20 bytes keeps what fits.
+        // A paste longer than the department's 20 bytes keeps what fits,
+        // and can be undone.
         QGuiApplication::clipboard()->setText(u"科学技术处成果管理与推广应用办公室"_s);
         page->Edt_41->setFocus();
-        page->Edt_41->paste();
+        QTest::keyClick(page->Edt_41, Qt::Key_V, Qt::ControlModifier);
         pasted = page->Edt_41->text();
+        undoable = page->Edt_41->isUndoAvailable();
         shot(u"overlong-paste-kept"_s);
-        // The edit's own menu, in Chinese.
-        QMenu *menu = page->Edt_41->createStandardContextMenu();
-        for (QAction *a : menu->actions())
-            if (!a->isSeparator())
-                menuTexts += a->text() + u'|';
-        menu->popup(page->Edt_41->mapToGlobal(QPoint(20, page->Edt_41->height() / 2)));
-        shot(u"edit-context-menu"_s);
-        menu->close();
-        delete menu;
+        // The edit's own menu, in Chinese, as a right click opens it; its
+        // 粘贴 keeps what fits too.
+        const QPoint at(20, page->Edt_41->height() / 2);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, page->Edt_41->mapToGlobal(at));
+        QApplication::sendEvent(page->Edt_41, &click);
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            QAction *paste = nullptr;
+            for (QAction *a : menu->actions()) {
+                if (!a->isSeparator())
+                    menuTexts += a->text() + u'|';
+                if (a->text().startsWith(u"粘贴"_s))
+                    paste = a;
+            }
+            shot(u"edit-context-menu"_s);
+            page->Edt_41->undo();
+            menuPasted = page->Edt_41->text() + u'>';
+            if (paste)
+                paste->trigger();
+            menu->close();
+            menuPasted += page->Edt_41->text();
+        }
         page->quit01->click();
     });
     script.expect(u"QMessageBox"_s, [&](QWidget *box) {
@@ -233,6 +249,8 @@ TEST_F(RealWalk, FirstStartEndedAtOnceThenCompleted)
     EXPECT_TRUE(showMainWindow());
     EXPECT_TRUE(script.done());
     EXPECT_EQ(pasted, u"科学技术处成果管理与"_s);
+    EXPECT_TRUE(undoable);
+    EXPECT_EQ(menuPasted, u">科学技术处成果管理与"_s);
     EXPECT_TRUE(menuTexts.contains(u"粘贴"_s)) << menuTexts.toStdString();
     EXPECT_EQ(storedName(), kOrg);
     EXPECT_TRUE(MainForm->isVisible());
