@@ -130,7 +130,7 @@ TEST_F(DataModuleStart, PackThatCannotWriteIsNotedAndTheStartGoesOn)
     DM = new TDM(data);
     ASSERT_EQ(DM->PackFailures.size(), 1) << qPrintable(DM->PackFailures.join('\n'));
     EXPECT_TRUE(DM->PackFailures[0].startsWith(QStringLiteral("kjcg.DBF: "))) << qPrintable(DM->PackFailures[0]);
-    EXPECT_TRUE(DM->PackFailures[0].contains(QStringLiteral("Cannot pack"))) << qPrintable(DM->PackFailures[0]);
+    EXPECT_TRUE(DM->PackFailures[0].contains(QStringLiteral("无法整理数据表"))) << qPrintable(DM->PackFailures[0]);
     EXPECT_TRUE(DM->Qrykjcg.isActive());
     EXPECT_EQ(DM->Tblkjcg.recordCount(), 3);
     EXPECT_EQ(DM->TblCgwcr.recordCount(), 3);
