@@ -10,6 +10,12 @@
 #include "seed_loader.h"
 
 #include <QDir>
+#include <functional>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -122,23 +128,63 @@ TEST_F(DataModuleStart, PackThatCannotWriteIsNotedAndTheStartGoesOn)
 {
     addRows(QStringLiteral("kjcg"), QStringLiteral("ITEM_3"), 5, 2, QStringLiteral("ITEM_13"));
     addRows(QStringLiteral("cgwcr"), QStringLiteral("ITEM_180"), 5, 2);
-    // Something the pack cannot replace stands where its packed copy goes (as
-    // a folder that cannot be written would stop it; the tests run as root).
-    const QString obstacle = file(QStringLiteral("kjcg.DBF")) + QStringLiteral(".pack-new");
-    ASSERT_TRUE(QDir().mkpath(obstacle + QStringLiteral("/inside")));
+    const QString kjcg = file(QStringLiteral("kjcg.DBF"));
+    const QByteArray before = bytes(kjcg), memoBefore = bytes(file(QStringLiteral("kjcg.dbt")));
 
-    DM = new TDM(data);
-    ASSERT_EQ(DM->PackFailures.size(), 1) << qPrintable(DM->PackFailures.join('\n'));
-    EXPECT_TRUE(DM->PackFailures[0].startsWith(QStringLiteral("kjcg.DBF: "))) << qPrintable(DM->PackFailures[0]);
-    EXPECT_TRUE(DM->PackFailures[0].contains(QStringLiteral("Cannot pack"))) << qPrintable(DM->PackFailures[0]);
-    EXPECT_TRUE(DM->Qrykjcg.isActive());
-    EXPECT_EQ(DM->Tblkjcg.recordCount(), 3);
-    EXPECT_EQ(DM->TblCgwcr.recordCount(), 3);
-    delete DM;
-    DM = nullptr;
-    EXPECT_EQ(rowsIn(QStringLiteral("kjcg")), 5) << "the unpacked table is whole";
-    EXPECT_EQ(rowsIn(QStringLiteral("cgwcr")), 3) << "the other tables are packed";
-    QDir(obstacle).removeRecursively();
+    // Each way a pack of kjcg is blocked (the tests run as root, so a folder
+    // without write permission would not stop them): something the pack
+    // cannot replace where its packed copy goes; another program holding
+    // the table; writes that fail as on a full disk (a file size limit).
+    struct Case {
+        const char *name;
+        const char *reason;
+        std::function<void()> block, unblock;
+    };
+    int held = -1;
+    struct rlimit oldLimit {};
+    const Case cases[] = {
+        {"obstacle", "Cannot pack",
+         [&] { ASSERT_TRUE(QDir().mkpath(kjcg + QStringLiteral(".pack-new/inside"))); },
+         [&] { QDir(kjcg + QStringLiteral(".pack-new")).removeRecursively(); }},
+        {"held by another program", "in use by another program",
+         [&] {
+             held = ::open(QFile::encodeName(kjcg).constData(), O_RDONLY | O_CLOEXEC);
+             ASSERT_GE(held, 0);
+             ASSERT_EQ(::flock(held, LOCK_SH | LOCK_NB), 0);
+         },
+         [&] { ::close(held); }},
+        {"full disk", "File too large",
+         [&] {
+             ::signal(SIGXFSZ, SIG_IGN);
+             ::getrlimit(RLIMIT_FSIZE, &oldLimit);
+             struct rlimit small = oldLimit;
+             small.rlim_cur = 8192;
+             ::setrlimit(RLIMIT_FSIZE, &small);
+         },
+         [&] {
+             ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+             ::signal(SIGXFSZ, SIG_DFL);
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        c.block();
+        DM = new TDM(data);
+        c.unblock();
+        ASSERT_EQ(DM->PackFailures.size(), 1) << qPrintable(DM->PackFailures.join('\n'));
+        EXPECT_TRUE(DM->PackFailures[0].startsWith(QStringLiteral("kjcg.DBF: "))) << qPrintable(DM->PackFailures[0]);
+        EXPECT_TRUE(DM->PackFailures[0].contains(QLatin1String(c.reason))) << qPrintable(DM->PackFailures[0]);
+        EXPECT_TRUE(DM->Qrykjcg.isActive());
+        EXPECT_EQ(DM->Tblkjcg.recordCount(), 3);
+        EXPECT_EQ(DM->TblCgwcr.recordCount(), 3);
+        delete DM;
+        DM = nullptr;
+        EXPECT_EQ(bytes(kjcg), before) << "the unpacked table is whole";
+        EXPECT_EQ(bytes(file(QStringLiteral("kjcg.dbt"))), memoBefore);
+        EXPECT_EQ(rowsIn(QStringLiteral("cgwcr")), 3) << "the other tables are packed";
+        EXPECT_EQ(QDir(data).entryList({QStringLiteral("*.pack-*")}, QDir::Files | QDir::Dirs), QStringList())
+            << "no leftovers";
+    }
 }
 
 } // namespace

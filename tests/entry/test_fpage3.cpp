@@ -323,9 +323,10 @@ TEST_F(Page3Test, FailedSaveLeavesNoHalfWrittenRow)
     });
 }
 
-TEST_F(Page3Test, SourceCodesWithQuotesAreEscapedInTheSubClassFilter)
+TEST_F(Page3Test, SourceCodesWithQuotesOrStarsAreTextInTheSubClassFilter)
 {
     add(u"dfjhzdxx"_s, {{u"item_126"_s, u"9'"_s}, {u"item_41_"_s, u"01"_s}, {u"xxmc"_s, u"试点专项"_s}});
+    add(u"dfjhzdxx"_s, {{u"item_126"_s, u"90"_s}, {u"item_41_"_s, u"02"_s}, {u"xxmc"_s, u"其他专项"_s}});
     record(u"2009000001"_s, u"1"_s, {{u"ITEM_126"_s, u"9';"_s}, {u"ITEM_41_1"_s, u"01"_s}});
     start(u"2009000001"_s);
     page([](TFpage3 *p) {
@@ -333,6 +334,9 @@ TEST_F(Page3Test, SourceCodesWithQuotesAreEscapedInTheSubClassFilter)
         EXPECT_EQ(p->CB_41->currentText(), u"01  试点专项"_s);
         p->GetItem41List(DM->TblDFJHZDXX, u"x' or item_126 <> '"_s, false, p->Lb_41, p->CB_41);
         EXPECT_FALSE(p->CB_41->isVisible());
+        // "9*" is a code of its own, not every code beginning with 9.
+        p->GetItem41List(DM->TblDFJHZDXX, u"9*"_s, false, p->Lb_41, p->CB_41);
+        EXPECT_FALSE(p->CB_41->isVisible()) << qPrintable(p->CB_41->itemText(0));
     });
 }
 
