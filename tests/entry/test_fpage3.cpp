@@ -306,6 +306,23 @@ TEST_F(Page3Test, LeavingAsksOnlyWhenTheControlsDifferFromTheRecord)
     EXPECT_EQ(stored(u"2009000001"_s, {u"ITEM_34"_s}), u"2009.11.06"_s);
 }
 
+TEST_F(Page3Test, AnAmountWithMoreDecimalsThanItsFieldKeepsIsRefusedNamingTheField)
+{
+    record(u"2009000001"_s, u"1"_s, {{u"ITEM_141"_s, u"1234.5"_s}, {u"ITEM_126"_s, u"10;"_s}, {u"ITEM_21"_s, u"5"_s}});
+    start(u"2009000001"_s);
+    page([this](TFpage3 *p) {
+        p->Edt_141->setText(u"0.00001"_s);
+        seams.expectMessage(u"ITEM_141"_s, [](const platform::MessageCall &c) {
+            EXPECT_TRUE(c.text.contains(u"0.00001"_s) && c.text.contains(u"decimals"_s)) << c.text.toStdString();
+            return int(platform::Ok);
+        });
+        p->btnSave01->click();
+        EXPECT_TRUE(p->isVisible());
+        EXPECT_EQ(DM->Qrykjcg.state(), db::DatasetState::Browse);
+    });
+    EXPECT_EQ(stored(u"2009000001"_s, {u"ITEM_141"_s}), u"1234.5"_s) << "not rounded to 0";
+}
+
 TEST_F(Page3Test, FailedSaveLeavesNoHalfWrittenRow)
 {
     record(u"2009000001"_s, u"1"_s, kNational);
