@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <QFile>
 #include <QTemporaryDir>
@@ -185,6 +186,55 @@ TEST_F(DataModuleStart, PackThatCannotWriteIsNotedAndTheStartGoesOn)
         EXPECT_EQ(QDir(data).entryList({QStringLiteral("*.pack-*")}, QDir::Files | QDir::Dirs), QStringList())
             << "no leftovers";
     }
+}
+
+TEST_F(DataModuleStart, PackInAFolderThatCannotBeWrittenIsNotedAndTheStartGoesOn)
+{
+    addRows(QStringLiteral("kjcg"), QStringLiteral("ITEM_3"), 5, 2, QStringLiteral("ITEM_13"));
+    const QString kjcg = file(QStringLiteral("kjcg.DBF"));
+    const QByteArray before = bytes(kjcg);
+    // The folder is read-only, its files are not.  Root writes anywhere, so
+    // the start runs in a child process that has given root up.
+    const auto folderMode = QFile::permissions(data);
+    QFile::setPermissions(tmp.path(), QFile::permissions(tmp.path()) | QFile::ExeOther | QFile::ReadOther);
+    for (const QString &f : QDir(data).entryList(QDir::Files))
+        QFile::setPermissions(data + u'/' + f, QFile::permissions(data + u'/' + f) | QFile::WriteOther | QFile::ReadOther);
+    QFile::setPermissions(data, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                    | QFile::ReadOther | QFile::ExeOther);
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::close(out[0]);
+        QByteArray report;
+        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(2);
+        try {
+            DM = new TDM(data);
+            report = DM->PackFailures.join(u'\n').toUtf8() + "\n" + QByteArray::number(DM->Tblkjcg.recordCount());
+        } catch (const db::EngineError &e) {
+            report = "stopped: " + e.message().toUtf8();
+        }
+        const bool written = ::write(out[1], report.constData(), size_t(report.size())) == report.size();
+        ::_exit(written ? 0 : 3);
+    }
+    ::close(out[1]);
+    QByteArray report;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;)
+        report.append(buf, n);
+    ::close(out[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    QFile::setPermissions(data, folderMode);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const QStringList lines = QString::fromUtf8(report).split(u'\n');
+    ASSERT_EQ(lines.size(), 2) << report.constData();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("kjcg.DBF: "))) << report.constData();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("Permission denied"))) << report.constData();
+    EXPECT_EQ(lines[1], QStringLiteral("3")) << "the start went on with the live rows";
+    EXPECT_EQ(bytes(kjcg), before) << "the unpacked table is whole";
 }
 
 } // namespace
