@@ -374,7 +374,7 @@ void Dataset::edit()
     if (m_state == DatasetState::Edit || m_state == DatasetState::Insert)
         return;
     if (isReadOnlyResult())
-        throw EngineError(QStringLiteral("查询结果不能修改（%1）").arg(tableName()));
+        throw EngineError(QStringLiteral("数据表 %1 的查询结果不能修改").arg(tableName()));
     refreshView();
     if (m_curRow < 0)
         throw EngineError(QStringLiteral("数据表 %1 中没有可编辑的记录").arg(tableName()));
@@ -388,7 +388,7 @@ void Dataset::append()
 {
     checkActive();
     if (isReadOnlyResult())
-        throw EngineError(QStringLiteral("查询结果不能修改（%1）").arg(tableName()));
+        throw EngineError(QStringLiteral("数据表 %1 的查询结果不能修改").arg(tableName()));
     leaveEditState();
     m_buf = blankRecord(m_store->schema());
     m_memoEdits.clear();
@@ -481,11 +481,11 @@ void Dataset::deleteRecord()
         return;
     }
     if (isReadOnlyResult())
-        throw EngineError(QStringLiteral("查询结果不能修改（%1）").arg(tableName()));
+        throw EngineError(QStringLiteral("数据表 %1 的查询结果不能修改").arg(tableName()));
     leaveEditState();
     refreshView();
     if (m_curRow < 0)
-        throw EngineError(QStringLiteral("数据集 %1 为空，没有可删除的记录").arg(tableName()));
+        throw EngineError(QStringLiteral("数据表 %1 中没有可删除的记录").arg(tableName()));
     beforeDeleteHook();
     const bool current = viewUpToDate();
     const int oldPos = m_pos;
