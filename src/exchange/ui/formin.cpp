@@ -58,7 +58,6 @@ TFormin::TFormin(QWidget *parent)
     Label6 = named(new QLabel(this), "Label6");
     Label2 = named(new QLabel(this), "Label2");
     auto *explain = new QLabel(QStringLiteral("先选择导入包“CGSBQY.ARJ”，再按“导入”；按“排重”检查重复的项目。旧格式的导入包请先"), this);
-    explain->setWordWrap(true);
     Label7 = named(new QLabel(QStringLiteral("<a href=\"#\">改名</a>"), this), "Label7");
     Label7->setCursor(Qt::PointingHandCursor);
 
@@ -86,8 +85,10 @@ TFormin::TFormin(QWidget *parent)
     top->addWidget(Button1);
     top->addWidget(Edit1, 1);
     auto *explainRow = new QHBoxLayout;
-    explainRow->addWidget(explain, 1);
+    explainRow->setSpacing(0);   // the link ends the sentence
+    explainRow->addWidget(explain);
     explainRow->addWidget(Label7);
+    explainRow->addStretch(1);
     auto *buttons = new QHBoxLayout;
     for (QPushButton *b : {Button3, Button4, Button6, Button8, Button7, btnformat, Button5})
         buttons->addWidget(b);
@@ -187,7 +188,11 @@ void TFormin::Button1Click()
     }
     Edit1->setText(QDir::toNativeSeparators(file).toUpper());
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = m_importer->choosePackage(file);
+    bool ok;
+    {
+        const WorkGuard guard(m_busy, {Button1, Button3, Button5, Label7});
+        ok = m_importer->choosePackage(file);
+    }
     QApplication::restoreOverrideCursor();
     Button3->setEnabled(ok);
 }
@@ -200,7 +205,11 @@ void TFormin::Button3Click()
     Label5->setText(QStringLiteral("正在导入科技成果主表……"));
     Panelstat->show();
     DBGrid1->setDataSource(&DM->DS_null);
-    const bool ok = m_importer->load();
+    bool ok;
+    {
+        const WorkGuard guard(m_busy, {Button1, Button3, Button5, Label7});
+        ok = m_importer->load();
+    }
     DBGrid1->setDataSource(&DM->DS_temp_in);
     Panel4->hide();
     Panelstat->hide();
@@ -259,10 +268,13 @@ void TFormin::save(bool overwrite)
     Panelstat->show();
     Gauge1->setValue(0);
     DBGrid1->setDataSource(&DM->DS_null);
-    if (overwrite)
-        m_importer->saveOverwriting();
-    else
-        m_importer->save();
+    {
+        const WorkGuard guard(m_busy, {Label7});
+        if (overwrite)
+            m_importer->saveOverwriting();
+        else
+            m_importer->save();
+    }
     Panelstat->hide();
     DBGrid1->setDataSource(&DM->DS_temp_in);
     DBGrid1->refresh();
@@ -304,8 +316,18 @@ void TFormin::Label7Click()
     if (file.isEmpty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_importer->convertOldPackage(file);
+    {
+        const WorkGuard guard(m_busy, {Button1, Button3, Button4, Button5, Button6, Button7, Button8, btnformat, Label7});
+        m_importer->convertOldPackage(file);
+    }
     QApplication::restoreOverrideCursor();
+}
+
+void TFormin::reject()
+{
+    if (m_busy || !Button5->isEnabled())
+        return;
+    platform::runHandler(this, [this] { Button5Click(); });
 }
 
 void TFormin::Button5Click()

@@ -51,6 +51,11 @@ public:
     void setArchiver(exchange::Archiver *archiver);
     exchange::Importer &importer() { return *m_importer; }
 
+public:
+    // Escape and the window manager's close leave through "退出", and not
+    // while the window works or a name is being corrected.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent *e) override;
 
@@ -63,6 +68,7 @@ private:
     exchange::Archiver *m_archiver;
     std::unique_ptr<exchange::Importer> m_importer;
     int m_renaming = -1;
+    bool m_busy = false;
 };
 
 // "修改成果年份": moves the current staged record to another year.
