@@ -43,28 +43,28 @@ public:
     // One header: returns false at the end mark; `basic` gets its bytes.
     bool header(QByteArray &basic)
     {
-        need(4, "a header");
+        need(4, "头部");
         if (quint8(m_p[m_pos]) != 0x60 || quint8(m_p[m_pos + 1]) != 0xEA)
-            throw ArchiveError(QStringLiteral("The package is no ARJ archive or is damaged (no header mark at byte %1)").arg(m_pos));
+            throw ArchiveError(QStringLiteral("该文件不是ARJ压缩包或已损坏（第%1字节处没有头部标记）").arg(m_pos));
         const int size = le16(m_p + m_pos + 2);
         m_pos += 4;
         if (size == 0)
             return false;
         if (size > kMaxBasicHeader)
-            throw ArchiveError(QStringLiteral("The package is damaged (a header of %1 bytes)").arg(size));
-        need(qsizetype(size) + 4, "a header");
+            throw ArchiveError(QStringLiteral("压缩包已损坏（头部长%1字节）").arg(size));
+        need(qsizetype(size) + 4, "头部");
         basic = QByteArray(m_p + m_pos, size);
         if (crc32(m_p + m_pos, size) != le32(m_p + m_pos + size))
-            throw ArchiveError(QStringLiteral("The package is damaged (a header fails its check sum)"));
+            throw ArchiveError(QStringLiteral("压缩包已损坏（头部校验和不符）"));
         m_pos += size + 4;
         // Extended headers: a size, the bytes and their check sum, until a zero size.
         for (;;) {
-            need(2, "an extended header");
+            need(2, "扩展头部");
             const int ext = le16(m_p + m_pos);
             m_pos += 2;
             if (ext == 0)
                 break;
-            need(qsizetype(ext) + 4, "an extended header");
+            need(qsizetype(ext) + 4, "扩展头部");
             m_pos += ext + 4;
         }
         return true;
@@ -72,7 +72,7 @@ public:
 
     void skip(quint32 bytes)
     {
-        need(qsizetype(bytes), "a member's data");
+        need(qsizetype(bytes), "文件数据");
         m_pos += bytes;
     }
 
@@ -80,7 +80,7 @@ private:
     void need(qsizetype bytes, const char *what)
     {
         if (bytes < 0 || m_n - m_pos < bytes)
-            throw ArchiveError(QStringLiteral("The package is cut off inside %1").arg(QLatin1String(what)));
+            throw ArchiveError(QStringLiteral("压缩包不完整，截断于%1").arg(QString::fromUtf8(what)));
     }
     const char *m_p;
     qsizetype m_n;
@@ -96,18 +96,18 @@ struct Fields {
 Fields parseBasic(const QByteArray &h)
 {
     if (h.size() < 30)
-        throw ArchiveError(QStringLiteral("The package is damaged (a header is too short)"));
+        throw ArchiveError(QStringLiteral("压缩包已损坏（头部过短）"));
     Fields f;
     f.firstSize = quint8(h[0]);
     if (f.firstSize < 30 || f.firstSize >= h.size())
-        throw ArchiveError(QStringLiteral("The package is damaged (a header's fixed part is %1 bytes)").arg(f.firstSize));
+        throw ArchiveError(QStringLiteral("压缩包已损坏（头部固定部分为%1字节）").arg(f.firstSize));
     f.flags = quint8(h[4]);
     f.fileType = quint8(h[6]);
     f.packed = le32(h.constData() + 12);
     f.original = le32(h.constData() + 16);
     const qsizetype end = h.indexOf('\0', f.firstSize);
     if (end < 0)
-        throw ArchiveError(QStringLiteral("The package is damaged (a member name is not ended)"));
+        throw ArchiveError(QStringLiteral("压缩包已损坏（文件名没有结束符）"));
     f.name = h.mid(f.firstSize, end - f.firstSize);
     return f;
 }
@@ -119,12 +119,12 @@ QList<ArjMember> listArjMembers(QByteArrayView archive)
     Reader r(archive);
     QByteArray basic;
     if (!r.header(basic))
-        throw ArchiveError(QStringLiteral("The package is no ARJ archive (it has no main header)"));
+        throw ArchiveError(QStringLiteral("该文件不是ARJ压缩包（没有主头部）"));
     const Fields main = parseBasic(basic);
     if (main.fileType != 2)
-        throw ArchiveError(QStringLiteral("The package is no ARJ archive (its first header is no main header)"));
+        throw ArchiveError(QStringLiteral("该文件不是ARJ压缩包（第一个头部不是主头部）"));
     if (main.flags & 0x04)
-        throw ArchiveError(QStringLiteral("The package is one volume of several; only single-volume packages are taken"));
+        throw ArchiveError(QStringLiteral("该压缩包是分卷压缩包中的一卷，只接受单卷压缩包"));
 
     QList<ArjMember> members;
     QSet<QByteArray> seen;
@@ -132,26 +132,26 @@ QList<ArjMember> listArjMembers(QByteArrayView archive)
         const Fields f = parseBasic(basic);
         const QString shown = db::gbk::decode(f.name);
         if (f.name.isEmpty())
-            throw ArchiveError(QStringLiteral("The package holds a member without a name"));
+            throw ArchiveError(QStringLiteral("压缩包中有没有名字的文件"));
         if (f.fileType == 3)
-            throw ArchiveError(QStringLiteral("The package holds a folder (%1); only plain files are taken").arg(shown));
+            throw ArchiveError(QStringLiteral("压缩包中有文件夹（%1），只接受普通文件").arg(shown));
         if (f.fileType != 0 && f.fileType != 1)
-            throw ArchiveError(QStringLiteral("The package holds a member of unknown kind (%1)").arg(shown));
+            throw ArchiveError(QStringLiteral("压缩包中有未知类型的成员（%1）").arg(shown));
         if (f.flags & 0x01)
-            throw ArchiveError(QStringLiteral("The package holds an encrypted member (%1)").arg(shown));
+            throw ArchiveError(QStringLiteral("压缩包中有加密的文件（%1）").arg(shown));
         if (f.flags & 0x04)
-            throw ArchiveError(QStringLiteral("The member %1 continues on another volume").arg(shown));
+            throw ArchiveError(QStringLiteral("文件%1延续到另一卷中").arg(shown));
         if (f.name.contains('/') || f.name.contains('\\') || f.name.contains(':'))
-            throw ArchiveError(QStringLiteral("The package holds a member with a folder part (%1); refused").arg(shown));
+            throw ArchiveError(QStringLiteral("压缩包中的文件名带有路径（%1），不予接受").arg(shown));
         if (f.name.startsWith('.'))
-            throw ArchiveError(QStringLiteral("The package holds a member whose name begins with a dot (%1); refused").arg(shown));
+            throw ArchiveError(QStringLiteral("压缩包中的文件名以点开头（%1），不予接受").arg(shown));
         for (char c : f.name) {
             if (quint8(c) < 0x20)
-                throw ArchiveError(QStringLiteral("The package holds a member with a control character in its name"));
+                throw ArchiveError(QStringLiteral("压缩包中的文件名含有控制字符"));
         }
         const QByteArray key = f.name.toUpper();
         if (seen.contains(key))
-            throw ArchiveError(QStringLiteral("The package holds the member %1 twice").arg(shown));
+            throw ArchiveError(QStringLiteral("压缩包中文件%1重复出现").arg(shown));
         seen.insert(key);
         members.append({f.name, f.packed, f.original, f.fileType});
         r.skip(f.packed);

@@ -37,7 +37,7 @@ int column(const db::TableFile &t, const QString &name)
 {
     const int i = t.schema().indexOf(name);
     if (i < 0)
-        throw db::EngineError(QStringLiteral("Table %1 has no field %2").arg(t.name(), name));
+        throw db::EngineError(QStringLiteral("表%1中没有字段%2").arg(t.name(), name));
     return i;
 }
 
@@ -203,12 +203,12 @@ bool Exporter::exportRecords(const QString &folderText, QList<int> selected)
         const auto members = memberTexts(selected);
         QTemporaryDir work(QDir::tempPath() + QStringLiteral("/sorvel-export-XXXXXX"));
         if (!work.isValid())
-            throw ArchiveError(QStringLiteral("Cannot make a temporary folder: %1").arg(work.errorString()));
+            throw ArchiveError(QStringLiteral("无法建立临时文件夹：%1").arg(work.errorString()));
         QStringList names;
         for (const auto &m : members) {
             QFile f(work.filePath(m.first));
             if (!f.open(QIODevice::WriteOnly) || f.write(m.second) != m.second.size())
-                throw ArchiveError(QStringLiteral("Cannot write %1: %2").arg(m.first, f.errorString()));
+                throw ArchiveError(QStringLiteral("无法写入%1：%2").arg(m.first, f.errorString()));
             names << m.first;
         }
         QString target = db::resolveFileName(folder, QStringLiteral("cgsbqy.arj"));

@@ -91,7 +91,7 @@ QList<TextRow> readExchangeText(QByteArrayView bytes, int columns, const QString
     qsizetype pos = 0;
     int line = 1;
     const auto fail = [&](const QString &what, int atLine) {
-        throw FormatError(QStringLiteral("%1, line %2: %3").arg(fileName).arg(atLine).arg(what), atLine);
+        throw FormatError(QStringLiteral("%1 第%2行：%3").arg(fileName).arg(atLine).arg(what), atLine);
     };
 
     while (pos < n) {
@@ -107,7 +107,7 @@ QList<TextRow> readExchangeText(QByteArrayView bytes, int columns, const QString
                 ++pos;
                 for (;;) {
                     if (pos >= n)
-                        fail(QStringLiteral("a quoted value is never closed"), valueLine);
+                        fail(QStringLiteral("引号中的值没有结束引号"), valueLine);
                     const char c = p[pos];
                     if (c == kQuote) {
                         if (pos + 1 < n && p[pos + 1] == kQuote) {
@@ -127,7 +127,7 @@ QList<TextRow> readExchangeText(QByteArrayView bytes, int columns, const QString
                 if (pos < n && p[pos] == '\r' && (pos + 1 == n || p[pos + 1] == '\n'))
                     ++pos;
                 if (pos < n && p[pos] != kTab && p[pos] != '\n')
-                    fail(QStringLiteral("text follows the closing quote of a value"), line);
+                    fail(QStringLiteral("值的结束引号后面还有文字"), line);
             } else {
                 const qsizetype start = pos;
                 while (pos < n && p[pos] != kTab && p[pos] != '\n')
@@ -157,7 +157,7 @@ QList<TextRow> readExchangeText(QByteArrayView bytes, int columns, const QString
         if (blank && !anyQuoted)
             continue;
         if (row.values.size() > columns)
-            fail(QStringLiteral("the line holds %1 values, the table has %2 columns").arg(row.values.size()).arg(columns),
+            fail(QStringLiteral("该行有%1个值，而表只有%2列").arg(row.values.size()).arg(columns),
                  row.line);
         while (row.values.size() < columns)
             row.values.append(QByteArray());

@@ -39,7 +39,7 @@ int col(const db::TableFile &t, const char *name)
 {
     const int i = t.schema().indexOf(QString::fromLatin1(name));
     if (i < 0)
-        throw db::EngineError(QStringLiteral("Table %1 has no field %2").arg(t.name(), QLatin1String(name)));
+        throw db::EngineError(QStringLiteral("表%1中没有字段%2").arg(t.name(), QLatin1String(name)));
     return i;
 }
 
@@ -116,7 +116,7 @@ bool Importer::choosePackage(const QString &path)
     auto dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/sorvel-import-XXXXXX"));
     try {
         if (!dir->isValid())
-            throw ArchiveError(QStringLiteral("Cannot make a temporary folder: %1").arg(dir->errorString()));
+            throw ArchiveError(QStringLiteral("无法建立临时文件夹：%1").arg(dir->errorString()));
         m_archiver.extract(name, dir->path());
     } catch (const ArchiveError &e) {
         m_prompt.message(e.message(), kNote);
@@ -151,7 +151,7 @@ bool Importer::load()
             const QString fileName = n.toUpper() + QStringLiteral(".TXT");
             QFile f(db::resolveFileName(folder, n + QStringLiteral(".txt")));
             if (!f.open(QIODevice::ReadOnly))
-                throw ArchiveError(QStringLiteral("Cannot read %1: %2").arg(fileName, f.errorString()));
+                throw ArchiveError(QStringLiteral("无法读取%1：%2").arg(fileName, f.errorString()));
             const QByteArray bytes = f.readAll();
             const TablePtr t = openTable(m_data, data::stagingFileName(n.toUpper()));
             tables << t;
@@ -567,7 +567,7 @@ bool Importer::convertOldPackage(const QString &path)
         const QString from = work.filePath(QStringLiteral("old"));
         const QString to = work.filePath(QStringLiteral("new"));
         if (!work.isValid() || !QDir().mkpath(from) || !QDir().mkpath(to))
-            throw ArchiveError(QStringLiteral("Cannot make a temporary folder"));
+            throw ArchiveError(QStringLiteral("无法建立临时文件夹"));
         m_archiver.extract(info.absoluteFilePath(), from);
         QStringList missing, members;
         for (const auto &r : renames) {
@@ -578,7 +578,7 @@ bool Importer::convertOldPackage(const QString &path)
                 continue;
             }
             if (!QFile::rename(found, QDir(to).filePath(r.second)))
-                throw ArchiveError(QStringLiteral("Cannot rename %1").arg(old));
+                throw ArchiveError(QStringLiteral("无法重命名%1").arg(old));
             members << r.second;
         }
         if (!missing.isEmpty())

@@ -68,7 +68,7 @@ void setText(const db::TableFile &t, PreparedRow &row, const QString &field, con
 {
     const int i = t.schema().indexOf(field);
     if (i < 0)
-        throw db::EngineError(QStringLiteral("Table %1 has no field %2").arg(t.name(), field));
+        throw db::EngineError(QStringLiteral("表%1中没有字段%2").arg(t.name(), field));
     db::encodeFieldValue(t, row.record.data(), i, db::Value::fromBytes(value));
 }
 

@@ -100,7 +100,7 @@ TEST(ArjRunner, TimeLimitStopsAHangingArchiver)
         arj.pack(tmp.path(), {QStringLiteral("A.TXT")}, tmp.filePath(QStringLiteral("x.arj")));
         FAIL() << "no error";
     } catch (const ArchiveError &e) {
-        EXPECT_TRUE(e.message().contains(QStringLiteral("did not finish"))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("没有完成"))) << e.message().toStdString();
     }
     EXPECT_FALSE(QFile::exists(tmp.filePath(QStringLiteral("x.arj"))));
 }

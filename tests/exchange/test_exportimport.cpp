@@ -444,7 +444,7 @@ TEST_F(ExportImport, AFailedLoadWritesNothing)
     replaceMember("ZLQK.TXT", member("ZLQK.TXT") + "2005000001\t.\t2\tx\ty\t1\t1\textra\r\n");
     ASSERT_TRUE(im.choosePackage(package()));
     EXPECT_FALSE(im.load());
-    EXPECT_TRUE(texts().last().contains(QStringLiteral("ZLQK.TXT, line 3"))) << texts().last().toStdString();
+    EXPECT_TRUE(texts().last().contains(QStringLiteral("ZLQK.TXT 第3行"))) << texts().last().toStdString();
     EXPECT_TRUE(rows("kjcgtemp").isEmpty());
 
     // Fewer than five files.
