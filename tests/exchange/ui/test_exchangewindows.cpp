@@ -207,6 +207,15 @@ TEST_F(ExchangeWindows, EscapeLeavesThroughTheExitButtonOnly)
     ASSERT_TRUE(w.Panel1->isVisibleTo(&w));
     w.reject();
     EXPECT_TRUE(w.isVisible());
+    // A name the table cannot store is refused; the window goes on, and
+    // the check asks about the record again.
+    w.Edit2->setText(QStringLiteral("成果1\U0001F600"));
+    seams.expectMessage(QStringLiteral("成果名称中有GBK不能表示的字符"), platform::Ok);
+    w.Button2->click();
+    EXPECT_FALSE(w.Panel1->isVisibleTo(&w));
+    EXPECT_TRUE(w.Button4->isEnabled());
+    seams.expectMessage(QStringLiteral("导入的项目“成果1”有重复,是否删除？"), platform::No);
+    w.Button4->click();
     w.Edit2->setText(QStringLiteral("成果1（新）"));
     w.Button2->click();
     seams.expectMessage(QStringLiteral("导入的项目“成果2”有重复,是否删除？"), platform::Yes);
