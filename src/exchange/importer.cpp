@@ -145,9 +145,13 @@ bool Importer::load()
     // Read and convert every file before a single row is written.
     QList<Append> rows;
     QList<TablePtr> tables;
+    QList<QPair<qsizetype, int>> fileStarts;   // first row of each file, exchange name index
     try {
         const QDate today = m_prompt.date();
         for (const QString &n : present) {
+            const int fileIndex = int(names.indexOf(n));
+            m_prompt.atFile(fileIndex);
+            fileStarts.append({rows.size(), fileIndex});
             const QString fileName = n.toUpper() + QStringLiteral(".TXT");
             QFile f(db::resolveFileName(folder, n + QStringLiteral(".txt")));
             if (!f.open(QIODevice::ReadOnly))
@@ -206,7 +210,20 @@ bool Importer::load()
         return false;
     }
     try {
-        appendAll(rows, [this](int done, int total) { m_prompt.step(done, total); });
+        int shownFile = -1;
+        const auto announce = [&](qsizetype next) {
+            int at = -1;
+            for (const auto &f : fileStarts)
+                if (f.first <= next && f.first < rows.size())
+                    at = f.second;
+            if (at >= 0 && at != shownFile)
+                m_prompt.atFile(shownFile = at);
+        };
+        announce(0);
+        appendAll(rows, [&](int done, int total) {
+            announce(std::min<qsizetype>(done, total - 1));
+            m_prompt.step(done, total);
+        });
     } catch (const db::EngineError &e) {
         // appendAll has taken back every row this load wrote.
         m_prompt.message(e.message() + QStringLiteral("\n导入包未导入。"), kNote);

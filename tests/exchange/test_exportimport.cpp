@@ -142,8 +142,13 @@ TEST_F(ExportImport, ImportIntoAnEmptyFolderGivesBackTheRecordsUnderNewKeys)
     exportRows({0, 1});
     // Rows some earlier failure left behind under a key of the year.
     add("zlqk", {{"ITEM_4", "2005000002"}, {"ITEM_DQDM", "."}, {"PATENT_NAM", "孤儿"}});
-    Importer im = importer();
+    Prompt p = prompt();
+    QList<int> files;
+    p.file = [&](int index) { files << index; };
+    Importer im(data, fake, p);
     loadPackage(im);
+    // Each file named while it is read and checked, and again while written.
+    EXPECT_EQ(files, (QList<int>{0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(im.summaryCount(), QStringLiteral("记录条数:2条；"));
     EXPECT_EQ(im.summaryKinds(), QStringLiteral("其中：应用技术1条，基础理论0条，软科学1条。"));
     EXPECT_EQ(rows("kjcgtemp")[1]["NO"], "2");

@@ -79,7 +79,7 @@ TFormin::TFormin(QWidget *parent)
     Label5 = named(new QLabel(Panel4), "Label5");
     auto *p4 = new QHBoxLayout(Panel4);
     p4->addWidget(Label5);
-    m_importer = std::make_unique<exchange::Importer>(DataPath, *m_archiver, windowPrompt(this, Gauge1));
+    m_importer = std::make_unique<exchange::Importer>(DataPath, *m_archiver, importPrompt());
 
     auto *top = new QHBoxLayout;
     top->addWidget(Button1);
@@ -123,7 +123,19 @@ TFormin::~TFormin() = default;
 void TFormin::setArchiver(exchange::Archiver *archiver)
 {
     m_archiver = archiver;
-    m_importer = std::make_unique<exchange::Importer>(DataPath, *m_archiver, windowPrompt(this, Gauge1));
+    m_importer = std::make_unique<exchange::Importer>(DataPath, *m_archiver, importPrompt());
+}
+
+exchange::Prompt TFormin::importPrompt()
+{
+    exchange::Prompt p = windowPrompt(this, Gauge1);
+    p.file = [this](int index) {
+        static const char *const texts[] = {"正在导入科技成果主表……", "正在导入成果完成单位……", "正在导入成果完成人……",
+                                            "正在导入鉴定委员会名单……", "正在导入专利情况……", "正在导入专利情况……"};
+        if (index >= 0 && index < 6)
+            Label5->setText(QString::fromUtf8(texts[index]));
+    };
+    return p;
 }
 
 void TFormin::showEvent(QShowEvent *e)

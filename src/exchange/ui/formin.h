@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exchange/prompt.h"
+
 #include <QDialog>
 #include <memory>
 
@@ -64,6 +66,9 @@ private:
     void writeSummary();
     int currentStagedRow();
     void save(bool overwrite);
+    // Questions to the message seam, progress to Gauge1, the file being
+    // loaded to Label5.
+    exchange::Prompt importPrompt();
     std::unique_ptr<exchange::ArjArchiver> m_arj;
     exchange::Archiver *m_archiver;
     std::unique_ptr<exchange::Importer> m_importer;
