@@ -39,8 +39,20 @@ namespace {
 class QuickSplash : public platform::Seams {
 public:
     explicit QuickSplash(platform::Seams &real) : m_real(real) {}
-    int messageBox(QWidget *p, const platform::MessageCall &c) override { return m_real.messageBox(p, c); }
-    int showModal(QDialog *w) override { return w->objectName() == QLatin1String("formwel") ? 1 : m_real.showModal(w); }
+    // Nobody answers in a measured start: a message or another window ends
+    // it with its text instead of waiting for ever.
+    int messageBox(QWidget *, const platform::MessageCall &c) override
+    {
+        std::fprintf(stderr, "unexpected message in the start: %s\n", qPrintable(c.text));
+        ::_exit(3);
+    }
+    int showModal(QDialog *w) override
+    {
+        if (w->objectName() == QLatin1String("formwel"))
+            return 1;
+        std::fprintf(stderr, "unexpected window in the start: %s\n", qPrintable(w->objectName()));
+        ::_exit(3);
+    }
     QString fileDialog(QWidget *p, const platform::FileDialogCall &c) override { return m_real.fileDialog(p, c); }
     QDateTime now() override { return m_real.now(); }
     void sleepMs(int ms) override { m_real.sleepMs(ms); }
@@ -114,20 +126,34 @@ void fillRecords(const QString &data, int rows)
     p.flush();
 }
 
-// The registering organisation's row: without it the program opens the
-// organisation page first.
+// The registering organisation's row, complete as the first-start check
+// asks (name, address, post code, telephones, fax, introduction,
+// department): without it the program opens the organisation page first.
 void addOrganisation(const QString &data)
 {
+    const std::pair<const char *, QString> fields[] = {
+        {"unitcode", QStringLiteral("9990001000")},
+        {"unitlevel", QStringLiteral("1")},
+        {"item_9", QStringLiteral("湖北省青岚应用技术研究院")},
+        {"item_37", QStringLiteral("武汉市洪山区珞喻路129号")},
+        {"item_38", QStringLiteral("430072")},
+        {"item_39", QStringLiteral("027-87654321")},
+        {"item_40", QStringLiteral("027-87654322")},
+        {"item_41", QStringLiteral("科技处")},
+        {"item_41_2", QStringLiteral("027-87654300")},
+        {"unitintrod", QStringLiteral("青岚应用技术研究院创建于一九五八年，是以应用研究为主的综合性科研机构，"
+                                      "设有十二个研究所和三个国家级工程中心，现有职工一千二百人。")},
+    };
     db::Table unit;
     unit.setDatabaseName(data);
     unit.setTableName(QStringLiteral("unit"));
     unit.open();
-    if (!unit.isEmpty())
-        return;
-    unit.append();
-    unit.fieldByName(QStringLiteral("unitcode")).setAsString(QStringLiteral("9990001000"));
-    unit.fieldByName(QStringLiteral("unitlevel")).setAsString(QStringLiteral("1"));
-    unit.fieldByName(QStringLiteral("item_9")).setAsString(QStringLiteral("湖北省青岚应用技术研究院"));
+    if (unit.isEmpty())
+        unit.append();
+    else
+        unit.edit();
+    for (const auto &[field, value] : fields)
+        unit.fieldByName(QLatin1String(field)).setAsString(value);
     unit.post();
     unit.flush();
 }

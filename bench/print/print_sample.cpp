@@ -1,5 +1,6 @@
-// print_sample FOLDER: writes applied.pdf and basic.pdf, the whole form of
-// both families for a realistic record, with the preview's numbering.
+// print_sample FOLDER [PERSONS [COMMITTEE]] | FOLDER empty: writes applied.pdf
+// and basic.pdf, the whole form of both families for a realistic record (or
+// for a record with nothing filled in), with the preview's numbering.
 #include "output/fill/printpages.h"
 #include "output/layouts/pages.h"
 #include "report/render.h"
@@ -17,11 +18,13 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(folder);
-    const int persons = argc > 2 ? atoi(argv[2]) : 8;
+    const bool empty = argc > 2 && qstrcmp(argv[2], "empty") == 0;
+    const int persons = argc > 2 && !empty ? atoi(argv[2]) : 8;
     const int committee = argc > 3 ? atoi(argv[3]) : 9;
     for (bool applied : {true, false}) {
         output::PrintPages pages([](const QString &instance) { return layouts::buildPage(QLatin1Char('T') + instance); });
-        pages.setRecord(testsupport::richPrintRecord(applied, persons, committee, 4, 6));
+        pages.setRecord(empty ? testsupport::emptyPrintRecord(applied)
+                              : testsupport::richPrintRecord(applied, persons, committee, 4, 6));
         const auto docs = pages.wholeForm(applied ? output::Family::Applied : output::Family::Basic);
         std::vector<const report::Document *> ptrs;
         int overflow = 0;

@@ -974,4 +974,11 @@ QString equalsFilter(const QString &field, const QString &value)
     return field + QLatin1Char('=') + exactLiteral(value);
 }
 
+QString prefixFilter(const QString &field, const QString &prefix)
+{
+    QString quoted = prefix;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return field + QStringLiteral("='") + quoted + QStringLiteral("*'");
+}
+
 } // namespace db

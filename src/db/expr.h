@@ -54,6 +54,11 @@ QString exactLiteral(const QString &text);
 // "field=#'value'": the filter (or condition) of rows whose field equals
 // the value exactly.
 QString equalsFilter(const QString &field, const QString &value);
+// "field='prefix*'": the filter of rows whose field begins with the text
+// taken from a value; quotes doubled, and a '*' of its own is text (only
+// the one added at the end makes it a prefix).  Filters only: in a
+// statement '*' is never a pattern.
+QString prefixFilter(const QString &field, const QString &prefix);
 
 // Parses a condition or value expression.  Malformed text throws EngineError
 // naming the problem.  An empty or blank text gives a null pointer.

@@ -272,6 +272,8 @@ void TFpage4a::buildControls()
     cb_163->setObjectName(QStringLiteral("cb_163"));
     edt_420->setFixedWidth(110);
     Edt_38->setFixedWidth(70);
+    // A full department (ten double-byte characters) shows whole.
+    Edt_41->setMinimumWidth(Edt_41->fontMetrics().horizontalAdvance(QString(10, QChar(0x79d1))) + 16);
 
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(6);

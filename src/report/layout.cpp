@@ -248,6 +248,11 @@ Layouter::Instance Layouter::instance(const Band &band, int row, int pageNumber)
     for (Pending &p : pending) {
         if (grow > kEps && (p.e->followBand || p.e->stretch))
             p.pe.rect.setBottom(p.pe.rect.bottom() + grow);
+        // A detail row's frames end with the row: one taller than the row
+        // (the list fills give their row frames a fixed height) is cut at the
+        // row's bottom and never reaches into the next row or below the list.
+        if (band.kind == BandKind::Detail && p.pe.kind == Kind::Rect && p.pe.rect.bottom() > height + kEps)
+            p.pe.rect.setBottom(height);
         if (!p.pe.lines.isEmpty()) {
             // What must fit is the ink: the lines above the last at their
             // spacing, the last one em high, padding aside.

@@ -242,6 +242,15 @@ bool ReportForm::setVisible(const QString &n, bool visible)
     return true;
 }
 
+bool ReportForm::setHeight(const QString &n, double mm)
+{
+    Element *e = find(n);
+    if (!e)
+        return false;
+    e->rect.setHeight(mm);
+    return true;
+}
+
 void ReportForm::setDataset(const QString &n, const MemDataset *dataset)
 {
     if (dataset)

@@ -10,7 +10,8 @@
 //                 is a form with only a Title band).
 //   ColumnHeader  printed at the top of every page (below the Title on page 1).
 //   Detail        printed once per row of the in-memory dataset named by
-//                 Band::dataset; its data-bound elements read that row.
+//                 Band::dataset; its data-bound elements read that row.  A
+//                 rectangle taller than the row is cut at the row's bottom.
 //   Summary       printed once after the last detail row; with atPageFoot it
 //                 stands at the foot of the last page, just above the footer.
 //   PageFooter    printed at the bottom of every page (inside the margin).
@@ -177,6 +178,9 @@ public:
     bool setText(const QString &name, const QString &text);
     QString text(const QString &name) const;
     bool setVisible(const QString &name, bool visible);
+    // Sets an element's height in mm, its top staying; false when no element
+    // has that name.
+    bool setHeight(const QString &name, double mm);
 
     void setRecord(const Record &record) { m_record = record; }
     const Record &record() const { return m_record; }

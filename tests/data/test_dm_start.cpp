@@ -10,6 +10,13 @@
 #include "seed_loader.h"
 
 #include <QDir>
+#include <functional>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -122,23 +129,112 @@ TEST_F(DataModuleStart, PackThatCannotWriteIsNotedAndTheStartGoesOn)
 {
     addRows(QStringLiteral("kjcg"), QStringLiteral("ITEM_3"), 5, 2, QStringLiteral("ITEM_13"));
     addRows(QStringLiteral("cgwcr"), QStringLiteral("ITEM_180"), 5, 2);
-    // Something the pack cannot replace stands where its packed copy goes (as
-    // a folder that cannot be written would stop it; the tests run as root).
-    const QString obstacle = file(QStringLiteral("kjcg.DBF")) + QStringLiteral(".pack-new");
-    ASSERT_TRUE(QDir().mkpath(obstacle + QStringLiteral("/inside")));
+    const QString kjcg = file(QStringLiteral("kjcg.DBF"));
+    const QByteArray before = bytes(kjcg), memoBefore = bytes(file(QStringLiteral("kjcg.dbt")));
 
-    DM = new TDM(data);
-    ASSERT_EQ(DM->PackFailures.size(), 1) << qPrintable(DM->PackFailures.join('\n'));
-    EXPECT_TRUE(DM->PackFailures[0].startsWith(QStringLiteral("kjcg.DBF: "))) << qPrintable(DM->PackFailures[0]);
-    EXPECT_TRUE(DM->PackFailures[0].contains(QStringLiteral("Cannot pack"))) << qPrintable(DM->PackFailures[0]);
-    EXPECT_TRUE(DM->Qrykjcg.isActive());
-    EXPECT_EQ(DM->Tblkjcg.recordCount(), 3);
-    EXPECT_EQ(DM->TblCgwcr.recordCount(), 3);
-    delete DM;
-    DM = nullptr;
-    EXPECT_EQ(rowsIn(QStringLiteral("kjcg")), 5) << "the unpacked table is whole";
-    EXPECT_EQ(rowsIn(QStringLiteral("cgwcr")), 3) << "the other tables are packed";
-    QDir(obstacle).removeRecursively();
+    // Each way a pack of kjcg is blocked (the tests run as root, so a folder
+    // without write permission would not stop them): something the pack
+    // cannot replace where its packed copy goes; another program holding
+    // the table; writes that fail as on a full disk (a file size limit).
+    struct Case {
+        const char *name;
+        const char *reason;
+        std::function<void()> block, unblock;
+    };
+    int held = -1;
+    struct rlimit oldLimit {};
+    const Case cases[] = {
+        {"obstacle", "Cannot pack",
+         [&] { ASSERT_TRUE(QDir().mkpath(kjcg + QStringLiteral(".pack-new/inside"))); },
+         [&] { QDir(kjcg + QStringLiteral(".pack-new")).removeRecursively(); }},
+        {"held by another program", "in use by another program",
+         [&] {
+             held = ::open(QFile::encodeName(kjcg).constData(), O_RDONLY | O_CLOEXEC);
+             ASSERT_GE(held, 0);
+             ASSERT_EQ(::flock(held, LOCK_SH | LOCK_NB), 0);
+         },
+         [&] { ::close(held); }},
+        {"full disk", "File too large",
+         [&] {
+             ::signal(SIGXFSZ, SIG_IGN);
+             ::getrlimit(RLIMIT_FSIZE, &oldLimit);
+             struct rlimit small = oldLimit;
+             small.rlim_cur = 8192;
+             ::setrlimit(RLIMIT_FSIZE, &small);
+         },
+         [&] {
+             ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+             ::signal(SIGXFSZ, SIG_DFL);
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        c.block();
+        DM = new TDM(data);
+        c.unblock();
+        ASSERT_EQ(DM->PackFailures.size(), 1) << qPrintable(DM->PackFailures.join('\n'));
+        EXPECT_TRUE(DM->PackFailures[0].startsWith(QStringLiteral("kjcg.DBF: "))) << qPrintable(DM->PackFailures[0]);
+        EXPECT_TRUE(DM->PackFailures[0].contains(QLatin1String(c.reason))) << qPrintable(DM->PackFailures[0]);
+        EXPECT_TRUE(DM->Qrykjcg.isActive());
+        EXPECT_EQ(DM->Tblkjcg.recordCount(), 3);
+        EXPECT_EQ(DM->TblCgwcr.recordCount(), 3);
+        delete DM;
+        DM = nullptr;
+        EXPECT_EQ(bytes(kjcg), before) << "the unpacked table is whole";
+        EXPECT_EQ(bytes(file(QStringLiteral("kjcg.dbt"))), memoBefore);
+        EXPECT_EQ(rowsIn(QStringLiteral("cgwcr")), 3) << "the other tables are packed";
+        EXPECT_EQ(QDir(data).entryList({QStringLiteral("*.pack-*")}, QDir::Files | QDir::Dirs), QStringList())
+            << "no leftovers";
+    }
+}
+
+TEST_F(DataModuleStart, PackInAFolderThatCannotBeWrittenIsNotedAndTheStartGoesOn)
+{
+    addRows(QStringLiteral("kjcg"), QStringLiteral("ITEM_3"), 5, 2, QStringLiteral("ITEM_13"));
+    const QString kjcg = file(QStringLiteral("kjcg.DBF"));
+    const QByteArray before = bytes(kjcg);
+    // The folder is read-only, its files are not.  Root writes anywhere, so
+    // the start runs in a child process that has given root up.
+    const auto folderMode = QFile::permissions(data);
+    QFile::setPermissions(tmp.path(), QFile::permissions(tmp.path()) | QFile::ExeOther | QFile::ReadOther);
+    for (const QString &f : QDir(data).entryList(QDir::Files))
+        QFile::setPermissions(data + u'/' + f, QFile::permissions(data + u'/' + f) | QFile::WriteOther | QFile::ReadOther);
+    QFile::setPermissions(data, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                    | QFile::ReadOther | QFile::ExeOther);
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::close(out[0]);
+        QByteArray report;
+        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(2);
+        try {
+            DM = new TDM(data);
+            report = DM->PackFailures.join(u'\n').toUtf8() + "\n" + QByteArray::number(DM->Tblkjcg.recordCount());
+        } catch (const db::EngineError &e) {
+            report = "stopped: " + e.message().toUtf8();
+        }
+        const bool written = ::write(out[1], report.constData(), size_t(report.size())) == report.size();
+        ::_exit(written ? 0 : 3);
+    }
+    ::close(out[1]);
+    QByteArray report;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;)
+        report.append(buf, n);
+    ::close(out[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    QFile::setPermissions(data, folderMode);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const QStringList lines = QString::fromUtf8(report).split(u'\n');
+    ASSERT_EQ(lines.size(), 2) << report.constData();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("kjcg.DBF: "))) << report.constData();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("Permission denied"))) << report.constData();
+    EXPECT_EQ(lines[1], QStringLiteral("3")) << "the start went on with the live rows";
+    EXPECT_EQ(bytes(kjcg), before) << "the unpacked table is whole";
 }
 
 } // namespace

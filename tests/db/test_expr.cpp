@@ -227,6 +227,20 @@ TEST_F(ExprEval, ExactLiteralsBuiltFromValuesMatchOnlyThemselves)
             << "trailing blanks still do not count";
     }
     EXPECT_TRUE(match("item_3='张*'", zhang)) << "a written pattern stays a pattern";
+
+    // A prefix taken from a stored text: its own '*' and quotes are text.
+    const FakeRow year = row({{"ITEM_4", text("2005000001")}});
+    const FakeRow odd = row({{"ITEM_4", text("200*000001")}});
+    const FakeRow quoted = row({{"ITEM_4", text("20'9000001")}});
+    auto prefix = [&](const char *p, const FakeRow &r) {
+        return match(prefixFilter(QStringLiteral("item_4"), QString::fromUtf8(p)).toUtf8().constData(), r);
+    };
+    EXPECT_TRUE(prefix("2005", year));
+    EXPECT_FALSE(prefix("2005", odd));
+    EXPECT_FALSE(prefix("200*", year));
+    EXPECT_TRUE(prefix("200*", odd));
+    EXPECT_TRUE(prefix("20'9", quoted));
+    EXPECT_FALSE(prefix("20'9", year));
 }
 
 TEST_F(ExprEval, NumbersAgainstTextAndNumericFields)

@@ -306,6 +306,23 @@ TEST_F(Page3Test, LeavingAsksOnlyWhenTheControlsDifferFromTheRecord)
     EXPECT_EQ(stored(u"2009000001"_s, {u"ITEM_34"_s}), u"2009.11.06"_s);
 }
 
+TEST_F(Page3Test, AnAmountWithMoreDecimalsThanItsFieldKeepsIsRefusedNamingTheField)
+{
+    record(u"2009000001"_s, u"1"_s, {{u"ITEM_141"_s, u"1234.5"_s}, {u"ITEM_126"_s, u"10;"_s}, {u"ITEM_21"_s, u"5"_s}});
+    start(u"2009000001"_s);
+    page([this](TFpage3 *p) {
+        p->Edt_141->setText(u"0.00001"_s);
+        seams.expectMessage(u"ITEM_141"_s, [](const platform::MessageCall &c) {
+            EXPECT_TRUE(c.text.contains(u"0.00001"_s) && c.text.contains(u"decimals"_s)) << c.text.toStdString();
+            return int(platform::Ok);
+        });
+        p->btnSave01->click();
+        EXPECT_TRUE(p->isVisible());
+        EXPECT_EQ(DM->Qrykjcg.state(), db::DatasetState::Browse);
+    });
+    EXPECT_EQ(stored(u"2009000001"_s, {u"ITEM_141"_s}), u"1234.5"_s) << "not rounded to 0";
+}
+
 TEST_F(Page3Test, FailedSaveLeavesNoHalfWrittenRow)
 {
     record(u"2009000001"_s, u"1"_s, kNational);
@@ -323,9 +340,10 @@ TEST_F(Page3Test, FailedSaveLeavesNoHalfWrittenRow)
     });
 }
 
-TEST_F(Page3Test, SourceCodesWithQuotesAreEscapedInTheSubClassFilter)
+TEST_F(Page3Test, SourceCodesWithQuotesOrStarsAreTextInTheSubClassFilter)
 {
     add(u"dfjhzdxx"_s, {{u"item_126"_s, u"9'"_s}, {u"item_41_"_s, u"01"_s}, {u"xxmc"_s, u"试点专项"_s}});
+    add(u"dfjhzdxx"_s, {{u"item_126"_s, u"90"_s}, {u"item_41_"_s, u"02"_s}, {u"xxmc"_s, u"其他专项"_s}});
     record(u"2009000001"_s, u"1"_s, {{u"ITEM_126"_s, u"9';"_s}, {u"ITEM_41_1"_s, u"01"_s}});
     start(u"2009000001"_s);
     page([](TFpage3 *p) {
@@ -333,6 +351,9 @@ TEST_F(Page3Test, SourceCodesWithQuotesAreEscapedInTheSubClassFilter)
         EXPECT_EQ(p->CB_41->currentText(), u"01  试点专项"_s);
         p->GetItem41List(DM->TblDFJHZDXX, u"x' or item_126 <> '"_s, false, p->Lb_41, p->CB_41);
         EXPECT_FALSE(p->CB_41->isVisible());
+        // "9*" is a code of its own, not every code beginning with 9.
+        p->GetItem41List(DM->TblDFJHZDXX, u"9*"_s, false, p->Lb_41, p->CB_41);
+        EXPECT_FALSE(p->CB_41->isVisible()) << qPrintable(p->CB_41->itemText(0));
     });
 }
 

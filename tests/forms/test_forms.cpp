@@ -7,7 +7,11 @@
 #include "forms/gbkvalidator.h"
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QGuiApplication>
 #include <QDate>
 #include <QLineEdit>
@@ -104,6 +108,47 @@ TEST(GbkLengthValidator, APasteInsideAFullEditKeepsItsBeginningAndTheTextAround)
     EXPECT_EQ(edit.cursorPosition(), 3);
     edit.paste();   // full: nothing more goes in, nothing is lost
     EXPECT_EQ(edit.text(), u"A科技B"_s);
+}
+
+// Pasted by key or through the edit's menu, the part that fits goes in as
+// one step the edit can undo; a paste GBK cannot hold is refused whole.
+TEST(GbkLengthValidator, PasteByKeyOrMenuKeepsWhatFitsAndCanBeUndone)
+{
+    QLineEdit edit;
+    limitGbkBytes(&edit, 7);
+    edit.show();
+    edit.setText(u"AB"_s);
+    edit.setCursorPosition(1);
+    QGuiApplication::clipboard()->setText(u"科技成果登记"_s);
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit.text(), u"A科技B"_s);
+    EXPECT_EQ(edit.cursorPosition(), 3);
+    ASSERT_TRUE(edit.isUndoAvailable());
+    edit.undo();
+    EXPECT_EQ(edit.text(), u"AB"_s);
+
+    // The menu's paste over a selection: the selection's bytes are free.
+    edit.selectAll();
+    QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(4, 4), edit.mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(&edit, &request);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    ASSERT_TRUE(menu);
+    QAction *paste = nullptr;
+    for (QAction *a : menu->actions())
+        if (a->text().section(u'\t', 0, 0) == QCoreApplication::translate("QLineEdit", "&Paste"))
+            paste = a;
+    ASSERT_TRUE(paste);
+    paste->trigger();
+    menu->close();
+    EXPECT_EQ(edit.text(), u"科技成"_s);
+    ASSERT_TRUE(edit.isUndoAvailable());
+    edit.undo();
+    EXPECT_EQ(edit.text(), u"AB"_s);
+
+    QGuiApplication::clipboard()->setText(u"科😀"_s);
+    edit.setCursorPosition(2);
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit.text(), u"AB"_s);
 }
 
 } // namespace

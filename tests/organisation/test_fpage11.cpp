@@ -153,10 +153,13 @@ TEST_F(LeadersTest, AddingToAnEmptyListNumbersFromOneAndWritesTheOwnUnitCode)
 
 TEST_F(LeadersTest, NewNumberSkipsPastATakenNumberAndOtherUnitsStayHidden)
 {
-    unit(u"O'Neil"_s);   // a quote in the code must not break the filter
-    leader(u"1"_s, u"赵立新"_s, u"O'Neil"_s);
-    leader(u"3"_s, u"孙志刚"_s, u"O'Neil"_s);
+    // A quote in the code must not break the filter, nor a '*' at its end
+    // take in the leaders of "O'Neil".
+    unit(u"O'Neil*"_s);
+    leader(u"1"_s, u"赵立新"_s, u"O'Neil*"_s);
+    leader(u"3"_s, u"孙志刚"_s, u"O'Neil*"_s);
     leader(u"1"_s, u"外单位专家"_s, u"1234567890"_s);
+    leader(u"2"_s, u"前缀单位专家"_s, u"O'Neil"_s);
     start();
     list([this](TFpage11 *p) {
         ASSERT_EQ(p->DBGrid4->model()->rowCount(), 2);
@@ -169,7 +172,7 @@ TEST_F(LeadersTest, NewNumberSkipsPastATakenNumberAndOtherUnitsStayHidden)
         p->Button2->click();
     });
     // Row count 2 + 1 is taken: the next number is one past the largest.
-    EXPECT_EQ(stored(), u"O'Neil|1|赵立新/O'Neil|3|孙志刚/1234567890|1|外单位专家/9990001000|4|周海燕"_s);
+    EXPECT_EQ(stored(), u"O'Neil*|1|赵立新/O'Neil*|3|孙志刚/1234567890|1|外单位专家/O'Neil|2|前缀单位专家/9990001000|4|周海燕"_s);
 }
 
 TEST_F(LeadersTest, EditingLoadsTheSelectedRowAndWritesItBackInPlace)

@@ -17,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -306,6 +307,25 @@ TEST_F(OrgPageTest, EveryEditIsLimitedToItsFieldWidth)
     }
     for (int n = 0; n < 40; ++n)
         EXPECT_TRUE(qobject_cast<const GbkLengthValidator *>(page->codeEdit(n)->validator())) << n;
+}
+
+// The short items show all they may hold, without scrolling: a full
+// department, organisation code and postcode.
+TEST_F(OrgPageTest, ShortItemsShowAllTheyHold)
+{
+    startLoaded();
+    page->show();
+    QCoreApplication::processEvents();
+    const QList<QPair<QLineEdit *, QString>> full = {{page->Edt_41, QString(10, QChar(0x79d1))},
+                                                     {page->edt_420, u"40011235-7"_s},
+                                                     {page->Edt_38, u"888888"_s}};
+    for (const auto &[edit, text] : full) {
+        edit->setText(text);
+        // The frame and the edit's own margins take a few pixels each side.
+        EXPECT_LE(edit->fontMetrics().horizontalAdvance(text), edit->width() - 10)
+            << edit->objectName().toStdString() << " is " << edit->width() << " wide";
+    }
+    page->hide();
 }
 
 // ---------------------------------------------------------------------------

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -62,8 +64,24 @@ TEST(WindowSeams, BoxSitsOnTheWindowThatAsksAndFitsItsCaption)
     EXPECT_GE(boxGeometry.width(), QFontMetrics(QApplication::font()).horizontalAdvance(caption) + 100);
 }
 
-// A dialog asked for by a page appears on the page the first time, and
-// where the user left it every later time.
+// A box asked for by a window not yet on screen (the main window during
+// the start, before any page is up) sits on the middle of the screen.
+TEST(WindowSeams, BoxWithoutAWindowOnScreenSitsOnTheScreensMiddle)
+{
+    platform::WindowSeams seams;
+    QWidget main;
+    main.setGeometry(0, 0, 800, 570);   // hidden
+    QRect boxGeometry;
+    whenUp([&](QWidget *w) {
+        boxGeometry = w->frameGeometry();
+        qobject_cast<QMessageBox *>(w)->button(QMessageBox::Ok)->click();
+    });
+    seams.messageBox(&main, {QStringLiteral("启动时未能整理下列数据表"), QStringLiteral("Sorvel"),
+                             platform::Icon::Warning, platform::Ok});
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(distance(boxGeometry.center(), screen.center()), 6) << boxGeometry.x() << "," << boxGeometry.y();
+}
+
 // A page in front has the main window put its message (a shared routine):
 // the box still sits on the page.
 TEST(WindowSeams, BoxOfAMainWindowRoutineSitsOnTheModalPageInFront)
@@ -91,6 +109,8 @@ TEST(WindowSeams, BoxOfAMainWindowRoutineSitsOnTheModalPageInFront)
         << boxGeometry.x() << "," << boxGeometry.y();
 }
 
+// A dialog asked for by a page appears on the page the first time, and
+// where the user left it every later time.
 TEST(WindowSeams, ModalWindowStartsOnTheAskerAndKeepsItsPlace)
 {
     platform::WindowSeams seams;

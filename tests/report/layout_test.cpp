@@ -104,6 +104,36 @@ TEST(ReportLayout, StretchingCellGrowsItsRowAndFollowersAndMovesLaterRows)
     EXPECT_TRUE(layout(g).pages[0].find(QStringLiteral("Name"))->overflow);
 }
 
+// A row frame given a fixed height taller than the row ends with the row;
+// when the row grows past that height the frame still reaches its bottom.
+TEST(ReportLayout, RowFramesEndWithTheirRow)
+{
+    MemDataset ds;
+    ds.append();
+    ds.setField(QStringLiteral("ITEM_180"), QStringLiteral("一\r二\r三\r四\r五\r六\r七\r八\r九\r"));
+    ds.post();
+    addRows(ds, 2);
+    ReportForm f = listForm(ds);
+    Band &detail = *f.band(BandKind::Detail);
+    detail.box(QStringLiteral("Frame"), {100, 0, 20, 10}).followBand = true;
+    ASSERT_TRUE(f.setHeight(QStringLiteral("Frame"), 21.4));
+    EXPECT_FALSE(f.setHeight(QStringLiteral("NoSuch"), 5));
+    EXPECT_DOUBLE_EQ(f.find(QStringLiteral("Frame"))->rect.height(), 21.4);
+    const Page p = layout(f).pages[0];
+    const auto frames = p.findAll(QStringLiteral("Frame"));
+    const auto names = p.findAll(QStringLiteral("Name"));
+    ASSERT_EQ(frames.size(), 3u);
+    ASSERT_GT(names[0]->rect.height(), 30.0); // nine lines: past the frame's own height
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(frames[i]->rect.top(), names[i]->rect.top(), 1e-6) << i;
+        EXPECT_NEAR(frames[i]->rect.bottom(), names[i]->rect.bottom(), 1e-6) << i;
+    }
+    // A frame in a one-band page is not a row: it keeps its size.
+    ReportForm one(QStringLiteral("one"));
+    one.addBand(BandKind::Title, 10).box(QStringLiteral("Box"), {0, 0, 50, 40});
+    EXPECT_DOUBLE_EQ(layout(one).pages[0].find(QStringLiteral("Box"))->rect.height(), 40.0);
+}
+
 TEST(ReportLayout, SummaryAtFootHandlersVisibilityAndOverlay)
 {
     MemDataset ds;

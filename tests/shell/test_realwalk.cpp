@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -162,10 +163,13 @@ TEST_F(RealWalk, FirstStartEndedAtOnceThenCompleted)
         QTest::keyClick(page, Qt::Key_Escape);
     });
     QString question, yes, no;
+    QPoint boxCentre, pageCentre;
     script.expect(u"QMessageBox"_s, [&](QWidget *box) {
         question = qobject_cast<QMessageBox *>(box)->text();
         yes = buttonOf(box, QMessageBox::Yes)->text();
         no = buttonOf(box, QMessageBox::No)->text();
+        boxCentre = box->frameGeometry().center();
+        pageCentre = Fpage4a->frameGeometry().center();
         shot(u"close-question"_s);
         buttonOf(box, QMessageBox::Yes)->click();
     });
@@ -175,6 +179,9 @@ TEST_F(RealWalk, FirstStartEndedAtOnceThenCompleted)
     EXPECT_TRUE(question.contains(u"是否退出本程序"_s)) << question.toStdString();
     EXPECT_TRUE(yes.startsWith(u"是"_s)) << yes.toStdString();
     EXPECT_TRUE(no.startsWith(u"否"_s)) << no.toStdString();
+    // The question sits on the middle of the page that asks.
+    EXPECT_LE((boxCentre - pageCentre).manhattanLength(), 6)
+        << boxCentre.x() << "," << boxCentre.y() << " page " << pageCentre.x() << "," << pageCentre.y();
     EXPECT_FALSE(MainForm->isVisible());
     EXPECT_EQ(storedName(), u"<no row>"_s);
     destroyWindows();
@@ -184,7 +191,8 @@ TEST_F(RealWalk, FirstStartEndedAtOnceThenCompleted)
     // saving.
     createWindows(data);
     splash();
-    QString pasted, menuTexts;
+    QString pasted, menuTexts, menuPasted;
+    bool undoable = false;
     script.expect(u"Fpage4a"_s, [&](QWidget *w) {
         auto *page = static_cast<TFpage4a *>(w);
         page->edt_9->setText(kOrg);
@@ -195,21 +203,35 @@ TEST_F(RealWalk, FirstStartEndedAtOnceThenCompleted)
         page->Memo3->setPlainText(u"江汉平原农业机械研究所创建于一九六五年，主要从事水稻种植与收获机械、农产品加工装备的研究开发与推广，"
                                   u"设有三个研究室和一个中试基地。"_s);
         page->Edt_41_2->setText(u"0716-8123400"_s);
-        // A paste longer than the department's 20 bytes keeps what fits.
+        // A paste longer than the department's 20 bytes keeps what fits,
+        // and can be undone.
         QGuiApplication::clipboard()->setText(u"科学技术处成果管理与推广应用办公室"_s);
         page->Edt_41->setFocus();
-        page->Edt_41->paste();
+        QTest::keyClick(page->Edt_41, Qt::Key_V, Qt::ControlModifier);
         pasted = page->Edt_41->text();
+        undoable = page->Edt_41->isUndoAvailable();
         shot(u"overlong-paste-kept"_s);
-        // The edit's own menu, in Chinese.
-        QMenu *menu = page->Edt_41->createStandardContextMenu();
-        for (QAction *a : menu->actions())
-            if (!a->isSeparator())
-                menuTexts += a->text() + u'|';
-        menu->popup(page->Edt_41->mapToGlobal(QPoint(20, page->Edt_41->height() / 2)));
-        shot(u"edit-context-menu"_s);
-        menu->close();
-        delete menu;
+        // The edit's own menu, in Chinese, as a right click opens it; its
+        // 粘贴 keeps what fits too.
+        const QPoint at(20, page->Edt_41->height() / 2);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, page->Edt_41->mapToGlobal(at));
+        QApplication::sendEvent(page->Edt_41, &click);
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            QAction *paste = nullptr;
+            for (QAction *a : menu->actions()) {
+                if (!a->isSeparator())
+                    menuTexts += a->text() + u'|';
+                if (a->text().startsWith(u"粘贴"_s))
+                    paste = a;
+            }
+            shot(u"edit-context-menu"_s);
+            page->Edt_41->undo();
+            menuPasted = page->Edt_41->text() + u'>';
+            if (paste)
+                paste->trigger();
+            menu->close();
+            menuPasted += page->Edt_41->text();
+        }
         page->quit01->click();
     });
     script.expect(u"QMessageBox"_s, [&](QWidget *box) {
@@ -219,6 +241,7 @@ TEST_F(RealWalk, FirstStartEndedAtOnceThenCompleted)
     });
     script.expect(u"QMessageBox"_s, [&](QWidget *box) {
         EXPECT_EQ(qobject_cast<QMessageBox *>(box)->text(), u"储存成功！"_s);
+        EXPECT_EQ(buttonOf(box, QMessageBox::Ok)->text(), u"确定"_s);
         shot(u"saved"_s);
         buttonOf(box, QMessageBox::Ok)->click();
     });
@@ -226,6 +249,8 @@ TEST_F(RealWalk, FirstStartEndedAtOnceThenCompleted)
     EXPECT_TRUE(showMainWindow());
     EXPECT_TRUE(script.done());
     EXPECT_EQ(pasted, u"科学技术处成果管理与"_s);
+    EXPECT_TRUE(undoable);
+    EXPECT_EQ(menuPasted, u">科学技术处成果管理与"_s);
     EXPECT_TRUE(menuTexts.contains(u"粘贴"_s)) << menuTexts.toStdString();
     EXPECT_EQ(storedName(), kOrg);
     EXPECT_TRUE(MainForm->isVisible());

@@ -36,6 +36,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -463,6 +464,16 @@ protected:
 
 TEST_F(WalkTest, NewOfficerRegistersAnAppliedTechnologyRecordAndFindsItAgain)
 {
+    // The organisation is the officer's own: no row delivered with the
+    // program names it, so wherever it shows it came from its page.
+    const QDir seeds(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"));
+    ASSERT_FALSE(seeds.entryList(QDir::Files).isEmpty());
+    for (const QString &name : seeds.entryList(QDir::Files)) {
+        QFile f(seeds.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+        EXPECT_FALSE(QString::fromUtf8(f.readAll()).contains(kOrg)) << name.toStdString();
+    }
+
     // 1. First start over an empty organisation table: its page comes first.
     onModal(u"Fpage4a"_s, [this] { fillOrganisation(); });
     startProgram();

@@ -34,9 +34,9 @@ inline output::PrintRecord richPrintRecord(bool applied, int persons = 5, int co
     s("ITEM_33", QStringLiteral("1"));
     s("ITEM_123", QStringLiteral("3;7;"));
     s("ITEM_124_1", QStringLiteral("06"));
-    s("ITEM_125", QStringLiteral("48"));
+    s("ITEM_125", QStringLiteral("05"));
     s("ITEM_125_1", QStringLiteral("1"));
-    s("ITEM_126", QStringLiteral("3"));
+    s("ITEM_126", QStringLiteral("03"));
     s("ITEM_140", QStringLiteral(""));
     s("ITEM_201", QStringLiteral("1"));
     s("ITEM_200", QStringLiteral("04"));
@@ -46,11 +46,11 @@ inline output::PrintRecord richPrintRecord(bool applied, int persons = 5, int co
     for (const char *f : {"ITEM_149", "ITEM_141", "ITEM_148", "ITEM_142", "ITEM_142_1", "ITEM_142_2", "ITEM_142_3",
                           "ITEM_143", "ITEM_144", "ITEM_243", "ITEM_244", "ITEM_145"})
         s(f, QStringLiteral("12.5"));
-    s("ITEM_21", QStringLiteral("1"));
+    s("ITEM_21", applied ? QStringLiteral("1") : QStringLiteral("4"));
     s("ITEM_130", QStringLiteral("北京市交通委员会"));
     s("ITEM_34", QStringLiteral("2023.12.20"));
     s("ITEM_22", QStringLiteral("京交鉴字[2023]第041号"));
-    s("ITEM_51", QStringLiteral("1;2;"));
+    s("ITEM_51", QStringLiteral("1;3;"));
     s("ITEM_51_1", QStringLiteral("3"));
     s("patent_ty", QStringLiteral("1;2;"));
     s("ITEM_51_2", QStringLiteral("2"));

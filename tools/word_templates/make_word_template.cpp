@@ -51,6 +51,7 @@ struct Style {
     QString jc = QStringLiteral("left");
     bool underline = false;
     QString font;           // east-Asian font when not the default
+    bool keepNext = false;  // stays on the page of what follows (headings)
 };
 
 QString runProps(const Style &s)
@@ -76,7 +77,8 @@ public:
     // A paragraph of literal text and {bookmarks}.
     QString paragraph(const QString &text, const Style &s, int before = 0, int after = 0)
     {
-        QString p = QStringLiteral("<w:p><w:pPr><w:spacing w:before=\"%1\" w:after=\"%2\"/><w:jc w:val=\"%3\"/>%4</w:pPr>")
+        QString p = QStringLiteral("<w:p><w:pPr>%1<w:spacing w:before=\"%2\" w:after=\"%3\"/><w:jc w:val=\"%4\"/>%5</w:pPr>")
+                        .arg(s.keepNext ? QStringLiteral("<w:keepNext/>") : QString())
                         .arg(before).arg(after).arg(s.jc, runProps(s));
         static const QRegularExpression token(QStringLiteral("\\{([A-Za-z0-9_]+)\\}"));
         qsizetype pos = 0;
@@ -245,10 +247,10 @@ public:
             Style s; s.jc = QStringLiteral("center"); s.size = 24;
             text(s, 60, 60);
         } else if (cmd == QLatin1String("heading")) {
-            Style s; s.size = 24; s.bold = true; s.font = QStringLiteral("黑体");
+            Style s; s.size = 24; s.bold = true; s.font = QStringLiteral("黑体"); s.keepNext = true;
             text(s, 200, 100);
         } else if (cmd == QLatin1String("para")) {
-            Style s;
+            Style s; s.keepNext = true;
             text(s, 60, 60);
         } else if (cmd == QLatin1String("space")) {
             flushTable();

@@ -1,6 +1,7 @@
 #include "exchange/ui/formout.h"
 
 #include "data/dm.h"
+#include "db/expr.h"
 #include "exchange/archiver.h"
 #include "exchange/exporter.h"
 #include "exchange/ui/windowprompt.h"
@@ -166,11 +167,12 @@ void TFormout::RadioButton7Click()
 
 void TFormout::ComboBox2Change()
 {
-    // The years come from our own keys: four digits.
+    // The years are the first four characters of the stored keys; a key
+    // another program wrote may hold a quote or a '*', which stay text.
     const QString year = ComboBox2->currentText().trimmed();
     DM->T_temp_out.close();
     DM->T_temp_out.setFiltered(false);
-    DM->T_temp_out.setFilter(QStringLiteral("item_4='%1*'").arg(year));
+    DM->T_temp_out.setFilter(db::prefixFilter(QStringLiteral("item_4"), year));
     DM->T_temp_out.setFiltered(true);
     DM->T_temp_out.open();
     Button2->setEnabled(true);

@@ -76,6 +76,17 @@ void chooseFooter(report::ReportForm &form, const PrintLists &lists)
     form.setVisible(QStringLiteral("QRpage"), !running);
 }
 
+// Row frames of the list pages get a fixed height, given in pixels of the
+// screen form (1/96 inch).  It is taller than a plain row, so the frames
+// reach the bottom of every row; the engine cuts a frame at its row's bottom.
+constexpr double kPixelMm = 25.4 / 96.0;
+
+void rowFrames(report::ReportForm &form, int first, int last, int pixels)
+{
+    for (int i = first; i <= last; ++i)
+        form.setHeight(QStringLiteral("QRShape%1").arg(i), pixels * kPixelMm);
+}
+
 void copy(report::MemDataset &ds, const report::Record &row, std::initializer_list<const char *> fields)
 {
     for (const char *f : fields)
@@ -255,6 +266,7 @@ void fillPersons(report::ReportForm &form, const PrintRecord &rec, PrintLists &l
         ds.setField(QStringLiteral("ITEM_184"), codetexts::text(codetexts::education(), p.value(QStringLiteral("ITEM_184"))));
         ds.setField(QStringLiteral("ITEM_188"), codetexts::text(codetexts::abroad(), p.value(QStringLiteral("ITEM_188"))));
         ds.post();
+        rowFrames(form, 11, 19, 81);
     }
     // The list always ends with one blank row.
     ds.append();
@@ -294,6 +306,12 @@ void fillOrganisations(report::ReportForm &form, const PrintRecord &rec, PrintLi
         if (i < n)
             copy(ds, rec.organisations[size_t(i)], {"ITEM_176", "ITEM_170", "ITEM_171", "ITEM_172", "ITEM_173", "ITEM_174"});
         ds.post();
+        if (i < n) {
+            if (family == Family::Applied)
+                rowFrames(form, 41, 46, 51);
+            else
+                rowFrames(form, 48, 53, 45);
+        }
     }
     lists.bind(form);
 }

@@ -53,6 +53,8 @@ void fillBasic05(report::ReportForm &form, const PrintRecord &rec, PrintLists &l
 // The lists.  Persons and committee choose the footer's numbering from the
 // pages the list actually lays out: the running number (QRSysData1) when it
 // runs over more than one page, the page's own label (QRpage) otherwise.
+// Persons and organisations with rows give the row frames (QRShape11..19;
+// QRShape41..46 applied, QRShape48..53 the other family) their fixed height.
 void fillPersons(report::ReportForm &form, const PrintRecord &rec, PrintLists &lists, Family family);
 void fillCommittee(report::ReportForm &form, const PrintRecord &rec, PrintLists &lists, Family family);
 void fillOrganisations(report::ReportForm &form, const PrintRecord &rec, PrintLists &lists, Family family);

@@ -105,7 +105,7 @@ void ReportPreview::printReport()
         return;
     if (!printSink().choose(this))
         return;
-    if (!printSink().print(m_doc, 1, m_doc.pageCount()))
+    if (!printSink().print(m_doc, 1, m_doc.pageCount(), PrintSink::Printer::Chosen))
         platform::messageBox(this, QStringLiteral("打印机无法启动。"), QStringLiteral("提示"), platform::Icon::Warning,
                              platform::Ok);
 }

@@ -204,9 +204,9 @@ bool TPrintForm::printSection(Family family, int index)
     if (perPage) {
         // One job per page, each keeping the running number of the whole list.
         for (int p = 1; p <= doc.pageCount() && ok; ++p)
-            ok = output::printSink().print(doc, p, p);
+            ok = output::printSink().print(doc, p, p, output::PrintSink::Printer::Default);
     } else {
-        ok = output::printSink().print(doc, 1, doc.pageCount());
+        ok = output::printSink().print(doc, 1, doc.pageCount(), output::PrintSink::Printer::Default);
     }
     if (!ok)
         platform::messageBox(this, QStringLiteral("打印机无法启动。"), QStringLiteral("提示"), platform::Icon::Warning,
@@ -216,15 +216,11 @@ bool TPrintForm::printSection(Family family, int index)
 
 void TPrintForm::DirectPrint(Family family, int index)
 {
-    if (!output::printSink().choose(this))
-        return;
     printSection(family, index);
 }
 
 void TPrintForm::PrintWhole(Family family)
 {
-    if (!output::printSink().choose(this))
-        return;
     for (int i : PrintPages::wholePrintOrder(family))
         if (!printSection(family, i))
             return;

@@ -42,7 +42,7 @@ public:
     // Preview of one page: its fill, the preview numbering, the preview window.
     void PreviewPage(output::Family family, int index);
     // Direct printing of one section (list pages one job per page), and of
-    // the whole form ("全文打印").  The printer is asked for once per command.
+    // the whole form ("全文打印"), on the default printer without asking.
     void DirectPrint(output::Family family, int index);
     void PrintWhole(output::Family family);
 

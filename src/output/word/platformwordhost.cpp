@@ -3,6 +3,8 @@
 #include "platform/core/seams.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace word {
 
@@ -24,7 +26,20 @@ void PlatformWordHost::inform(const QString &text, const QString &caption)
 
 bool PlatformWordHost::startProgram(const QString &program, const QStringList &args)
 {
+    if (program == QLatin1String("soffice")) {
+        const QString path = QStandardPaths::findExecutable(program);
+        if (path.isEmpty() || !writerShowsWindows(path))
+            return false;
+    }
     return platform::startProgram(program, args, QDir::tempPath());
+}
+
+bool writerShowsWindows(const QString &sofficePath)
+{
+    const QDir folder = QFileInfo(QFileInfo(sofficePath).canonicalFilePath()).dir();
+    if (!folder.exists(QStringLiteral("soffice.bin")))
+        return true;
+    return !folder.entryList({QStringLiteral("libvclplug_*")}, QDir::Files).isEmpty();
 }
 
 } // namespace word

@@ -20,4 +20,10 @@ private:
     QWidget *m_parent;
 };
 
+// False when `soffice` is a word processor built without any desktop front
+// end (a program folder with soffice.bin but no libvclplug_* library): it
+// would take the document and never show it.  True when it has one, and
+// when the folder is not recognised.
+bool writerShowsWindows(const QString &sofficePath);
+
 } // namespace word

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <QSpacerItem>
 
@@ -41,6 +42,18 @@ void centreOn(QWidget *window, const QWidget *on)
     QSize size = window->frameGeometry().size();
     if (!window->testAttribute(Qt::WA_WState_Created) || size.isEmpty())
         size = window->size().expandedTo(window->sizeHint());
+    // A window the window manager has not framed yet is given the frame of
+    // the window it sits on, so that the whole window, title bar and all,
+    // is centred.
+    QPoint clientOffset;
+    const bool unframed = window->frameGeometry().size() == window->size();
+    if (on && unframed) {
+        const QRect frame = on->frameGeometry(), client = on->geometry();
+        if (frame.contains(client)) {
+            size += frame.size() - client.size();
+            clientOffset = client.topLeft() - frame.topLeft();
+        }
+    }
     QPoint to = area.center() - QPoint(size.width() / 2, size.height() / 2);
     // Whole on the screen where possible.
     if (QScreen *screen = on ? on->screen() : window->screen()) {
@@ -48,8 +61,34 @@ void centreOn(QWidget *window, const QWidget *on)
         to.setX(qBound(avail.left(), to.x(), qMax(avail.left(), avail.right() - size.width())));
         to.setY(qBound(avail.top(), to.y(), qMax(avail.top(), avail.bottom() - size.height())));
     }
+    // Before the window exists, move() places its frame; once it exists
+    // with a frame still unknown, its client area.
+    if (window->testAttribute(Qt::WA_WState_Created) && unframed)
+        to += clientOffset;
     window->move(to);
 }
+
+namespace {
+
+// A message box centred on the window that asks once it has its final
+// size: QMessageBox sizes itself only as it is shown, after QDialog placed
+// it by its earlier size, which leaves it low and to the right.
+class CentredBox : public QMessageBox {
+public:
+    CentredBox(QWidget *owner, QWidget *asking) : QMessageBox(owner), m_asking(asking) {}
+
+protected:
+    void showEvent(QShowEvent *e) override
+    {
+        QMessageBox::showEvent(e);
+        centreOn(this, m_asking);
+    }
+
+private:
+    QPointer<QWidget> m_asking;
+};
+
+} // namespace
 
 int WindowSeams::messageBox(QWidget *parent, const MessageCall &call)
 {
@@ -57,7 +96,7 @@ int WindowSeams::messageBox(QWidget *parent, const MessageCall &call)
     // on screen, else the modal window in front (a hidden main window would
     // put the box in a corner).
     QWidget *asking = askingWindow(parent, nullptr);
-    QMessageBox box(asking ? asking : parent);
+    CentredBox box(asking ? asking : parent, asking);
     box.setWindowTitle(call.caption);
     box.setText(call.text);
     switch (call.icon) {
@@ -81,7 +120,6 @@ int WindowSeams::messageBox(QWidget *parent, const MessageCall &call)
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
                       grid->columnCount());
     }
-    // Shown over a visible owner, the box centres itself on it.
     const int r = box.exec();
     switch (r) {
     case QMessageBox::Yes: return Yes;

@@ -80,6 +80,34 @@ protected:
 
 } // namespace
 
+TEST_F(ExchangeWindows, ExportByYearTakesExactlyTheRecordsOfTheChosenKeyStart)
+{
+    // Keys another program wrote: their first four characters are listed as
+    // years and select their own records only, a '*' or a quote being text.
+    delete DM;
+    addRecord(QStringLiteral("200*000001"), QStringLiteral("星号成果"));
+    addRecord(QStringLiteral("20'9000001"), QStringLiteral("引号成果"));
+    DM = new TDM(data);
+    TFormout w;
+    w.setArchiver(&fake);
+    w.show();
+    QStringList years;
+    for (int i = 0; i < w.ComboBox2->count(); ++i)
+        years << w.ComboBox2->itemText(i);
+    EXPECT_EQ(years, (QStringList{QStringLiteral("2005"), QStringLiteral("200*"), QStringLiteral("20'9")}));
+    w.RadioButton7->click();
+    auto choose = [&](const QString &year) {
+        w.ComboBox2->setCurrentIndex(w.ComboBox2->findText(year));
+        emit w.ComboBox2->activated(w.ComboBox2->currentIndex());
+        return w.Label1->text();
+    };
+    EXPECT_EQ(choose(QStringLiteral("2005")), QStringLiteral("选择了3记录！"));
+    EXPECT_EQ(choose(QStringLiteral("200*")), QStringLiteral("选择了1记录！"));
+    EXPECT_EQ(choose(QStringLiteral("20'9")), QStringLiteral("选择了1记录！"));
+    seams.verifyAllUsed();
+    w.Button1->click();
+}
+
 TEST_F(ExchangeWindows, ExportAllThenImportIntoTheSameFolder)
 {
     {

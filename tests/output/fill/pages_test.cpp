@@ -6,6 +6,7 @@
 #include "support/printsamples.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -190,6 +191,117 @@ TEST(FilledPages, ListConstantsHoldOnTheLaidOutPages)
                           QStringList{QStringLiteral("%1--%2").arg(applied ? 11 : 9).arg(d.pageCount())});
         }
     }
+}
+
+// The check marks of the whole form come from the stored codes and from
+// nothing else; an empty record marks no box anywhere.
+TEST(FilledPages, EveryCheckMarkOfTheWholeFormFollowsTheStoredCodes)
+{
+    auto marks = [](Filled &f, Family fam) {
+        QStringList out;
+        const auto docs = f.pages.wholeForm(fam);
+        for (size_t i = 0; i < docs.size(); ++i)
+            for (const report::Page &p : docs[i].pages)
+                for (const report::PlacedElement &e : p.elements)
+                    if (e.text == QStringLiteral("√"))
+                        out << PrintPages::pages(fam)[i].label + QLatin1Char(':') + e.name;
+        out.sort();
+        return out;
+    };
+    Filled applied(richPrintRecord(true));
+    QStringList want = {"3:QL_ITEM_123_3", "3:QL_ITEM_123_7", "3:QL_ITEM_124_1_06", "3:QL_ITEM_125_05",
+                        "3:QL_ITEM_125_1_1", "3:QL_ITEM_126_03", "3:QL_ITEM_16_3", "3:QL_ITEM_201_1", "3:QL_ITEM_2_2",
+                        "3:QL_ITEM_33_1", "5:QL_ITEM_161_2", "5:QL_ITEM_161_3", "5:QL_ITEM_21_1", "5:QL_ITEM_32_1",
+                        "5:QL_ITEM_51_1", "5:QL_ITEM_51_1_3", "5:QL_ITEM_51_3", "5:QL_patent_ty_1", "5:QL_patent_ty_2",
+                        "7:QL_ITEM_163_0", "7:QL_ITEM_62_1"};
+    want.sort();
+    EXPECT_EQ(marks(applied, Family::Applied).join(' ').toStdString(), want.join(' ').toStdString());
+
+    Filled basic(richPrintRecord(false));
+    want = {"3:QL_ITEM_125_05", "3:QL_ITEM_126_03", "3:QL_ITEM_200_04", "3:QL_ITEM_201_1", "3:QL_ITEM_210_1",
+            "3:QL_ITEM_2_2", "5:QL_ITEM_163_0", "5:QL_ITEM_62_1", "5:QR_ITEM_21_4"};
+    want.sort();
+    EXPECT_EQ(marks(basic, Family::Basic).join(' ').toStdString(), want.join(' ').toStdString());
+
+    // Refilled for an empty record, and a basic-theory record holding
+    // applied-technology codes (evaluation "1", an industry without a box).
+    applied.pages.setRecord(emptyPrintRecord(true));
+    EXPECT_EQ(marks(applied, Family::Applied).join(' ').toStdString(), std::string());
+    output::PrintRecord foreign = richPrintRecord(false);
+    foreign.record.set(QStringLiteral("ITEM_21"), QStringLiteral("1"));
+    foreign.record.set(QStringLiteral("ITEM_125"), QStringLiteral("06"));
+    basic.pages.setRecord(foreign);
+    EXPECT_FALSE(marks(basic, Family::Basic).join(' ').contains(QStringLiteral("ITEM_21_")));
+    EXPECT_FALSE(marks(basic, Family::Basic).join(' ').contains(QStringLiteral("ITEM_125_")));
+}
+
+// After a rich record, an empty one prints no value anywhere: every bound
+// value and every fill label of every page of both families is empty, and
+// only the fixed texts, frames and page numbers remain.
+TEST(FilledPages, AnEmptyRecordPrintsNoValueOnAnyPage)
+{
+    const QRegularExpression fillLabel(
+        QStringLiteral("^(item_|QR_item|QR_ITEM|QR_Tlinkman|QL_|QLL_|QRLabel_|QRLabel44|QRLabel45)"));
+    for (bool applied : {true, false}) {
+        const Family fam = applied ? Family::Applied : Family::Basic;
+        Filled f(richPrintRecord(applied, 30, 20, 10, 12));
+        f.pages.wholeForm(fam);
+        f.pages.setRecord(emptyPrintRecord(applied));
+        const auto docs = f.pages.wholeForm(fam);
+        for (const report::Document &d : docs) {
+            ASSERT_EQ(d.pageCount(), 1) << qPrintable(d.name);
+            for (const report::PlacedElement &e : d.pages[0].elements) {
+                const bool value = e.kind == report::Kind::DataText
+                                   || (e.kind == report::Kind::RichText && e.name.startsWith(QLatin1String("QRDB")))
+                                   || fillLabel.match(e.name).hasMatch();
+                // (a wrapped list cell of a blank row holds just its line end)
+                if (value)
+                    EXPECT_EQ(e.text.trimmed(), QString()) << qPrintable(d.name) << " " << qPrintable(e.name);
+            }
+        }
+    }
+}
+
+// The list fills give the row frames their fixed heights (81, 51 and 45
+// pixels of the screen form); on paper every frame spans exactly its row,
+// however far a long cell grows it, and none reaches below the last row.
+TEST(FilledPages, RowFramesOfTheListsSpanTheirRows)
+{
+    constexpr double px = 25.4 / 96;
+    struct Case {
+        bool applied;
+        const char *page;
+        int first, last, pixels;
+        const char *cell;
+    };
+    for (const Case &c : {Case{true, "10", 11, 19, 81, "QRDBText1"}, Case{false, "8", 11, 19, 81, "QRDBText1"},
+                          Case{true, "7", 41, 46, 51, "QRDBText_ITEM_176"}, Case{false, "5", 48, 53, 45, "QRDBText_ITEM_176"}}) {
+        const Family fam = c.applied ? Family::Applied : Family::Basic;
+        output::PrintRecord rec = richPrintRecord(c.applied, 3, 0, 3);
+        rec.persons[0].set(QStringLiteral("ITEM_186"), QString(80, QChar(0x8D21)));     // 160 bytes
+        rec.organisations[0].set(QStringLiteral("ITEM_170"), QString(40, QChar(0x9662))); // 80 bytes
+        Filled f(rec);
+        const report::Document d = f.preview(fam, c.page);
+        const report::ReportForm &form = f.pages.fill(fam, PrintPages::indexOf(fam, QString::fromUtf8(c.page)));
+        for (int i = c.first; i <= c.last; ++i)
+            EXPECT_NEAR(form.find(QStringLiteral("QRShape%1").arg(i))->rect.height(), c.pixels * px, 1e-9) << c.page << " " << i;
+        ASSERT_EQ(d.pageCount(), 1);
+        const auto cells = d.pages[0].findAll(QLatin1String(c.cell));
+        ASSERT_GE(cells.size(), 3u) << c.page;
+        EXPECT_GT(cells[0]->rect.height(), c.pixels * px) << c.page; // the long cell grew its row past the frame height
+        for (int i = c.first; i <= c.last; ++i) {
+            const auto frames = d.pages[0].findAll(QStringLiteral("QRShape%1").arg(i));
+            ASSERT_EQ(frames.size(), cells.size()) << c.page << " " << i;
+            for (size_t r = 0; r < cells.size(); ++r) {
+                EXPECT_NEAR(frames[r]->rect.top(), cells[r]->rect.top(), 1e-6) << c.page << " QRShape" << i << " row " << r;
+                EXPECT_NEAR(frames[r]->rect.bottom(), cells[r]->rect.bottom(), 1e-6) << c.page << " QRShape" << i << " row " << r;
+            }
+        }
+    }
+    // A record without organisations leaves the basic-theory frames as laid out.
+    Filled none(emptyPrintRecord(false));
+    const report::ReportForm &p5 = none.pages.fill(Family::Basic, PrintPages::indexOf(Family::Basic, QStringLiteral("5")));
+    EXPECT_LT(p5.find(QStringLiteral("QRShape48"))->rect.height(), 45 * px);
 }
 
 TEST(FilledPages, PdfOfFilledPagesReadsBackWithChineseText)

@@ -344,6 +344,28 @@ TEST(FormPages, ListPagesHoldTheRowsTheFillsCountOn)
     EXPECT_EQ(d.pages[1].detailRows(), 13);
 }
 
+// The list constants follow from the band heights alone: the rows a page
+// holds under the head and above the footer, and the rows that still fit
+// with the notes of the summary.
+TEST(FormPages, ListConstantsFollowFromTheBandHeights)
+{
+    auto fit = [](const ReportForm &f, bool withSummary) {
+        double room = f.contentHeight() - f.band(report::BandKind::ColumnHeader)->height
+                      - f.band(report::BandKind::PageFooter)->height;
+        if (withSummary)
+            room -= f.band(report::BandKind::Summary)->height;
+        return int(room / f.band(report::BandKind::Detail)->height + 1e-9);
+    };
+    // Persons: the threshold and the blank row fit with the notes.
+    EXPECT_EQ(fit(buildPage("TyyPrint10"), true), 18 + 1);
+    EXPECT_EQ(fit(buildPage("TrjPrint08"), true), 17 + 1);
+    // Committee: 13 + 21k and 15 + 22k rows fill whole pages.
+    EXPECT_EQ(fit(buildPage("TyyPrint11"), false), 21);
+    EXPECT_EQ(fit(buildPage("TyyPrint11"), true), 13);
+    EXPECT_EQ(fit(buildPage("TrjPrint09"), false), 22);
+    EXPECT_EQ(fit(buildPage("TrjPrint09"), true), 15);
+}
+
 TEST(FormPages, OrganisationHeadRepeatsOnEveryPage)
 {
     const Filled f = filled(formPages(FormFamily::Applied)[8], 0, 0, 30);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -94,10 +95,14 @@ TEST_F(PrintFormTest, PreviewAndDirectPrintNumberThePageDifferently)
     button("BitBtn30")->click(); // preview of page 3
     EXPECT_EQ(shown, QStringLiteral("3"));
 
-    button("zBitBtn6")->click(); // direct print of the same page
+    // Direct print of the same page: straight to the default printer, no
+    // print dialog, even where the person would have cancelled one.
+    sink.accept = false;
+    button("zBitBtn6")->click();
     ASSERT_EQ(sink.jobs.size(), 1u);
     EXPECT_EQ(sink.jobs[0].pageTexts, QStringList{"1"});
-    EXPECT_EQ(sink.chooses, 1);
+    EXPECT_EQ(sink.jobs[0].printer, output::PrintSink::Printer::Default);
+    EXPECT_EQ(sink.chooses, 0);
 
     seams.onModal(QStringLiteral("ReportPreview"), [&](QDialog *d) {
         shown = static_cast<output::ReportPreview *>(d)->document().pages[0].text(QStringLiteral("QRPage"));
@@ -105,10 +110,9 @@ TEST_F(PrintFormTest, PreviewAndDirectPrintNumberThePageDifferently)
     });
     button("BitBtn30")->click();
     EXPECT_EQ(shown, QStringLiteral("3"));
-
-    sink.accept = false; // the print dialog cancelled: nothing printed
     button("zBitBtn7")->click();
-    EXPECT_EQ(sink.jobs.size(), 1u);
+    EXPECT_EQ(sink.jobs.size(), 2u);
+    EXPECT_EQ(sink.chooses, 0);
 }
 
 TEST_F(PrintFormTest, ListPagesPrintOneJobPerPageKeepingTheRunningNumbers)
@@ -135,7 +139,7 @@ TEST_F(PrintFormTest, WholeFormPrintsCoverDataPagesAndListsInOrder)
     form.setRecord(testsupport::richPrintRecord(true, 3, 14));
     form.show();
     button("zBitBtn4")->click();
-    EXPECT_EQ(sink.chooses, 1);
+    EXPECT_EQ(sink.chooses, 0);
     EXPECT_EQ(sink.reports(), (QStringList{"yyfm1[1-1]", "yyPrint03[1-1]", "yyPrint05[1-1]", "yyPrint07[1-1]",
                                            "yyPrint08[1-1]", "yyPrint09[1-1]", "yyPrint10[1-1]", "yyPrint11[1-1]",
                                            "yyPrint11[2-2]", "yyPrint11[3-3]"}));
@@ -187,6 +191,17 @@ TEST_F(PrintFormTest, PreviewMovesBetweenPagesPrintsAndSavesTheWholeForm)
     });
     button("BitBtn39")->click(); // committee preview
     EXPECT_EQ(sink.reports(), QStringList{"yyPrint11[1-3]"});
+    // The preview's printing asks for the printer first.
+    EXPECT_EQ(sink.chooses, 1);
+    EXPECT_EQ(sink.jobs[0].printer, output::PrintSink::Printer::Chosen);
+    sink.accept = false;
+    sink.jobs.clear();
+    seams.onModal(QStringLiteral("ReportPreview"), [&](QDialog *d) {
+        static_cast<output::ReportPreview *>(d)->btnPrint->click();
+        return 1;
+    });
+    button("BitBtn39")->click();
+    EXPECT_TRUE(sink.jobs.empty()); // the print dialog cancelled: nothing printed
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("form.pdf"))));
     ASSERT_EQ(seams.fileDialogs().size(), 1u);
     EXPECT_TRUE(seams.fileDialogs()[0].save);
@@ -244,7 +259,7 @@ TEST(PrinterSink, PrintsTheChosenPagesThroughThePrintDialog)
     pages.setRecord(testsupport::richPrintRecord(true, 20));
     const report::Document doc = pages.direct(Family::Applied, output::PrintPages::indexOf(Family::Applied, QStringLiteral("10")));
     ASSERT_EQ(doc.pageCount(), 2);
-    ASSERT_TRUE(output::printSink().print(doc, 2, 2));
+    ASSERT_TRUE(output::printSink().print(doc, 2, 2, output::PrintSink::Printer::Chosen));
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     ASSERT_TRUE(p.waitForFinished(30000));
@@ -253,4 +268,18 @@ TEST(PrinterSink, PrintsTheChosenPagesThroughThePrintDialog)
     EXPECT_FALSE(text.contains(QStringLiteral("6--1")));
     EXPECT_EQ(text.count(QChar(0x000C)), 1); // one page
     seams.verifyAllUsed();
+}
+
+// Direct printing goes to the default printer without a dialog; where the
+// system has no printer at all it fails rather than writing a file nowhere.
+TEST(PrinterSink, DirectPrintWithoutADefaultPrinterFails)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "a default printer is installed; not printing to it";
+    testsupport::TestSeams seams;
+    output::PrintPages pages(stubPage);
+    pages.setRecord(testsupport::richPrintRecord(true));
+    const report::Document doc = pages.direct(Family::Applied, output::PrintPages::indexOf(Family::Applied, QStringLiteral("3")));
+    EXPECT_FALSE(output::printSink().print(doc, 1, 1, output::PrintSink::Printer::Default));
+    seams.verifyAllUsed(); // no dialog was shown
 }

@@ -11,6 +11,7 @@ struct RecordingSink : output::PrintSink {
     struct Job {
         QString report;
         int from = 0, to = 0;
+        output::PrintSink::Printer printer = output::PrintSink::Printer::Default;
         QStringList pageTexts; // per printed page: the texts of its page-number elements
     };
     std::vector<Job> jobs;
@@ -26,11 +27,11 @@ struct RecordingSink : output::PrintSink {
         ++chooses;
         return accept;
     }
-    bool print(const report::Document &doc, int from, int to) override
+    bool print(const report::Document &doc, int from, int to, Printer printer) override
     {
         if (failing)
             return false;
-        Job j{doc.name, from, to, {}};
+        Job j{doc.name, from, to, printer, {}};
         for (int p = from; p <= to; ++p) {
             QStringList texts;
             for (const report::PlacedElement &e : doc.pages[size_t(p - 1)].elements)

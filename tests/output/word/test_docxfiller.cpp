@@ -184,3 +184,44 @@ TEST(WordFiller, MissingBookmarksAndBadTemplates)
     EXPECT_FALSE(b.error.isEmpty());
     EXPECT_FALSE(QFile::exists(out));
 }
+
+TEST(WordFiller, RowsBeyondTheRecordsAndAnEmptyRecordLeaveTheTemplatesRowsEmpty)
+{
+    QTemporaryDir tmp;
+    WordRecord six = richRecord();
+    six.organisations.clear();
+    for (int i = 1; i <= 6; ++i)
+        six.organisations << organisation(i);
+    WordRecord empty;
+    empty.record.set(QStringLiteral("ITEM_CGLB"), QStringLiteral("1"));
+    for (WordForm form : kForms) {
+        SCOPED_TRACE(qPrintable(word::templateFileName(form)));
+        const QString tpl = templatePath(form);
+        if (form == WordForm::BasicRegistration) {
+            six.record.set(QStringLiteral("ITEM_CGLB"), QStringLiteral("2"));
+            empty.record.set(QStringLiteral("ITEM_CGLB"), QStringLiteral("2"));
+        }
+        const QString doc = tmp.filePath(QStringLiteral("six%1.docx").arg(int(form)));
+        ASSERT_TRUE(word::fillDocument(tpl, doc, written(form, six)).ok);
+        QMap<QString, QString> filled;
+        for (const auto &p : word::filledTexts(tpl, doc))
+            filled.insert(p.first, p.second);
+        if (form != WordForm::AppraisalApplication) {
+            EXPECT_EQ(filled.value("item_170_6"), QStringLiteral("合作单位6"));
+            EXPECT_TRUE(filled.contains("item_170_7")) << "the template holds the row";
+            EXPECT_EQ(filled.value("item_170_7"), QString());
+        }
+        EXPECT_TRUE(filled.contains("item_180_3"));
+        EXPECT_EQ(filled.value("item_180_3"), QString());
+
+        const QString blank = tmp.filePath(QStringLiteral("empty%1.docx").arg(int(form)));
+        const word::FillResult r = word::fillDocument(tpl, blank, written(form, empty));
+        ASSERT_TRUE(r.ok) << qPrintable(r.error);
+        EXPECT_TRUE(r.missing.isEmpty());
+        for (const auto &p : word::filledTexts(tpl, blank)) {
+            const QString &t = p.second;
+            EXPECT_TRUE(t.isEmpty() || t == QLatin1String("\r") || (p.first == "item_1_1" && t == "0"))
+                << qPrintable(p.first) << " holds " << qPrintable(t);
+        }
+    }
+}

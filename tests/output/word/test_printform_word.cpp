@@ -1,6 +1,8 @@
 // The print dialog's four Word buttons start their outputs for the record
 // the dialog was opened with.
 
+#include "wordfixtures.h"
+
 #include "data/dm.h"
 #include "output/ui/printform.h"
 #include "output/word/docxfiller.h"
@@ -15,6 +17,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 
 using word::WordForm;
 
@@ -27,9 +30,14 @@ protected:
     QString savedDataPath = DataPath;
     testsupport::TestSeams seams;
     TPrintForm form{[](const QString &name) { return report::ReportForm(name); }};
+    QString bin = tmp.filePath(QStringLiteral("bin"));
+    std::optional<wordtest::PathTo> path;
 
     void SetUp() override
     {
+        QDir().mkpath(bin);
+        wordtest::touch(bin + QStringLiteral("/soffice"), true);
+        path.emplace(bin);
         seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
         DataPath = data;
     }

@@ -214,8 +214,21 @@ TEST(WordBookmarks, BasicRegistrationTextsOfARichRecord)
     EXPECT_EQ(m["item_64"], QStringLiteral("山东省"));
     EXPECT_EQ(m["item_9_a"], rec.record["ITEM_9"]);
     EXPECT_EQ(m["item_121_a"], rec.record["ITEM_121"]);
-    expectPlain(m, rec, "item_3 item_127 item_149 item_145 item_130 item_34 item_22 item_9 "
-                        "TLinkMan item_41 item_61 item_13_1");
+    EXPECT_EQ(m["item_8_2_a"], QStringLiteral("2006年12月"));
+    EXPECT_EQ(m["item_14_1"], QStringLiteral("混凝土"));
+    EXPECT_EQ(m["item_14_2"], QStringLiteral("抗冻融"));
+    EXPECT_EQ(m["item_14_3"], QStringLiteral("外加剂"));
+    EXPECT_EQ(m["item_2"], dn("item_2", "3"));
+    EXPECT_EQ(m["item_201"], dn("item_201", "1"));
+    EXPECT_EQ(m["item_15_1"], QStringLiteral("建筑材料学"));
+    EXPECT_EQ(m["item_12_1"], QString());
+    EXPECT_EQ(m["item_125"], dn("item_125", "02") + ";" + dn("item_125", "06"));
+    EXPECT_EQ(m["item_163"], QStringLiteral("(属于科研机构转制型企业)"));
+    EXPECT_EQ(m["item_63"], QStringLiteral("科学技术部"));
+    expectPlain(m, rec,
+                "item_3 item_127 item_127_1 item_149 item_141 item_148 item_142 item_142_1 item_142_2 item_142_3 "
+                "item_143 item_144 item_243 item_244 item_145 item_130 item_34 item_22 item_9 item_420 item_37 "
+                "item_38 item_39 item_40 item_60 TLinkMan TLinkManTe TLinkManEm item_41 item_41_2 item_61 item_13_1");
     EXPECT_FALSE(m.contains("patentl_no_1")) << "no patents on this form";
     EXPECT_EQ(m["item_188_2"], QStringLiteral("是"));
     EXPECT_EQ(m["item_198_2"], QStringLiteral("正高"));
@@ -262,6 +275,8 @@ TEST(WordBookmarks, AppraisalCertificateTextsOfARichRecord)
     EXPECT_EQ(m["item_120"], QStringLiteral("2007Y0012"));
     EXPECT_EQ(m["item_121"], QStringLiteral("2007-03-15"));
     EXPECT_EQ(m["item_3"], rec.record["ITEM_3"] + "\r");
+    EXPECT_EQ(m["item_9"], rec.record["ITEM_9"] + "\r");
+    EXPECT_EQ(m["item_130"], rec.record["ITEM_130"] + "\r");
     EXPECT_EQ(m["item_21"], dn("item_21", "2"));
     EXPECT_EQ(m["item_34_y"], QStringLiteral("2006"));
     EXPECT_EQ(m["item_34_m"], QStringLiteral("05"));
@@ -275,6 +290,8 @@ TEST(WordBookmarks, AppraisalCertificateTextsOfARichRecord)
     EXPECT_EQ(m["item_62"], QStringLiteral("企业(股份有限公司)"));
     EXPECT_EQ(m["item_3_1"], rec.record["ITEM_3"]);
     EXPECT_EQ(m["item_8_1"], QStringLiteral("2004年01月"));
+    EXPECT_EQ(m["item_8_2"], QStringLiteral("2006年12月"));
+    EXPECT_EQ(m["item_9_1"], rec.record["ITEM_9"]);
     EXPECT_EQ(m["item_63_1"], QStringLiteral("101"));
     EXPECT_EQ(m["item_64_1"], QStringLiteral("37"));
     EXPECT_EQ(m["item_64_2"], QStringLiteral("山东省"));
@@ -286,6 +303,7 @@ TEST(WordBookmarks, AppraisalCertificateTextsOfARichRecord)
     EXPECT_EQ(m["item_302_1"], QStringLiteral("2006.06.01"));
     EXPECT_EQ(m["item_130_1"], rec.record["ITEM_130"]);
     EXPECT_EQ(m["item_1_1"], QStringLiteral("1"));
+    EXPECT_EQ(m["item_1_2"], QStringLiteral("3"));
     EXPECT_EQ(m["item_2"], QStringLiteral("3"));
     EXPECT_EQ(m["item_126"], QStringLiteral("01;03;"));
     EXPECT_EQ(m["item_126_2"], QStringLiteral("国家科技计划(国家科技支撑计划);地方计划"));
@@ -458,17 +476,115 @@ TEST(WordBookmarks, SmallRules)
               QStringLiteral("资金问题;市场问题"));
     EXPECT_EQ(with(WordForm::AppliedRegistration, {{"ITEM_14", QStringLiteral("甲;乙;丙;丁")}})["item_14_3"],
               QStringLiteral("丙"));
-    // Padding thresholds by GBK bytes: 41 bytes get the break, 42 do not.
-    const QString b41 = QStringLiteral("推荐") + QString(37, u'a');
-    const QString b42 = QStringLiteral("推荐") + QString(38, u'a');
-    EXPECT_EQ(with(WordForm::AppliedRegistration, {{"ITEM_128", b41}})["item_128_a"], b41 + "\r");
-    EXPECT_EQ(with(WordForm::AppliedRegistration, {{"ITEM_128", b42}})["item_128_a"], b42);
-    const QString c39(39, u'c'), c40(40, u'c'), c45(45, u'c'), c46(46, u'c');
-    EXPECT_EQ(with(WordForm::AppraisalApplication, {{"ITEM_130", c39}})["item_130_1"], c39 + "\r");
-    EXPECT_EQ(with(WordForm::AppraisalApplication, {{"ITEM_130", c40}})["item_130_1"], c40);
-    EXPECT_EQ(with(WordForm::AppraisalCertificate, {{"ITEM_130", c45}})["item_130"], c45 + "\r");
-    EXPECT_EQ(with(WordForm::AppraisalCertificate, {{"ITEM_130", c46}})["item_130"], c46);
-    EXPECT_EQ(with(WordForm::AppliedRegistration, {{"ITEM_3", c46}})["item_3_a"], c46) << "applied cover unchanged";
+}
+
+TEST(WordBookmarks, PaddedBookmarksBreakOnlyBelowTheirWidthInGbkBytes)
+{
+    struct Pad {
+        WordForm form;
+        const char *bookmark;
+        const char *field;
+        int bytes;
+    };
+    const std::vector<Pad> pads{
+        {WordForm::AppliedRegistration, "item_128_a", "ITEM_128", 42},
+        {WordForm::BasicRegistration, "item_128_a", "ITEM_128", 42},
+        {WordForm::AppraisalApplication, "item_3_1", "ITEM_3", 46},
+        {WordForm::AppraisalApplication, "item_9", "ITEM_9", 46},
+        {WordForm::AppraisalApplication, "item_130_1", "ITEM_130", 40},
+        {WordForm::AppraisalCertificate, "item_3", "ITEM_3", 46},
+        {WordForm::AppraisalCertificate, "item_9", "ITEM_9", 46},
+        {WordForm::AppraisalCertificate, "item_130", "ITEM_130", 46},
+    };
+    for (const Pad &p : pads) {
+        SCOPED_TRACE(p.bookmark);
+        auto text = [&p](const QString &value) {
+            WordRecord rec = richRecord(p.form == WordForm::BasicRegistration ? QStringLiteral("2")
+                                                                            : QStringLiteral("1"));
+            rec.record.set(QString::fromLatin1(p.field), value);
+            return writtenMap(p.form, rec).value(QString::fromLatin1(p.bookmark));
+        };
+        // A Chinese character counts two bytes.
+        const QString shortOne = QStringLiteral("推") + QString(p.bytes - 3, u'a');
+        const QString wide = QStringLiteral("推") + QString(p.bytes - 2, u'a');
+        const QString longer = QStringLiteral("推荐单位") + QString(p.bytes, u'a');
+        EXPECT_EQ(text(shortOne), shortOne + "\r");
+        EXPECT_EQ(text(wide), wide);
+        EXPECT_EQ(text(longer), longer);
+        EXPECT_EQ(text(QString()), QStringLiteral("\r"));
+    }
+    // The covers of the registration forms: the applied one as stored, the
+    // basic-theory one always with its break.
+    const QString c46(46, u'c');
+    WordRecord applied = richRecord();
+    applied.record.set(QStringLiteral("ITEM_3"), c46);
+    EXPECT_EQ(writtenMap(WordForm::AppliedRegistration, applied)["item_3_a"], c46);
+    WordRecord basic = richRecord(QStringLiteral("2"));
+    basic.record.set(QStringLiteral("ITEM_3"), c46 + c46);
+    EXPECT_EQ(writtenMap(WordForm::BasicRegistration, basic)["item_3_a"], c46 + c46 + "\r");
+}
+
+TEST(WordBookmarks, ListColumnsOfEachFormInFillOrder)
+{
+    WordRecord rec = richRecord();
+    rec.organisations = {organisation(1)};
+    rec.persons = {person(1)};
+    rec.committee = {member(1)};
+    rec.patents = {patent(1, "2"), patent(2, "1")};
+    const std::vector<std::pair<WordForm, QStringList>> forms{
+        {WordForm::AppliedRegistration,
+         split("patentl_no_ patentl_nam_ patent_no_ patent_nam_ item_176_ item_170_ item_171_ item_172_ item_173_ "
+               "item_174_ item_187_ item_180_ item_181_ item_182_ item_183_ item_184_ item_188_ item_185_ item_186_ "
+               "item_191_ item_192_ item_193_ item_195_ item_196_ item_197_ item_198_")},
+        {WordForm::BasicRegistration,
+         split("item_176_ item_170_ item_171_ item_172_ item_173_ item_174_ item_187_ item_180_ item_181_ item_182_ "
+               "item_183_ item_184_ item_188_ item_185_ item_186_ item_191_ item_192_ item_193_ item_195_ item_196_ "
+               "item_197_ item_198_")},
+        {WordForm::AppraisalApplication,
+         split("item_180_ item_181_ item_182_ item_183_ item_184_ item_185_ item_186_")},
+        {WordForm::AppraisalCertificate,
+         split("item_170_ item_171_ item_172_ item_187_ item_180_ item_181_ item_182_ item_183_ item_184_ item_185_ "
+               "item_186_ item_191_ item_192_ item_195_ item_196_ item_197_ item_198_")},
+    };
+    for (const auto &[form, prefixes] : forms) {
+        SCOPED_TRACE(qPrintable(word::templateFileName(form)));
+        if (form == WordForm::BasicRegistration)
+            rec.record.set(QStringLiteral("ITEM_CGLB"), QStringLiteral("2"));
+        QStringList rows;
+        for (const auto &p : written(form, rec))
+            if (isListRow(p.first))
+                rows << p.first;
+        QStringList expected;
+        for (const QString &prefix : prefixes)
+            expected << prefix + QStringLiteral("1");
+        EXPECT_EQ(rows, expected);
+    }
+}
+
+TEST(WordBookmarks, ListRowsAreFilledOnceEachInTheirOrderAndTheRestStayUnwritten)
+{
+    WordRecord rec = richRecord();
+    rec.organisations.clear();
+    for (int i = 1; i <= 6; ++i)
+        rec.organisations << organisation(i);
+    rec.persons = {person(1), person(2), person(3)};
+    for (WordForm form : {WordForm::AppliedRegistration, WordForm::AppraisalCertificate}) {
+        SCOPED_TRACE(qPrintable(word::templateFileName(form)));
+        QMap<QString, int> times;
+        QMap<QString, QString> text;
+        for (const auto &p : written(form, rec)) {
+            ++times[p.first];
+            text[p.first] = p.second;
+        }
+        for (int i = 1; i <= 6; ++i) {
+            const QString row = QStringLiteral("item_170_%1").arg(i);
+            EXPECT_EQ(times.value(row), 1) << qPrintable(row);
+            EXPECT_EQ(text.value(row), QStringLiteral("合作单位%1").arg(i));
+        }
+        for (const char *unwritten : {"item_170_7", "item_170_8", "item_172_7", "item_180_4"})
+            EXPECT_FALSE(times.contains(unwritten)) << unwritten;
+        EXPECT_EQ(text.value("item_180_3"), QStringLiteral("完成人3"));
+    }
 }
 
 TEST(WordBookmarks, RegistrationFormFollowsTheCategory)

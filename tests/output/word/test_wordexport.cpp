@@ -178,6 +178,11 @@ TEST_F(WordExportTest, BookmarksATemplateLacksAreNamedAndTheRestIsFilled)
 
 TEST_F(WordExportTest, ThroughThePlatformSeams)
 {
+    // A writer of its own on the PATH, whatever this machine has installed.
+    const QString bin = tmp.filePath(QStringLiteral("bin"));
+    QDir().mkpath(bin);
+    wordtest::touch(bin + QStringLiteral("/soffice"), true);
+    const wordtest::PathTo path(bin);
     addTemplate(WordForm::BasicRegistration);
     seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
     testsupport::TestSeams seams;
@@ -293,4 +298,42 @@ TEST_F(WordDataFolderTest, AnUnreadableDictionaryEndsTheExportWithItsMessage)
     EXPECT_TRUE(host.log[1].contains(QStringLiteral("zdxx"), Qt::CaseInsensitive)) << qPrintable(host.log[1]);
     EXPECT_TRUE(host.started.isEmpty());
     EXPECT_TRUE(tempEntries().isEmpty());
+}
+
+TEST(WordWriter, AWriterWithoutDesktopFrontEndIsPassedOverForTheDesktopsOpener)
+{
+    QTemporaryDir tmp;
+    const QString program = tmp.filePath(QStringLiteral("lib/office/program"));
+    const QString bin = tmp.filePath(QStringLiteral("bin"));
+    QDir().mkpath(program);
+    QDir().mkpath(bin);
+    wordtest::touch(program + QStringLiteral("/soffice"), true);
+    wordtest::touch(program + QStringLiteral("/soffice.bin"), true);
+    ASSERT_TRUE(QFile::link(program + QStringLiteral("/soffice"), bin + QStringLiteral("/soffice")));
+    wordtest::touch(bin + QStringLiteral("/xdg-open"), true);
+
+    // Headless only: the link is followed to the program folder.
+    EXPECT_FALSE(word::writerShowsWindows(bin + QStringLiteral("/soffice")));
+    EXPECT_FALSE(word::writerShowsWindows(program + QStringLiteral("/soffice")));
+    {
+        const wordtest::PathTo path(bin);
+        testsupport::TestSeams seams;
+        word::PlatformWordHost host;
+        EXPECT_FALSE(host.startProgram(QStringLiteral("soffice"), {QStringLiteral("-n"), QStringLiteral("x.docx")}));
+        EXPECT_TRUE(host.startProgram(QStringLiteral("xdg-open"), {QStringLiteral("x.docx")}));
+        ASSERT_EQ(seams.programs().size(), 1u);
+        EXPECT_EQ(seams.programs()[0].program, QStringLiteral("xdg-open"));
+    }
+    // With a front end it is used; a folder that is no writer's is trusted.
+    wordtest::touch(program + QStringLiteral("/libvclplug_genlo.so"));
+    EXPECT_TRUE(word::writerShowsWindows(bin + QStringLiteral("/soffice")));
+    EXPECT_TRUE(word::writerShowsWindows(bin + QStringLiteral("/xdg-open")));
+    {
+        const wordtest::PathTo path(tmp.filePath(QStringLiteral("nowhere")));
+        testsupport::TestSeams seams;
+        word::PlatformWordHost host;
+        EXPECT_FALSE(host.startProgram(QStringLiteral("soffice"), {QStringLiteral("-n"), QStringLiteral("x.docx")}))
+            << "no writer on the PATH";
+        EXPECT_TRUE(seams.programs().empty());
+    }
 }

@@ -6,6 +6,7 @@
 #include "output/word/wordbookmarks.h"
 #include "output/word/wordrecord.h"
 
+#include <QFile>
 #include <QList>
 #include <QMap>
 #include <QPair>
@@ -19,6 +20,29 @@ using word::WordRow;
 
 // The generic name the test dictionary gives a code of a key.
 inline QString dn(const QString &key, const QString &code) { return key + QStringLiteral("名") + code; }
+
+// PATH set to a folder of the test's own for the life of the object, so the
+// programs an export starts are the test's, whatever the machine has.
+class PathTo {
+public:
+    explicit PathTo(const QString &folder) : m_saved(qgetenv("PATH")) { qputenv("PATH", QFile::encodeName(folder)); }
+    ~PathTo() { qputenv("PATH", m_saved); }
+
+private:
+    QByteArray m_saved;
+};
+
+// A small file (a shell script when executable).
+inline void touch(const QString &path, bool executable = false)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    f.write("#!/bin/sh\n");
+    f.close();
+    if (executable)
+        f.setPermissions(f.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+}
 
 inline CodeTables richTables()
 {
