@@ -901,7 +901,16 @@ int TableFile::appendRow(QByteArray record, const QHash<int, QByteArray> &memos)
     if (!isMemory()) {
         QByteArray out = record;
         out.append('\x1A');
-        pwriteAll(m_headerLength + qint64(m_rowCount) * m_schema.recordLength, out.constData(), out.size());
+        const qint64 end = m_headerLength + qint64(m_rowCount) * m_schema.recordLength;
+        try {
+            pwriteAll(end, out.constData(), out.size());
+        } catch (const EngineError &) {
+            // A write that died part way (a full disk) must not leave a cut
+            // row behind: the table would no longer open.  Put the end back.
+            const bool restored = ::ftruncate(m_fd, end) == 0 && ::pwrite(m_fd, "\x1A", 1, end) == 1;
+            Q_UNUSED(restored);   // the error below is what the caller hears
+            throw;
+        }
     }
     m_extra.append(record);
     m_deleted.push_back(false);

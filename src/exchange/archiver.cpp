@@ -20,7 +20,7 @@ QByteArray readWhole(const QString &path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw ArchiveError(QStringLiteral("无法读取 %1：%2").arg(QDir::toNativeSeparators(path), f.errorString()));
+        throw ArchiveError(QStringLiteral("无法读取%1：%2").arg(QDir::toNativeSeparators(path), f.errorString()));
     return f.readAll();
 }
 
@@ -30,7 +30,7 @@ void copyInto(const QString &source, const QString &target)
     const QByteArray bytes = readWhole(source);
     QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw ArchiveError(QStringLiteral("无法写入 %1：%2").arg(QDir::toNativeSeparators(target), out.errorString()));
+        throw ArchiveError(QStringLiteral("无法写入%1：%2").arg(QDir::toNativeSeparators(target), out.errorString()));
 }
 
 QTemporaryDir makeWorkFolder()
@@ -61,7 +61,7 @@ void ArjArchiver::run(const QStringList &args, const QString &workFolder)
     p.setProcessEnvironment(env);
     p.start();
     if (!p.waitForStarted(10000))
-        throw ArchiveError(QStringLiteral("无法启动压缩程序“%1”：%2").arg(m_program, p.errorString()));
+        throw ArchiveError(QStringLiteral("压缩程序“%1”无法启动：%2").arg(m_program, p.errorString()));
     QByteArray output;
     QDeadlineTimer deadline(m_timeLimitMs);
     while (!p.waitForFinished(50)) {
@@ -71,14 +71,14 @@ void ArjArchiver::run(const QStringList &args, const QString &workFolder)
         if (deadline.hasExpired()) {
             p.kill();
             p.waitForFinished(5000);
-            throw ArchiveError(QStringLiteral("压缩程序在 %1 秒内没有完成，已被终止").arg(m_timeLimitMs / 1000));
+            throw ArchiveError(QStringLiteral("压缩程序在%1秒内没有完成，已被终止").arg(m_timeLimitMs / 1000));
         }
         idle();
     }
     output += p.readAll();
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         const QString tail = QString::fromLocal8Bit(output.right(400)).trimmed();
-        throw ArchiveError(QStringLiteral("压缩程序运行失败（退出状态 %1）：%2").arg(p.exitCode()).arg(tail));
+        throw ArchiveError(QStringLiteral("压缩程序运行失败（退出码%1）：%2").arg(p.exitCode()).arg(tail));
     }
 }
 
@@ -90,19 +90,19 @@ void ArjArchiver::pack(const QString &folder, const QStringList &members, const 
     for (const QString &m : members) {
         const QString source = db::resolveFileName(folder, m);
         if (source.isEmpty())
-            throw ArchiveError(QStringLiteral("要打包的文件 %1 不存在").arg(QDir::toNativeSeparators(QDir(folder).filePath(m))));
+            throw ArchiveError(QStringLiteral("要打包的文件%1不存在").arg(QDir::toNativeSeparators(QDir(folder).filePath(m))));
         if (!QFile::copy(source, work.filePath(m)))
-            throw ArchiveError(QStringLiteral("无法把 %1 复制到工作文件夹").arg(QDir::toNativeSeparators(source)));
+            throw ArchiveError(QStringLiteral("无法把%1复制到工作文件夹").arg(QDir::toNativeSeparators(source)));
         args << m;
     }
     run(args, work.path());
     const QString made = db::resolveFileName(work.path(), QStringLiteral("package.arj"));
     if (made.isEmpty())
-        throw ArchiveError(QStringLiteral("压缩程序报告成功，却没有生成压缩文件"));
+        throw ArchiveError(QStringLiteral("压缩程序报告成功，但没有生成压缩包"));
     const QStringList inside = list(made);
     for (const QString &m : members) {
         if (!inside.contains(m, Qt::CaseInsensitive))
-            throw ArchiveError(QStringLiteral("压缩程序生成的压缩文件中缺少 %1").arg(m));
+            throw ArchiveError(QStringLiteral("压缩程序生成的压缩包中缺少%1").arg(m));
     }
     copyInto(made, archivePath);
 }
@@ -123,7 +123,7 @@ QStringList ArjArchiver::extract(const QString &archivePath, const QString &dest
     {
         QFile copy(work.filePath(QStringLiteral("package.arj")));
         if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size())
-            throw ArchiveError(QStringLiteral("无法把数据包复制到工作文件夹"));
+            throw ArchiveError(QStringLiteral("无法把压缩包复制到工作文件夹"));
     }
     const QString outFolder = work.filePath(QStringLiteral("out"));
     QDir().mkpath(outFolder);
@@ -135,7 +135,7 @@ QStringList ArjArchiver::extract(const QString &archivePath, const QString &dest
         const QString name = QString::fromLatin1(m.name);
         const QString path = db::resolveFileName(outFolder, name);
         if (path.isEmpty())
-            throw ArchiveError(QStringLiteral("压缩程序没有解出 %1").arg(name));
+            throw ArchiveError(QStringLiteral("压缩程序没有解出%1").arg(name));
         found << path;
         names << name;
     }

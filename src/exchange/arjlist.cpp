@@ -43,28 +43,28 @@ public:
     // One header: returns false at the end mark; `basic` gets its bytes.
     bool header(QByteArray &basic)
     {
-        need(4, "文件头");
+        need(4, "头部");
         if (quint8(m_p[m_pos]) != 0x60 || quint8(m_p[m_pos + 1]) != 0xEA)
-            throw ArchiveError(QStringLiteral("数据包不是 ARJ 压缩文件或已损坏（第 %1 字节处没有文件头标记）").arg(m_pos));
+            throw ArchiveError(QStringLiteral("该文件不是ARJ压缩包或已损坏（第%1字节处没有头部标记）").arg(m_pos));
         const int size = le16(m_p + m_pos + 2);
         m_pos += 4;
         if (size == 0)
             return false;
         if (size > kMaxBasicHeader)
-            throw ArchiveError(QStringLiteral("数据包已损坏（有一个文件头长达 %1 字节）").arg(size));
-        need(qsizetype(size) + 4, "文件头");
+            throw ArchiveError(QStringLiteral("压缩包已损坏（头部长%1字节）").arg(size));
+        need(qsizetype(size) + 4, "头部");
         basic = QByteArray(m_p + m_pos, size);
         if (crc32(m_p + m_pos, size) != le32(m_p + m_pos + size))
-            throw ArchiveError(QStringLiteral("数据包已损坏（有一个文件头的校验和不符）"));
+            throw ArchiveError(QStringLiteral("压缩包已损坏（头部校验和不符）"));
         m_pos += size + 4;
         // Extended headers: a size, the bytes and their check sum, until a zero size.
         for (;;) {
-            need(2, "扩展文件头");
+            need(2, "扩展头部");
             const int ext = le16(m_p + m_pos);
             m_pos += 2;
             if (ext == 0)
                 break;
-            need(qsizetype(ext) + 4, "扩展文件头");
+            need(qsizetype(ext) + 4, "扩展头部");
             m_pos += ext + 4;
         }
         return true;
@@ -80,7 +80,7 @@ private:
     void need(qsizetype bytes, const char *what)
     {
         if (bytes < 0 || m_n - m_pos < bytes)
-            throw ArchiveError(QStringLiteral("数据包不完整，在%1中间被截断").arg(QString::fromUtf8(what)));
+            throw ArchiveError(QStringLiteral("压缩包不完整，截断于%1").arg(QString::fromUtf8(what)));
     }
     const char *m_p;
     qsizetype m_n;
@@ -96,18 +96,18 @@ struct Fields {
 Fields parseBasic(const QByteArray &h)
 {
     if (h.size() < 30)
-        throw ArchiveError(QStringLiteral("数据包已损坏（有一个文件头太短）"));
+        throw ArchiveError(QStringLiteral("压缩包已损坏（头部过短）"));
     Fields f;
     f.firstSize = quint8(h[0]);
     if (f.firstSize < 30 || f.firstSize >= h.size())
-        throw ArchiveError(QStringLiteral("数据包已损坏（文件头的固定部分为 %1 字节）").arg(f.firstSize));
+        throw ArchiveError(QStringLiteral("压缩包已损坏（头部固定部分为%1字节）").arg(f.firstSize));
     f.flags = quint8(h[4]);
     f.fileType = quint8(h[6]);
     f.packed = le32(h.constData() + 12);
     f.original = le32(h.constData() + 16);
     const qsizetype end = h.indexOf('\0', f.firstSize);
     if (end < 0)
-        throw ArchiveError(QStringLiteral("数据包已损坏（有一个文件名没有结束符）"));
+        throw ArchiveError(QStringLiteral("压缩包已损坏（文件名没有结束符）"));
     f.name = h.mid(f.firstSize, end - f.firstSize);
     return f;
 }
@@ -119,12 +119,12 @@ QList<ArjMember> listArjMembers(QByteArrayView archive)
     Reader r(archive);
     QByteArray basic;
     if (!r.header(basic))
-        throw ArchiveError(QStringLiteral("数据包不是 ARJ 压缩文件（没有主文件头）"));
+        throw ArchiveError(QStringLiteral("该文件不是ARJ压缩包（没有主头部）"));
     const Fields main = parseBasic(basic);
     if (main.fileType != 2)
-        throw ArchiveError(QStringLiteral("数据包不是 ARJ 压缩文件（第一个文件头不是主文件头）"));
+        throw ArchiveError(QStringLiteral("该文件不是ARJ压缩包（第一个头部不是主头部）"));
     if (main.flags & 0x04)
-        throw ArchiveError(QStringLiteral("数据包是分卷压缩文件中的一卷；只接受不分卷的数据包"));
+        throw ArchiveError(QStringLiteral("该压缩包是分卷压缩包中的一卷，只接受单卷压缩包"));
 
     QList<ArjMember> members;
     QSet<QByteArray> seen;
@@ -132,26 +132,26 @@ QList<ArjMember> listArjMembers(QByteArrayView archive)
         const Fields f = parseBasic(basic);
         const QString shown = db::gbk::decode(f.name);
         if (f.name.isEmpty())
-            throw ArchiveError(QStringLiteral("数据包中有一个没有名称的文件"));
+            throw ArchiveError(QStringLiteral("压缩包中有没有名字的文件"));
         if (f.fileType == 3)
-            throw ArchiveError(QStringLiteral("数据包中含有文件夹（%1）；只接受普通文件").arg(shown));
+            throw ArchiveError(QStringLiteral("压缩包中有文件夹（%1），只接受普通文件").arg(shown));
         if (f.fileType != 0 && f.fileType != 1)
-            throw ArchiveError(QStringLiteral("数据包中含有类型不明的成员（%1）").arg(shown));
+            throw ArchiveError(QStringLiteral("压缩包中有未知类型的成员（%1）").arg(shown));
         if (f.flags & 0x01)
-            throw ArchiveError(QStringLiteral("数据包中含有加密的文件（%1）").arg(shown));
+            throw ArchiveError(QStringLiteral("压缩包中有加密的文件（%1）").arg(shown));
         if (f.flags & 0x04)
-            throw ArchiveError(QStringLiteral("数据包中的文件 %1 延续到了另一卷").arg(shown));
+            throw ArchiveError(QStringLiteral("文件%1延续到另一卷中").arg(shown));
         if (f.name.contains('/') || f.name.contains('\\') || f.name.contains(':'))
-            throw ArchiveError(QStringLiteral("数据包中有带文件夹路径的文件（%1），拒绝接收").arg(shown));
+            throw ArchiveError(QStringLiteral("压缩包中的文件名带有路径（%1），不予接受").arg(shown));
         if (f.name.startsWith('.'))
-            throw ArchiveError(QStringLiteral("数据包中有以点开头的文件名（%1），拒绝接收").arg(shown));
+            throw ArchiveError(QStringLiteral("压缩包中的文件名以点开头（%1），不予接受").arg(shown));
         for (char c : f.name) {
             if (quint8(c) < 0x20)
-                throw ArchiveError(QStringLiteral("数据包中有文件名含控制字符的文件"));
+                throw ArchiveError(QStringLiteral("压缩包中的文件名含有控制字符"));
         }
         const QByteArray key = f.name.toUpper();
         if (seen.contains(key))
-            throw ArchiveError(QStringLiteral("数据包中的文件 %1 出现了两次").arg(shown));
+            throw ArchiveError(QStringLiteral("压缩包中文件%1重复出现").arg(shown));
         seen.insert(key);
         members.append({f.name, f.packed, f.original, f.fileType});
         r.skip(f.packed);

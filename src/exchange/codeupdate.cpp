@@ -87,7 +87,7 @@ bool CodeUpdater::updateFromPackage(int index, const QString &chosenFile)
             throw ArchiveError(QStringLiteral("更新包中没有文件") + t.member + QStringLiteral("，代码表未更改。"));
         QFile f(member);
         if (!f.open(QIODevice::ReadOnly))
-            throw ArchiveError(QStringLiteral("无法读取 %1：%2").arg(t.member, f.errorString()));
+            throw ArchiveError(QStringLiteral("无法读取%1：%2").arg(t.member, f.errorString()));
         const QVector<db::FieldDef> columns = expectedColumns(m_data, t.tableFile);
         const QList<TextRow> rows = readExchangeText(f.readAll(), int(columns.size()), t.member);
 

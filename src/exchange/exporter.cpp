@@ -37,7 +37,7 @@ int column(const db::TableFile &t, const QString &name)
 {
     const int i = t.schema().indexOf(name);
     if (i < 0)
-        throw db::EngineError(QStringLiteral("数据表 %1 中没有字段 %2").arg(t.name(), name));
+        throw db::EngineError(QStringLiteral("表%1中没有字段%2").arg(t.name(), name));
     return i;
 }
 
@@ -208,7 +208,7 @@ bool Exporter::exportRecords(const QString &folderText, QList<int> selected)
         for (const auto &m : members) {
             QFile f(work.filePath(m.first));
             if (!f.open(QIODevice::WriteOnly) || f.write(m.second) != m.second.size())
-                throw ArchiveError(QStringLiteral("无法写入 %1：%2").arg(m.first, f.errorString()));
+                throw ArchiveError(QStringLiteral("无法写入%1：%2").arg(m.first, f.errorString()));
             names << m.first;
         }
         QString target = db::resolveFileName(folder, QStringLiteral("cgsbqy.arj"));

@@ -91,7 +91,7 @@ QList<TextRow> readExchangeText(QByteArrayView bytes, int columns, const QString
     qsizetype pos = 0;
     int line = 1;
     const auto fail = [&](const QString &what, int atLine) {
-        throw FormatError(QStringLiteral("%1，第 %2 行：%3").arg(fileName).arg(atLine).arg(what), atLine);
+        throw FormatError(QStringLiteral("%1 第%2行：%3").arg(fileName).arg(atLine).arg(what), atLine);
     };
 
     while (pos < n) {
@@ -107,7 +107,7 @@ QList<TextRow> readExchangeText(QByteArrayView bytes, int columns, const QString
                 ++pos;
                 for (;;) {
                     if (pos >= n)
-                        fail(QStringLiteral("带引号的值没有结束"), valueLine);
+                        fail(QStringLiteral("引号中的值没有结束引号"), valueLine);
                     const char c = p[pos];
                     if (c == kQuote) {
                         if (pos + 1 < n && p[pos + 1] == kQuote) {
@@ -127,7 +127,7 @@ QList<TextRow> readExchangeText(QByteArrayView bytes, int columns, const QString
                 if (pos < n && p[pos] == '\r' && (pos + 1 == n || p[pos + 1] == '\n'))
                     ++pos;
                 if (pos < n && p[pos] != kTab && p[pos] != '\n')
-                    fail(QStringLiteral("值的右引号后面还有文字"), line);
+                    fail(QStringLiteral("值的结束引号后面还有文字"), line);
             } else {
                 const qsizetype start = pos;
                 while (pos < n && p[pos] != kTab && p[pos] != '\n')
@@ -157,7 +157,7 @@ QList<TextRow> readExchangeText(QByteArrayView bytes, int columns, const QString
         if (blank && !anyQuoted)
             continue;
         if (row.values.size() > columns)
-            fail(QStringLiteral("该行有 %1 个值，而数据表有 %2 列").arg(row.values.size()).arg(columns),
+            fail(QStringLiteral("该行有%1个值，而表只有%2列").arg(row.values.size()).arg(columns),
                  row.line);
         while (row.values.size() < columns)
             row.values.append(QByteArray());

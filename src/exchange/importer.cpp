@@ -39,7 +39,7 @@ int col(const db::TableFile &t, const char *name)
 {
     const int i = t.schema().indexOf(QString::fromLatin1(name));
     if (i < 0)
-        throw db::EngineError(QStringLiteral("数据表 %1 中没有字段 %2").arg(t.name(), QLatin1String(name)));
+        throw db::EngineError(QStringLiteral("表%1中没有字段%2").arg(t.name(), QLatin1String(name)));
     return i;
 }
 
@@ -145,13 +145,17 @@ bool Importer::load()
     // Read and convert every file before a single row is written.
     QList<Append> rows;
     QList<TablePtr> tables;
+    QList<QPair<qsizetype, int>> fileStarts;   // first row of each file, exchange name index
     try {
         const QDate today = m_prompt.date();
         for (const QString &n : present) {
+            const int fileIndex = int(names.indexOf(n));
+            m_prompt.atFile(fileIndex);
+            fileStarts.append({rows.size(), fileIndex});
             const QString fileName = n.toUpper() + QStringLiteral(".TXT");
             QFile f(db::resolveFileName(folder, n + QStringLiteral(".txt")));
             if (!f.open(QIODevice::ReadOnly))
-                throw ArchiveError(QStringLiteral("无法读取 %1：%2").arg(fileName, f.errorString()));
+                throw ArchiveError(QStringLiteral("无法读取%1：%2").arg(fileName, f.errorString()));
             const QByteArray bytes = f.readAll();
             const TablePtr t = openTable(m_data, data::stagingFileName(n.toUpper()));
             tables << t;
@@ -206,7 +210,20 @@ bool Importer::load()
         return false;
     }
     try {
-        appendAll(rows, [this](int done, int total) { m_prompt.step(done, total); });
+        int shownFile = -1;
+        const auto announce = [&](qsizetype next) {
+            int at = -1;
+            for (const auto &f : fileStarts)
+                if (f.first <= next && f.first < rows.size())
+                    at = f.second;
+            if (at >= 0 && at != shownFile)
+                m_prompt.atFile(shownFile = at);
+        };
+        announce(0);
+        appendAll(rows, [&](int done, int total) {
+            announce(std::min<qsizetype>(done, total - 1));
+            m_prompt.step(done, total);
+        });
     } catch (const db::EngineError &e) {
         // appendAll has taken back every row this load wrote.
         m_prompt.message(e.message() + QStringLiteral("\n导入包未导入。"), kNote);
@@ -578,7 +595,7 @@ bool Importer::convertOldPackage(const QString &path)
                 continue;
             }
             if (!QFile::rename(found, QDir(to).filePath(r.second)))
-                throw ArchiveError(QStringLiteral("无法重命名 %1").arg(old));
+                throw ArchiveError(QStringLiteral("无法重命名%1").arg(old));
             members << r.second;
         }
         if (!missing.isEmpty())

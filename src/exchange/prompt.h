@@ -20,6 +20,10 @@ struct Prompt {
     std::function<QDate()> today;
     // Progress of long work: rows done of total.  Also lets a window repaint.
     std::function<void(int done, int total)> progress;
+    // The import has come to the file of this exchange name (index 0 to 5),
+    // once while the files are read and checked and once while they are
+    // written, so a window can say which file it is at.
+    std::function<void(int file)> file;
 
     int question(const QString &text, const QString &caption, Tone tone = Tone::Question) const
     {
@@ -39,6 +43,11 @@ struct Prompt {
     {
         if (progress)
             progress(done, total);
+    }
+    void atFile(int index) const
+    {
+        if (file)
+            file(index);
     }
     QDate date() const { return today ? today() : QDate::currentDate(); }
 };

@@ -68,7 +68,7 @@ void setText(const db::TableFile &t, PreparedRow &row, const QString &field, con
 {
     const int i = t.schema().indexOf(field);
     if (i < 0)
-        throw db::EngineError(QStringLiteral("数据表 %1 中没有字段 %2").arg(t.name(), field));
+        throw db::EngineError(QStringLiteral("表%1中没有字段%2").arg(t.name(), field));
     db::encodeFieldValue(t, row.record.data(), i, db::Value::fromBytes(value));
 }
 
@@ -77,11 +77,13 @@ QList<int> appendAll(QList<Append> &rows, const std::function<void(int, int)> &p
     QList<QPair<db::TableFile *, int>> written;
     QList<int> out;
     try {
-        for (Append &a : rows) {
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            Append &a = rows[i];
             const int r = a.table->appendRow(a.row.record, a.row.memos);
             written.append({a.table, r});
             out << r;
-            if (progress && out.size() % 500 == 0)
+            const bool runEnds = i + 1 < rows.size() && rows[i + 1].table != a.table;
+            if (progress && (out.size() % 500 == 0 || runEnds))
                 progress(int(out.size()), int(rows.size()));
         }
     } catch (...) {

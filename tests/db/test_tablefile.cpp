@@ -9,6 +9,8 @@
 
 #include <functional>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -333,6 +335,38 @@ TEST_F(TableFileTest, FilesTheEngineWritesCarryCountEndMarkAndLanguageByte)
     writeFile(path("other.dbf"), raw.bytes());
     auto t = open("other");
     EXPECT_EQ(rowsOf(*t, {"ITEM_180"}), QStringList({QStringLiteral("张伟"), QStringLiteral("王芳"), QStringLiteral("刘洋")}));
+}
+
+// A full disk part way through an appended row: the error is reported and
+// the file is left as it was, so the table still opens.
+TEST_F(TableFileTest, AnAppendTheDiskRefusesLeavesTheFileAsItWas)
+{
+    create("cgwcr.DBF", {fld("ITEM_4", 'C', 10), fld("ITEM_180", 'C', 20)});
+    fill("cgwcr", {"ITEM_4", "ITEM_180"}, {{"2009001", QStringLiteral("张伟")}, {"2009001", QStringLiteral("王芳")}});
+    const QByteArray before = readFile(path("cgwcr.DBF"));
+    QString error;
+    {
+        auto t = open("cgwcr");
+        rlimit old{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+        auto *previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit tight = old;
+        tight.rlim_cur = rlim_t(before.size() + 10);   // a third of a row fits
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+        error = messageOf([&] {
+            t->append();
+            t->fieldByName("ITEM_4").setAsString("2009002");
+            t->post();
+        });
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previous);
+        t->cancel();
+    }
+    EXPECT_TRUE(error.contains(QStringLiteral("无法写入 数据表 cgwcr.DBF"))) << error.toStdString();
+    EXPECT_EQ(readFile(path("cgwcr.DBF")), before);
+    auto again = open("cgwcr");
+    EXPECT_EQ(rowsOf(*again, {"ITEM_180"}), QStringList({QStringLiteral("张伟"), QStringLiteral("王芳")}));
+    EXPECT_TRUE(again->warnings().isEmpty());
 }
 
 TEST_F(TableFileTest, DamagedHeadersAreRefusedWithoutCrashing)

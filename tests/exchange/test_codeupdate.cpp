@@ -68,7 +68,7 @@ TEST_F(CodeUpdate, ABadPackageLeavesTheOldTableInUse)
     // A line the table cannot take (too many values), then a code too wide.
     FakeArchiver::write(pkg, {{"LSBW.TXT", "101\tone\r\n102\ttwo\tthree\r\n"}});
     EXPECT_FALSE(u.updateFromPackage(3, pkg));
-    EXPECT_TRUE(texts().last().contains(QStringLiteral("LSBW.TXT，第 2 行"))) << texts().last().toStdString();
+    EXPECT_TRUE(texts().last().contains(QStringLiteral("LSBW.TXT 第2行"))) << texts().last().toStdString();
     FakeArchiver::write(pkg, {{"LSBW.TXT", "101\tone\r\n10234\ttwo\r\n"}});
     EXPECT_FALSE(u.updateFromPackage(3, pkg));
     EXPECT_TRUE(texts().last().contains(QStringLiteral("第2行"))) << texts().last().toStdString();

@@ -4,9 +4,14 @@
 #include "exchange/importer.h"
 #include "exchangefixture.h"
 
+#include "db/folder.h"
 #include "db/gbk.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace exchange;
 using testsupport::Fields;
@@ -137,8 +142,13 @@ TEST_F(ExportImport, ImportIntoAnEmptyFolderGivesBackTheRecordsUnderNewKeys)
     exportRows({0, 1});
     // Rows some earlier failure left behind under a key of the year.
     add("zlqk", {{"ITEM_4", "2005000002"}, {"ITEM_DQDM", "."}, {"PATENT_NAM", "孤儿"}});
-    Importer im = importer();
+    Prompt p = prompt();
+    QList<int> files;
+    p.file = [&](int index) { files << index; };
+    Importer im(data, fake, p);
     loadPackage(im);
+    // Each file named while it is read and checked, and again while written.
+    EXPECT_EQ(files, (QList<int>{0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(im.summaryCount(), QStringLiteral("记录条数:2条；"));
     EXPECT_EQ(im.summaryKinds(), QStringLiteral("其中：应用技术1条，基础理论0条，软科学1条。"));
     EXPECT_EQ(rows("kjcgtemp")[1]["NO"], "2");
@@ -306,6 +316,83 @@ TEST_F(ExportImport, AFailingRecordLeavesNoRowAndTheOthersAreSaved)
     EXPECT_EQ(rows("cgwcrNew").size(), 2);
 }
 
+TEST_F(ExportImport, OverwriteKeepsTheOldRecordWhenTheNewOneCannotBeSaved)
+{
+    // This installation's patent table takes shorter names than the sender's.
+    QFile::remove(data + "/zlqk.dbf");
+    auto fields = data::schemaFor("zlqk").fields;
+    fields[data::schemaFor("zlqk").indexOf(u"PATENT_NAM")].width = 10;
+    db::TableFile::createFile(data + "/zlqk.dbf", fields);
+    add("kjcg", {{"ITEM_4", "2005000001"}, {"ITEM_DQDM", "."}, {"ITEM_3", "很长很长的成果名称"}, {"ITEM_9", "单位"}, {"ITEM_CGLB", "1"}});
+    add("zlqk", {{"ITEM_4", "2005000001"}, {"ITEM_DQDM", "."}, {"PATENT_NAM", "旧专利"}});
+    add("cgwcr", {{"ITEM_4", "2005000001"}, {"ITEM_DQDM", "."}, {"ITEM_180", "旧人"}});
+    addRecord(source, "2005000002", "很长很长的成果名称", "单位");
+    exportRows({0});
+
+    Importer im = importer();
+    loadPackage(im);
+    im.saveOverwriting();
+    EXPECT_TRUE(texts().contains(QStringLiteral("入库完毕！新增0条,覆盖0条。")));
+    const auto main = rows("kjcg");
+    ASSERT_EQ(main.size(), 1);
+    EXPECT_EQ(main[0]["ITEM_4"], "2005000001");
+    ASSERT_EQ(rows("zlqk").size(), 1);
+    EXPECT_EQ(rows("zlqk")[0]["PATENT_NAM"], QStringLiteral("旧专利"));
+    ASSERT_EQ(rows("cgwcr").size(), 1);
+    EXPECT_EQ(rows("cgwcr")[0]["ITEM_180"], QStringLiteral("旧人"));
+    EXPECT_TRUE(rows("cgwcdw").isEmpty());
+}
+
+// A write that fails part way through a record (here the record table can
+// grow by one row only) takes back the rows of that record already written.
+TEST_F(ExportImport, AWriteFailingMidRecordTakesBackItsRows)
+{
+    addMainRecord("2004000001", "原有", "单位");
+    addRecord(source, "2005000001", "乙", "单位");
+    addRecord(source, "2005000002", "丙", "单位");
+    exportRows({0, 1});
+    Importer im = importer();
+    loadPackage(im);
+
+    const QString mainFile = db::resolveTablePath(data, "kjcg");
+    QFile f(mainFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray head = f.read(12);
+    f.close();
+    const qint64 headerLength = quint8(head[8]) | (quint8(head[9]) << 8);
+    const qint64 recordLength = quint8(head[10]) | (quint8(head[11]) << 8);
+    const qint64 size = QFileInfo(mainFile).size();
+    ASSERT_EQ(size, headerLength + recordLength + 1);   // one row and the end mark
+
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto *previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = old;
+    tight.rlim_cur = rlim_t(size + recordLength);   // room for exactly one more row
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    im.save();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_TRUE(std::any_of(asked.begin(), asked.end(), [](const testsupport::Asked &a) {
+        return a.text.contains(QStringLiteral("成果“丙”未能入库"));
+    }));
+    QStringList names;
+    for (const auto &r : rows("kjcg"))
+        names << r["ITEM_3"] + "/" + r["ITEM_4"];
+    EXPECT_EQ(names, (QStringList{"原有/2004000001", "乙/2005000001"}));
+    for (const QString &sub : {QStringLiteral("cgwcr"), QStringLiteral("cgwcdw"), QStringLiteral("jdwyhmd"), QStringLiteral("zlqk")}) {
+        QStringList keys;
+        for (const auto &r : rows(sub))
+            keys << r["ITEM_4"];
+        EXPECT_EQ(keys, (QStringList{"2004000001", "2005000001"})) << sub.toStdString();
+    }
+    QStringList pool;
+    for (const auto &r : rows("cgwcrNew"))
+        pool << r["ITEM_180"];
+    EXPECT_EQ(pool, QStringList{QStringLiteral("乙人")});
+}
+
 TEST_F(ExportImport, AFailedLoadWritesNothing)
 {
     addRecord(source, "2005000001", "甲", "单位");
@@ -336,12 +423,33 @@ TEST_F(ExportImport, AFailedLoadWritesNothing)
     EXPECT_TRUE(texts().last().contains(QStringLiteral("2005'00002")));
     EXPECT_TRUE(rows("kjcgtemp").isEmpty());
 
-    // More values than columns, an unclosed quote: file and line named.
+    // A region code or a category that no record can have (the first
+    // record's memo spans two lines, so the second starts on line 3).
     replaceMember("KJCG.TXT", member("KJCG.TXT").replace("2005'00002", "2005000002"));
+    const QByteArray sound = member("KJCG.TXT");
+    const auto &kjcgSchema = data::schemaFor("kjcg");
+    for (const auto &[column, value] : QList<QPair<const char16_t *, QByteArray>>{{u"ITEM_DQDM", "a'b"}, {u"ITEM_CGLB", "*"}}) {
+        auto parsed = readExchangeText(sound, 106, "KJCG.TXT");
+        QByteArray text;
+        for (int i = 0; i < parsed.size(); ++i) {
+            if (i == 1)
+                parsed[i].values[kjcgSchema.indexOf(column)] = value;
+            text += formatLine(parsed[i].values.mid(0, 105), LineStyle::TrailingTab);
+        }
+        replaceMember("KJCG.TXT", text);
+        ASSERT_TRUE(im.choosePackage(package()));
+        EXPECT_FALSE(im.load());
+        EXPECT_TRUE(texts().last().contains(QStringLiteral("KJCG.TXT 第3行（“乙”）"))) << texts().last().toStdString();
+        EXPECT_TRUE(texts().last().contains(QString::fromLatin1(value))) << texts().last().toStdString();
+        EXPECT_TRUE(rows("kjcgtemp").isEmpty());
+    }
+    replaceMember("KJCG.TXT", sound);
+
+    // More values than columns, an unclosed quote: file and line named.
     replaceMember("ZLQK.TXT", member("ZLQK.TXT") + "2005000001\t.\t2\tx\ty\t1\t1\textra\r\n");
     ASSERT_TRUE(im.choosePackage(package()));
     EXPECT_FALSE(im.load());
-    EXPECT_TRUE(texts().last().contains(QStringLiteral("ZLQK.TXT，第 3 行"))) << texts().last().toStdString();
+    EXPECT_TRUE(texts().last().contains(QStringLiteral("ZLQK.TXT 第3行"))) << texts().last().toStdString();
     EXPECT_TRUE(rows("kjcgtemp").isEmpty());
 
     // Fewer than five files.

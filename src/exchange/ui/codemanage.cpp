@@ -108,6 +108,7 @@ void TFcodeManage::updateFromPackage(int group)
                     c.first->open();
             closed.clear();
         });
+    const WorkGuard guard(m_busy, {Button4, Button2, Button6, Button7, Button8, Button9, Button10, Button11, Button3});
     updater.updateFromPackage(group, file);
 }
 
@@ -132,5 +133,12 @@ void TFcodeManage::updateFromFile(int group)
                     c.first->open();
             closed.clear();
         });
+    const WorkGuard guard(m_busy, {Button4, Button2, Button6, Button7, Button8, Button9, Button10, Button11, Button3});
     updater.updateFromFile(group, file);
+}
+
+void TFcodeManage::reject()
+{
+    if (!m_busy)
+        QDialog::reject();
 }

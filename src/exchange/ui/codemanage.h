@@ -23,9 +23,13 @@ public:
     void updateFromFile(int group);
     void setArchiver(exchange::Archiver *archiver) { m_archiver = archiver; }
 
+    // Not while a table is being replaced.
+    void reject() override;
+
 private:
     QList<QLineEdit *> m_edits;
     exchange::Archiver *m_archiver = nullptr;
+    bool m_busy = false;
 };
 
 extern TFcodeManage *FcodeManage;

@@ -58,7 +58,6 @@ TFormin::TFormin(QWidget *parent)
     Label6 = named(new QLabel(this), "Label6");
     Label2 = named(new QLabel(this), "Label2");
     auto *explain = new QLabel(QStringLiteral("先选择导入包“CGSBQY.ARJ”，再按“导入”；按“排重”检查重复的项目。旧格式的导入包请先"), this);
-    explain->setWordWrap(true);
     Label7 = named(new QLabel(QStringLiteral("<a href=\"#\">改名</a>"), this), "Label7");
     Label7->setCursor(Qt::PointingHandCursor);
 
@@ -80,14 +79,16 @@ TFormin::TFormin(QWidget *parent)
     Label5 = named(new QLabel(Panel4), "Label5");
     auto *p4 = new QHBoxLayout(Panel4);
     p4->addWidget(Label5);
-    m_importer = std::make_unique<exchange::Importer>(DataPath, *m_archiver, windowPrompt(this, Gauge1));
+    m_importer = std::make_unique<exchange::Importer>(DataPath, *m_archiver, importPrompt());
 
     auto *top = new QHBoxLayout;
     top->addWidget(Button1);
     top->addWidget(Edit1, 1);
     auto *explainRow = new QHBoxLayout;
-    explainRow->addWidget(explain, 1);
+    explainRow->setSpacing(0);   // the link ends the sentence
+    explainRow->addWidget(explain);
     explainRow->addWidget(Label7);
+    explainRow->addStretch(1);
     auto *buttons = new QHBoxLayout;
     for (QPushButton *b : {Button3, Button4, Button6, Button8, Button7, btnformat, Button5})
         buttons->addWidget(b);
@@ -122,7 +123,19 @@ TFormin::~TFormin() = default;
 void TFormin::setArchiver(exchange::Archiver *archiver)
 {
     m_archiver = archiver;
-    m_importer = std::make_unique<exchange::Importer>(DataPath, *m_archiver, windowPrompt(this, Gauge1));
+    m_importer = std::make_unique<exchange::Importer>(DataPath, *m_archiver, importPrompt());
+}
+
+exchange::Prompt TFormin::importPrompt()
+{
+    exchange::Prompt p = windowPrompt(this, Gauge1);
+    p.file = [this](int index) {
+        static const char *const texts[] = {"正在导入科技成果主表……", "正在导入成果完成单位……", "正在导入成果完成人……",
+                                            "正在导入鉴定委员会名单……", "正在导入专利情况……", "正在导入专利情况……"};
+        if (index >= 0 && index < 6)
+            Label5->setText(QString::fromUtf8(texts[index]));
+    };
+    return p;
 }
 
 void TFormin::showEvent(QShowEvent *e)
@@ -187,7 +200,11 @@ void TFormin::Button1Click()
     }
     Edit1->setText(QDir::toNativeSeparators(file).toUpper());
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = m_importer->choosePackage(file);
+    bool ok;
+    {
+        const WorkGuard guard(m_busy, {Button1, Button3, Button5, Label7});
+        ok = m_importer->choosePackage(file);
+    }
     QApplication::restoreOverrideCursor();
     Button3->setEnabled(ok);
 }
@@ -200,7 +217,11 @@ void TFormin::Button3Click()
     Label5->setText(QStringLiteral("正在导入科技成果主表……"));
     Panelstat->show();
     DBGrid1->setDataSource(&DM->DS_null);
-    const bool ok = m_importer->load();
+    bool ok;
+    {
+        const WorkGuard guard(m_busy, {Button1, Button3, Button5, Label7});
+        ok = m_importer->load();
+    }
     DBGrid1->setDataSource(&DM->DS_temp_in);
     Panel4->hide();
     Panelstat->hide();
@@ -259,10 +280,13 @@ void TFormin::save(bool overwrite)
     Panelstat->show();
     Gauge1->setValue(0);
     DBGrid1->setDataSource(&DM->DS_null);
-    if (overwrite)
-        m_importer->saveOverwriting();
-    else
-        m_importer->save();
+    {
+        const WorkGuard guard(m_busy, {Label7});
+        if (overwrite)
+            m_importer->saveOverwriting();
+        else
+            m_importer->save();
+    }
     Panelstat->hide();
     DBGrid1->setDataSource(&DM->DS_temp_in);
     DBGrid1->refresh();
@@ -304,8 +328,18 @@ void TFormin::Label7Click()
     if (file.isEmpty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_importer->convertOldPackage(file);
+    {
+        const WorkGuard guard(m_busy, {Button1, Button3, Button4, Button5, Button6, Button7, Button8, btnformat, Label7});
+        m_importer->convertOldPackage(file);
+    }
     QApplication::restoreOverrideCursor();
+}
+
+void TFormin::reject()
+{
+    if (m_busy || !Button5->isEnabled())
+        return;
+    platform::runHandler(this, [this] { Button5Click(); });
 }
 
 void TFormin::Button5Click()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exchange/prompt.h"
+
 #include <QDialog>
 #include <memory>
 
@@ -51,6 +53,11 @@ public:
     void setArchiver(exchange::Archiver *archiver);
     exchange::Importer &importer() { return *m_importer; }
 
+public:
+    // Escape and the window manager's close leave through "退出", and not
+    // while the window works or a name is being corrected.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent *e) override;
 
@@ -59,10 +66,14 @@ private:
     void writeSummary();
     int currentStagedRow();
     void save(bool overwrite);
+    // Questions to the message seam, progress to Gauge1, the file being
+    // loaded to Label5.
+    exchange::Prompt importPrompt();
     std::unique_ptr<exchange::ArjArchiver> m_arj;
     exchange::Archiver *m_archiver;
     std::unique_ptr<exchange::Importer> m_importer;
     int m_renaming = -1;
+    bool m_busy = false;
 };
 
 // "修改成果年份": moves the current staged record to another year.

@@ -215,8 +215,7 @@ void TFormout::Button2Click()
     Panelstat->show();
     Gauge1->setValue(0);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    Button2->setEnabled(false);
-    Button1->setEnabled(false);
+    const WorkGuard guard(m_busy, {Button2, Button1, btnFolder, RadioButton5, RadioButton7, ComboBox2, DBGrid1});
     exchange::ArjArchiver arj;
     arj.setIdle([] { keepResponsive(); });
     exchange::Prompt prompt = windowPrompt(this, Gauge1);
@@ -230,11 +229,16 @@ void TFormout::Button2Click()
     exchange::Exporter(DataPath, m_archiver ? *m_archiver : arj, prompt).exportRecords(QDir::fromNativeSeparators(Edit1->text()), rows);
     QApplication::restoreOverrideCursor();
     Panelstat->hide();
-    Button2->setEnabled(true);
-    Button1->setEnabled(true);
     // The list follows the marks just written.
     if (DM->T_temp_out.isActive())
         DBGrid1->viewport()->update();
+}
+
+void TFormout::reject()
+{
+    if (m_busy)
+        return;
+    platform::runHandler(this, [this] { Button1Click(); });
 }
 
 void TFormout::Button1Click()

@@ -45,11 +45,17 @@ public:
     // Tests and the screenshot driver use another archiver.
     void setArchiver(exchange::Archiver *archiver) { m_archiver = archiver; }
 
+public:
+    // Escape and the window manager's close leave through "退出", and not
+    // while the records are being exported.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent *e) override;
 
 private:
     exchange::Archiver *m_archiver = nullptr;
+    bool m_busy = false;
     void selectAllRows();
     void updateCount();
 };

@@ -29,3 +29,21 @@ exchange::Prompt windowPrompt(QWidget *owner, QProgressBar *gauge)
     };
     return p;
 }
+
+WorkGuard::WorkGuard(bool &busy, std::initializer_list<QWidget *> controls) : m_busy(busy), m_wasBusy(busy)
+{
+    m_busy = true;
+    for (QWidget *w : controls) {
+        m_controls.append({QPointer<QWidget>(w), w->isEnabled()});
+        w->setEnabled(false);
+    }
+}
+
+WorkGuard::~WorkGuard()
+{
+    for (const auto &c : m_controls) {
+        if (c.first)
+            c.first->setEnabled(c.second);
+    }
+    m_busy = m_wasBusy;
+}

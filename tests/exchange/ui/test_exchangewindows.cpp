@@ -165,18 +165,97 @@ TEST_F(ExchangeWindows, ExportAllThenImportIntoTheSameFolder)
     ASSERT_TRUE(w.Button6->isEnabled());
 
     // The window keeps answering while the records go in.
+    // Nothing else can start meanwhile, and Escape does not leave.
     int ticks = 0;
+    bool idleControl = false;
     QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        ++ticks;
+        for (QWidget *c : {static_cast<QWidget *>(w.Button1), static_cast<QWidget *>(w.Button5), static_cast<QWidget *>(w.Label7)})
+            idleControl = idleControl || c->isEnabled();
+        w.reject();
+    });
     timer.start(0);
     seams.expectMessage(QStringLiteral("入库完毕!"), platform::Ok);
     w.Button6->click();
     timer.stop();
     EXPECT_GT(ticks, 0);
+    EXPECT_FALSE(idleControl);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.Label7->isEnabled());
     EXPECT_EQ(w.Label6->text(), QStringLiteral("导入完毕。"));
     EXPECT_EQ(count(QStringLiteral("kjcg")), 4);
     EXPECT_EQ(count(QStringLiteral("cgwcr")), 4);
     w.Button5->click();
+    seams.verifyAllUsed();
+}
+
+// Escape leaves through "退出" with its question, but not while records
+// are exported or a name is being corrected.
+TEST_F(ExchangeWindows, EscapeLeavesThroughTheExitButtonOnly)
+{
+    {
+        TFormout w;
+        w.setArchiver(&fake);
+        w.show();
+        w.RadioButton5->click();
+        w.Edit1->setText(out);
+        int ticks = 0;
+        bool idleControl = false;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            ++ticks;
+            for (QWidget *c : {static_cast<QWidget *>(w.Button1), static_cast<QWidget *>(w.btnFolder),
+                               static_cast<QWidget *>(w.RadioButton7), static_cast<QWidget *>(w.DBGrid1)})
+                idleControl = idleControl || c->isEnabled();
+            w.reject();
+        });
+        timer.start(0);
+        seams.expectMessage(QStringLiteral("你已打包成功!文件在"), platform::Ok);
+        w.Button2->click();
+        timer.stop();
+        EXPECT_GT(ticks, 0);
+        EXPECT_FALSE(idleControl);
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(w.Button1->isEnabled());
+        EXPECT_TRUE(w.RadioButton7->isEnabled());
+        w.reject();
+        EXPECT_FALSE(w.isVisible());
+    }
+
+    TFormin w;
+    w.setArchiver(&fake);
+    w.show();
+    seams.answerFileDialog(out + QStringLiteral("/cgsbqy.arj"));
+    w.Button1->click();
+    seams.expectMessage(QStringLiteral("导入完毕！"), platform::Ok);
+    w.Button3->click();
+    seams.expectMessage(QStringLiteral("导入的项目“成果1”有重复,是否删除？"), platform::No);
+    w.Button4->click();
+    ASSERT_TRUE(w.Panel1->isVisibleTo(&w));
+    w.reject();
+    EXPECT_TRUE(w.isVisible());
+    // A name the table cannot store is refused; the window goes on, and
+    // the check asks about the record again.
+    w.Edit2->setText(QStringLiteral("成果1\U0001F600"));
+    seams.expectMessage(QStringLiteral("成果名称中有GBK不能表示的字符"), platform::Ok);
+    w.Button2->click();
+    EXPECT_FALSE(w.Panel1->isVisibleTo(&w));
+    EXPECT_TRUE(w.Button4->isEnabled());
+    seams.expectMessage(QStringLiteral("导入的项目“成果1”有重复,是否删除？"), platform::No);
+    w.Button4->click();
+    w.Edit2->setText(QStringLiteral("成果1（新）"));
+    w.Button2->click();
+    seams.expectMessage(QStringLiteral("导入的项目“成果2”有重复,是否删除？"), platform::Yes);
+    seams.expectMessage(QStringLiteral("导入的项目“成果3”有重复,是否删除？"), platform::Yes);
+    seams.expectMessage(QStringLiteral("排重已经完成！"), platform::Ok);
+    w.Button4->click();
+    ASSERT_TRUE(w.Button6->isEnabled());
+    seams.expectMessage(QStringLiteral("是否保存导入数据？"), platform::Yes);
+    seams.expectMessage(QStringLiteral("入库完毕!"), platform::Ok);
+    w.reject();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(count(QStringLiteral("kjcg")), 4);
     seams.verifyAllUsed();
 }
 
