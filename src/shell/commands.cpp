@@ -226,7 +226,7 @@ void TMainForm::Button5Click()
     bool ok = false;
     const int c = category.toInt(&ok);
     if (!ok)
-        throw base::Error(QStringLiteral("'%1' is not a valid integer value").arg(category));
+        throw base::Error(QStringLiteral("成果类别“%1”不是有效的数字").arg(category));
     if (openMainItems)
         openMainItems(c >= 1 && c <= 3 ? c - 1 : 0);
 }

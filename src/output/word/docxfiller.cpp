@@ -49,7 +49,7 @@ bool readArchive(const QString &path, std::vector<Entry> &out, QString &error)
             return false;
         }
         if (st.size > 256u * 1024 * 1024) {
-            error = QStringLiteral("%1: %2 is too large").arg(path, QString::fromUtf8(st.name));
+            error = QStringLiteral("%1：其中的 %2 过大").arg(path, QString::fromUtf8(st.name));
             return false;
         }
         Entry e;
@@ -63,7 +63,7 @@ bool readArchive(const QString &path, std::vector<Entry> &out, QString &error)
         const zip_int64_t got = e.data.isEmpty() ? 0 : zip_fread(f, e.data.data(), st.size);
         zip_fclose(f);
         if (got != zip_int64_t(st.size)) {
-            error = QStringLiteral("%1: %2 cannot be read").arg(path, QString::fromUtf8(st.name));
+            error = QStringLiteral("%1：其中的 %2 无法读出").arg(path, QString::fromUtf8(st.name));
             return false;
         }
         out.push_back(std::move(e));
@@ -307,11 +307,11 @@ FillResult fillDocument(const QString &templatePath, const QString &documentPath
     Entry *types = findEntry(entries, "[Content_Types].xml");
     pugi::xml_document doc;
     if (!main || !types || !parse(doc, main->data)) {
-        result.error = QStringLiteral("%1: not a word-processing document").arg(templatePath);
+        result.error = QStringLiteral("%1 不是Word文档").arg(templatePath);
         return result;
     }
     if (!turnIntoDocument(*types)) {
-        result.error = QStringLiteral("%1: damaged content types").arg(templatePath);
+        result.error = QStringLiteral("%1 已损坏（内容类型清单不完整）").arg(templatePath);
         return result;
     }
 
