@@ -46,7 +46,7 @@ inline QByteArray arjHeader(const QByteArray &name, int fileType, int flags, qui
     putLe(h, packed, 4);
     putLe(h, original, 4);
     putLe(h, crc, 4);
-    putLe(h, 0, 2);          // file spec position
+    putLe(h, 0, 2);          // position of the file name
     putLe(h, 0x20, 2);       // access mode
     putLe(h, 0, 2);          // host data
     h.append(name).append('\0');

@@ -5,11 +5,11 @@
 namespace output {
 namespace {
 
-PageSpec page(const char *label, const char *form, const char *preview, int previewNumber = 0,
+PageEntry page(const char *label, const char *form, const char *preview, int previewNumber = 0,
               const char *direct = "", const char *caption = "", int directNumber = 0, const char *numberLabel = "",
               bool list = false)
 {
-    PageSpec s;
+    PageEntry s;
     s.label = QString::fromUtf8(label);
     s.formName = QLatin1String(form);
     s.previewButton = QLatin1String(preview);
@@ -24,9 +24,9 @@ PageSpec page(const char *label, const char *form, const char *preview, int prev
 
 } // namespace
 
-const std::vector<PageSpec> &PrintPages::pages(Family family)
+const std::vector<PageEntry> &PrintPages::pages(Family family)
 {
-    static const std::vector<PageSpec> applied = {
+    static const std::vector<PageEntry> applied = {
         page("封面1", "yyfm1", "BitBtn28", 0, "zBitBtn5", "封面"),
         page("封面2", "yyfm2", "BitBtn31"),
         page("1", "yyPrint01", "BitBtn32"),
@@ -43,7 +43,7 @@ const std::vector<PageSpec> &PrintPages::pages(Family family)
         page("12", "yyPrint12", "BitBtn41"),
         page("13", "yyPrint14", "BitBtn1"),
     };
-    static const std::vector<PageSpec> basic = {
+    static const std::vector<PageEntry> basic = {
         page("封面1", "rjfm1", "BitBtn15", 0, "zBitBtn13", "封面"),
         page("封面2", "rjfm2", "BitBtn18"),
         page("1", "rjPrint01", "BitBtn19"),
@@ -100,11 +100,11 @@ report::ReportForm &PrintPages::fill(Family family, int index)
     const auto &all = pages(family);
     if (index < 0 || index >= int(all.size()))
         throw std::out_of_range("no such printed page");
-    const PageSpec &spec = all[size_t(index)];
-    report::ReportForm &f = form(spec.formName);
+    const PageEntry &entry = all[size_t(index)];
+    report::ReportForm &f = form(entry.formName);
     f.setRecord(m_record.record);
     m_lists.bind(f);
-    const QString &n = spec.formName;
+    const QString &n = entry.formName;
     const bool applied = family == Family::Applied;
     if (n.endsWith(QLatin1String("fm1")))
         fillCover(f, m_record);
@@ -129,12 +129,12 @@ report::ReportForm &PrintPages::fill(Family family, int index)
     return f;
 }
 
-void PrintPages::number(report::ReportForm &form, const PageSpec &spec, int n)
+void PrintPages::number(report::ReportForm &form, const PageEntry &entry, int n)
 {
-    if (n <= 0 || spec.numberLabel.isEmpty())
+    if (n <= 0 || entry.numberLabel.isEmpty())
         return;
-    form.setText(spec.numberLabel, QString::number(n));
-    if (spec.list)
+    form.setText(entry.numberLabel, QString::number(n));
+    if (entry.list)
         form.setText(QStringLiteral("QRSysData1"), QString::number(n) + QStringLiteral("--"));
 }
 

@@ -18,7 +18,7 @@
 
 namespace output {
 
-struct PageSpec {
+struct PageEntry {
     QString label;         // the page as the form names it: "封面1", "封面2", "1" ... "13"
     QString formName;      // the report form's instance: "yyfm1", "yyPrint03", "rjPrint08" ...
     QString previewButton; // the print dialog's buttons
@@ -37,7 +37,7 @@ public:
     // `builder` makes a page's report form from its instance name.
     explicit PrintPages(Builder builder);
 
-    static const std::vector<PageSpec> &pages(Family family);
+    static const std::vector<PageEntry> &pages(Family family);
     // Indices (into pages()) printed by "全文打印", in order.
     static std::vector<int> wholePrintOrder(Family family);
     static int indexOf(Family family, const QString &label);
@@ -60,7 +60,7 @@ public:
 
 private:
     report::ReportForm &form(const QString &formName);
-    void number(report::ReportForm &form, const PageSpec &spec, int number);
+    void number(report::ReportForm &form, const PageEntry &entry, int number);
 
     Builder m_builder;
     PrintRecord m_record;

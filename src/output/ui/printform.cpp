@@ -118,8 +118,8 @@ void TPrintForm::buildPanels()
         on(whole, [this, family] { PrintWhole(family); });
         int row = 1;
         for (int i : PrintPages::wholePrintOrder(family)) {
-            const auto &spec = PrintPages::pages(family)[size_t(i)];
-            QPushButton *b = makeButton(p, spec.directButton, spec.directCaption, {51, 25 * row++, 250, 25});
+            const auto &entry = PrintPages::pages(family)[size_t(i)];
+            QPushButton *b = makeButton(p, entry.directButton, entry.directCaption, {51, 25 * row++, 250, 25});
             pageButtons.insert(b->objectName(), b);
             on(b, [this, family, i] { DirectPrint(family, i); });
         }

@@ -57,12 +57,12 @@ TEST(FilledPages, EveryPageOfBothFamiliesLaysOutFromRichAndEmptyRecords)
             const auto docs = f.pages.wholeForm(fam);
             ASSERT_EQ(docs.size(), PrintPages::pages(fam).size());
             for (size_t i = 0; i < docs.size(); ++i) {
-                const auto &spec = PrintPages::pages(fam)[i];
-                ASSERT_GE(docs[i].pageCount(), 1) << qPrintable(spec.formName);
-                EXPECT_EQ(docs[i].name, spec.formName);
-                if (spec.previewNumber > 0 && !spec.list)
-                    EXPECT_EQ(docs[i].pages[0].text(spec.numberLabel), QString::number(spec.previewNumber))
-                        << qPrintable(spec.formName);
+                const auto &entry = PrintPages::pages(fam)[i];
+                ASSERT_GE(docs[i].pageCount(), 1) << qPrintable(entry.formName);
+                EXPECT_EQ(docs[i].name, entry.formName);
+                if (entry.previewNumber > 0 && !entry.list)
+                    EXPECT_EQ(docs[i].pages[0].text(entry.numberLabel), QString::number(entry.previewNumber))
+                        << qPrintable(entry.formName);
             }
         }
     }
