@@ -237,7 +237,7 @@ const TableSchema &schemaFor(const QString &name)
 {
     if (const TableSchema *t = findSchema(name))
         return *t;
-    throw db::EngineError(QStringLiteral("%1 is not a table of the data folder").arg(name));
+    throw db::EngineError(QStringLiteral("%1 不是数据文件夹中的数据表").arg(name));
 }
 
 const QVector<db::FieldDef> &kjcgFields() { return schemaFor(file::kjcg).fields; }
@@ -256,7 +256,7 @@ QString stagingFileName(const QString &exchangeName)
 QStringList layOutDataFolder(const QString &folder)
 {
     if (!QDir().mkpath(folder))
-        throw db::EngineError(QStringLiteral("Cannot create the data folder %1").arg(QDir::toNativeSeparators(folder)));
+        throw db::EngineError(QStringLiteral("无法创建数据文件夹 %1").arg(QDir::toNativeSeparators(folder)));
     const QDir dir(folder);
 
     // Find what is missing first, so that a folder we must not write into
@@ -271,7 +271,7 @@ QStringList layOutDataFolder(const QString &folder)
             const QString memoName = t.tableName() + QStringLiteral(".dbt");
             const QString stray = db::resolveFileName(folder, memoName);
             if (!stray.isEmpty())
-                throw db::EngineError(QStringLiteral("The memo file %1 has no table %2 beside it; move it away so the table can be created")
+                throw db::EngineError(QStringLiteral("备注文件 %1 旁边没有数据表 %2；请把该备注文件移走，以便新建数据表")
                                           .arg(QDir::toNativeSeparators(stray), t.fileName));
         }
         missing.append(&t);

@@ -26,7 +26,7 @@ void syncPath(const QString &path, bool folder)
 void copyFolder(const QString &from, const QString &to)
 {
     if (!QDir().mkpath(to))
-        throw db::EngineError(QStringLiteral("Cannot create the folder %1").arg(QDir::toNativeSeparators(to)));
+        throw db::EngineError(QStringLiteral("无法创建文件夹 %1").arg(QDir::toNativeSeparators(to)));
     const QFileInfoList entries = QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QFileInfo &e : entries) {
         const QString target = to + QLatin1Char('/') + e.fileName();
@@ -35,7 +35,7 @@ void copyFolder(const QString &from, const QString &to)
             continue;
         }
         if (!QFile::copy(e.absoluteFilePath(), target))
-            throw db::EngineError(QStringLiteral("Cannot copy %1 to %2").arg(QDir::toNativeSeparators(e.absoluteFilePath()),
+            throw db::EngineError(QStringLiteral("无法把 %1 复制到 %2").arg(QDir::toNativeSeparators(e.absoluteFilePath()),
                                                                            QDir::toNativeSeparators(target)));
         syncPath(target, false);
     }
@@ -48,7 +48,7 @@ TableRepairResult keepReadableRows(const QString &dataPath, const QString &table
 {
     const QString path = db::resolveFileName(dataPath, tableFile);
     if (path.isEmpty())
-        throw db::EngineError(QStringLiteral("Table %1 not found in %2").arg(tableFile, QDir::toNativeSeparators(dataPath)));
+        throw db::EngineError(QStringLiteral("在 %2 中找不到数据表 %1").arg(tableFile, QDir::toNativeSeparators(dataPath)));
     TableRepairResult result;
     const QString clean = QDir::cleanPath(dataPath);
     QString backup = clean + QStringLiteral("-backup-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));

@@ -17,7 +17,7 @@ Dataset::~Dataset() = default;
 void Dataset::checkActive() const
 {
     if (m_state == DatasetState::Inactive)
-        throw EngineError(QStringLiteral("Cannot perform this operation on a closed dataset (%1)").arg(objectName()));
+        throw EngineError(QStringLiteral("数据集 %1 未打开，无法执行此操作").arg(objectName()));
 }
 
 const Schema &Dataset::schema() const
@@ -317,7 +317,7 @@ bool Dataset::locate(const QString &fieldName, const QString &value, bool partia
     checkActive();
     const int fi = schema().indexOf(fieldName);
     if (fi < 0)
-        throw EngineError(QStringLiteral("Field '%1' not found in table %2").arg(fieldName, tableName()));
+        throw EngineError(QStringLiteral("数据表 %2 中没有字段“%1”").arg(fieldName, tableName()));
     refreshView();
     const FieldDef &f = schema().fields[fi];
     QByteArray want;
@@ -374,10 +374,10 @@ void Dataset::edit()
     if (m_state == DatasetState::Edit || m_state == DatasetState::Insert)
         return;
     if (isReadOnlyResult())
-        throw EngineError(QStringLiteral("The result of this query cannot be changed (%1)").arg(tableName()));
+        throw EngineError(QStringLiteral("数据表 %1 的查询结果不能修改").arg(tableName()));
     refreshView();
     if (m_curRow < 0)
-        throw EngineError(QStringLiteral("There is no row to edit in table %1").arg(tableName()));
+        throw EngineError(QStringLiteral("数据表 %1 中没有可编辑的记录").arg(tableName()));
     m_buf = QByteArray(m_store->row(m_curRow), m_store->schema().recordLength);
     m_memoEdits.clear();
     m_state = DatasetState::Edit;
@@ -388,7 +388,7 @@ void Dataset::append()
 {
     checkActive();
     if (isReadOnlyResult())
-        throw EngineError(QStringLiteral("The result of this query cannot be changed (%1)").arg(tableName()));
+        throw EngineError(QStringLiteral("数据表 %1 的查询结果不能修改").arg(tableName()));
     leaveEditState();
     m_buf = blankRecord(m_store->schema());
     m_memoEdits.clear();
@@ -420,7 +420,7 @@ void Dataset::post()
     const bool current = viewUpToDate();
     if (m_state == DatasetState::Edit) {
         if (m_curRow < 0 || m_curRow >= m_store->rowCount() || m_store->isDeleted(m_curRow))
-            throw EngineError(QStringLiteral("The row being edited in table %1 was deleted").arg(tableName()));
+            throw EngineError(QStringLiteral("数据表 %1 中正在编辑的记录已被删除").arg(tableName()));
         m_store->writeRow(m_curRow, m_buf, m_memoEdits);
         m_state = DatasetState::Browse;
         m_buf.clear();
@@ -481,11 +481,11 @@ void Dataset::deleteRecord()
         return;
     }
     if (isReadOnlyResult())
-        throw EngineError(QStringLiteral("The result of this query cannot be changed (%1)").arg(tableName()));
+        throw EngineError(QStringLiteral("数据表 %1 的查询结果不能修改").arg(tableName()));
     leaveEditState();
     refreshView();
     if (m_curRow < 0)
-        throw EngineError(QStringLiteral("Cannot delete from an empty dataset (%1)").arg(tableName()));
+        throw EngineError(QStringLiteral("数据表 %1 中没有可删除的记录").arg(tableName()));
     beforeDeleteHook();
     const bool current = viewUpToDate();
     const int oldPos = m_pos;
@@ -536,13 +536,13 @@ Field Dataset::fieldByName(const QString &name)
 {
     if (auto f = findField(name))
         return *f;
-    throw EngineError(QStringLiteral("Field '%1' not found in table %2").arg(name, tableName()));
+    throw EngineError(QStringLiteral("数据表 %2 中没有字段“%1”").arg(name, tableName()));
 }
 
 Field Dataset::field(int index)
 {
     if (index < 0 || index >= fieldCount())
-        throw EngineError(QStringLiteral("Field index %1 out of range in table %2").arg(index).arg(tableName()));
+        throw EngineError(QStringLiteral("字段序号 %1 超出了数据表 %2 的字段范围").arg(index).arg(tableName()));
     return Field(this, index);
 }
 
@@ -636,9 +636,9 @@ void Dataset::setCurrentValue(int index, const Value &v)
 {
     checkActive();
     if (index >= schema().count())
-        throw EngineError(QStringLiteral("Field %1 of table %2 cannot be changed").arg(fieldNames().value(index), tableName()));
+        throw EngineError(QStringLiteral("数据表 %2 的字段 %1 不能修改").arg(fieldNames().value(index), tableName()));
     if (m_state != DatasetState::Edit && m_state != DatasetState::Insert)
-        throw EngineError(QStringLiteral("Table %1 is not in edit or insert mode").arg(tableName()));
+        throw EngineError(QStringLiteral("数据表 %1 不在编辑或新增状态").arg(tableName()));
     const FieldDef &f = schema().fields[index];
     if (f.kind == FieldKind::Memo) {
         m_memoEdits.insert(index, v.isNull() ? QByteArray() : v.toBytes());

@@ -20,7 +20,7 @@ public:
 class TableDamagedError : public EngineError {
 public:
     TableDamagedError(const QString &table, const QString &fault)
-        : EngineError(QStringLiteral("Table %1 is damaged: %2").arg(table, fault)), m_table(table), m_fault(fault) {}
+        : EngineError(QStringLiteral("数据表 %1 已损坏：%2").arg(table, fault)), m_table(table), m_fault(fault) {}
     const QString &table() const { return m_table; }
     const QString &fault() const { return m_fault; }
 

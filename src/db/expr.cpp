@@ -83,8 +83,8 @@ public:
             // '' (or "") inside stands for one quote.
             for (;; ++i) {
                 if (i >= n)
-                    throw EngineError(QStringLiteral("Unterminated quoted %1 starting at position %2")
-                                          .arg(c == u'\'' ? QStringLiteral("text") : QStringLiteral("name"))
+                    throw EngineError(QStringLiteral("从第 %2 个字符开始的带引号%1没有结束")
+                                          .arg(c == u'\'' ? QStringLiteral("文本") : QStringLiteral("名称"))
                                           .arg(m_pos + 1));
                 if (m_s[i] == c) {
                     if (i + 1 < n && m_s[i + 1] == c) {
@@ -98,7 +98,7 @@ public:
             }
             t.kind = c == u'"' ? Tok::Name : Tok::Text;
             if (t.kind == Tok::Text && !gbk::encode(t.text, t.bytes))
-                throw EngineError(QStringLiteral("Text '%1' holds a character that has no GBK form").arg(t.text));
+                throw EngineError(QStringLiteral("文本“%1”中有无法用 GBK 编码保存的字符").arg(t.text));
             return finish(t, i + 1);
         }
         if (isIdentStart(c)) {
@@ -112,7 +112,7 @@ public:
             while (i < n && isIdentChar(m_s[i]))
                 ++i;
             if (i == m_pos + 1)
-                throw EngineError(QStringLiteral("Parameter name missing after ':' at position %1").arg(m_pos + 1));
+                throw EngineError(QStringLiteral("第 %1 个字符处的“:”后缺少参数名").arg(m_pos + 1));
             t.kind = Tok::Param;
             t.text = m_s.mid(m_pos + 1, i - m_pos - 1);
             return finish(t, i);
@@ -123,7 +123,7 @@ public:
             if (i + 1 < n && m_s[i] == u'.' && isDigit(m_s[i + 1]))
                 for (++i; i < n && isDigit(m_s[i]); ++i) {}
             if (!parseNumber(QStringView(m_s).mid(m_pos, i - m_pos), t.number))
-                throw EngineError(QStringLiteral("Invalid number '%1'").arg(m_s.mid(m_pos, i - m_pos)));
+                throw EngineError(QStringLiteral("“%1”不是有效的数字").arg(m_s.mid(m_pos, i - m_pos)));
             t.kind = Tok::Number;
             return finish(t, i);
         }
@@ -210,8 +210,8 @@ public:
     [[noreturn]] void fail(const Token &t) const
     {
         if (t.kind == Tok::End)
-            throw EngineError(QStringLiteral("Unexpected end of condition"));
-        throw EngineError(QStringLiteral("Syntax error in condition near '%1' (position %2)")
+            throw EngineError(QStringLiteral("条件不完整，意外结束"));
+        throw EngineError(QStringLiteral("条件在“%1”附近有语法错误（第 %2 个字符）")
                               .arg(m_s.mid(t.pos, qMin<qsizetype>(t.end - t.pos, 40)))
                               .arg(t.pos + 1));
     }
@@ -241,7 +241,7 @@ private:
     void enter()
     {
         if (++m_depth > MaxDepth)
-            throw EngineError(QStringLiteral("Condition nested too deeply"));
+            throw EngineError(QStringLiteral("条件嵌套层数过多"));
     }
 
     // Tokens that may follow a complete term: the end of this expression or
@@ -652,7 +652,7 @@ Operand bindOperand(const ExprNode &n, const Schema &schema, const QString &tabl
     case Kind::Field:
         o.field = schema.indexOf(n.name);
         if (o.field < 0)
-            throw EngineError(QStringLiteral("Field '%1' not found in table %2").arg(n.name, table));
+            throw EngineError(QStringLiteral("数据表 %2 中没有字段“%1”").arg(n.name, table));
         o.fieldKind = schema.fields[o.field].kind;
         break;
     case Kind::Param:
@@ -714,7 +714,7 @@ const Value &paramValue(const Operand &o, const Params *params)
 {
     const Value *v = params ? params->find(o.key) : nullptr;
     if (!v)
-        throw EngineError(QStringLiteral("Parameter '%1' has no value").arg(o.name));
+        throw EngineError(QStringLiteral("参数“%1”没有赋值").arg(o.name));
     return *v;
 }
 
@@ -753,19 +753,19 @@ bool fromField(const Side &s) { return s.src && s.src->kind == Kind::Field; }
 QString describe(const Side &s)
 {
     if (fromField(s))
-        return QStringLiteral("field %1").arg(s.src->name);
+        return QStringLiteral("字段 %1").arg(s.src->name);
     switch (s.type) {
     case Value::Type::Text: return QLatin1Char('\'') + gbk::decode(s.text.data(), s.text.size()) + QLatin1Char('\'');
     case Value::Type::Number: return formatNumber(s.number);
     case Value::Type::Date: return s.date.toString(QStringLiteral("yyyy-MM-dd"));
     case Value::Type::Bool: return s.logical ? QStringLiteral("T") : QStringLiteral("F");
-    default: return QStringLiteral("null");
+    default: return QStringLiteral("空值");
     }
 }
 
 [[noreturn]] void mismatch(const Side &a, const Side &b)
 {
-    throw EngineError(QStringLiteral("Type mismatch: %1 compared with %2").arg(describe(a), describe(b)));
+    throw EngineError(QStringLiteral("类型不符：%1 不能与 %2 比较").arg(describe(a), describe(b)));
 }
 
 // Reads a text side as a number, date or logical value.
@@ -898,7 +898,7 @@ bool matchNode(const Node &n, const RowSource &row, const Params *params)
         return likeMatch(likeText(a, bufA), likeText(b, bufB)) != n.negated;
     }
     default:
-        throw EngineError(QStringLiteral("A condition is expected, not the single value '%1'")
+        throw EngineError(QStringLiteral("此处需要一个条件，而不是单独的值“%1”")
                               .arg(n.a.kind == Kind::Number ? formatNumber(n.a.number) : n.a.name));
     }
 }

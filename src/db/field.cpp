@@ -41,7 +41,7 @@ qint32 Field::asInteger() const
     double d = asFloat();
     double r = std::round(d);
     if (r < -2147483648.0 || r > 2147483647.0)
-        throw EngineError(QStringLiteral("Value %1 of field %2 is too large for an integer").arg(formatNumber(d), name()));
+        throw EngineError(QStringLiteral("字段 %2 的值 %1 超出了整数范围").arg(formatNumber(d), name()));
     return qint32(r);
 }
 
@@ -56,7 +56,7 @@ double Field::asFloat() const
     case Value::Type::Text: {
         double d;
         if (!parseNumber(v.text.constData(), v.text.size(), d))
-            throw EngineError(QStringLiteral("'%1' of field %2 is not a valid number").arg(v.toString(), name()));
+            throw EngineError(QStringLiteral("字段 %2 的值“%1”不是有效的数字").arg(v.toString(), name()));
         return d;
     }
     }
@@ -71,7 +71,7 @@ QDate Field::asDate() const
     if (v.type == Value::Type::Text) {
         QDate d = QDate::fromString(v.toString().trimmed(), QStringLiteral("yyyy-MM-dd"));
         if (!d.isValid())
-            throw EngineError(QStringLiteral("'%1' of field %2 is not a valid date").arg(v.toString(), name()));
+            throw EngineError(QStringLiteral("字段 %2 的值“%1”不是有效的日期").arg(v.toString(), name()));
         return d;
     }
     return QDate();
@@ -100,7 +100,7 @@ void Field::setAsString(const QString &text)
         if (f.kind == FieldKind::Text || f.kind == FieldKind::Memo) {
             QByteArray bytes;
             if (!gbk::encode(text, bytes))
-                throw EngineError(QStringLiteral("The text '%1' for field %2 of table %3 holds characters that cannot be stored")
+                throw EngineError(QStringLiteral("文本“%1”中有无法用 GBK 编码保存的字符，不能存入数据表 %3 的字段 %2")
                                       .arg(text, f.name, m_ds->tableName()));
             setValue(bytes.isEmpty() ? Value() : Value::fromBytes(bytes));
             return;

@@ -19,14 +19,14 @@ QString resolveTablePath(const QString &folder, const QString &name)
 {
     QString file = name.trimmed();
     if (file.isEmpty())
-        throw EngineError(QStringLiteral("No table name given"));
+        throw EngineError(QStringLiteral("没有给出数据表名"));
     if (file.contains(QLatin1Char('/')) || file.contains(QLatin1Char('\\')) || file == QLatin1String("..") || file == QLatin1String("."))
-        throw EngineError(QStringLiteral("'%1' is not a table name").arg(name));
+        throw EngineError(QStringLiteral("“%1”不是数据表名").arg(name));
     QString found = resolveFileName(folder, file);
     if (found.isEmpty() && !file.contains(QLatin1Char('.')))
         found = resolveFileName(folder, file + QStringLiteral(".dbf"));
     if (found.isEmpty())
-        throw EngineError(QStringLiteral("Table %1 not found in %2").arg(name, QDir::toNativeSeparators(folder)));
+        throw EngineError(QStringLiteral("在 %2 中找不到数据表 %1").arg(name, QDir::toNativeSeparators(folder)));
     return found;
 }
 
@@ -39,7 +39,7 @@ void replaceTableFile(const QString &folder, const QString &name, const QString 
         target = QDir(folder).filePath(name);
     }
     if (TableFile::isOpen(target))
-        throw EngineError(QStringLiteral("Table %1 is in use and cannot be replaced").arg(QFileInfo(target).fileName()));
+        throw EngineError(QStringLiteral("数据表 %1 正在使用，无法替换").arg(QFileInfo(target).fileName()));
     // The source must be a table we can read, or the data folder would be left
     // with a broken file.
     {
@@ -50,7 +50,7 @@ void replaceTableFile(const QString &folder, const QString &name, const QString 
         const QString tmp = to + QStringLiteral(".replace-new");
         QFile::remove(tmp);
         if (!QFile::copy(from, tmp))
-            throw EngineError(QStringLiteral("Cannot copy %1 to %2").arg(from, tmp));
+            throw EngineError(QStringLiteral("无法把 %1 复制到 %2").arg(from, tmp));
         int fd = ::open(QFile::encodeName(tmp).constData(), O_RDWR | O_CLOEXEC);
         if (fd >= 0) {
             syncFile(fd);
@@ -58,7 +58,7 @@ void replaceTableFile(const QString &folder, const QString &name, const QString 
         }
         if (::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(to).constData()) != 0) {
             QFile::remove(tmp);
-            throw EngineError(QStringLiteral("Cannot replace %1").arg(to));
+            throw EngineError(QStringLiteral("无法替换 %1").arg(to));
         }
     };
     QFileInfo src(sourcePath);

@@ -34,7 +34,7 @@ QStringList Query::paramNames() const
 void Query::setCachedUpdates(bool on)
 {
     if (isActive() && on != m_cached)
-        throw EngineError(QStringLiteral("Close the query before switching cached updates"));
+        throw EngineError(QStringLiteral("请先关闭查询，再切换缓存更新"));
     m_cached = on;
 }
 
@@ -44,7 +44,7 @@ void Query::open()
         return;
     const auto *sel = std::get_if<SelectStatement>(&parsed());
     if (!sel)
-        throw EngineError(QStringLiteral("Only a select statement can be opened; run the others with execSQL"));
+        throw EngineError(QStringLiteral("只有 select 语句可以打开，其他语句请用 execSQL 执行"));
     SelectResult res = runSelect(*sel, m_folder, m_params);
     m_live = res.live;
     m_source.reset();
@@ -128,7 +128,7 @@ void Query::applyUpdates()
 {
     checkActive();
     if (!m_cached || !m_source)
-        throw EngineError(QStringLiteral("This query has no cached updates to apply"));
+        throw EngineError(QStringLiteral("该查询没有待提交的缓存更新"));
     if (state() == DatasetState::Edit || state() == DatasetState::Insert)
         post();
     const auto mem = store();
@@ -153,8 +153,8 @@ void Query::applyUpdates()
         if (m_update) {
             const QString &sql = del ? m_update->deleteSQL : inserted ? m_update->insertSQL : m_update->modifySQL;
             if (sql.trimmed().isEmpty())
-                throw EngineError(QStringLiteral("No statement is given to %1 rows of %2")
-                                      .arg(del ? QStringLiteral("delete") : inserted ? QStringLiteral("insert") : QStringLiteral("modify"), tableName()));
+                throw EngineError(QStringLiteral("没有为%1数据表 %2 的记录指定语句")
+                                      .arg(del ? QStringLiteral("删除") : inserted ? QStringLiteral("插入") : QStringLiteral("修改"), tableName()));
             runCachedChange(sql, i, inserted ? -1 : origin);
         } else {
             QByteArray rec(mem->row(i), s.recordLength);

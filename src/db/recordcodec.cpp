@@ -23,13 +23,13 @@ namespace {
 
 [[noreturn]] void doesNotFit(const TableFile &t, const FieldDef &f, const QString &value, const QString &why)
 {
-    throw EngineError(QStringLiteral("Value '%1' does not fit field %2 of table %3: %4").arg(value, f.name, t.name(), why));
+    throw EngineError(QStringLiteral("数据表 %3 的字段 %2 放不下“%1”：%4").arg(value, f.name, t.name(), why));
 }
 
 QString decimalsText(const FieldDef &f)
 {
-    return f.decimals == 0 ? QStringLiteral("the field N(%1,0) holds whole numbers").arg(f.width)
-                           : QStringLiteral("the field N(%1,%2) keeps %2 decimals").arg(f.width).arg(f.decimals);
+    return f.decimals == 0 ? QStringLiteral("字段 N(%1,0) 只能存整数").arg(f.width)
+                           : QStringLiteral("字段 N(%1,%2) 只保留 %2 位小数").arg(f.width).arg(f.decimals);
 }
 
 QDate parseDateText(const QString &s)
@@ -67,7 +67,7 @@ void encodeFieldValue(const TableFile &t, char *record, int field, const Value &
             bytes.chop(1);
         if (bytes.size() > f.width)
             doesNotFit(t, f, gbk::decode(bytes),
-                       QStringLiteral("it takes %1 bytes, the field holds %2").arg(bytes.size()).arg(f.width));
+                       QStringLiteral("它占 %1 个字节（一个汉字占 2 个字节），字段只有 %2 个字节").arg(bytes.size()).arg(f.width));
         std::memset(cell, ' ', size_t(f.width));
         std::memcpy(cell, bytes.constData(), size_t(bytes.size()));
         return;
@@ -84,20 +84,20 @@ void encodeFieldValue(const TableFile &t, char *record, int field, const Value &
                 return;
             }
             if (!parseNumber(v.text.constData(), v.text.size(), d))
-                doesNotFit(t, f, v.toString(), QStringLiteral("it is not a number"));
+                doesNotFit(t, f, v.toString(), QStringLiteral("它不是数字"));
         } else {
-            doesNotFit(t, f, v.toString(), QStringLiteral("it is not a number"));
+            doesNotFit(t, f, v.toString(), QStringLiteral("它不是数字"));
         }
         if (!std::isfinite(d))
-            doesNotFit(t, f, v.toString(), QStringLiteral("it is not a number"));
+            doesNotFit(t, f, v.toString(), QStringLiteral("它不是数字"));
         if (f.kind != FieldKind::Float) {
             if (std::fabs(d - std::round(d)) > 1e-9)
-                doesNotFit(t, f, v.toString(), QStringLiteral("the field holds whole numbers"));
+                doesNotFit(t, f, v.toString(), QStringLiteral("字段只能存整数"));
             d = std::round(d);
             const double lo = f.kind == FieldKind::SmallInt ? -32768 : -2147483648.0;
             const double hi = f.kind == FieldKind::SmallInt ? 32767 : 2147483647.0;
             if (d < lo || d > hi)
-                doesNotFit(t, f, v.toString(), QStringLiteral("it lies outside %1 to %2").arg(formatNumber(lo), formatNumber(hi)));
+                doesNotFit(t, f, v.toString(), QStringLiteral("它超出了 %1 到 %2 的范围").arg(formatNumber(lo), formatNumber(hi)));
         }
         // More decimals than the field keeps would be rounded away unseen.
         if (v.type == Value::Type::Text) {
@@ -121,7 +121,7 @@ void encodeFieldValue(const TableFile &t, char *record, int field, const Value &
             text.remove(0, 1);   // "-0.00"
         if (text.size() > f.width)
             doesNotFit(t, f, v.toString(),
-                       QStringLiteral("it needs %1 characters, the field N(%2,%3) holds %2").arg(text.size()).arg(f.width).arg(f.decimals));
+                       QStringLiteral("它需要 %1 个字符，字段 N(%2,%3) 只有 %2 个字符宽").arg(text.size()).arg(f.width).arg(f.decimals));
         putRight(cell, f.width, text);
         return;
     }
@@ -137,7 +137,7 @@ void encodeFieldValue(const TableFile &t, char *record, int field, const Value &
             d = parseDateText(v.toString());
         }
         if (!d.isValid() || d.year() < 1 || d.year() > 9999)
-            doesNotFit(t, f, v.toString(), QStringLiteral("it is not a date"));
+            doesNotFit(t, f, v.toString(), QStringLiteral("它不是日期"));
         QByteArray text = d.toString(QStringLiteral("yyyyMMdd")).toLatin1();
         std::memcpy(cell, text.constData(), 8);
         return;
@@ -158,13 +158,13 @@ void encodeFieldValue(const TableFile &t, char *record, int field, const Value &
                 cell[0] = ' ';
                 return;
             } else
-                doesNotFit(t, f, v.toString(), QStringLiteral("it is not true or false"));
+                doesNotFit(t, f, v.toString(), QStringLiteral("它不是逻辑值（真或假）"));
         }
         cell[0] = b ? 'T' : 'F';
         return;
     }
     case FieldKind::Memo:
-        throw EngineError(QStringLiteral("Memo field %1 of table %2 is written through its dataset").arg(f.name, t.name()));
+        throw EngineError(QStringLiteral("数据表 %2 的备注字段 %1 须通过数据集写入").arg(f.name, t.name()));
     }
 }
 

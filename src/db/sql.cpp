@@ -24,7 +24,7 @@ public:
     {
         const Tok first = peek();
         if (first.kind == Tok::End)
-            throw EngineError(QStringLiteral("Empty statement"));
+            throw EngineError(QStringLiteral("语句为空"));
         Statement st;
         if (acceptWord("select"))
             st = select();
@@ -35,12 +35,12 @@ public:
         else if (acceptWord("insert"))
             st = insert();
         else
-            throw EngineError(QStringLiteral("Unknown statement '%1'").arg(first.text));
+            throw EngineError(QStringLiteral("无法识别的语句“%1”").arg(first.text));
         const bool semicolon = acceptSym(u';');
         const Tok rest = peek();
         if (rest.kind != Tok::End) {
             if (semicolon)
-                throw EngineError(QStringLiteral("Only one statement can be run at a time (near '%1')").arg(snippet(rest)));
+                throw EngineError(QStringLiteral("一次只能执行一条语句（在“%1”附近）").arg(snippet(rest)));
             fail(rest);
         }
         return st;
@@ -73,7 +73,7 @@ private:
             // "" inside a quoted name stands for one quote.
             for (++i;; ++i) {
                 if (i >= n)
-                    throw EngineError(QStringLiteral("Unterminated quoted name starting at position %1").arg(t.pos + 1));
+                    throw EngineError(QStringLiteral("从第 %1 个字符开始的带引号名称没有结束").arg(t.pos + 1));
                 if (m_s[i] == u'"') {
                     if (i + 1 < n && m_s[i + 1] == u'"') {
                         t.text += u'"';
@@ -137,8 +137,8 @@ private:
     [[noreturn]] void fail(const Tok &t) const
     {
         if (t.kind == Tok::End)
-            throw EngineError(QStringLiteral("Unexpected end of statement"));
-        throw EngineError(QStringLiteral("Syntax error in statement near '%1' (position %2)").arg(snippet(t)).arg(t.pos + 1));
+            throw EngineError(QStringLiteral("语句不完整，意外结束"));
+        throw EngineError(QStringLiteral("语句在“%1”附近有语法错误（第 %2 个字符）").arg(snippet(t)).arg(t.pos + 1));
     }
 
     // A table or field name: a word that is not a keyword, or a quoted name.
@@ -184,9 +184,9 @@ private:
             }
         }
         if (s.distinct && s.projection != SelectStatement::Projection::Field)
-            throw EngineError(QStringLiteral("'select distinct' takes a single field"));
+            throw EngineError(QStringLiteral("select distinct 只能选择一个字段"));
         if (peek().kind == Tok::Sym && peek().text == u",")
-            throw EngineError(QStringLiteral("Only one field or '*' can be selected (near '%1')").arg(snippet(peek())));
+            throw EngineError(QStringLiteral("只能选择一个字段或“*”（在“%1”附近）").arg(snippet(peek())));
         expectWord("from");
         s.table = name();
         s.where = optionalWhere();
@@ -245,7 +245,7 @@ private:
         while (acceptSym(u','));
         expectSym(u')');
         if (ins.columns.size() != ins.values.size())
-            throw EngineError(QStringLiteral("Insert names %1 fields but gives %2 values")
+            throw EngineError(QStringLiteral("insert 语句列出了 %1 个字段，却给出了 %2 个值")
                                   .arg(ins.columns.size())
                                   .arg(ins.values.size()));
         return ins;

@@ -24,14 +24,14 @@ void checkParams(const QStringList &names, const Params &params)
 {
     for (const QString &n : names)
         if (!params.find(n))
-            throw EngineError(QStringLiteral("Parameter '%1' has no value").arg(n));
+            throw EngineError(QStringLiteral("参数“%1”没有赋值").arg(n));
 }
 
 int fieldIndexOrThrow(const TableFile &t, const QString &name)
 {
     int i = t.schema().indexOf(name);
     if (i < 0)
-        throw EngineError(QStringLiteral("Field '%1' not found in table %2").arg(name, t.name()));
+        throw EngineError(QStringLiteral("数据表 %2 中没有字段“%1”").arg(name, t.name()));
     return i;
 }
 
@@ -98,7 +98,7 @@ SelectResult runSelect(const SelectStatement &st, const QString &folder, const P
         return res;
     }
     if (st.projection == SelectStatement::Projection::All)
-        throw EngineError(QStringLiteral("select distinct * is not supported; name one field"));
+        throw EngineError(QStringLiteral("不支持 select distinct *，请指定一个字段"));
 
     const int fi = fieldIndexOrThrow(*table, st.field);
     Schema schema;
@@ -159,7 +159,7 @@ int runChange(const Statement &st, const QString &folder, const Params &params,
         if (targetRow >= 0 && targetTable && targetTable.get() == &t) {
             if (targetRow >= t.rowCount() || t.isDeleted(targetRow)
                 || !(cond.isEmpty() || cond.matches(RecordRow(t, t.row(targetRow)), &params)))
-                throw EngineError(QStringLiteral("A row of table %1 was changed or deleted since it was read").arg(t.name()));
+                throw EngineError(QStringLiteral("数据表 %1 的一条记录在读出后已被修改或删除").arg(t.name()));
             return {targetRow};
         }
         return matchingRows(t, cond, params);
@@ -207,7 +207,7 @@ int runChange(const Statement &st, const QString &folder, const Params &params,
     if (auto *ins = std::get_if<InsertStatement>(&st)) {
         auto t = openTable(ins->table);
         if (ins->columns.size() != ins->values.size())
-            throw EngineError(QStringLiteral("Insert into %1 names %2 columns but gives %3 values")
+            throw EngineError(QStringLiteral("向数据表 %1 插入记录时列出了 %2 个字段，却给出了 %3 个值")
                                   .arg(t->name()).arg(ins->columns.size()).arg(ins->values.size()));
         QByteArray rec = blankRecord(t->schema());
         QHash<int, QByteArray> memos;
@@ -227,7 +227,7 @@ int runChange(const Statement &st, const QString &folder, const Params &params,
         t->sync();
         return 1;
     }
-    throw EngineError(QStringLiteral("This statement does not change data; open it as a query"));
+    throw EngineError(QStringLiteral("该语句不修改数据，请作为查询打开"));
 }
 
 } // namespace db

@@ -23,7 +23,7 @@ bool Table::pack()
 {
     m_lastError.clear();
     if (!isActive()) {
-        m_lastError = QStringLiteral("Table %1 is not open").arg(m_table);
+        m_lastError = QStringLiteral("数据表 %1 未打开").arg(m_table);
         return false;
     }
     try {

@@ -50,7 +50,7 @@ void writeAllFd(int fd, qint64 offset, const char *data, qsizetype size, const Q
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throw EngineError(QStringLiteral("Cannot write %1: %2").arg(what, sysError()));
+            throw EngineError(QStringLiteral("无法写入 %1：%2").arg(what, sysError()));
         }
         data += n;
         size -= n;
@@ -150,7 +150,7 @@ public:
         dbase4 = v4;
         fd = ::open(QFile::encodeName(p).constData(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
         if (fd < 0)
-            throw EngineError(QStringLiteral("Cannot open memo file %1 of table %2: %3").arg(p, tableName, sysError()));
+            throw EngineError(QStringLiteral("无法打开数据表 %2 的备注文件 %1：%3").arg(p, tableName, sysError()));
         char head[24] = {};
         struct stat st {};
         ::fstat(fd, &st);
@@ -160,7 +160,7 @@ public:
                 quint16 bs = le16(head + 20);
                 blockSize = (bs >= 64 && bs % 64 == 0) ? bs : 512;
                 if (blockSize != bs)
-                    headerFault = QStringLiteral("its header gives the block size %1").arg(bs);
+                    headerFault = QStringLiteral("文件头给出的块大小为 %1").arg(bs);
             }
         }
         // What the header says must fit the file: garbage or a file cut
@@ -168,9 +168,9 @@ public:
         // write that died before its header update leaves, and is harmless.)
         const quint64 blocksInFile = (quint64(st.st_size) + blockSize - 1) / blockSize;
         if (st.st_size > 0 && st.st_size < 24)
-            headerFault = QStringLiteral("the file holds %1 bytes, less than its header").arg(st.st_size);
+            headerFault = QStringLiteral("文件只有 %1 个字节，比文件头还短").arg(st.st_size);
         else if (st.st_size > 0 && headerFault.isEmpty() && (nextFree == 0 || nextFree > blocksInFile))
-            headerFault = QStringLiteral("its header gives %1 as the next free block, the file holds %2 blocks")
+            headerFault = QStringLiteral("文件头给出的下一个空闲块是 %1，而文件只有 %2 块")
                               .arg(nextFree).arg(blocksInFile);
         // Never hand out a block that already holds bytes, whatever the header says.
         quint64 used = (quint64(st.st_size) + blockSize - 1) / blockSize;
@@ -273,7 +273,7 @@ public:
         const quint32 blocks = quint32((quint64(len) + blockSize - 1) / blockSize);
         if (quint64(nextFree) + blocks >= 0xFFFFFFF0u) {
             dest.truncate(start);
-            throw EngineError(QStringLiteral("Memo file %1 is full").arg(path));
+            throw EngineError(QStringLiteral("备注文件 %1 已满").arg(path));
         }
         dest.append(qsizetype(blocks) * blockSize - len, '\0');
         const quint32 at = nextFree;
@@ -346,7 +346,7 @@ public:
             head[16] = 0x03;
         QFile f(p);
         if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            throw EngineError(QStringLiteral("Cannot create memo file %1: %2").arg(p, f.errorString()));
+            throw EngineError(QStringLiteral("无法创建备注文件 %1：%2").arg(p, f.errorString()));
         f.write(head);
     }
 };
@@ -367,7 +367,7 @@ QString resolveFileName(const QString &folder, const QString &fileName)
     if (hits.isEmpty())
         return QString();
     if (hits.size() > 1)
-        throw EngineError(QStringLiteral("Several files in %1 are named %2 (%3): rename all but one")
+        throw EngineError(QStringLiteral("%1 中有多个文件名为 %2（%3）：请只保留一个，其余的改名")
                               .arg(QDir::toNativeSeparators(folder), fileName, hits.join(QStringLiteral(", "))));
     return dir.filePath(hits.first());
 }
@@ -387,7 +387,7 @@ std::shared_ptr<TableFile> TableFile::open(const QString &path, bool exclusive)
     const QString key = registryKey(path);
     if (auto existing = reg.stores.value(key).lock()) {
         if (exclusive || existing->m_exclusive)
-            throw EngineError(QStringLiteral("Table %1 is in use").arg(existing->m_name));
+            throw EngineError(QStringLiteral("数据表 %1 正在使用").arg(existing->m_name));
         return existing;
     }
     std::shared_ptr<TableFile> t(new TableFile);
@@ -492,16 +492,16 @@ int TableFile::openLocked()
             m_readOnly = true;
         }
         if (fd < 0)
-            throw EngineError(QStringLiteral("Cannot open table %1: %2").arg(QDir::toNativeSeparators(m_path), sysError()));
+            throw EngineError(QStringLiteral("无法打开数据表 %1：%2").arg(QDir::toNativeSeparators(m_path), sysError()));
         if (::flock(fd, (m_exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
             ::close(fd);
-            throw EngineError(QStringLiteral("Table %1 is in use by another program").arg(m_name));
+            throw EngineError(QStringLiteral("数据表 %1 正被其他程序使用").arg(m_name));
         }
         if (attempt > 0 || m_readOnly || !packLeftoversExist(m_path))
             return fd;
         if (!m_exclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             ::close(fd);
-            throw EngineError(QStringLiteral("Table %1 is in use by another program").arg(m_name));
+            throw EngineError(QStringLiteral("数据表 %1 正被其他程序使用").arg(m_name));
         }
         recoverInterruptedPack(m_path);
         ::close(fd);
@@ -514,31 +514,31 @@ void TableFile::load(int lockedFd, const std::vector<bool> *knownDeleted)
     try {
         struct stat st {};
         if (::fstat(m_fd, &st) != 0)
-            throw EngineError(QStringLiteral("Cannot read table %1: %2").arg(m_name, sysError()));
+            throw EngineError(QStringLiteral("无法读取数据表 %1：%2").arg(m_name, sysError()));
         const qint64 size = st.st_size;
         auto damaged = [&](const QString &why) {
-            return EngineError(QStringLiteral("Table %1 is damaged or not a dBASE table: %2").arg(m_name, why));
+            return EngineError(QStringLiteral("数据表 %1 已损坏或不是 dBASE 数据表：%2").arg(m_name, why));
         };
         if (size < 32 + 1)
-            throw damaged(QStringLiteral("the file is too short"));
+            throw damaged(QStringLiteral("文件太短"));
         m_map = static_cast<char *>(::mmap(nullptr, size_t(size), PROT_READ | PROT_WRITE, MAP_PRIVATE, m_fd, 0));
         if (m_map == MAP_FAILED) {
             m_map = nullptr;
-            throw EngineError(QStringLiteral("Cannot read table %1: %2").arg(m_name, sysError()));
+            throw EngineError(QStringLiteral("无法读取数据表 %1：%2").arg(m_name, sysError()));
         }
         m_mapSize = size;
         const char *h = m_map;
         m_version = uchar(h[0]);
         if (m_version != 0x03 && m_version != 0x83 && m_version != 0x8B)
-            throw damaged(QStringLiteral("unsupported version byte 0x%1").arg(m_version, 2, 16, QLatin1Char('0')));
+            throw damaged(QStringLiteral("不支持的版本字节 0x%1").arg(m_version, 2, 16, QLatin1Char('0')));
         const quint32 headerCount = le32(h + 4);
         m_headerLength = le16(h + 8);
         const int recLen = le16(h + 10);
         m_langDriver = uchar(h[29]);
         if (m_headerLength < 32 + 32 + 1 || m_headerLength > size)
-            throw damaged(QStringLiteral("header length %1 does not fit the file").arg(m_headerLength));
+            throw damaged(QStringLiteral("文件头长度 %1 与文件不符").arg(m_headerLength));
         if (recLen < 2)
-            throw damaged(QStringLiteral("record length %1").arg(recLen));
+            throw damaged(QStringLiteral("记录长度 %1 不正确").arg(recLen));
 
         Schema schema;
         bool hasMemo = false;
@@ -553,29 +553,29 @@ void TableFile::load(int lockedFd, const std::vector<bool> *knownDeleted)
             f.width = uchar(d[16]);
             f.decimals = uchar(d[17]);
             if (f.name.isEmpty())
-                throw damaged(QStringLiteral("a field without a name"));
+                throw damaged(QStringLiteral("有一个字段没有名称"));
             switch (f.type) {
             case 'C': f.decimals = 0; break;
             case 'N': case 'F':
                 if (f.width > 32 || f.decimals >= f.width)
-                    throw damaged(QStringLiteral("field %1 has width %2 and %3 decimals").arg(f.name).arg(f.width).arg(f.decimals));
+                    throw damaged(QStringLiteral("字段 %1 的宽度 %2 与小数位数 %3 不符").arg(f.name).arg(f.width).arg(f.decimals));
                 break;
-            case 'D': if (f.width != 8) throw damaged(QStringLiteral("date field %1 has width %2").arg(f.name).arg(f.width)); break;
+            case 'D': if (f.width != 8) throw damaged(QStringLiteral("日期字段 %1 的宽度为 %2（应为 8）").arg(f.name).arg(f.width)); break;
             case 'M': hasMemo = true; break;
             case 'L': break;
             default:
-                throw damaged(QStringLiteral("field %1 has the unsupported type '%2'").arg(f.name, QChar::fromLatin1(f.type)));
+                throw damaged(QStringLiteral("字段 %1 的类型“%2”不受支持").arg(f.name, QChar::fromLatin1(f.type)));
             }
             if (f.width < 1)
-                throw damaged(QStringLiteral("field %1 has width 0").arg(f.name));
+                throw damaged(QStringLiteral("字段 %1 的宽度为 0").arg(f.name));
             f.kind = FieldDef::kindFor(f.type, f.width, f.decimals);
             schema.fields.append(f);
         }
         if (schema.fields.isEmpty())
-            throw damaged(QStringLiteral("no fields"));
+            throw damaged(QStringLiteral("没有字段"));
         schema.layout();
         if (schema.recordLength > recLen)
-            throw damaged(QStringLiteral("the fields need %1 bytes a row, the header says %2").arg(schema.recordLength).arg(recLen));
+            throw damaged(QStringLiteral("各字段每条记录共需 %1 个字节，文件头却记为 %2 个").arg(schema.recordLength).arg(recLen));
         schema.recordLength = recLen;
         m_schema = schema;
         m_header = QByteArray(h, m_headerLength);
@@ -595,23 +595,23 @@ void TableFile::load(int lockedFd, const std::vector<bool> *knownDeleted)
             rows = i + 1;
         }
         if (rows > 0x7FFFFFF0)
-            throw damaged(QStringLiteral("too many rows"));
+            throw damaged(QStringLiteral("记录太多"));
         auto fault = [&](const QString &why) {
             if (!m_salvage)
                 throw TableDamagedError(m_name, why);
             m_warnings << why;
         };
         if (quint64(rows) < headerCount)
-            fault(QStringLiteral("the header counts %1 rows, the file holds %2").arg(headerCount).arg(rows));
+            fault(QStringLiteral("文件头记有 %1 条记录，文件中只有 %2 条").arg(headerCount).arg(rows));
         else if (quint64(rows) > headerCount)
-            m_warnings << QStringLiteral("Table %1: the header counts %2 rows, the file holds %3; %3 are read")
+            m_warnings << QStringLiteral("数据表 %1：文件头记有 %2 条记录，文件中有 %3 条；已读入 %3 条")
                               .arg(m_name).arg(headerCount).arg(rows);
         const qint64 tail = size - m_headerLength - rows * recLen;
         if (tail > 1 || (tail == 1 && h[size - 1] != 0x1A)) {
             if (rows == fileRows && rest > 0)
-                fault(QStringLiteral("the last row is cut off (%1 of %2 bytes)").arg(h[size - 1] == 0x1A ? rest - 1 : rest).arg(recLen));
+                fault(QStringLiteral("最后一条记录不完整（只有 %1 个字节，应为 %2 个）").arg(h[size - 1] == 0x1A ? rest - 1 : rest).arg(recLen));
             else
-                fault(QStringLiteral("row %1 is not a row (its first byte is neither blank nor '*')").arg(rows + 1));
+                fault(QStringLiteral("第 %1 条记录无效（首字节既不是空格也不是“*”）").arg(rows + 1));
         }
         m_base = m_map + m_headerLength;
         m_baseRows = int(rows);
@@ -620,7 +620,7 @@ void TableFile::load(int lockedFd, const std::vector<bool> *knownDeleted)
         if (hasMemo) {
             const QString memoPath = memoPathFor(m_path);
             if (!QFile::exists(memoPath))
-                throw EngineError(QStringLiteral("The memo file %1 of table %2 is missing")
+                throw EngineError(QStringLiteral("缺少数据表 %2 的备注文件 %1")
                                       .arg(QFileInfo(memoPath).fileName(), m_name));
             m_memo = std::make_unique<MemoFile>();
             m_memo->tableName = m_name;
@@ -700,7 +700,7 @@ void TableFile::scanRows(const std::function<void(const QString &)> &fault)
     m_deletedCount = 0;
     const QString memoName = m_memo ? QFileInfo(m_memo->path).fileName() : QString();
     if (m_memo && !m_memo->headerFault.isEmpty())
-        fault(QStringLiteral("memo file %1: %2").arg(memoName, m_memo->headerFault));
+        fault(QStringLiteral("备注文件 %1：%2").arg(memoName, m_memo->headerFault));
     QVector<int> memoFields;
     for (int f = 0; m_memo && f < m_schema.count(); ++f)
         if (m_schema.fields[f].kind == FieldKind::Memo)
@@ -720,7 +720,7 @@ void TableFile::scanRows(const std::function<void(const QString &)> &fault)
         const int n = qMin(perChunk, m_rowCount - first);
         buf.resize(qsizetype(n) * recLen);
         if (!readAllFd(m_fd, m_headerLength + qint64(first) * recLen, buf.data(), buf.size()))
-            throw EngineError(QStringLiteral("Cannot read table %1: %2").arg(m_name, sysError()));
+            throw EngineError(QStringLiteral("无法读取数据表 %1：%2").arg(m_name, sysError()));
         for (int r = 0; r < n; ++r) {
             const char *rec = buf.constData() + qsizetype(r) * recLen;
             if (rec[0] == '*') {
@@ -731,10 +731,10 @@ void TableFile::scanRows(const std::function<void(const QString &)> &fault)
                 const FieldDef &fd = m_schema.fields[f];
                 const qint64 block = memoBlockStrict(rec + fd.offset, fd.width);
                 if (block < 0)
-                    report(QStringLiteral("row %1: memo field %2 holds '%3', not a block number")
+                    report(QStringLiteral("第 %1 条记录：备注字段 %2 的内容是“%3”，不是块号")
                                .arg(first + r + 1).arg(fd.name, QString::fromLatin1(rec + fd.offset, fd.width).trimmed()));
                 else if (block > 0 && quint64(block) >= blocks)
-                    report(QStringLiteral("row %1: memo field %2 points to block %3, past the end of memo file %4 (%5 blocks)")
+                    report(QStringLiteral("第 %1 条记录：备注字段 %2 指向第 %3 块，超出了备注文件 %4 的末尾（共 %5 块）")
                                .arg(first + r + 1).arg(fd.name).arg(block).arg(memoName).arg(blocks));
                 else if (quint64(block) > lastBlock)
                     lastBlock = quint64(block);
@@ -742,7 +742,7 @@ void TableFile::scanRows(const std::function<void(const QString &)> &fault)
         }
     }
     if (reported > 5)
-        fault(QStringLiteral("%1 more memo pointers are damaged").arg(reported - 5));
+        fault(QStringLiteral("另有 %1 个备注指针已损坏").arg(reported - 5));
     if (lastBlock == 0)
         return;
     // The memo stored last must end inside the file.
@@ -759,7 +759,7 @@ void TableFile::scanRows(const std::function<void(const QString &)> &fault)
             ends = std::memchr(p, 0x1A, size_t(avail)) != nullptr;
     }
     if (!ends)
-        fault(QStringLiteral("memo file %1: the memo at block %2 runs past the end of the file").arg(memoName).arg(lastBlock));
+        fault(QStringLiteral("备注文件 %1：从第 %2 块开始的备注超出了文件末尾").arg(memoName).arg(lastBlock));
 }
 
 QByteArray TableFile::memoText(const char *record, int field) const
@@ -819,12 +819,12 @@ Value TableFile::fieldValue(const char *record, int field) const
 void TableFile::ensureWritable() const
 {
     if (m_readOnly)
-        throw EngineError(QStringLiteral("Table %1 is read-only").arg(m_name));
+        throw EngineError(QStringLiteral("数据表 %1 是只读的").arg(m_name));
 }
 
 void TableFile::pwriteAll(qint64 offset, const char *data, qsizetype size)
 {
-    writeAllFd(m_fd, offset, data, size, QStringLiteral("table ") + m_name);
+    writeAllFd(m_fd, offset, data, size, QStringLiteral("数据表 ") + m_name);
     m_dirty = true;
 }
 
@@ -845,14 +845,14 @@ QByteArray TableFile::encodeMemos(QByteArray &record, const QHash<int, QByteArra
                 block = quint32(m_memMemos.size());
             } else {
                 if (!m_memo)
-                    throw EngineError(QStringLiteral("Table %1 has no memo file").arg(m_name));
+                    throw EngineError(QStringLiteral("数据表 %1 没有备注文件").arg(m_name));
                 block = m_memo->write(it.value());
             }
         }
         QByteArray num = block ? QByteArray::number(block) : QByteArray();
         QByteArray cell(f.width, ' ');
         if (num.size() > f.width)
-            throw EngineError(QStringLiteral("Memo block number too large for field %1 of table %2").arg(f.name, m_name));
+            throw EngineError(QStringLiteral("数据表 %2 的字段 %1 的备注块号过大").arg(f.name, m_name));
         std::memcpy(cell.data() + (f.width - num.size()), num.constData(), size_t(num.size()));
         std::memcpy(record.data() + f.offset, cell.constData(), size_t(f.width));
     }
@@ -894,7 +894,7 @@ int TableFile::appendRow(QByteArray record, const QHash<int, QByteArray> &memos)
     if (!isMemory())
         ensureWritable();
     if (m_rowCount >= 0x7FFFFFF0)
-        throw EngineError(QStringLiteral("Table %1 is full").arg(m_name));
+        throw EngineError(QStringLiteral("数据表 %1 已满").arg(m_name));
     if (record.constData()[0] != ' ')
         record[0] = ' ';   // (only then: writing would copy a shared buffer)
     encodeMemos(record, memos);
@@ -981,7 +981,7 @@ bool TableFile::pack()
     if (isMemory())
         return false;
     if (!m_exclusive)
-        throw EngineError(QStringLiteral("Table %1 must be opened exclusively to be packed").arg(m_name));
+        throw EngineError(QStringLiteral("数据表 %1 必须独占打开才能整理").arg(m_name));
     ensureWritable();
     if (!hasDeletedRows())
         return false;
@@ -992,7 +992,7 @@ bool TableFile::pack()
 QStringList TableFile::repair(const QString &path)
 {
     if (isOpen(path))
-        throw EngineError(QStringLiteral("Table %1 is in use and cannot be repaired").arg(QFileInfo(path).fileName()));
+        throw EngineError(QStringLiteral("数据表 %1 正在使用，无法修复").arg(QFileInfo(path).fileName()));
     std::shared_ptr<TableFile> t(new TableFile);
     t->m_path = registryKey(path);
     t->m_name = QFileInfo(path).fileName();
@@ -1063,7 +1063,7 @@ bool TableFile::packRows(bool repairing)
     // piece starts at once so the final sync has little left to wait for.
     const int fd = ::open(QFile::encodeName(dbfTmp).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
-        throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
+        throw EngineError(QStringLiteral("无法整理数据表 %1：%2").arg(m_name, sysError()));
     struct Cleanup {
         int fd;
         QString dbf, memo;
@@ -1145,19 +1145,19 @@ bool TableFile::packRows(bool repairing)
     if (newMemo)
         newMemo->finishBatch();
     if (syncFile(fd) != 0 || (newMemo && syncFile(newMemo->fd) != 0))
-        throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
+        throw EngineError(QStringLiteral("无法整理数据表 %1：%2").arg(m_name, sysError()));
     newMemo.reset();
     // The packed table is locked before anybody can see it under the table's
     // name: a reader that opens the name between or after the renames finds
     // it held, as the old file is held until the renames are done.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-        throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
+        throw EngineError(QStringLiteral("无法整理数据表 %1：%2").arg(m_name, sysError()));
     step(2);
     const QString folder = QFileInfo(m_path).absolutePath();
     {
         QFile m(mark);
         if (!m.open(QIODevice::WriteOnly))
-            throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, m.errorString()));
+            throw EngineError(QStringLiteral("无法整理数据表 %1：%2").arg(m_name, m.errorString()));
         m.write("packed copy complete\n");
         m.flush();
         syncFile(m.handle());
@@ -1166,10 +1166,10 @@ bool TableFile::packRows(bool repairing)
     cleanup.done = true;   // from here on the commit mark completes the pack
     step(3);
     if (m_memo && ::rename(QFile::encodeName(memoTmp).constData(), QFile::encodeName(memoPath).constData()) != 0)
-        throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
+        throw EngineError(QStringLiteral("无法整理数据表 %1：%2").arg(m_name, sysError()));
     step(4);
     if (::rename(QFile::encodeName(dbfTmp).constData(), QFile::encodeName(m_path).constData()) != 0)
-        throw EngineError(QStringLiteral("Cannot pack table %1: %2").arg(m_name, sysError()));
+        throw EngineError(QStringLiteral("无法整理数据表 %1：%2").arg(m_name, sysError()));
     syncDir(folder);
     QFile::remove(mark);
     step(5);
@@ -1186,9 +1186,9 @@ bool TableFile::packRows(bool repairing)
 void TableFile::createFile(const QString &path, const QVector<FieldDef> &fields, unsigned char languageDriver)
 {
     if (fields.isEmpty() || fields.size() > 255)
-        throw EngineError(QStringLiteral("A table needs 1 to 255 fields"));
+        throw EngineError(QStringLiteral("数据表须有 1 到 255 个字段"));
     if (QFile::exists(path))
-        throw EngineError(QStringLiteral("Table %1 exists already").arg(path));
+        throw EngineError(QStringLiteral("数据表 %1 已经存在").arg(path));
     bool hasMemo = false;
     int recLen = 1;
     QByteArray desc;
@@ -1196,17 +1196,17 @@ void TableFile::createFile(const QString &path, const QVector<FieldDef> &fields,
         QByteArray d(32, '\0');
         QByteArray name = f.name.toLatin1().left(10);
         if (name.isEmpty() || f.name.size() > 10)
-            throw EngineError(QStringLiteral("Field name '%1' must have 1 to 10 characters").arg(f.name));
+            throw EngineError(QStringLiteral("字段名“%1”须为 1 到 10 个字符").arg(f.name));
         std::memcpy(d.data(), name.constData(), size_t(name.size()));
         d[11] = f.type;
         int width = f.width, dec = f.decimals;
         switch (f.type) {
-        case 'C': if (width < 1 || width > 254) throw EngineError(QStringLiteral("Text field %1 needs a width of 1 to 254").arg(f.name)); dec = 0; break;
-        case 'N': case 'F': if (width < 1 || width > 20 || dec < 0 || dec >= width) throw EngineError(QStringLiteral("Numeric field %1 has a bad width").arg(f.name)); break;
+        case 'C': if (width < 1 || width > 254) throw EngineError(QStringLiteral("文本字段 %1 的宽度须为 1 到 254").arg(f.name)); dec = 0; break;
+        case 'N': case 'F': if (width < 1 || width > 20 || dec < 0 || dec >= width) throw EngineError(QStringLiteral("数值字段 %1 的宽度或小数位数不正确").arg(f.name)); break;
         case 'D': width = 8; dec = 0; break;
         case 'M': width = 10; dec = 0; hasMemo = true; break;
         case 'L': width = 1; dec = 0; break;
-        default: throw EngineError(QStringLiteral("Field %1 has an unsupported type").arg(f.name));
+        default: throw EngineError(QStringLiteral("字段 %1 的类型不受支持").arg(f.name));
         }
         d[16] = char(width);
         d[17] = char(dec);
@@ -1214,7 +1214,7 @@ void TableFile::createFile(const QString &path, const QVector<FieldDef> &fields,
         recLen += width;
     }
     if (recLen > 65535)
-        throw EngineError(QStringLiteral("The rows of %1 would be too long").arg(path));
+        throw EngineError(QStringLiteral("%1 的每条记录将超过允许的长度").arg(path));
     const int headerLen = 32 + int(desc.size()) + 1;
     QByteArray out(32, '\0');
     const QDate today = QDate::currentDate();
@@ -1235,7 +1235,7 @@ void TableFile::createFile(const QString &path, const QVector<FieldDef> &fields,
     }
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw EngineError(QStringLiteral("Cannot create table %1: %2").arg(path, f.errorString()));
+        throw EngineError(QStringLiteral("无法创建数据表 %1：%2").arg(path, f.errorString()));
     f.write(out);
 }
 

@@ -144,10 +144,10 @@ TEST_F(DataModuleStart, PackThatCannotWriteIsNotedAndTheStartGoesOn)
     int held = -1;
     struct rlimit oldLimit {};
     const Case cases[] = {
-        {"obstacle", "Cannot pack",
+        {"obstacle", "无法整理数据表",
          [&] { ASSERT_TRUE(QDir().mkpath(kjcg + QStringLiteral(".pack-new/inside"))); },
          [&] { QDir(kjcg + QStringLiteral(".pack-new")).removeRecursively(); }},
-        {"held by another program", "in use by another program",
+        {"held by another program", "正被其他程序使用",
          [&] {
              held = ::open(QFile::encodeName(kjcg).constData(), O_RDONLY | O_CLOEXEC);
              ASSERT_GE(held, 0);
@@ -174,7 +174,7 @@ TEST_F(DataModuleStart, PackThatCannotWriteIsNotedAndTheStartGoesOn)
         c.unblock();
         ASSERT_EQ(DM->PackFailures.size(), 1) << qPrintable(DM->PackFailures.join('\n'));
         EXPECT_TRUE(DM->PackFailures[0].startsWith(QStringLiteral("kjcg.DBF: "))) << qPrintable(DM->PackFailures[0]);
-        EXPECT_TRUE(DM->PackFailures[0].contains(QLatin1String(c.reason))) << qPrintable(DM->PackFailures[0]);
+        EXPECT_TRUE(DM->PackFailures[0].contains(QString::fromUtf8(c.reason))) << qPrintable(DM->PackFailures[0]);
         EXPECT_TRUE(DM->Qrykjcg.isActive());
         EXPECT_EQ(DM->Tblkjcg.recordCount(), 3);
         EXPECT_EQ(DM->TblCgwcr.recordCount(), 3);

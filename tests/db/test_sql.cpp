@@ -263,5 +263,5 @@ TEST(SqlErrors, MalformedStatementsThrow)
     } catch (const EngineError &e) {
         message = e.message();
     }
-    EXPECT_TRUE(message.contains(QLatin1String("one statement"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("一次只能执行一条语句"))) << message.toStdString();
 }

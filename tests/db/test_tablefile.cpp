@@ -106,7 +106,7 @@ TEST_F(TableFileTest, ValuesThatDoNotFitAreRefusedAndChangeNothing)
     // trailing zeros are no decimals.
     for (const char *more : {"0.001", "1.505", "0.00001"}) {
         const QString m = messageOf([&] { t->fieldByName("MONEY").setAsString(QString::fromLatin1(more)); });
-        EXPECT_TRUE(m.contains("MONEY") && m.contains("keeps 2 decimals")) << qPrintable(m);
+        EXPECT_TRUE(m.contains("MONEY") && m.contains(QStringLiteral("只保留 2 位小数"))) << qPrintable(m);
     }
     refused("MONEY", Value::fromNumber(0.00001));
     refused("BIG", Value::fromString("12.5"));
@@ -225,11 +225,11 @@ TEST_F(TableFileTest, RowsMissingOrCutOffRefuseTheTableUntilARepairKeepsTheReada
         // nothing is lost, the row is read.
         {"lagging.dbf", raw.bytes(3), nullptr, true},
         // Rows missing against the header: records are gone.
-        {"ahead.dbf", raw.bytes(6), "the header counts 6 rows, the file holds 4", false},
+        {"ahead.dbf", raw.bytes(6), "文件头记有 6 条记录，文件中只有 4 条", false},
         // A row cut off half way at the end of the file.
-        {"halfrow.dbf", raw.bytes(-1, QByteArray(" 2009004  ") + gbkBytes(QStringLiteral("陈"))), "the last row is cut off", false},
-        {"lagginghalf.dbf", raw.bytes(3, QByteArrayLiteral(" 2009")), "the last row is cut off", false},
-        {"garbagetail.dbf", raw.bytes(-1, QByteArray(40, '\x07')), "is not a row", false},
+        {"halfrow.dbf", raw.bytes(-1, QByteArray(" 2009004  ") + gbkBytes(QStringLiteral("陈"))), "最后一条记录不完整", false},
+        {"lagginghalf.dbf", raw.bytes(3, QByteArrayLiteral(" 2009")), "最后一条记录不完整", false},
+        {"garbagetail.dbf", raw.bytes(-1, QByteArray(40, '\x07')), "第 5 条记录无效", false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.file);
@@ -245,7 +245,7 @@ TEST_F(TableFileTest, RowsMissingOrCutOffRefuseTheTableUntilARepairKeepsTheReada
             ADD_FAILURE() << "a damaged table opened";
         } catch (const TableDamagedError &e) {
             EXPECT_EQ(e.table(), QString::fromLatin1(c.file));
-            EXPECT_TRUE(e.fault().contains(QLatin1String(c.fault))) << qPrintable(e.fault());
+            EXPECT_TRUE(e.fault().contains(QString::fromUtf8(c.fault))) << qPrintable(e.fault());
         }
         EXPECT_EQ(readFile(path(c.file)), c.bytes) << "a refused table is not touched";
         const QStringList mended = TableFile::repair(path(c.file));
@@ -283,11 +283,11 @@ TEST_F(TableFileTest, MemoDamageIsFoundAtOpenAndRepairClearsOnlyTheBrokenMemos)
         const char *fault;
         QStringList afterRepair;
     } cases[] = {
-        {"garbage memo file", dbf, garbage, "memo file cgwcr.dbt: its header", {"1|", "2|", "3|"}},
-        {"pointer past the end", withPointer(0, "9999"), dbt, "row 1: memo field NOTE points to block 9999", {"1|", "2|" + QString(QStringLiteral("较长的备注。")).repeated(200), QStringLiteral("3|末条")}},
-        {"pointer not a number", withPointer(2, "12ab"), dbt, "row 3: memo field NOTE holds '12ab'", {QStringLiteral("1|第一条备注"), "2|" + QString(QStringLiteral("较长的备注。")).repeated(200), "3|"}},
-        {"memo file cut short", dbf, dbt.left(dbt.size() - 512), "memo file cgwcr.dbt", {}},
-        {"memo header cut off", dbf, dbt.left(10), "memo file cgwcr.dbt", {}},
+        {"garbage memo file", dbf, garbage, "备注文件 cgwcr.dbt：文件头", {"1|", "2|", "3|"}},
+        {"pointer past the end", withPointer(0, "9999"), dbt, "第 1 条记录：备注字段 NOTE 指向第 9999 块", {"1|", "2|" + QString(QStringLiteral("较长的备注。")).repeated(200), QStringLiteral("3|末条")}},
+        {"pointer not a number", withPointer(2, "12ab"), dbt, "第 3 条记录：备注字段 NOTE 的内容是“12ab”", {QStringLiteral("1|第一条备注"), "2|" + QString(QStringLiteral("较长的备注。")).repeated(200), "3|"}},
+        {"memo file cut short", dbf, dbt.left(dbt.size() - 512), "备注文件 cgwcr.dbt", {}},
+        {"memo header cut off", dbf, dbt.left(10), "备注文件 cgwcr.dbt", {}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -298,7 +298,7 @@ TEST_F(TableFileTest, MemoDamageIsFoundAtOpenAndRepairClearsOnlyTheBrokenMemos)
             ADD_FAILURE() << "a table with damaged memos opened";
         } catch (const TableDamagedError &e) {
             EXPECT_EQ(e.table(), QStringLiteral("cgwcr.DBF"));
-            EXPECT_TRUE(e.fault().contains(QLatin1String(c.fault))) << qPrintable(e.fault());
+            EXPECT_TRUE(e.fault().contains(QString::fromUtf8(c.fault))) << qPrintable(e.fault());
         }
         EXPECT_EQ(readFile(path("cgwcr.dbt")), c.dbt);
         EXPECT_FALSE(TableFile::repair(path("cgwcr.DBF")).isEmpty());
@@ -362,7 +362,7 @@ TEST_F(TableFileTest, AnAppendTheDiskRefusesLeavesTheFileAsItWas)
         std::signal(SIGXFSZ, previous);
         t->cancel();
     }
-    EXPECT_TRUE(error.contains(QStringLiteral("Cannot write"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("无法写入 数据表 cgwcr.DBF"))) << error.toStdString();
     EXPECT_EQ(readFile(path("cgwcr.DBF")), before);
     auto again = open("cgwcr");
     EXPECT_EQ(rowsOf(*again, {"ITEM_180"}), QStringList({QStringLiteral("张伟"), QStringLiteral("王芳")}));
@@ -617,7 +617,7 @@ TEST_F(PackTest, AnotherProcessOpeningDuringAPackNeitherDisturbsItNorSeesAMismat
         // files of the running pack stay where they are.
         const QStringList during = entries();
         const QString msg = messageOf([&] { TableFile::open(path("cgwcr.DBF"), false); });
-        EXPECT_TRUE(msg.contains(QLatin1String("in use"))) << qPrintable(msg);
+        EXPECT_TRUE(msg.contains(QStringLiteral("正被其他程序使用"))) << qPrintable(msg);
         EXPECT_EQ(entries(), during);
         ASSERT_EQ(::write(down[1], &c, 1), 1);
         int status = 0;

@@ -313,7 +313,7 @@ TEST_F(Page3Test, AnAmountWithMoreDecimalsThanItsFieldKeepsIsRefusedNamingTheFie
     page([this](TFpage3 *p) {
         p->Edt_141->setText(u"0.00001"_s);
         seams.expectMessage(u"ITEM_141"_s, [](const platform::MessageCall &c) {
-            EXPECT_TRUE(c.text.contains(u"0.00001"_s) && c.text.contains(u"decimals"_s)) << c.text.toStdString();
+            EXPECT_TRUE(c.text.contains(u"0.00001"_s) && c.text.contains(u"只保留 4 位小数"_s)) << c.text.toStdString();
             return int(platform::Ok);
         });
         p->btnSave01->click();

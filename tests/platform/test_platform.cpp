@@ -462,7 +462,7 @@ TEST(MessageBox, EveryMessageAlsoGoesToStandardError)
     {
         TestSeams seams;
         seams.expectMessage(QStringLiteral("数据表 kjcg.DBF 已损坏"), platform::No);
-        EXPECT_EQ(platform::messageBox(nullptr, QStringLiteral("数据表 kjcg.DBF 已损坏：the last row is cut off"),
+        EXPECT_EQ(platform::messageBox(nullptr, QStringLiteral("数据表 kjcg.DBF 已损坏：最后一条记录不完整"),
                                        QStringLiteral("提示"), platform::Icon::Warning, platform::Yes | platform::No),
                   platform::No);
         seams.verifyAllUsed();
@@ -472,7 +472,7 @@ TEST(MessageBox, EveryMessageAlsoGoesToStandardError)
     ::close(saved);
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromLocal8Bit(f.readAll()), QStringLiteral("提示: 数据表 kjcg.DBF 已损坏：the last row is cut off\n"));
+    EXPECT_EQ(QString::fromLocal8Bit(f.readAll()), QStringLiteral("提示: 数据表 kjcg.DBF 已损坏：最后一条记录不完整\n"));
 }
 
 } // namespace

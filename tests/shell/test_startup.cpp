@@ -300,7 +300,7 @@ TEST_F(StartupDamageTest, DamagedTableStopsTheStartWithOneMessageAndNothingRewri
     const QByteArray cut = cutPersons();
     const QByteArray records = bytes(file(QStringLiteral("kjcg.DBF")));
     seams.expectMessage(QStringLiteral("数据表 cgwcr.DBF 已损坏"), [](const platform::MessageCall &c) {
-        EXPECT_TRUE(c.text.contains(QStringLiteral("the header counts 400 rows, the file holds 100"))) << c.text.toStdString();
+        EXPECT_TRUE(c.text.contains(QStringLiteral("文件头记有 400 条记录，文件中只有 100 条"))) << c.text.toStdString();
         EXPECT_TRUE(c.text.contains(QStringLiteral("没有整理或改写任何数据表"))) << c.text.toStdString();
         EXPECT_EQ(c.buttons, platform::Yes | platform::No);
         return int(platform::No);
@@ -350,7 +350,7 @@ TEST_F(StartupDamageTest, FailedPackIsToldOnceAndTheStartGoesOn)
     const QString obstacle = file(QStringLiteral("kjcg.DBF")) + QStringLiteral(".pack-new");
     ASSERT_TRUE(QDir().mkpath(obstacle + QStringLiteral("/inside")));
     seams.expectMessage(QStringLiteral("启动时未能整理下列数据表"), [](const platform::MessageCall &c) {
-        EXPECT_TRUE(c.text.contains(QStringLiteral("kjcg.DBF: Cannot pack table kjcg.DBF"))) << c.text.toStdString();
+        EXPECT_TRUE(c.text.contains(QStringLiteral("kjcg.DBF: 无法整理数据表 kjcg.DBF"))) << c.text.toStdString();
         EXPECT_EQ(c.caption, MsgCaption);
         return int(platform::Ok);
     });
