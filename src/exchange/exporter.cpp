@@ -1,5 +1,6 @@
 #include "exchange/exporter.h"
 
+#include "data/records.h"
 #include "data/schema.h"
 #include "db/database.h"
 #include "db/error.h"
@@ -47,7 +48,7 @@ QByteArray returnedFlag(const QByteArray &v) { return v.trimmed() == "1" ? QByte
 QByteArray subTableText(const db::TableFile &t, const QSet<QByteArray> &keys)
 {
     const int n = t.schema().count();
-    const int key = column(t, QStringLiteral("ITEM_4"));
+    const int key = column(t, data::kKeyField);
     const bool persons = t.schema().fields[n - 1].name.compare(QLatin1String("ITEM_NO"), Qt::CaseInsensitive) == 0
                          && t.schema().fields[n - 2].name.compare(QLatin1String("ITEM_188"), Qt::CaseInsensitive) == 0;
     QByteArray out;
@@ -77,7 +78,7 @@ QStringList packageMembers()
 
 void Exporter::resetExportMarks()
 {
-    const TablePtr kjcg = openTable(m_data, data::file::kjcg);
+    const TablePtr kjcg = openTable(m_data, data::recordFile(data::Store::Main));
     const int mark = column(*kjcg, QStringLiteral("ITEM_SJDC"));
     for (int r = 0; r < kjcg->rowCount(); ++r) {
         if (kjcg->isDeleted(r) || kjcg->fieldText(kjcg->row(r), mark) == "0")
@@ -91,9 +92,9 @@ void Exporter::resetExportMarks()
 
 QList<QPair<QString, QByteArray>> Exporter::memberTexts(const QList<int> &rows)
 {
-    const TablePtr kjcg = openTable(m_data, data::file::kjcg);
+    const TablePtr kjcg = openTable(m_data, data::recordFile(data::Store::Main));
     const int n = kjcg->schema().count();
-    const int key = column(*kjcg, QStringLiteral("ITEM_4"));
+    const int key = column(*kjcg, data::kKeyField);
     const int mark = column(*kjcg, QStringLiteral("ITEM_SJDC"));
 
     QList<QPair<QString, QByteArray>> members;
@@ -109,12 +110,9 @@ QList<QPair<QString, QByteArray>> Exporter::memberTexts(const QList<int> &rows)
         m_prompt.step(++done, int(rows.size()) * 2);
     }
     members.append({QStringLiteral("KJCG.TXT"), main});
-    const QList<QPair<QString, QLatin1String>> subs{{QStringLiteral("CGWCDW.TXT"), data::file::cgwcdw},
-                                                     {QStringLiteral("CGWCR.TXT"), data::file::cgwcr},
-                                                     {QStringLiteral("JDWYHMD.TXT"), data::file::jdwyhmd},
-                                                     {QStringLiteral("ZLQK.TXT"), data::file::zlqk}};
-    for (const auto &s : subs) {
-        members.append({s.first, subTableText(*openTable(m_data, s.second), keys)});
+    // The sub-tables come in exchange order, as the package lists its members.
+    for (const data::SubTable &s : data::subTables()) {
+        members.append({s.exchangeName + QStringLiteral(".TXT"), subTableText(*openTable(m_data, s.file(data::Store::Main)), keys)});
         done += int(rows.size()) / 4;
         m_prompt.step(done, int(rows.size()) * 2);
     }
@@ -184,7 +182,7 @@ bool Exporter::exportRecords(const QString &folderText, QList<int> selected)
         if (a != kYes)
             return false;
     }
-    const TablePtr kjcg = openTable(m_data, data::file::kjcg);
+    const TablePtr kjcg = openTable(m_data, data::recordFile(data::Store::Main));
     if (selected.isEmpty()) {
         const int a = m_prompt.ask ? m_prompt.ask(QStringLiteral("请选择您要导出的项目，是否全部选择？"), kCaption,
                                                   Tone::Information, kYes | kNo)

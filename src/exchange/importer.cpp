@@ -1,5 +1,6 @@
 #include "exchange/importer.h"
 
+#include "data/records.h"
 #include "data/schema.h"
 #include "db/database.h"
 #include "db/error.h"
@@ -20,26 +21,56 @@ namespace {
 const QString kAttention = QStringLiteral("请注意！");
 const QString kNote = QStringLiteral("提示");
 
-// Main tables and their staging tables, in the order rows are copied.
-struct Pair {
-    QString exchange;
-    QLatin1String main;
-    QLatin1String staging;
-};
-const QList<Pair> &subTables()
+using data::Store;
+using data::SubTable;
+
+// A record's sub-tables with the ones named (by exchange name) first, in
+// that order, and any others after them in data::subTables() order.  Only
+// the order is written here; what the tables are and where their files lie
+// comes from data::subTables().
+QList<const SubTable *> subTablesInOrder(const QStringList &first)
 {
-    static const QList<Pair> p{{QStringLiteral("ZLQK"), data::file::zlqk, data::file::zlqkTemp},
-                               {QStringLiteral("CGWCR"), data::file::cgwcr, data::file::cgwcrTemp},
-                               {QStringLiteral("JDWYHMD"), data::file::jdwyhmd, data::file::jdwyhmdTemp},
-                               {QStringLiteral("CGWCDW"), data::file::cgwcdw, data::file::cgwcdwTemp}};
-    return p;
+    QList<const SubTable *> out;
+    for (const QString &name : first) {
+        if (const SubTable *s = data::findSubTable(name))
+            out << s;
+    }
+    for (const SubTable &s : data::subTables()) {
+        if (!out.contains(&s))
+            out << &s;
+    }
+    return out;
 }
 
-int col(const db::TableFile &t, const char *name)
+// The order a saved record's rows are written in: patents, persons,
+// committee, organisations, and the record row after all of them.  It
+// decides which table a failed save names when rows of more than one table
+// cannot be written, so it is kept as it is.  Deleting and re-keying staged
+// rows follow it too.
+const QList<const SubTable *> &copyOrder()
 {
-    const int i = t.schema().indexOf(QString::fromLatin1(name));
+    static const QList<const SubTable *> order = subTablesInOrder(
+        {QStringLiteral("ZLQK"), QStringLiteral("CGWCR"), QStringLiteral("JDWYHMD"), QStringLiteral("CGWCDW")});
+    return order;
+}
+
+// The order the staging sub-tables are emptied in; the record table is
+// emptied after them, so a failure part way leaves no sub-table row behind
+// a staged record that is already gone.
+const QList<const SubTable *> &emptyingOrder()
+{
+    static const QList<const SubTable *> order = subTablesInOrder(
+        {QStringLiteral("ZLQK"), QStringLiteral("JDWYHMD"), QStringLiteral("CGWCR"), QStringLiteral("CGWCDW")});
+    return order;
+}
+
+bool isPersons(const SubTable &s) { return s.exchangeName == QLatin1String("CGWCR"); }
+
+int col(const db::TableFile &t, const QString &name)
+{
+    const int i = t.schema().indexOf(name);
     if (i < 0)
-        throw db::EngineError(QStringLiteral("表%1中没有字段%2").arg(t.name(), QLatin1String(name)));
+        throw db::EngineError(QStringLiteral("表%1中没有字段%2").arg(t.name(), name));
     return i;
 }
 
@@ -97,8 +128,11 @@ Importer::~Importer() = default;
 
 void Importer::emptyStaging()
 {
-    for (const QLatin1String &name : {data::file::zlqkTemp, data::file::jdwyhmdTemp, data::file::cgwcrTemp,
-                                      data::file::cgwcdwTemp, data::file::kjcgTemp}) {
+    QStringList files;
+    for (const SubTable *s : emptyingOrder())
+        files << s->file(Store::Staging);
+    files << data::recordFile(Store::Staging);
+    for (const QString &name : files) {
         const TablePtr t = openTable(m_data, name);
         deleteRows(*t, liveRows(*t));
         t->sync();
@@ -162,8 +196,8 @@ bool Importer::load()
             const bool main = n == QLatin1String("KJCG");
             const bool keyed = n != QLatin1String("unit");
             const int approval = main ? col(*t, "ITEM_121") : -1;
-            const int keyCol = keyed ? col(*t, "ITEM_4") : -1;
-            const int regionCol = keyed ? col(*t, "ITEM_DQDM") : -1;
+            const int keyCol = keyed ? col(*t, data::kKeyField) : -1;
+            const int regionCol = keyed ? col(*t, data::kRegionField) : -1;
             const int kindCol = main ? col(*t, "ITEM_CGLB") : -1;
             const int nameCol = main ? col(*t, "ITEM_3") : -1;
             for (TextRow &r : readExchangeText(bytes, t->schema().count(), fileName)) {
@@ -241,7 +275,7 @@ bool Importer::load()
 
 void Importer::renumber()
 {
-    const TablePtr t = openTable(m_data, data::file::kjcgTemp);
+    const TablePtr t = openTable(m_data, data::recordFile(Store::Staging));
     const int no = col(*t, "NO");
     int n = 0;
     for (int r : liveRows(*t)) {
@@ -252,7 +286,7 @@ void Importer::renumber()
     t->sync();
 }
 
-QList<int> Importer::stagedRows() const { return liveRows(*openTable(m_data, data::file::kjcgTemp)); }
+QList<int> Importer::stagedRows() const { return liveRows(*openTable(m_data, data::recordFile(Store::Staging))); }
 
 QString Importer::summaryCount() const
 {
@@ -261,7 +295,7 @@ QString Importer::summaryCount() const
 
 QString Importer::summaryKinds() const
 {
-    const TablePtr t = openTable(m_data, data::file::kjcgTemp);
+    const TablePtr t = openTable(m_data, data::recordFile(Store::Staging));
     const int kind = col(*t, "ITEM_CGLB");
     int counts[4] = {0, 0, 0, 0};
     for (int r : liveRows(*t)) {
@@ -275,7 +309,7 @@ QString Importer::summaryKinds() const
 QList<int> Importer::stagedSubRows(const QString &table, const QByteArray &key, const QByteArray &region) const
 {
     const TablePtr t = openTable(m_data, table);
-    const int k = col(*t, "ITEM_4"), d = col(*t, "ITEM_DQDM");
+    const int k = col(*t, data::kKeyField), d = col(*t, data::kRegionField);
     QList<int> out;
     for (int r : rowsWithText(*t, k, key)) {
         if (trimmedText(*t, r, d) == region)
@@ -286,8 +320,8 @@ QList<int> Importer::stagedSubRows(const QString &table, const QByteArray &key, 
 
 int Importer::checkDuplicates()
 {
-    const TablePtr main = openTable(m_data, data::file::kjcg);
-    const TablePtr staged = openTable(m_data, data::file::kjcgTemp);
+    const TablePtr main = openTable(m_data, data::recordFile(Store::Main));
+    const TablePtr staged = openTable(m_data, data::recordFile(Store::Staging));
     const int mName = col(*main, "ITEM_3"), mOrg = col(*main, "ITEM_9");
     const int sName = col(*staged, "ITEM_3"), sOrg = col(*staged, "ITEM_9");
     QSet<QPair<QByteArray, QByteArray>> existing;
@@ -299,11 +333,11 @@ int Importer::checkDuplicates()
         const QString name = shown(exchangeText(*staged, r, sName));
         if (m_prompt.question(QStringLiteral("导入的项目“%1”有重复,是否删除？").arg(name), kAttention, Tone::Question) != kYes)
             return r;
-        const int k = col(*staged, "ITEM_4"), d = col(*staged, "ITEM_DQDM");
+        const int k = col(*staged, data::kKeyField), d = col(*staged, data::kRegionField);
         const QByteArray key = trimmedText(*staged, r, k), region = trimmedText(*staged, r, d);
-        for (const Pair &p : subTables()) {
-            const TablePtr sub = openTable(m_data, p.staging);
-            deleteRows(*sub, stagedSubRows(p.staging, key, region));
+        for (const SubTable *s : copyOrder()) {
+            const QString file = s->file(Store::Staging);
+            deleteRows(*openTable(m_data, file), stagedSubRows(file, key, region));
         }
         staged->setDeleted(r, true);
     }
@@ -314,7 +348,7 @@ int Importer::checkDuplicates()
 
 void Importer::renameStaged(int stagingRow, const QString &name)
 {
-    const TablePtr t = openTable(m_data, data::file::kjcgTemp);
+    const TablePtr t = openTable(m_data, data::recordFile(Store::Staging));
     QByteArray gbk;
     if (!db::gbk::encode(name, gbk))
         throw db::EngineError(QStringLiteral("成果名称中有GBK不能表示的字符"));
@@ -326,16 +360,17 @@ void Importer::renameStaged(int stagingRow, const QString &name)
 
 bool Importer::deleteStaged(int stagingRow)
 {
-    const TablePtr t = openTable(m_data, data::file::kjcgTemp);
+    const TablePtr t = openTable(m_data, data::recordFile(Store::Staging));
     if (stagingRow < 0 || stagingRow >= t->rowCount() || t->isDeleted(stagingRow))
         return false;
     if (m_prompt.question(QStringLiteral("是否删除数据？"), kAttention) != kYes)
         return false;
-    const QByteArray key = trimmedText(*t, stagingRow, col(*t, "ITEM_4"));
-    const QByteArray region = trimmedText(*t, stagingRow, col(*t, "ITEM_DQDM"));
-    for (const Pair &p : subTables()) {
-        const TablePtr sub = openTable(m_data, p.staging);
-        deleteRows(*sub, stagedSubRows(p.staging, key, region));
+    const QByteArray key = trimmedText(*t, stagingRow, col(*t, data::kKeyField));
+    const QByteArray region = trimmedText(*t, stagingRow, col(*t, data::kRegionField));
+    for (const SubTable *s : copyOrder()) {
+        const QString file = s->file(Store::Staging);
+        const TablePtr sub = openTable(m_data, file);
+        deleteRows(*sub, stagedSubRows(file, key, region));
         sub->sync();
     }
     t->setDeleted(stagingRow, true);
@@ -352,8 +387,8 @@ bool Importer::redate(int stagingRow, const QString &yearText)
         m_prompt.notice(QStringLiteral("成果年份应为四位数字的年份！"));
         return false;
     }
-    const TablePtr t = openTable(m_data, data::file::kjcgTemp);
-    const int k = col(*t, "ITEM_4"), d = col(*t, "ITEM_DQDM");
+    const TablePtr t = openTable(m_data, data::recordFile(Store::Staging));
+    const int k = col(*t, data::kKeyField), d = col(*t, data::kRegionField);
     const QByteArray oldKey = trimmedText(*t, stagingRow, k);
     const QByteArray region = trimmedText(*t, stagingRow, d);
     qint64 top = -1;
@@ -367,12 +402,15 @@ bool Importer::redate(int stagingRow, const QString &yearText)
         m_prompt.notice(QStringLiteral("该年份的成果编号已用完！"));
         return false;
     }
-    QList<QPair<QLatin1String, QList<int>>> changes{{data::file::kjcgTemp, stagedSubRows(data::file::kjcgTemp, oldKey, region)}};
-    for (const Pair &p : subTables())
-        changes.append({p.staging, stagedSubRows(p.staging, oldKey, region)});
+    const QString recordFile = data::recordFile(Store::Staging);
+    QList<QPair<QString, QList<int>>> changes{{recordFile, stagedSubRows(recordFile, oldKey, region)}};
+    for (const SubTable *sub : copyOrder()) {
+        const QString file = sub->file(Store::Staging);
+        changes.append({file, stagedSubRows(file, oldKey, region)});
+    }
     for (const auto &c : changes) {
         const TablePtr s = openTable(m_data, c.first);
-        const int key = col(*s, "ITEM_4");
+        const int key = col(*s, data::kKeyField);
         for (int r : c.second) {
             QByteArray rec(s->row(r), s->schema().recordLength);
             db::encodeFieldValue(*s, rec.data(), key, db::Value::fromBytes(newKey));
@@ -402,8 +440,8 @@ struct Importer::Saving {
 bool Importer::saveRecord(Saving &s, int r, bool overwrite)
 {
     const db::TableFile &st = *s.staged;
-    const QByteArray key = trimmedText(st, r, col(st, "ITEM_4"));
-    const QByteArray region = trimmedText(st, r, col(st, "ITEM_DQDM"));
+    const QByteArray key = trimmedText(st, r, col(st, data::kKeyField));
+    const QByteArray region = trimmedText(st, r, col(st, data::kRegionField));
     const QByteArray name = trimmedText(st, r, col(st, "ITEM_3"));
     const QByteArray org = trimmedText(st, r, col(st, "ITEM_9"));
     const QString shownName = shown(name);
@@ -420,21 +458,21 @@ bool Importer::saveRecord(Saving &s, int r, bool overwrite)
         // Every row of the record, converted before any is written.
         QList<Append> rows;
         QList<int> personRows;
-        for (int i = 0; i < subTables().size(); ++i) {
+        for (int i = 0; i < copyOrder().size(); ++i) {
             db::TableFile &from = *s.stagedSubs[i];
             db::TableFile &to = *s.subs[i];
             for (int sr : s.stagedByKey[i].value({key, region})) {
                 PreparedRow p = copyRow(from, sr, to);
-                setText(to, p, QStringLiteral("ITEM_4"), newKey);
-                setText(to, p, QStringLiteral("ITEM_DQDM"), ".");
+                setText(to, p, data::kKeyField, newKey);
+                setText(to, p, data::kRegionField, ".");
                 rows.append({&to, std::move(p)});
-                if (subTables()[i].exchange == QLatin1String("CGWCR"))
+                if (isPersons(*copyOrder()[i]))
                     personRows << sr;
             }
         }
         PreparedRow p = copyRow(st, r, *s.main);
-        setText(*s.main, p, QStringLiteral("ITEM_4"), newKey);
-        setText(*s.main, p, QStringLiteral("ITEM_DQDM"), ".");
+        setText(*s.main, p, data::kKeyField, newKey);
+        setText(*s.main, p, data::kRegionField, ".");
         rows.append({s.main.get(), std::move(p)});
         const QList<int> written = appendAll(rows);
 
@@ -451,7 +489,7 @@ bool Importer::saveRecord(Saving &s, int r, bool overwrite)
             const QList<int> same = s.byName.value({name, org});
             if (!same.isEmpty()) {
                 // The new record is in place: now the old one goes, with its rows.
-                const QByteArray oldKey = trimmedText(*s.main, same.first(), col(*s.main, "ITEM_4"));
+                const QByteArray oldKey = trimmedText(*s.main, same.first(), col(*s.main, data::kKeyField));
                 for (int i = 0; i < s.subs.size(); ++i) {
                     deleteRows(*s.subs[i], s.subByKey[i].take(oldKey));
                 }
@@ -473,9 +511,9 @@ bool Importer::saveRecord(Saving &s, int r, bool overwrite)
         s.mainByKey[newKey] << mainRow;
 
         // Every person also goes to the pool, merged by name.
-        const int stagedPersons = int(std::find_if(subTables().begin(), subTables().end(),
-                                                   [](const Pair &x) { return x.exchange == QLatin1String("CGWCR"); })
-                                      - subTables().begin());
+        const int stagedPersons = int(std::find_if(copyOrder().begin(), copyOrder().end(),
+                                                   [](const SubTable *x) { return isPersons(*x); })
+                                      - copyOrder().begin());
         db::TableFile &from = *s.stagedSubs[stagedPersons];
         const int personName = col(from, "ITEM_180");
         for (int pr : personRows) {
@@ -508,23 +546,23 @@ void indexRows(const db::TableFile &t, QHash<QByteArray, QList<int>> &index, int
 void Importer::runSave(bool overwrite)
 {
     Saving s;
-    s.main = openTable(m_data, data::file::kjcg);
-    s.staged = openTable(m_data, data::file::kjcgTemp);
+    s.main = openTable(m_data, data::recordFile(Store::Main));
+    s.staged = openTable(m_data, data::recordFile(Store::Staging));
     s.pool = openTable(m_data, data::file::cgwcrNew);
-    for (const Pair &p : subTables()) {
-        s.subs << openTable(m_data, p.main);
-        s.stagedSubs << openTable(m_data, p.staging);
+    for (const SubTable *sub : copyOrder()) {
+        s.subs << openTable(m_data, sub->file(Store::Main));
+        s.stagedSubs << openTable(m_data, sub->file(Store::Staging));
         QHash<QByteArray, QList<int>> byKey;
-        indexRows(*s.subs.last(), byKey, col(*s.subs.last(), "ITEM_4"));
+        indexRows(*s.subs.last(), byKey, col(*s.subs.last(), sub->keyField));
         s.subByKey << byKey;
         const db::TableFile &st = *s.stagedSubs.last();
         QHash<QPair<QByteArray, QByteArray>, QList<int>> staged;
-        const int k = col(st, "ITEM_4"), d = col(st, "ITEM_DQDM");
+        const int k = col(st, sub->keyField), d = col(st, sub->regionField);
         for (int r : liveRows(st))
             staged[{trimmedText(st, r, k), trimmedText(st, r, d)}] << r;
         s.stagedByKey << staged;
     }
-    const int mk = col(*s.main, "ITEM_4"), mn = col(*s.main, "ITEM_3"), mo = col(*s.main, "ITEM_9");
+    const int mk = col(*s.main, data::kKeyField), mn = col(*s.main, "ITEM_3"), mo = col(*s.main, "ITEM_9");
     for (int r : liveRows(*s.main)) {
         const QByteArray key = trimmedText(*s.main, r, mk);
         s.mainByKey[key] << r;

@@ -1,6 +1,7 @@
 #include "exchange/ui/formin.h"
 
 #include "data/dm.h"
+#include "data/records.h"
 #include "data/schema.h"
 #include "db/error.h"
 #include "exchange/archiver.h"
@@ -151,7 +152,7 @@ void TFormin::FormShow()
     m_importer->emptyStaging();
     DM->T_temp_in.close();
     DM->T_temp_in.setFiltered(false);
-    DM->T_temp_in.setTableName(data::file::kjcgTemp);
+    DM->T_temp_in.setTableName(data::recordFile(data::Store::Staging));
     DM->T_temp_in.open();
     DM->DS_temp_in.setDataSet(&DM->T_temp_in);
     DBGrid1->setDataSource(&DM->DS_temp_in);
