@@ -402,21 +402,69 @@ bool Importer::redate(int stagingRow, const QString &yearText)
         m_prompt.notice(QStringLiteral("该年份的成果编号已用完！"));
         return false;
     }
-    const QString recordFile = data::recordFile(Store::Staging);
-    QList<QPair<QString, QList<int>>> changes{{recordFile, stagedSubRows(recordFile, oldKey, region)}};
-    for (const SubTable *sub : copyOrder()) {
-        const QString file = sub->file(Store::Staging);
-        changes.append({file, stagedSubRows(file, oldKey, region)});
-    }
-    for (const auto &c : changes) {
-        const TablePtr s = openTable(m_data, c.first);
-        const int key = col(*s, data::kKeyField);
-        for (int r : c.second) {
-            QByteArray rec(s->row(r), s->schema().recordLength);
-            db::encodeFieldValue(*s, rec.data(), key, db::Value::fromBytes(newKey));
-            s->writeRow(r, rec, {});
+    const QByteArray name = trimmedText(*t, stagingRow, col(*t, "ITEM_3"));
+    const QString record = QStringLiteral("成果“%1”（编号%2）").arg(shown(name), shown(oldKey));
+
+    // All or nothing: the sub-rows in copy order, then the record row, each
+    // with its bytes before and after; the new rows are made before a single
+    // one is written.  When a write fails (a full disk, a value a table
+    // cannot take) every row written, the failing one included, gets its old
+    // bytes back, so the record never ends up split across two keys.
+    struct Change {
+        TablePtr table;
+        int row;
+        QByteArray before, after;
+    };
+    QList<Change> changes;
+    QList<TablePtr> tables;
+    qsizetype touched = -1;   // the last row whose write was begun
+    try {
+        QStringList files;
+        for (const SubTable *sub : copyOrder())
+            files << sub->file(Store::Staging);
+        files << data::recordFile(Store::Staging);
+        for (const QString &file : files) {
+            const TablePtr s = openTable(m_data, file);
+            tables << s;
+            const int key = col(*s, data::kKeyField);
+            for (int r : stagedSubRows(file, oldKey, region)) {
+                Change c{s, r, QByteArray(s->row(r), s->schema().recordLength), {}};
+                c.after = c.before;
+                db::encodeFieldValue(*s, c.after.data(), key, db::Value::fromBytes(newKey));
+                changes << c;
+            }
         }
-        s->sync();
+        for (const Change &c : std::as_const(changes)) {
+            ++touched;
+            c.table->writeRow(c.row, c.after, {});
+        }
+        for (const TablePtr &s : tables)
+            s->sync();
+    } catch (const db::EngineError &e) {
+        QStringList unrestored;
+        for (qsizetype i = touched; i >= 0; --i) {
+            try {
+                changes[i].table->writeRow(changes[i].row, changes[i].before, {});
+            } catch (const db::EngineError &u) {
+                unrestored << u.message();
+            }
+        }
+        for (const TablePtr &s : tables) {
+            try {
+                s->sync();
+            } catch (const db::EngineError &u) {
+                unrestored << u.message();
+            }
+        }
+        if (unrestored.isEmpty()) {
+            m_prompt.message(QStringLiteral("%1的年份未能修改，暂存的数据已恢复原样：%2").arg(record, e.message()), kNote);
+        } else {
+            unrestored.removeDuplicates();
+            m_prompt.message(QStringLiteral("%1的年份未能修改：%2\n其暂存的数据未能全部恢复（%3），请重新导入该导入包。")
+                                 .arg(record, e.message(), unrestored.join(QStringLiteral("；"))),
+                             kNote);
+        }
+        return false;
     }
     m_prompt.notice(QStringLiteral("成果年份修改成功！"));
     return true;

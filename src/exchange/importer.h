@@ -53,7 +53,9 @@ public:
     void renameStaged(int stagingRow, const QString &name);
     // Asks, then deletes a staged record with its staged sub-rows.
     bool deleteStaged(int stagingRow);
-    // Moves a staged record, with its staged sub-rows, to another year.
+    // Moves a staged record, with its staged sub-rows, to another year: all
+    // of them or, when a write fails, none (every staging table is put back
+    // as it was and a message names the record).
     bool redate(int stagingRow, const QString &yearText);
 
     // Saves every staged record into the record tables under a new key;

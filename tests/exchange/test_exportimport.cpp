@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -495,6 +496,92 @@ TEST_F(ExportImport, RedatingMovesTheRecordWithItsRows)
     }
     im.save();
     EXPECT_EQ(rows("zlqk")[1]["ITEM_4"], "2010000002");
+}
+
+// The disk runs full for a moment while a staged record is re-dated: its
+// sub-rows have their new key, the record row is cut off a few bytes in
+// (the file size limit lies there; when the write hits it the limit is
+// lifted again, as when space is freed, so the rows can be put back).
+// Every staging table is left as it was, on disk and as the cursors see it,
+// and the record is named.
+namespace {
+rlimit roomAgain{};
+void freeSpace(int)
+{
+    const int saved = errno;
+    setrlimit(RLIMIT_FSIZE, &roomAgain);
+    errno = saved;
+}
+} // namespace
+
+TEST_F(ExportImport, RedatingThatFailsPartWayLeavesEveryStagingTableAsItWas)
+{
+    addRecord(source, "2005000003", "甲", "单位");
+    addRecord(source, "2006000001", "乙", "单位");
+    exportRows({0, 1});
+    Importer im = importer();
+    loadPackage(im);
+    const QList<int> staged = im.stagedRows();
+
+    const QStringList tables{"kjcgtemp", "cgwcrtemp", "cgwcdwtemp", "jdwyhmdtemp", "zlqktemp"};
+    const auto layout = [&](const QString &table) {
+        QFile f(db::resolveTablePath(data, table));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray head = f.read(12);
+        return QPair<qint64, qint64>(quint8(head[8]) | (quint8(head[9]) << 8), quint8(head[10]) | (quint8(head[11]) << 8));
+    };
+    const auto snapshot = [&] {
+        QList<QByteArray> files;
+        for (const QString &t : tables) {
+            QFile f(db::resolveTablePath(data, t));
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+            files << f.readAll();
+        }
+        return files;
+    };
+    const auto keys = [&] {
+        QStringList out;
+        for (const QString &t : tables)
+            for (const auto &r : rows(t))
+                out << t + ":" + r["ITEM_4"];
+        return out;
+    };
+    const QList<QByteArray> bytesBefore = snapshot();
+    const QStringList keysBefore = keys();
+
+    // The second record's rows are the second row of every table; the
+    // sub-tables' rows lie before the limit, the record row across it.
+    const auto [mainHeader, mainLength] = layout("kjcgtemp");
+    const qint64 limit = mainHeader + mainLength + 5;
+    for (const QString &t : tables.mid(1)) {
+        const auto [header, length] = layout(t);
+        ASSERT_LT(header + 2 * length, limit) << t.toStdString();
+    }
+
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &roomAgain), 0);
+    auto *previous = std::signal(SIGXFSZ, freeSpace);
+    rlimit tight = roomAgain;
+    tight.rlim_cur = rlim_t(limit);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    answer("确定要更改成果年份吗？", kYes);
+    const bool moved = im.redate(staged[1], "2010");
+    setrlimit(RLIMIT_FSIZE, &roomAgain);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_FALSE(moved);
+    EXPECT_TRUE(texts().last().startsWith(QStringLiteral("成果“乙”（编号2006000001）的年份未能修改，暂存的数据已恢复原样：")))
+        << texts().last().toStdString();
+    EXPECT_EQ(asked.back().caption, QStringLiteral("提示"));
+    EXPECT_EQ(keys(), keysBefore);
+    const QList<QByteArray> bytesAfter = snapshot();
+    for (int i = 0; i < tables.size(); ++i)
+        EXPECT_TRUE(bytesAfter[i] == bytesBefore[i]) << tables[i].toStdString();
+
+    // With room again the same re-dating goes through whole.
+    answer("确定要更改成果年份吗？", kYes);
+    EXPECT_TRUE(im.redate(staged[1], "2010"));
+    for (const QString &t : tables)
+        EXPECT_EQ(rows(t)[1]["ITEM_4"], "2010000001") << t.toStdString();
 }
 
 TEST_F(ExportImport, OldPackagesAreConvertedAndLoad)
