@@ -6,6 +6,7 @@
 #include "db/dataset.h"
 #include "exchange/prompt.h"
 #include "fakearchiver.h"
+#include "support/tablerows.h"
 
 #include <QDir>
 #include <QMap>
@@ -14,8 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace testsupport {
-
-using Fields = QMap<QString, QString>;
 
 struct Asked {
     QString text, caption;
@@ -71,17 +70,7 @@ protected:
         return t;
     }
 
-    static void add(const QString &folder, const QString &table, const Fields &values)
-    {
-        db::Table t;
-        t.setDatabaseName(folder);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.begin(); it != values.end(); ++it)
-            t.fieldByName(it.key()).setAsString(it.value());
-        t.post();
-    }
+    static void add(const QString &folder, const QString &table, const Fields &values) { addRow(folder, table, values); }
     void add(const QString &table, const Fields &values) { add(data, table, values); }
 
     // Every row of a table, each as field -> text, in table order.

@@ -31,50 +31,19 @@ protected:
         SeededFolderTest::SetUp();
         addOrganisation();
     }
-    // A record filled so that every required page is complete, unless a
-    // field list says what to leave out.
+    // A record whose every required page is complete, with one person
+    // unless told otherwise.
     void addRecord(const QString &key, const QString &category, const QString &name, bool withPerson = true)
     {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(QStringLiteral("kjcg"));
-        t.open();
-        t.append();
-        t.fieldByName(QStringLiteral("ITEM_4")).setAsString(key);
-        t.fieldByName(QStringLiteral("ITEM_DQDM")).setAsString(QStringLiteral("."));
-        t.fieldByName(QStringLiteral("ITEM_CGLB")).setAsString(category);
-        t.fieldByName(QStringLiteral("ITEM_3")).setAsString(name);
-        // Every field the required-field table names gets a value.
-        db::Table check;
-        check.setDatabaseName(data);
-        check.setTableName(QStringLiteral("checkup"));
-        check.open();
-        for (check.first(); !check.eof(); check.next()) {
-            db::Field f = t.fieldByName(check.fieldByName(QStringLiteral("id")).asString());
-            if (f.kind() == db::FieldKind::Date)
-                f.setAsString(QStringLiteral("2009-05-01"));
-            else if (f.kind() == db::FieldKind::Memo || f.size() >= 2)
-                f.setAsString(QStringLiteral("01"));
-            else
-                f.setAsString(QStringLiteral("1"));
-        }
-        t.post();
+        addCompleteRecord(key, category, name);
         if (withPerson)
             addSubRow(QStringLiteral("cgwcr"), key, {{QStringLiteral("ITEM_180"), q("张伟")}});
     }
-    void addSubRow(const QString &table, const QString &key, const QList<QPair<QString, QString>> &values,
+    // A row of a sub-table for the record of that key and region.
+    void addSubRow(const QString &table, const QString &key, const testsupport::Cells &values,
                    const QString &region = QStringLiteral("."))
     {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        t.fieldByName(QStringLiteral("ITEM_4")).setAsString(key);
-        t.fieldByName(QStringLiteral("ITEM_DQDM")).setAsString(region);
-        for (const auto &v : values)
-            t.fieldByName(v.first).setAsString(v.second);
-        t.post();
+        append(table, testsupport::Cells{{QStringLiteral("ITEM_4"), key}, {QStringLiteral("ITEM_DQDM"), region}} + values);
     }
     int rowsOf(const QString &table, const QString &key)
     {

@@ -13,6 +13,7 @@
 #include "shell/formwel.h"
 #include "shell/mainform.h"
 #include "support/fakeclock.h"
+#include "support/tablerows.h"
 #include "support/testseams.h"
 
 #include <QComboBox>
@@ -27,9 +28,6 @@
 #include <gtest/gtest.h>
 
 namespace testsupport {
-
-using Cells = QList<QPair<QString, QString>>;
-using Fields = QMap<QString, QString>;
 
 // An organisation row that passes the organisation page's checks.
 inline Fields completeOrganisation()
@@ -64,28 +62,8 @@ protected:
     }
 
     // Appends one row to a table of the folder.
-    void append(const QString &table, const Cells &cells)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (const auto &c : cells)
-            t.fieldByName(c.first).setAsString(c.second);
-        t.post();
-    }
-    void add(const QString &table, const Fields &values)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (auto it = values.begin(); it != values.end(); ++it)
-            t.fieldByName(it.key()).setAsString(it.value());
-        t.post();
-    }
+    void append(const QString &table, const Cells &cells) { appendRow(data, table, cells); }
+    void add(const QString &table, const Fields &values) { addRow(data, table, values); }
     // A record: its key, category (default "1"), region "." and the name
     // "成果" + key, and more fields when given.
     void record(const QString &key, const QString &category, Fields more = {})
@@ -97,6 +75,38 @@ protected:
         add(QStringLiteral("kjcg"), more);
     }
     void record(const QString &key, Fields more = {}) { record(key, QStringLiteral("1"), more); }
+    // A complete record: key, region "." and category, every field the
+    // required-field table (checkup) names filled (dates 2009-05-01, wider
+    // fields and memos "01", one-character fields "1"), then the name and
+    // `more`, which may overwrite those fillers.
+    void addCompleteRecord(const QString &key, const QString &category, const QString &name, const Fields &more = {})
+    {
+        db::Table t;
+        t.setDatabaseName(data);
+        t.setTableName(QStringLiteral("kjcg"));
+        t.open();
+        t.append();
+        t.fieldByName(QStringLiteral("ITEM_4")).setAsString(key);
+        t.fieldByName(QStringLiteral("ITEM_DQDM")).setAsString(QStringLiteral("."));
+        t.fieldByName(QStringLiteral("ITEM_CGLB")).setAsString(category);
+        db::Table check;
+        check.setDatabaseName(data);
+        check.setTableName(QStringLiteral("checkup"));
+        check.open();
+        for (check.first(); !check.eof(); check.next()) {
+            db::Field f = t.fieldByName(check.fieldByName(QStringLiteral("id")).asString());
+            if (f.kind() == db::FieldKind::Date)
+                f.setAsString(QStringLiteral("2009-05-01"));
+            else if (f.kind() == db::FieldKind::Memo || f.size() >= 2)
+                f.setAsString(QStringLiteral("01"));
+            else
+                f.setAsString(QStringLiteral("1"));
+        }
+        t.fieldByName(QStringLiteral("ITEM_3")).setAsString(name);
+        for (auto it = more.begin(); it != more.end(); ++it)
+            t.fieldByName(it.key()).setAsString(it.value());
+        t.post();
+    }
     // Fields of the achievement with that key as the table file holds them,
     // joined by "|"; "<none>" for each when there is no such record.
     QString storedFields(const QString &key, const QStringList &fields)

@@ -8,6 +8,7 @@
 #include "seed_loader.h"
 #include "forms/dbgrid.h"
 #include "shell/mainform.h"
+#include "support/tablerows.h"
 #include "support/testseams.h"
 
 #include <QComboBox>
@@ -47,26 +48,13 @@ protected:
     }
     void addRecord(const QString &key, const QString &name)
     {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(QStringLiteral("kjcg"));
-        t.open();
-        t.append();
-        t.fieldByName(QStringLiteral("ITEM_4")).setAsString(key);
-        t.fieldByName(QStringLiteral("ITEM_DQDM")).setAsString(QStringLiteral("."));
-        t.fieldByName(QStringLiteral("ITEM_3")).setAsString(name);
-        t.fieldByName(QStringLiteral("ITEM_9")).setAsString(QStringLiteral("单位"));
-        t.fieldByName(QStringLiteral("ITEM_CGLB")).setAsString(QStringLiteral("1"));
-        t.post();
-        db::Table p;
-        p.setDatabaseName(data);
-        p.setTableName(QStringLiteral("cgwcr"));
-        p.open();
-        p.append();
-        p.fieldByName(QStringLiteral("ITEM_4")).setAsString(key);
-        p.fieldByName(QStringLiteral("ITEM_DQDM")).setAsString(QStringLiteral("."));
-        p.fieldByName(QStringLiteral("ITEM_180")).setAsString(name + QStringLiteral("人"));
-        p.post();
+        testsupport::appendRow(data, QStringLiteral("kjcg"),
+                               {{QStringLiteral("ITEM_4"), key}, {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")},
+                                {QStringLiteral("ITEM_3"), name}, {QStringLiteral("ITEM_9"), QStringLiteral("单位")},
+                                {QStringLiteral("ITEM_CGLB"), QStringLiteral("1")}});
+        testsupport::appendRow(data, QStringLiteral("cgwcr"),
+                               {{QStringLiteral("ITEM_4"), key}, {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")},
+                                {QStringLiteral("ITEM_180"), name + QStringLiteral("人")}});
     }
     int count(const QString &table)
     {

@@ -3,6 +3,7 @@
 #include "output/fill/printprep.h"
 #include "output/fill/printrecord.h"
 #include "seed_loader.h"
+#include "support/tablerows.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -26,17 +27,7 @@ protected:
         DM = nullptr;
         dm.reset();
     }
-    void add(const QString &table, const QList<QPair<QString, QString>> &cells)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (const auto &c : cells)
-            t.fieldByName(c.first).setAsString(c.second);
-        t.post();
-    }
+    void add(const QString &table, const testsupport::Cells &cells) { testsupport::appendRow(data, table, cells); }
     output::PrintRecord readRecord()
     {
         dm->OpenQuerySQL(dm->Qrykjcg, QStringLiteral("select * from kjcg"));

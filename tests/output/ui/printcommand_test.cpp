@@ -16,33 +16,11 @@ protected:
         SeededFolderTest::SetUp();
         addOrganisation();
     }
-    // A complete record: every required field filled.
+    // A complete record with twenty persons.
     void addRecord(const QString &key, const QString &category)
     {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(QStringLiteral("kjcg"));
-        t.open();
-        t.append();
-        t.fieldByName(QStringLiteral("ITEM_4")).setAsString(key);
-        t.fieldByName(QStringLiteral("ITEM_DQDM")).setAsString(QStringLiteral("."));
-        t.fieldByName(QStringLiteral("ITEM_CGLB")).setAsString(category);
-        db::Table check;
-        check.setDatabaseName(data);
-        check.setTableName(QStringLiteral("checkup"));
-        check.open();
-        for (check.first(); !check.eof(); check.next()) {
-            db::Field f = t.fieldByName(check.fieldByName(QStringLiteral("id")).asString());
-            if (f.kind() == db::FieldKind::Date)
-                f.setAsString(QStringLiteral("2009-05-01"));
-            else if (f.kind() == db::FieldKind::Memo || f.size() >= 2)
-                f.setAsString(QStringLiteral("01"));
-            else
-                f.setAsString(QStringLiteral("1"));
-        }
-        t.fieldByName(QStringLiteral("ITEM_3")).setAsString(QStringLiteral("高效节能电机"));
-        t.fieldByName(QStringLiteral("ITEM_121")).setAsString(QStringLiteral("2010-03-09"));
-        t.post();
+        addCompleteRecord(key, category, QStringLiteral("高效节能电机"),
+                          {{QStringLiteral("ITEM_121"), QStringLiteral("2010-03-09")}});
         for (int i = 1; i <= 20; ++i)
             add(QStringLiteral("cgwcr"), {{QStringLiteral("ITEM_4"), key}, {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")},
                                           {QStringLiteral("ITEM_187"), QString::number(i)},

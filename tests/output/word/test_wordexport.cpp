@@ -10,6 +10,7 @@
 #include "output/word/platformwordhost.h"
 #include "output/word/wordexport.h"
 #include "seed_loader.h"
+#include "support/tablerows.h"
 #include "support/testseams.h"
 
 #include <QDir>
@@ -217,17 +218,7 @@ TEST_F(WordExportTest, ThroughThePlatformSeams)
 
 class WordDataFolderTest : public WordExportTest {
 protected:
-    void add(const QString &table, const QList<QPair<QString, QString>> &cells)
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(table);
-        t.open();
-        t.append();
-        for (const auto &c : cells)
-            t.fieldByName(c.first).setAsString(c.second);
-        t.post();
-    }
+    void add(const QString &table, const testsupport::Cells &cells) { testsupport::appendRow(data, table, cells); }
 };
 
 TEST_F(WordDataFolderTest, RecordAndRowsAreTakenFromTheCurrentRecord)
