@@ -91,6 +91,11 @@ void TFcodeManage::updateFromPackage(int group)
         return;
     }
     m_edits[group]->setText(QDir::toNativeSeparators(file));
+    runUpdate([&](exchange::CodeUpdater &updater) { updater.updateFromPackage(group, file); });
+}
+
+void TFcodeManage::runUpdate(const std::function<void(exchange::CodeUpdater &)> &work)
+{
     exchange::ArjArchiver arj;
     arj.setIdle([] { keepResponsive(); });
     QList<QPair<db::Table *, bool>> closed;
@@ -109,7 +114,7 @@ void TFcodeManage::updateFromPackage(int group)
             closed.clear();
         });
     const WorkGuard guard(m_busy, {Button4, Button2, Button6, Button7, Button8, Button9, Button10, Button11, Button3});
-    updater.updateFromPackage(group, file);
+    work(updater);
 }
 
 void TFcodeManage::updateFromFile(int group)
@@ -117,24 +122,7 @@ void TFcodeManage::updateFromFile(int group)
     const QString file = platform::openFileName(this, QStringLiteral("打开"), QString(), QString());
     if (file.isEmpty())
         return;
-    exchange::ArjArchiver arj;
-    QList<QPair<db::Table *, bool>> closed;
-    exchange::CodeUpdater updater(
-        DataPath, arj, windowPrompt(this),
-        [&closed](const QString &t) {
-            for (db::Table *u : usersOf(t)) {
-                closed.append({u, u->isActive()});
-                u->close();
-            }
-        },
-        [&closed](const QString &) {
-            for (const auto &c : closed)
-                if (c.second)
-                    c.first->open();
-            closed.clear();
-        });
-    const WorkGuard guard(m_busy, {Button4, Button2, Button6, Button7, Button8, Button9, Button10, Button11, Button3});
-    updater.updateFromFile(group, file);
+    runUpdate([&](exchange::CodeUpdater &updater) { updater.updateFromFile(group, file); });
 }
 
 void TFcodeManage::reject()

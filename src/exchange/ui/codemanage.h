@@ -2,10 +2,13 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLineEdit;
 class QPushButton;
 namespace exchange {
 class Archiver;
+class CodeUpdater;
 }
 
 // "代码管理": replaces one of the four delivered code tables from an update
@@ -27,6 +30,10 @@ public:
     void reject() override;
 
 private:
+    // Runs one update with the data module's users of the table closed
+    // around the swap and the buttons off meanwhile.
+    void runUpdate(const std::function<void(exchange::CodeUpdater &)> &work);
+
     QList<QLineEdit *> m_edits;
     exchange::Archiver *m_archiver = nullptr;
     bool m_busy = false;
