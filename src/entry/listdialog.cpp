@@ -1,4 +1,5 @@
 #include "listdialog.h"
+#include "recordpage.h"
 
 #include "listpage.h"
 
@@ -131,13 +132,7 @@ void ListDialog::leave()
 
 void ListDialog::fail(QWidget *focus, const QString &message)
 {
-    if (MainForm)
-        MainForm->ShowMsg(message);
-    else
-        platform::messageBox(this, message, MsgCaption, platform::Icon::Warning, platform::Ok);
-    if (focus)
-        focus->setFocus(Qt::OtherFocusReason);
-    platform::abortSilently();
+    refuseField(this, focus, message);
 }
 
 void ListDialog::showEvent(QShowEvent *e)

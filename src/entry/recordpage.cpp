@@ -265,15 +265,20 @@ QString RecordPage::recordText(const QString &field)
     return rec.fieldByName(field).asString();
 }
 
-void RecordPage::fail(QWidget *focus, const QString &message)
+void refuseField(QWidget *owner, QWidget *focus, const QString &message)
 {
     if (MainForm)
         MainForm->ShowMsg(message);
     else
-        platform::messageBox(this, message, MsgCaption, platform::Icon::Warning, platform::Ok);
+        platform::messageBox(owner, message, MsgCaption, platform::Icon::Warning, platform::Ok);
     if (focus)
         focus->setFocus(Qt::OtherFocusReason);
     platform::abortSilently();
+}
+
+void RecordPage::fail(QWidget *focus, const QString &message)
+{
+    refuseField(this, focus, message);
 }
 
 QWidget *RecordPage::makeButtonRow(QWidget *parent)

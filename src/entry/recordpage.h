@@ -54,6 +54,11 @@ class QLineEdit;
 class QPushButton;
 class QWidget;
 
+// A refused check of a page or dialog: tells the user through the main
+// window's message (a box of the owner without one), puts the focus on the
+// field and ends the handler silently.
+[[noreturn]] void refuseField(QWidget *owner, QWidget *focus, const QString &message);
+
 namespace db { class Dataset; }
 
 // The values a page stores, in the order it computed them.  Texts are

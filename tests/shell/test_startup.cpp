@@ -252,6 +252,18 @@ TEST_F(StartupTest, YearListSkipsOnlyBadKeysAndListFollowsAFourDigitYear)
 
 class StartupDamageTest : public StartupTest {
 protected:
+    // One live record and one deleted one, so the start has a pack to do.
+    void addLiveAndDeletedRecord()
+    {
+        addRecord(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("城市供水管网监测"));
+        addRecord(QStringLiteral("2009000002"), QStringLiteral("1"), QStringLiteral("已删除的成果"));
+        db::Table t;
+        t.setDatabaseName(data);
+        t.setTableName(QStringLiteral("kjcg"));
+        t.open();
+        t.last();
+        t.deleteRecord();
+    }
     QString file(const QString &name) const { return db::resolveFileName(data, name); }
     static QByteArray bytes(const QString &path)
     {
@@ -275,16 +287,7 @@ protected:
                 t.post();
             }
         }
-        addRecord(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("城市供水管网监测"));
-        addRecord(QStringLiteral("2009000002"), QStringLiteral("1"), QStringLiteral("已删除的成果"));
-        {
-            db::Table t;
-            t.setDatabaseName(data);
-            t.setTableName(QStringLiteral("kjcg"));
-            t.open();
-            t.last();
-            t.deleteRecord();
-        }
+        addLiveAndDeletedRecord();
         const QByteArray whole = bytes(file(QStringLiteral("cgwcr.DBF")));
         const int headerLength = uchar(whole[8]) | uchar(whole[9]) << 8, recLen = uchar(whole[10]) | uchar(whole[11]) << 8;
         const QByteArray cut = whole.left(headerLength + 100 * recLen);
@@ -335,16 +338,7 @@ TEST_F(StartupDamageTest, KeepingTheReadableRowsCopiesTheFolderFirstAndTheStartG
 
 TEST_F(StartupDamageTest, FailedPackIsToldOnceAndTheStartGoesOn)
 {
-    addRecord(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("城市供水管网监测"));
-    addRecord(QStringLiteral("2009000002"), QStringLiteral("1"), QStringLiteral("已删除的成果"));
-    {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(QStringLiteral("kjcg"));
-        t.open();
-        t.last();
-        t.deleteRecord();
-    }
+    addLiveAndDeletedRecord();
     // Something the pack cannot replace stands where its packed copy goes,
     // as a folder that cannot be written would stop it (tests run as root).
     const QString obstacle = file(QStringLiteral("kjcg.DBF")) + QStringLiteral(".pack-new");
