@@ -30,7 +30,7 @@ struct Seed {
 
 QString seedPath(const QString &file)
 {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../resources/seed/") + file;
+    return QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed/") + file;
 }
 
 // UTF-8, TAB-separated; '#' lines are comments; the first other line names the fields.

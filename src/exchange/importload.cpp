@@ -1,0 +1,133 @@
+// Loading the unpacked text files into the staging tables.
+
+#include "exchange/importer.h"
+
+#include "exchange/importshared.h"
+#include "data/schema.h"
+#include "db/database.h"
+#include "exchange/format.h"
+#include "exchange/tables.h"
+
+#include <QFile>
+
+namespace exchange {
+
+using namespace import;
+using data::Store;
+using data::SubTable;
+
+bool Importer::load()
+{
+    if (!m_unpacked)
+        return false;
+    const QString folder = m_unpacked->path();
+    const QStringList names = exchangeTables().mid(0, 6);
+    QStringList present;
+    for (const QString &n : names) {
+        if (!db::resolveFileName(folder, n + QStringLiteral(".txt")).isEmpty())
+            present << n;
+    }
+    if (present.size() < 5) {
+        m_prompt.notice(QStringLiteral("文件的格式不正确"));
+        return false;
+    }
+
+    // Read and convert every file before a single row is written.
+    QList<Append> rows;
+    QList<TablePtr> tables;
+    QList<QPair<qsizetype, int>> fileStarts;   // first row of each file, exchange name index
+    try {
+        const QDate today = m_prompt.date();
+        for (const QString &n : present) {
+            const int fileIndex = int(names.indexOf(n));
+            m_prompt.atFile(fileIndex);
+            fileStarts.append({rows.size(), fileIndex});
+            const QString fileName = n.toUpper() + QStringLiteral(".TXT");
+            QFile f(db::resolveFileName(folder, n + QStringLiteral(".txt")));
+            if (!f.open(QIODevice::ReadOnly))
+                throw ArchiveError(QStringLiteral("无法读取%1：%2").arg(fileName, f.errorString()));
+            const QByteArray bytes = f.readAll();
+            const TablePtr t = openTable(m_data, data::stagingFileName(n.toUpper()));
+            tables << t;
+            const bool main = n == QLatin1String("KJCG");
+            const bool keyed = n != QLatin1String("unit");
+            const int approval = main ? col(*t, "ITEM_121") : -1;
+            const int keyCol = keyed ? col(*t, data::kKeyField) : -1;
+            const int regionCol = keyed ? col(*t, data::kRegionField) : -1;
+            const int kindCol = main ? col(*t, "ITEM_CGLB") : -1;
+            const int nameCol = main ? col(*t, "ITEM_3") : -1;
+            for (TextRow &r : readExchangeText(bytes, t->schema().count(), fileName)) {
+                const auto where = [&] {
+                    QString s = QStringLiteral("%1 第%2行").arg(fileName).arg(r.line);
+                    if (main)
+                        s += QStringLiteral("（“%1”）").arg(shown(r.values[nameCol].trimmed()));
+                    return s;
+                };
+                if (main)
+                    r.values[approval] = arrivalApprovalDate(r.values[approval], today);
+                if (keyed) {
+                    const QByteArray key = r.values[keyCol].trimmed();
+                    const QByteArray region = r.values[regionCol].trimmed();
+                    if (!isValidRecordKey(key))
+                        throw ArchiveError(QStringLiteral("%1：成果编号“%2”不正确，应为四位年份加六位序号。").arg(where(), shown(key)));
+                    if (!isValidRegion(region))
+                        throw ArchiveError(QStringLiteral("%1：地区代码“%2”不正确。").arg(where(), shown(region)));
+                    r.values[keyCol] = key;
+                    r.values[regionCol] = region;
+                }
+                if (main) {
+                    const QByteArray kind = r.values[kindCol].trimmed();
+                    if (kind != "1" && kind != "2" && kind != "3")
+                        throw ArchiveError(QStringLiteral("%1：成果类型“%2”不正确。").arg(where(), shown(kind)));
+                }
+                if (rows.size() % 500 == 0)
+                    m_prompt.step(0, 1);   // lets the window breathe while a long file converts
+                try {
+                    rows.append({t.get(), prepareRow(*t, r.values)});
+                } catch (const db::EngineError &e) {
+                    throw ArchiveError(QStringLiteral("%1：%2").arg(where(), e.message()));
+                }
+            }
+        }
+    } catch (const FormatError &e) {
+        m_prompt.message(e.message() + QStringLiteral("\n导入包未导入。"), kNote);
+        return false;
+    } catch (const ArchiveError &e) {
+        m_prompt.message(e.message() + QStringLiteral("\n导入包未导入。"), kNote);
+        return false;
+    } catch (const db::EngineError &e) {
+        m_prompt.message(e.message() + QStringLiteral("\n导入包未导入。"), kNote);
+        return false;
+    }
+    try {
+        int shownFile = -1;
+        const auto announce = [&](qsizetype next) {
+            int at = -1;
+            for (const auto &f : fileStarts)
+                if (f.first <= next && f.first < rows.size())
+                    at = f.second;
+            if (at >= 0 && at != shownFile)
+                m_prompt.atFile(shownFile = at);
+        };
+        announce(0);
+        appendAll(rows, [&](int done, int total) {
+            announce(std::min<qsizetype>(done, total - 1));
+            m_prompt.step(done, total);
+        });
+    } catch (const db::EngineError &e) {
+        // appendAll has taken back every row this load wrote.
+        m_prompt.message(e.message() + QStringLiteral("\n导入包未导入。"), kNote);
+        return false;
+    }
+    for (const TablePtr &t : tables)
+        t->sync();
+    renumber();
+    if (stagedRows().isEmpty())
+        m_prompt.notice(QStringLiteral("导入的文件为空表！"));
+    m_unpacked.reset();   // the text files go with the private folder
+    m_prompt.notice(QStringLiteral("导入完毕！"));
+    return true;
+}
+
+
+} // namespace exchange
