@@ -1,0 +1,72 @@
+#include "fileio.h"
+#include "error.h"
+#include "tablefile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace db {
+
+QString sysError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+void writeAllFd(int fd, qint64 offset, const char *data, qsizetype size, const QString &what)
+{
+    while (size > 0) {
+        ssize_t n = ::pwrite(fd, data, size_t(size), offset);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw EngineError(QStringLiteral("无法写入 %1：%2").arg(what, sysError()));
+        }
+        data += n;
+        size -= n;
+        offset += n;
+    }
+}
+
+bool readAllFd(int fd, qint64 offset, char *data, qsizetype size)
+{
+    while (size > 0) {
+        ssize_t n = ::pread(fd, data, size_t(size), offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+        offset += n;
+    }
+    return true;
+}
+
+void syncDir(const QString &folder)
+{
+    int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        syncFile(fd);
+        ::close(fd);
+    }
+}
+
+QString memoPathFor(const QString &tablePath)
+{
+    QFileInfo fi(tablePath);
+    QString folder = fi.absolutePath();
+    QString want = fi.completeBaseName() + QStringLiteral(".dbt");
+    QString found = resolveFileName(folder, want);
+    return found.isEmpty() ? folder + QLatin1Char('/') + want : found;
+}
+
+QString registryKey(const QString &path)
+{
+    QFileInfo fi(path);
+    QString canon = fi.canonicalFilePath();
+    return canon.isEmpty() ? fi.absoluteFilePath() : canon;
+}
+
+} // namespace db

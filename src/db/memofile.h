@@ -1,0 +1,66 @@
+#pragma once
+
+// The memo file beside a table.  Internal to the engine.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace db {
+
+// Memo files: 512-byte blocks (dBASE III, text ended by 0x1A) or blocks with
+// an 8-byte length header (dBASE IV).  Block 0 holds the next free block.
+
+class MemoFile {
+public:
+    int fd = -1;
+    quint32 blockSize = 512;
+    quint32 nextFree = 1;
+    bool dbase4 = false;
+    // While a pack fills a new memo file, blocks are gathered and written in
+    // large pieces and the next-free number once at the end (finishBatch).
+    bool batch = false;
+    QByteArray pending;
+    quint32 pendingAt = 0;
+    QString path;
+    QString tableName;
+    QString headerFault;          // what is wrong with the header, if anything
+
+    // The memo file as it was when opened, mapped for reading: memos are
+    // read from it without a system call each.  Blocks written later lie
+    // beyond it and are read from the file.
+    const char *map = nullptr;
+    quint64 mapSize = 0;
+
+    ~MemoFile();
+
+    // Opens the memo file and checks that its header fits the file
+    // (headerFault says what does not).
+    void openFile(const QString &p, bool readOnly, bool v4);
+    quint64 fileSize() const;
+
+    QByteArray read(quint32 block) const;
+    // Reads a memo from the file itself (blocks beyond the mapping).
+    QByteArray readFromFile(quint32 block) const;
+    // The text of a memo without copying it when it lies in the mapping;
+    // otherwise read into `scratch`.
+    QByteArrayView view(quint32 block, QByteArray &scratch) const;
+
+    // Writes a memo text into new blocks and returns the first.  While a pack
+    // gathers blocks (batch) the text goes straight into the pending buffer.
+    quint32 write(QByteArrayView text);
+    void writePending();
+    void finishBatch();
+    void writeHeader();
+
+    static void createEmpty(const QString &p, bool v4, quint32 nextFreeBlock = 1);
+};
+
+// The block number in a table's memo cell; 0 for none or for a damaged
+// pointer.
+quint32 memoBlock(const char *cell, int width);
+// The block number in a memo cell, or -1 when the cell holds something else
+// than blanks and digits.
+qint64 memoBlockStrict(const char *cell, int width);
+
+} // namespace db
