@@ -1,5 +1,7 @@
 #pragma once
 
+#include "forms/yearupdown.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -12,33 +14,6 @@ class QToolButton;
 // The caption the main window gives the dialog for each of its two modes.
 extern const QString FormNewCaptionNew;    // 请填写新项目！
 extern const QString FormNewCaptionEdit;   // 修改主要项目！
-
-// The up/down arrows beside the year edit: each click steps the year in the
-// edit by one within [minimum, maximum].
-class YearUpDown : public QWidget {
-    Q_OBJECT
-public:
-    YearUpDown(QLineEdit *associate, QWidget *parent = nullptr);
-    int minimum() const { return m_min; }
-    int maximum() const { return m_max; }
-    void setRange(int minimum, int maximum);
-    QToolButton *upButton() const { return m_up; }
-    QToolButton *downButton() const { return m_down; }
-    // Moves the year in the edit by `delta`; text that is no year starts from
-    // the nearest bound.
-    void step(int delta);
-
-signals:
-    // The edit's text was changed by a step.
-    void stepped();
-
-private:
-    QLineEdit *m_edit;
-    QToolButton *m_up;
-    QToolButton *m_down;
-    int m_min = 1900;
-    int m_max = 2050;
-};
 
 // The dialog through which a record is born ("新增") and through which its
 // main items (category, year, management number, name, first completing
