@@ -173,16 +173,30 @@ TEST(WordFiller, MissingBookmarksAndBadTemplates)
         found |= p.first == QLatin1String("item_41") && p.second == QStringLiteral("周敏");
     EXPECT_TRUE(found) << "the texts with bookmarks are filled all the same";
 
+    // Templates that cannot be read and documents that cannot be written:
+    // the reason in the program's words, nothing left behind.
+    const auto fails = [&](const QString &from, const QString &to, const QString &reason) {
+        const word::FillResult b = word::fillDocument(from, to, {{QStringLiteral("item_3"), QStringLiteral("x")}});
+        EXPECT_FALSE(b.ok);
+        EXPECT_TRUE(b.error.contains(reason)) << qPrintable(b.error);
+        EXPECT_TRUE(whollyChinese(b.error, {from, to, tmp.path()})) << qPrintable(b.error);
+        EXPECT_FALSE(QFile::exists(to));
+    };
     const QString bad = tmp.filePath(QStringLiteral("bad.dot"));
-    QFile f(bad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("this is no zip archive");
-    f.close();
-    const QString out = tmp.filePath(QStringLiteral("bad.docx"));
-    const word::FillResult b = word::fillDocument(bad, out, {{QStringLiteral("item_3"), QStringLiteral("x")}});
-    EXPECT_FALSE(b.ok);
-    EXPECT_FALSE(b.error.isEmpty());
-    EXPECT_FALSE(QFile::exists(out));
+    writeFile(bad, "this is no zip archive");
+    fails(bad, tmp.filePath(QStringLiteral("bad.docx")), QStringLiteral("不是本程序能读的Word模板格式"));
+    fails(tmp.filePath(QStringLiteral("none.dot")), tmp.filePath(QStringLiteral("none.docx")),
+          QStringLiteral("无法读出：文件不存在"));
+    // A binary template: named as such, with what to do.
+    const QString binary = tmp.filePath(QStringLiteral("old.dot"));
+    writeFile(binary, QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(4096, '\0'));
+    fails(binary, tmp.filePath(QStringLiteral("old.docx")),
+          QStringLiteral("模板“old.dot”是旧的二进制Word格式，本程序只能填写“.dotx”格式的Word模板。"
+                         "请用文字处理软件打开它，另存为“Word 模板（.dotx）”格式，再把文件改名为“old.dot”，放回数据文件夹 ")
+              + QDir::toNativeSeparators(tmp.path()));
+    // A document whose folder is a file.
+    writeFile(tmp.filePath(QStringLiteral("plain")), "x");
+    fails(tpl, tmp.filePath(QStringLiteral("plain/d.docx")), QStringLiteral("无法写入"));
 }
 
 TEST(WordFiller, RowsBeyondTheRecordsAndAnEmptyRecordLeaveTheTemplatesRowsEmpty)
