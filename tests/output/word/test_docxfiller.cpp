@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
 using namespace wordtest;
@@ -82,6 +83,70 @@ TEST(WordTemplates, BookmarksOfTemplatesAndCodeAgree)
             codeSet.insert(b.toLower());
         for (const QString &b : inTemplate)
             EXPECT_TRUE(codeSet.contains(b.toLower())) << "in the template but never written: " << qPrintable(b);
+    }
+}
+
+// What stands in a template's body, in order: "table", "text", "empty" (an
+// empty paragraph), "new page" (a paragraph that starts a page), and
+// "page break" for a paragraph holding a page break.
+QStringList bodyBlocks(const QByteArray &document)
+{
+    QStringList blocks;
+    QXmlStreamReader xml(document);
+    int depth = 0, bodyDepth = -1;
+    bool text = false, startsPage = false, pageBreak = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            ++depth;
+            const auto name = xml.qualifiedName();
+            if (name == QLatin1String("w:body"))
+                bodyDepth = depth;
+            else if (depth == bodyDepth + 1 && name == QLatin1String("w:tbl"))
+                blocks << QStringLiteral("table");
+            else if (depth == bodyDepth + 1 && name == QLatin1String("w:p"))
+                text = startsPage = pageBreak = false;
+            else if (name == QLatin1String("w:t"))
+                text = true;
+            else if (name == QLatin1String("w:pageBreakBefore"))
+                startsPage = true;
+            else if (name == QLatin1String("w:br") && xml.attributes().value(QLatin1String("w:type")) == QLatin1String("page"))
+                pageBreak = true;
+        } else if (xml.isEndElement()) {
+            if (depth == bodyDepth + 1 && xml.qualifiedName() == QLatin1String("w:p"))
+                blocks << (pageBreak ? QStringLiteral("page break")
+                                     : startsPage ? QStringLiteral("new page")
+                                                  : text ? QStringLiteral("text") : QStringLiteral("empty"));
+            --depth;
+        }
+    }
+    return blocks;
+}
+
+// A paragraph that only breaks the page, or empty ones between a table that
+// ends at the foot of a page and the next page's start, make a page of their
+// own: new pages are asked of the paragraph that starts them, and what
+// follows a table's empty paragraphs is never a new page.
+TEST(WordTemplates, NothingAfterATableCanSpillOntoAPageOfItsOwn)
+{
+    for (WordForm form : kForms) {
+        SCOPED_TRACE(qPrintable(word::templateFileName(form)));
+        const QStringList blocks = bodyBlocks(word::archiveMember(templatePath(form), QStringLiteral("word/document.xml")));
+        ASSERT_GT(blocks.size(), 10);
+        EXPECT_FALSE(blocks.contains(QStringLiteral("page break")));
+        EXPECT_GE(blocks.count(QStringLiteral("new page")), 3);
+        for (qsizetype i = 0; i < blocks.size(); ++i) {
+            if (blocks[i] != QLatin1String("table"))
+                continue;
+            qsizetype next = i + 1;
+            while (next < blocks.size() && blocks[next] == QLatin1String("empty"))
+                ++next;
+            if (next == blocks.size())
+                EXPECT_EQ(next, i + 2) << "one paragraph ends the body";
+            else if (next > i + 1)
+                EXPECT_NE(blocks[next], QStringLiteral("new page")) << "after the table at block " << i;
+        }
+        EXPECT_EQ(blocks.last(), QStringLiteral("empty")) << "the body ends with a paragraph";
     }
 }
 
