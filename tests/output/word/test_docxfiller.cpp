@@ -46,20 +46,8 @@ QString lineBreaks(QString s)
 
 WordRecord fullRecord(WordForm form)
 {
-    WordRecord rec = richRecord(form == WordForm::BasicRegistration ? QStringLiteral("3") : QStringLiteral("1"));
-    rec.persons.clear();
-    rec.committee.clear();
-    rec.organisations.clear();
-    rec.patents.clear();
-    for (int i = 1; i <= 50; ++i)
-        rec.persons << person(i);
-    for (int i = 1; i <= 20; ++i)
-        rec.committee << member(i);
-    for (int i = 1; i <= 8; ++i)
-        rec.organisations << organisation(i);
-    for (int i = 1; i <= 5; ++i)
-        rec.patents << patent(i, "1") << patent(10 + i, "2");
-    return rec;
+    return withLists(richRecord(form == WordForm::BasicRegistration ? QStringLiteral("3") : QStringLiteral("1")), 50,
+                     20, 8, 5);
 }
 
 } // namespace

@@ -115,19 +115,7 @@ void headingsAndLabels(WordForm form, QStringList &headings, QStringList &labels
 // other long texts of several lines.
 WordRecord overCapsRecord(const QString &category)
 {
-    WordRecord r = richRecord(category);
-    r.persons.clear();
-    r.committee.clear();
-    r.organisations.clear();
-    r.patents.clear();
-    for (int i = 1; i <= 40; ++i)
-        r.persons << person(i);
-    for (int i = 1; i <= 25; ++i)
-        r.committee << member(i);
-    for (int i = 1; i <= 12; ++i)
-        r.organisations << organisation(i);
-    for (int i = 1; i <= 8; ++i)
-        r.patents << patent(i, "1") << patent(20 + i, "2");
+    WordRecord r = withLists(richRecord(category), 40, 25, 12, 8);
     QString summary;
     for (int i = 1; i <= 60; ++i)
         summary += QStringLiteral("第%1段：本成果研制了一种适用于高寒地区的混凝土抗冻融外加剂，经三年工程应用，"

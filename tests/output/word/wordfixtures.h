@@ -219,6 +219,25 @@ inline WordRecord richRecord(const QString &category = QStringLiteral("1"))
     return r;
 }
 
+// The record with its lists replaced: `persons` completing persons,
+// `committee` members, `organisations` and `patents` of each status.
+inline WordRecord withLists(WordRecord r, int persons, int committee, int organisations, int patents)
+{
+    r.persons.clear();
+    r.committee.clear();
+    r.organisations.clear();
+    r.patents.clear();
+    for (int i = 1; i <= persons; ++i)
+        r.persons << person(i);
+    for (int i = 1; i <= committee; ++i)
+        r.committee << member(i);
+    for (int i = 1; i <= organisations; ++i)
+        r.organisations << organisation(i);
+    for (int i = 1; i <= patents; ++i)
+        r.patents << patent(i, "1") << patent(10 + i, "2");
+    return r;
+}
+
 // Every (bookmark, text) a form writes for a record, in order.
 inline QList<QPair<QString, QString>> written(word::WordForm form, const WordRecord &rec,
                                               const CodeTables &tables = richTables())
