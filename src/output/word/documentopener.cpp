@@ -1,34 +1,44 @@
 #include "output/word/documentopener.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QTimer>
 
 namespace word {
 
 namespace {
 
-// What a short query program prints, its first line; empty when it cannot
-// run, fails or takes longer than a few seconds.
-QString firstLineOf(const QString &program, const QStringList &args)
+// What a short query program prints, its first line; nullopt when it cannot
+// run, fails or takes longer than a few seconds.  The windows keep painting
+// meanwhile (the desktop's query takes a second or more on a busy machine)
+// but take no input.
+std::optional<QString> firstLineOf(const QString &program, const QStringList &args)
 {
     if (QStandardPaths::findExecutable(program).isEmpty())
-        return QString();
+        return std::nullopt;
     QProcess p;
     p.setStandardInputFile(QProcess::nullDevice());
     p.setStandardErrorFile(QProcess::nullDevice());
+    QEventLoop loop;
+    QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&p, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
     p.start(program, args);
-    if (!p.waitForFinished(5000)) {
+    if (p.state() != QProcess::NotRunning)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (p.state() != QProcess::NotRunning) {
         p.kill();
         p.waitForFinished(1000);
-        return QString();
+        return std::nullopt;
     }
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return QString();
+    if (p.error() == QProcess::FailedToStart || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return std::nullopt;
     return QString::fromLocal8Bit(p.readAllStandardOutput()).section(u'\n', 0, 0).trimmed();
 }
 
@@ -133,12 +143,13 @@ bool writerShowsWindows(const QString &program)
     return true;
 }
 
-QString desktopApplicationProgram(const QString &mimeType)
+std::optional<QString> desktopApplicationProgram(const QString &mimeType)
 {
-    const QString id = firstLineOf(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
-                                                                 mimeType})
-                           .section(u';', 0, 0)
-                           .trimmed();
+    const auto chosen =
+        firstLineOf(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+    if (!chosen)
+        return std::nullopt;
+    const QString id = chosen->section(u';', 0, 0).trimmed();
     if (id.isEmpty())
         return QString();
     const QString entry = desktopEntryPath(id);
@@ -148,6 +159,14 @@ QString desktopApplicationProgram(const QString &mimeType)
     if (program.isEmpty())
         return QString();
     return QFileInfo(program).isAbsolute() ? program : QStandardPaths::findExecutable(program);
+}
+
+bool desktopShowsDocuments()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return false;
+    const auto application = desktopApplicationProgram(QString::fromLatin1(documentMimeType()));
+    return !application || (!application->isEmpty() && writerShowsWindows(*application));
 }
 
 } // namespace word

@@ -31,11 +31,8 @@ bool PlatformWordHost::startProgram(const QString &program, const QStringList &a
         return false;
     if (program == QLatin1String("soffice") && !writerShowsWindows(path))
         return false;
-    if (program == QLatin1String("xdg-open")) {
-        const QString application = desktopApplicationProgram(QString::fromLatin1(documentMimeType()));
-        if (!application.isEmpty() && !writerShowsWindows(application))
-            return false;
-    }
+    if (program == QLatin1String("xdg-open") && !desktopShowsDocuments())
+        return false;
     platform::ProgramFailed failed;
     if (ifItFails) {
         // Told later, when this host and perhaps its window are gone: a host

@@ -7,9 +7,9 @@ class QWidget;
 namespace word {
 
 // The program's WordHost: questions and messages through the platform's
-// message boxes, programs started through its seam.  The word processor and
-// the desktop's opener are not started when what they would run is a word
-// processor without any desktop front end.
+// message boxes, programs started through its seam.  The word processor is
+// not started when it has no desktop front end, the desktop's opener not
+// when it would not show a Word document (see desktopShowsDocuments).
 class PlatformWordHost : public WordHost {
 public:
     explicit PlatformWordHost(QWidget *parent = nullptr) : m_parent(parent) {}

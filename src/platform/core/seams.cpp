@@ -41,8 +41,11 @@ bool MachineSeams::startProgram(const QString &program, const QStringList &args,
     p->setProgram(program);
     p->setArguments(args);
     p->setWorkingDirectory(folder);
+    // No terminal: a program that would draw on it (a text-mode browser a
+    // desktop's opener falls back to) finds none.
     p->setStandardInputFile(QProcess::nullDevice());
-    p->setProcessChannelMode(QProcess::ForwardedChannels);
+    p->setStandardOutputFile(QProcess::nullDevice());
+    p->setStandardErrorFile(QProcess::nullDevice());
     p->start();
     if (!p->waitForStarted(10000)) {
         delete p;

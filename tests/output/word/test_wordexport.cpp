@@ -377,6 +377,7 @@ TEST(WordWriter, AWriterWithoutDesktopFrontEndIsPassedOverForTheDesktopsOpener)
     EXPECT_FALSE(word::writerShowsWindows(program + QStringLiteral("/soffice")));
     {
         const wordtest::PathTo path(bin);
+        const wordtest::EnvSet display("DISPLAY", QStringLiteral(":0"));
         testsupport::TestSeams seams;
         word::PlatformWordHost host;
         EXPECT_FALSE(host.startProgram(QStringLiteral("soffice"), {QStringLiteral("-n"), QStringLiteral("x.docx")}, {}));

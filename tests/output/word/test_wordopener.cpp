@@ -36,7 +36,7 @@ protected:
     QString office = tmp.filePath(QStringLiteral("office/program"));
     QString applications = tmp.filePath(QStringLiteral("share/applications"));
     std::optional<PathTo> path;
-    std::optional<EnvSet> dataHome, dataDirs;
+    std::optional<EnvSet> dataHome, dataDirs, display;
     testsupport::TestSeams seams;
 
     void SetUp() override
@@ -48,6 +48,7 @@ protected:
         path.emplace(bin);
         dataHome.emplace("XDG_DATA_HOME", tmp.filePath(QStringLiteral("share")));
         dataDirs.emplace("XDG_DATA_DIRS", tmp.filePath(QStringLiteral("nothing")));
+        display.emplace("DISPLAY", QStringLiteral(":0"));
         seams.runProgramsOnMachine(true);
     }
     void TearDown() override { seams.verifyAllUsed(); }
@@ -77,12 +78,14 @@ protected:
             writeFile(QDir(office).filePath(QStringLiteral("libvclplug_gen.so")), "");
         ASSERT_TRUE(QFile::link(QDir(office).filePath(QStringLiteral("soffice")), QDir(bin).filePath(QStringLiteral("soffice"))));
     }
-    // The application the desktop has chosen for Word documents.
+    // The application the desktop has chosen for Word documents (none for
+    // an empty `exec`).
     void desktopChooses(const QString &exec)
     {
         writeFile(QDir(bin).filePath(QStringLiteral("xdg-mime")),
-                  QStringLiteral("#!/bin/sh\n[ \"$1 $2 $3\" = \"query default %1\" ] && echo words.desktop\nexit 0\n")
-                      .arg(QLatin1String(word::documentMimeType()))
+                  QStringLiteral("#!/bin/sh\n[ \"$1 $2 $3\" = \"query default %1\" ] && [ -n '%2' ] && echo words.desktop\n"
+                                 "exit 0\n")
+                      .arg(QLatin1String(word::documentMimeType()), exec)
                       .toLocal8Bit(),
                   true);
         writeFile(QDir(applications).filePath(QStringLiteral("words.desktop")),
@@ -145,6 +148,12 @@ TEST_F(WordOpenerTest, AnOpenerThatShowsTheDocumentEndsWithoutAWord)
     EXPECT_EQ(seams.calls().size(), 1u) << "only the question";
 }
 
+// The desktop's application for Word documents, as the opener finds it.
+static QString chosenProgram()
+{
+    return word::desktopApplicationProgram(QLatin1String(word::documentMimeType())).value_or(QStringLiteral("<unknown>"));
+}
+
 TEST_F(WordOpenerTest, AWriterWithoutFrontEndIsNeverAskedDirectlyNorThroughTheOpener)
 {
     writer(0, false);
@@ -160,7 +169,7 @@ TEST_F(WordOpenerTest, AWriterWithoutFrontEndIsNeverAskedDirectlyNorThroughTheOp
                                 QStringLiteral("env LANG=zh_CN.UTF-8 soffice --writer"), QStringLiteral("words")}) {
         SCOPED_TRACE(qPrintable(exec));
         desktopChooses(exec);
-        EXPECT_FALSE(word::writerShowsWindows(word::desktopApplicationProgram(QLatin1String(word::documentMimeType()))));
+        EXPECT_FALSE(word::writerShowsWindows(chosenProgram()));
         const auto out = exportDocument(true);
         EXPECT_EQ(out.end, ExportEnd::LeftInFolder);
         EXPECT_TRUE(told());
@@ -173,9 +182,31 @@ TEST_F(WordOpenerTest, AWriterWithoutFrontEndIsNeverAskedDirectlyNorThroughTheOp
     // An application with a front end of its own is the opener's to start.
     program(bin, QStringLiteral("viewer"), 0);
     desktopChooses(QStringLiteral("viewer"));
-    EXPECT_TRUE(word::writerShowsWindows(word::desktopApplicationProgram(QLatin1String(word::documentMimeType()))));
+    EXPECT_EQ(chosenProgram(), QDir(bin).filePath(QStringLiteral("viewer")));
+    EXPECT_TRUE(word::writerShowsWindows(chosenProgram()));
     const auto out = exportDocument();
     EXPECT_EQ(out.end, ExportEnd::OpenedByDesktop);
     ASSERT_TRUE(waitFor([&] { return QFile::exists(ran(QStringLiteral("xdg-open"))); }));
     EXPECT_EQ(argsOf(QStringLiteral("xdg-open")), out.document);
+}
+
+// Without an application chosen for Word documents the opener falls back on
+// programs that show none (a text-mode browser takes it and ends well), and
+// without a window system nothing shows at all: the opener is not asked.
+TEST_F(WordOpenerTest, AnOpenerWithNothingToShowTheDocumentIsNotAsked)
+{
+    program(bin, QStringLiteral("xdg-open"), 0);
+    desktopChooses(QString());
+    EXPECT_EQ(chosenProgram(), QString());
+    const auto out = exportDocument(true);
+    EXPECT_EQ(out.end, ExportEnd::LeftInFolder);
+    EXPECT_TRUE(told());
+
+    desktopChooses(QStringLiteral("viewer"));
+    program(bin, QStringLiteral("viewer"), 0);
+    display.reset();
+    const EnvSet noDisplay("DISPLAY", QString()), noWayland("WAYLAND_DISPLAY", QString());
+    EXPECT_EQ(exportDocument(true).end, ExportEnd::LeftInFolder);
+    EXPECT_TRUE(seams.programs().empty());
+    EXPECT_FALSE(QFile::exists(ran(QStringLiteral("xdg-open"))));
 }
