@@ -33,9 +33,9 @@ void MachineSeams::sleepMs(int ms) { QThread::msleep(ulong(qMax(0, ms))); }
 bool MachineSeams::startProgram(const QString &program, const QStringList &args, const QString &folder,
                                 const ProgramFailed &failed)
 {
-    // The process object stays in `running` while the program runs and is
-    // never destroyed before it ends: destroying it would end the program.
-    static QSet<QProcess *> running;
+    // The process object is destroyed only after the program has ended
+    // (destroying it would end the program); `started` holds it till then.
+    static QSet<QProcess *> started;
     constexpr qint64 kWatchMs = 30000;
     auto *p = new QProcess;
     p->setProgram(program);
@@ -51,11 +51,11 @@ bool MachineSeams::startProgram(const QString &program, const QStringList &args,
         delete p;
         return false;
     }
-    running.insert(p);
+    started.insert(p);
+    QObject::connect(p, &QObject::destroyed, [p] { started.remove(p); });
     QElapsedTimer clock;
     clock.start();
     QObject::connect(p, &QProcess::finished, p, [p, clock, failed](int code, QProcess::ExitStatus status) {
-        running.remove(p);
         p->deleteLater();
         if (!failed || clock.elapsed() > kWatchMs)
             return;
