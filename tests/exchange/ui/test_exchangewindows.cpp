@@ -4,6 +4,8 @@
 #include "exchange/ui/codemanage.h"
 #include "exchange/ui/formin.h"
 #include "exchange/ui/formout.h"
+#include "arjbuild.h"
+#include "exchange/archiver.h"
 #include "fakearchiver.h"
 #include "seed_loader.h"
 #include "forms/dbgrid.h"
@@ -11,7 +13,10 @@
 #include "support/tablerows.h"
 #include "support/testseams.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QDir>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -22,6 +27,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
 
 namespace {
 
@@ -265,5 +273,152 @@ TEST_F(ExchangeWindows, CodeManagePackageButtonsCancelAndUpdate)
     DM->tblLsbw.first();
     EXPECT_EQ(DM->tblLsbw.recordCount(), 1);
     EXPECT_EQ(DM->tblLsbw.fieldByName(QStringLiteral("Bwdm")).asString(), QStringLiteral("901"));
+    seams.verifyAllUsed();
+}
+
+namespace {
+
+// An `arj` that hangs: it notes its process id and sleeps.
+QString hangingArj(const QString &folder)
+{
+    const QString path = folder + QStringLiteral("/hangingarj");
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("#!/bin/sh\necho $$ > '%1/arj.pid'\nexec sleep 60\n").arg(folder).toUtf8());
+    f.close();
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+bool arjStillRuns(const QString &folder)
+{
+    QFile f(folder + QStringLiteral("/arj.pid"));
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const pid_t pid = pid_t(f.readAll().trimmed().toInt());
+    return pid > 0 && ::kill(pid, 0) == 0;
+}
+
+// Every file of the data folder with its bytes.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QFileInfo &i : QDir(folder).entryInfoList(QDir::Files)) {
+        QFile f(i.absoluteFilePath());
+        f.open(QIODevice::ReadOnly);
+        files.insert(i.fileName(), f.readAll());
+    }
+    return files;
+}
+
+} // namespace
+
+// A hanging archiver holds none of the windows: Escape or the exit button
+// stops it, the window leaves, and the data folder is as it was.
+TEST_F(ExchangeWindows, AHangingArchiverIsStoppedByEscapeOrTheExitButton)
+{
+    exchange::ArjArchiver arj(hangingArj(tmp.path()), 120000);
+    const QString package = out + QStringLiteral("/CGSBQY.ARJ");
+    {
+        QFile f(package);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(testsupport::buildArj({{"KJCG.TXT", "k\r\n"}}));
+    }
+    const auto stopAfter = [](int ms, const std::function<void()> &how) {
+        QTimer::singleShot(ms, how);
+        QElapsedTimer clock;
+        clock.start();
+        return clock;
+    };
+
+    {   // Import: Escape while the package is unpacked.
+        TFormin w;
+        w.setArchiver(&arj);
+        w.show();
+        const auto before = snapshot(data);
+        seams.answerFileDialog(package);
+        QElapsedTimer clock = stopAfter(300, [&] { w.reject(); });
+        w.Button1->click();
+        EXPECT_LT(clock.elapsed(), 10000);
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_FALSE(arjStillRuns(tmp.path()));
+        EXPECT_EQ(snapshot(data), before);
+    }
+    {   // Export: the exit button while the records are packed.
+        TFormout w;
+        w.setArchiver(&arj);
+        w.show();
+        w.RadioButton5->click();
+        const QString folder = tmp.filePath(QStringLiteral("export"));
+        w.Edit1->setText(folder);
+        const auto before = snapshot(data);
+        QElapsedTimer clock = stopAfter(300, [&] {
+            EXPECT_TRUE(w.Button1->isEnabled());
+            w.Button1->click();
+        });
+        w.Button2->click();
+        EXPECT_LT(clock.elapsed(), 10000);
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_FALSE(arjStillRuns(tmp.path()));
+        EXPECT_EQ(snapshot(data), before);   // no export mark written
+        EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
+    }
+    {   // Code tables: Escape while an update package is unpacked.
+        const QString update = out + QStringLiteral("/LSBWB.ARJ");
+        QFile f(update);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(testsupport::buildArj({{"LSBW.TXT", "901\tX\r\n"}}));
+        f.close();
+        TFcodeManage w;
+        w.setArchiver(&arj);
+        w.show();
+        const auto before = snapshot(data);
+        seams.answerFileDialog(update);
+        QElapsedTimer clock = stopAfter(300, [&] { w.reject(); });
+        w.Button10->click();
+        EXPECT_LT(clock.elapsed(), 10000);
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_FALSE(arjStillRuns(tmp.path()));
+        EXPECT_EQ(snapshot(data), before);
+        EXPECT_TRUE(DM->tblLsbw.isActive());
+    }
+    seams.verifyAllUsed();
+}
+
+// The new name of a duplicate is limited by the GBK bytes its field holds
+// (140: seventy Chinese characters), as the pages limit theirs.
+TEST_F(ExchangeWindows, TheRenameBoxTakesWhatTheNameFieldHolds)
+{
+    TFormout out_;
+    out_.setArchiver(&fake);
+    out_.show();
+    out_.RadioButton5->click();
+    out_.Edit1->setText(out);
+    seams.expectMessage(QStringLiteral("你已打包成功!文件在"), platform::Ok);
+    out_.Button2->click();
+    out_.Button1->click();
+
+    TFormin w;
+    w.setArchiver(&fake);
+    w.show();
+    seams.answerFileDialog(out + QStringLiteral("/cgsbqy.arj"));
+    w.Button1->click();
+    seams.expectMessage(QStringLiteral("导入完毕！"), platform::Ok);
+    w.Button3->click();
+    seams.expectMessage(QStringLiteral("导入的项目“成果1”有重复,是否删除？"), platform::No);
+    w.Button4->click();
+    ASSERT_TRUE(w.Panel1->isVisibleTo(&w));
+    QGuiApplication::clipboard()->setText(QString(80, QChar(0x540D)));   // 名 ×80
+    w.Edit2->selectAll();
+    w.Edit2->paste();
+    EXPECT_EQ(w.Edit2->text(), QString(70, QChar(0x540D)));
+    w.Button2->click();   // stored without a word
+    EXPECT_EQ(DM->T_temp_in.fieldByName(QStringLiteral("ITEM_3")).asString(), QString(70, QChar(0x540D)));
+    seams.expectMessage(QStringLiteral("导入的项目“成果2”有重复,是否删除？"), platform::Yes);
+    seams.expectMessage(QStringLiteral("导入的项目“成果3”有重复,是否删除？"), platform::Yes);
+    seams.expectMessage(QStringLiteral("排重已经完成！"), platform::Ok);
+    w.Button4->click();
+    seams.expectMessage(QStringLiteral("是否保存导入数据？"), platform::No);
+    w.Button5->click();
     seams.verifyAllUsed();
 }
