@@ -48,10 +48,11 @@ private:
 };
 
 // The most a member of a package may hold unpacked, and all of them
-// together.  A registration record travels as 1 to 3 KB and its memos as a
-// few KB more: 20,000 records with full memos, more than any installation
-// sends, make a main-record member of about 120 MB.  A package past these
-// is refused before anything is unpacked.
+// together.  A record travels as about 1.2 KB (5,000 records make 6 MB of
+// text files); one with every field full and a thousand characters in each
+// of its six memos as about 16 KB, so 10,000 of those, more than any
+// installation sends, make a main-record member of 160 MB.  A package past
+// these limits is refused before anything is unpacked.
 inline constexpr qint64 kMaxMemberBytes = qint64(256) << 20;
 inline constexpr qint64 kMaxUnpackedBytes = qint64(512) << 20;
 
