@@ -61,7 +61,7 @@ bool Importer::load()
                 const auto where = [&] {
                     QString s = QStringLiteral("%1 第%2行").arg(fileName).arg(r.line);
                     if (main)
-                        s += QStringLiteral("（“%1”）").arg(db::gbk::excerpt(r.values[nameCol].trimmed()));
+                        s += QStringLiteral("（“%1”）").arg(shown(r.values[nameCol].trimmed()));
                     return s;
                 };
                 if (main)

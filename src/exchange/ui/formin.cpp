@@ -277,7 +277,7 @@ void TFormin::Button2Click()
     };
     try {
         m_importer->renameStaged(m_renaming, Edit2->text());
-    } catch (const db::EngineError &e) {
+    } catch (const base::Error &e) {
         platform::messageBox(this, e.message(), QStringLiteral("提示"), platform::Icon::Error, platform::Ok);
     }
     reenable();

@@ -318,68 +318,54 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
 TEST_F(ExchangeWindows, AHangingArchiverIsStoppedByEscapeOrTheExitButton)
 {
     exchange::ArjArchiver arj(hangingArj(tmp.path()), 120000);
-    const QString package = out + QStringLiteral("/CGSBQY.ARJ");
-    {
-        QFile f(package);
+    const auto writeArj = [](const QString &path, const QList<testsupport::ArjEntry> &entries) {
+        QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(testsupport::buildArj({{"KJCG.TXT", "k\r\n"}}));
-    }
-    const auto stopAfter = [](int ms, const std::function<void()> &how) {
-        QTimer::singleShot(ms, how);
+        f.write(testsupport::buildArj(entries));
+    };
+    // Starts the work, stops it 300 ms in, and finds the window gone at
+    // once, the archiver with it, and the data folder as it was.
+    const auto stopWhileWaiting = [&](auto &w, const std::function<void()> &stop, const std::function<void()> &start) {
+        w.setArchiver(&arj);
+        const auto before = snapshot(data);
+        QTimer::singleShot(300, stop);
         QElapsedTimer clock;
         clock.start();
-        return clock;
+        start();
+        EXPECT_LT(clock.elapsed(), 10000);
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_FALSE(arjStillRuns(tmp.path()));
+        EXPECT_EQ(snapshot(data), before);   // no staged row, no export mark, no table
     };
 
     {   // Import: Escape while the package is unpacked.
         TFormin w;
-        w.setArchiver(&arj);
         w.show();
-        const auto before = snapshot(data);
-        seams.answerFileDialog(package);
-        QElapsedTimer clock = stopAfter(300, [&] { w.reject(); });
-        w.Button1->click();
-        EXPECT_LT(clock.elapsed(), 10000);
-        EXPECT_FALSE(w.isVisible());
-        EXPECT_FALSE(arjStillRuns(tmp.path()));
-        EXPECT_EQ(snapshot(data), before);
+        writeArj(out + QStringLiteral("/CGSBQY.ARJ"), {{"KJCG.TXT", "k\r\n"}});
+        seams.answerFileDialog(out + QStringLiteral("/CGSBQY.ARJ"));
+        stopWhileWaiting(w, [&] { w.reject(); }, [&] { w.Button1->click(); });
     }
     {   // Export: the exit button while the records are packed.
         TFormout w;
-        w.setArchiver(&arj);
         w.show();
         w.RadioButton5->click();
         const QString folder = tmp.filePath(QStringLiteral("export"));
         w.Edit1->setText(folder);
-        const auto before = snapshot(data);
-        QElapsedTimer clock = stopAfter(300, [&] {
-            EXPECT_TRUE(w.Button1->isEnabled());
-            w.Button1->click();
-        });
-        w.Button2->click();
-        EXPECT_LT(clock.elapsed(), 10000);
-        EXPECT_FALSE(w.isVisible());
-        EXPECT_FALSE(arjStillRuns(tmp.path()));
-        EXPECT_EQ(snapshot(data), before);   // no export mark written
+        stopWhileWaiting(
+            w,
+            [&] {
+                EXPECT_TRUE(w.Button1->isEnabled());
+                w.Button1->click();
+            },
+            [&] { w.Button2->click(); });
         EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
     }
     {   // Code tables: Escape while an update package is unpacked.
-        const QString update = out + QStringLiteral("/LSBWB.ARJ");
-        QFile f(update);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(testsupport::buildArj({{"LSBW.TXT", "901\tX\r\n"}}));
-        f.close();
         TFcodeManage w;
-        w.setArchiver(&arj);
         w.show();
-        const auto before = snapshot(data);
-        seams.answerFileDialog(update);
-        QElapsedTimer clock = stopAfter(300, [&] { w.reject(); });
-        w.Button10->click();
-        EXPECT_LT(clock.elapsed(), 10000);
-        EXPECT_FALSE(w.isVisible());
-        EXPECT_FALSE(arjStillRuns(tmp.path()));
-        EXPECT_EQ(snapshot(data), before);
+        writeArj(out + QStringLiteral("/LSBWB.ARJ"), {{"LSBW.TXT", "901\tX\r\n"}});
+        seams.answerFileDialog(out + QStringLiteral("/LSBWB.ARJ"));
+        stopWhileWaiting(w, [&] { w.reject(); }, [&] { w.Button10->click(); });
         EXPECT_TRUE(DM->tblLsbw.isActive());
     }
     seams.verifyAllUsed();
