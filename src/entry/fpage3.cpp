@@ -207,7 +207,10 @@ void TFpage3::buildControls()
             edit->setStyleSheet(QStringLiteral("background: palette(window);"));
         } else {
             edit->setMaxLength(kFigureLength);
-            makeFigureEdit(edit, true);
+            // The sums check every part again, the one just left included.
+            makeFigureEdit(edit, true, [this, local = QByteArray(name).startsWith("Edt_142_")] {
+                platform::runHandler(this, [this, local] { local ? Edt_142_1Change() : Edt_141Change(); });
+            });
         }
         money->addWidget(fieldLabel(QString::fromUtf8(caption), gbMoney), row, col * 2);
         money->addWidget(edit, row, col * 2 + 1);

@@ -210,12 +210,18 @@ void RecordPage::quit()
 
 void RecordPage::btnSave01Click()
 {
-    platform::runHandler(this, [this] { save(); });
+    platform::runHandler(this, [this] {
+        settleFigures(this);
+        save();
+    });
 }
 
 void RecordPage::quit01Click()
 {
-    platform::runHandler(this, [this] { quit(); });
+    platform::runHandler(this, [this] {
+        settleFigures(this);
+        quit();
+    });
 }
 
 void RecordPage::reject()
@@ -355,6 +361,10 @@ bool checkFigure(QLineEdit *edit, const QString &prefix)
     double d = 0;
     if (text.trimmed().isEmpty() || db::parseNumber(text, d))
         return true;
+    // What the user is still typing or has just pasted is judged when he
+    // leaves the edit (makeFigureEdit), not in the middle of his typing.
+    if (edit->isModified())
+        return false;
     if (MainForm)
         MainForm->ShowMsg(prefix + text + QStringLiteral(" 不是正确的数据格式！现在已经置零"));
     edit->setText(QStringLiteral("0"));

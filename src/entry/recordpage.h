@@ -187,5 +187,7 @@ private:
 
 // When the trimmed text is not empty and does not read as a number: shows
 // `prefix` + text + " 不是正确的数据格式！现在已经置零" and sets "0".
-// Returns whether the text was kept.
+// Returns whether the text reads as a number.  Text the user is still at
+// (typed or pasted, the edit not yet left) is not judged: the edit's judge
+// (makeFigureEdit) calls again once he leaves it.
 bool checkFigure(QLineEdit *edit, const QString &prefix = QString());
