@@ -32,22 +32,41 @@ bool Importer::load()
         return false;
     }
 
-    // Read and convert every file before a single row is written.
+    // Read and convert every file before a single row is written.  The
+    // progress runs over the rows twice, converted and then written: it
+    // moves from the first rows on and is full before the closing message.
     QList<Append> rows;
     QList<TablePtr> tables;
     QList<QPair<qsizetype, int>> fileStarts;   // first row of each file, exchange name index
+    qsizetype total = 0;
+    const auto progress = [&](qsizetype done) { m_prompt.step(int(done), int(std::max<qsizetype>(2 * total, 1))); };
     try {
-        const QDate today = m_prompt.date();
+        struct FileRows {
+            int index;
+            QString fileName;
+            TablePtr table;
+            QList<TextRow> rows;
+        };
+        QList<FileRows> files;
         for (const QString &n : present) {
             const int fileIndex = int(names.indexOf(n));
             m_prompt.atFile(fileIndex);
-            fileStarts.append({rows.size(), fileIndex});
             const QString fileName = n.toUpper() + QStringLiteral(".TXT");
             QFile f(db::resolveFileName(folder, n + QStringLiteral(".txt")));
             if (!f.open(QIODevice::ReadOnly))
                 throw ArchiveError(QStringLiteral("无法读取%1：%2").arg(fileName, f.errorString()));
-            const QByteArray bytes = f.readAll();
             const TablePtr t = openTable(m_data, data::stagingFileName(n.toUpper()));
+            files.append({fileIndex, fileName, t, readExchangeText(f.readAll(), t->schema().count(), fileName)});
+            total += files.last().rows.size();
+        }
+        progress(0);
+        const QDate today = m_prompt.date();
+        for (FileRows &file : files) {
+            const QString n = names.at(file.index);
+            const QString &fileName = file.fileName;
+            const TablePtr &t = file.table;
+            m_prompt.atFile(file.index);
+            fileStarts.append({rows.size(), file.index});
             tables << t;
             const bool main = n == QLatin1String("KJCG");
             const bool keyed = n != QLatin1String("unit");
@@ -56,7 +75,7 @@ bool Importer::load()
             const int regionCol = keyed ? col(*t, data::kRegionField) : -1;
             const int kindCol = main ? col(*t, "ITEM_CGLB") : -1;
             const int nameCol = main ? col(*t, "ITEM_3") : -1;
-            for (TextRow &r : readExchangeText(bytes, t->schema().count(), fileName)) {
+            for (TextRow &r : file.rows) {
                 const auto where = [&] {
                     QString s = QStringLiteral("%1 第%2行").arg(fileName).arg(r.line);
                     if (main)
@@ -80,8 +99,8 @@ bool Importer::load()
                     if (kind != "1" && kind != "2" && kind != "3")
                         throw ArchiveError(QStringLiteral("%1：成果类型“%2”不正确。").arg(where(), shown(kind)));
                 }
-                if (rows.size() % 500 == 0)
-                    m_prompt.step(0, 1);   // lets the window breathe while a long file converts
+                if (rows.size() % 100 == 0)
+                    progress(rows.size());
                 try {
                     rows.append({t.get(), prepareRow(*t, r.values)});
                 } catch (const db::EngineError &e) {
@@ -110,10 +129,12 @@ bool Importer::load()
                 m_prompt.atFile(shownFile = at);
         };
         announce(0);
-        appendAll(rows, [&](int done, int total) {
-            announce(std::min<qsizetype>(done, total - 1));
-            m_prompt.step(done, total);
+        progress(rows.size());
+        appendAll(rows, [&](int done, int count) {
+            announce(std::min<qsizetype>(done, count - 1));
+            progress(total + done);
         });
+        progress(2 * total);
     } catch (const db::EngineError &e) {
         // appendAll has taken back every row this load wrote.
         m_prompt.message(e.message() + QStringLiteral("\n导入包未导入。"), kNote);
