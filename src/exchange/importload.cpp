@@ -50,7 +50,6 @@ bool Importer::load()
         QList<FileRows> files;
         for (const QString &n : present) {
             const int fileIndex = int(names.indexOf(n));
-            m_prompt.atFile(fileIndex);
             const QString fileName = n.toUpper() + QStringLiteral(".TXT");
             QFile f(db::resolveFileName(folder, n + QStringLiteral(".txt")));
             if (!f.open(QIODevice::ReadOnly))
