@@ -43,6 +43,8 @@ const QString kChangedQuestion = QStringLiteral("记录已经更改,是否保存
 const QString kChangedCaption = QStringLiteral("请注意！");
 const QString kErrorCaption = QStringLiteral("提示");
 const QString kEndQuestion = QStringLiteral("单位情况尚未填写完整，本程序需要先填写单位情况才能使用。\n是否退出本程序？");
+const QString kLeaveUnstoredQuestion =
+    QStringLiteral("单位情况尚未填写完整，现在退出将不储存任何内容，成果登记的命令仍不能使用。\n是否退出？");
 const QString kRowRequired = QStringLiteral("单位情况尚未完整储存，请填写完整并储存后再退出！");
 const QString kEnterprise = QStringLiteral("3");
 
@@ -752,12 +754,33 @@ void TFpage4a::endProgramOrStay(QWidget *focus)
     m_leaving = false;
 }
 
+void TFpage4a::leaveUnstoredOrStay(QWidget *focus)
+{
+    const int answer = platform::messageBox(this, kLeaveUnstoredQuestion, kChangedCaption, platform::Icon::Question,
+                                            platform::Yes | platform::No);
+    if (answer != platform::Yes) {
+        if (focus)
+            focus->setFocus(Qt::OtherFocusReason);
+        platform::abortSilently();
+    }
+    Edit1->clear();
+    m_leaving = true;
+    done(QDialog::Rejected);
+    m_leaving = false;
+}
+
 void TFpage4a::quit01Click()
 {
     // At the first start the page cannot be left without a complete
     // organisation; the user may end the program instead, writing nothing.
     if (m_firstStart && !passesChecks()) {
         endProgramOrStay(firstFailure().focus);
+        return;
+    }
+    // Opened later with nothing stored yet, it may be left unfilled: the
+    // record commands stay off and the main window's status line says why.
+    if (!unitHasRow() && !passesChecks()) {
+        leaveUnstoredOrStay(firstFailure().focus);
         return;
     }
     ValidateUnit();
