@@ -287,7 +287,7 @@ void RecordPage::fail(QWidget *focus, const QString &message)
     refuseField(this, focus, message);
 }
 
-QWidget *RecordPage::makeButtonRow(QWidget *parent)
+QWidget *RecordPage::makeButtonRow(QWidget *parent, const char *quitName, const char *helpName)
 {
     auto *row = new QWidget(parent);
     row->setObjectName(QStringLiteral("PanelButtons"));
@@ -303,8 +303,8 @@ QWidget *RecordPage::makeButtonRow(QWidget *parent)
         return b;
     };
     btnSave01 = make("btnSave01", "储存");
-    quit01 = make("quit01", "退出");
-    Button3 = make("Button3", "帮助");
+    quit01 = make(quitName, "退出");
+    Button3 = make(helpName, "帮助");
     connect(btnSave01, &QPushButton::clicked, this, [this] { btnSave01Click(); });
     connect(quit01, &QPushButton::clicked, this, [this] { quit01Click(); });
     return row;

@@ -167,8 +167,9 @@ protected:
     [[noreturn]] void fail(QWidget *focus, const QString &message);
 
     // The standard bottom row: "储存" (btnSave01), "退出" (quit01) and
-    // "帮助" (Button3), laid out right-aligned; returns the row widget.
-    QWidget *makeButtonRow(QWidget *parent);
+    // "帮助" (Button3), laid out right-aligned, in this order on every page;
+    // a page whose buttons carry other names gives them.  Returns the row.
+    QWidget *makeButtonRow(QWidget *parent, const char *quitName = "quit01", const char *helpName = "Button3");
 
     // The heading panel across the top.
     QLabel *makeHeading(QWidget *parent, const QString &text);
