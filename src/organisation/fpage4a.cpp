@@ -6,6 +6,7 @@
 #include "db/error.h"
 #include "db/gbk.h"
 #include "entry/formtree.h"
+#include "forms/elidededit.h"
 #include "forms/gbkvalidator.h"
 #include "entry/recordpage.h"
 #include "entry/treeflags.h"
@@ -367,7 +368,10 @@ void TFpage4a::buildControls()
         slotGrid->setVerticalSpacing(2);
         for (int s = 0; s < 10; ++s) {
             const QString tail = list.prefix.mid(4) + QString::number(s + 1);   // "124_2_3"
-            QLineEdit *e = makeEdit(panel, QStringLiteral("edt_") + tail, kCodeItemBytes);
+            // A code item wider than its slot ends in "…", whole in its tip.
+            QLineEdit *e = new ElidedLineEdit(panel);
+            e->setObjectName(QStringLiteral("edt_") + tail);
+            limitGbkBytes(e, kCodeItemBytes);
             e->setMinimumWidth(60);
             auto *drop = new QToolButton(panel);
             drop->setObjectName(QStringLiteral("cb_") + tail);
@@ -442,12 +446,11 @@ void TFpage4a::connectHandlers()
     for (int n = 0; n < 40; ++n) {
         QLineEdit *e = codeEdit(n);
         const QString marker = QStringLiteral("item_") + e->objectName().mid(4);
-        connect(e, &QLineEdit::textChanged, this, [this, e, marker](const QString &text) {
+        connect(e, &QLineEdit::textChanged, this, [this, e, marker] {
             Edit1->setText(marker);
-            // A long name shows from its code on; the tip shows it whole.
+            // A long name shows from its code on.
             if (!e->hasFocus())
                 e->setCursorPosition(0);
-            e->setToolTip(text);
         });
         connect(lists[n / 10].drops[n % 10], &QToolButton::clicked, this, handle([this, n] { dropDown(n); }));
     }

@@ -3,6 +3,7 @@
 #include "forms/codeitem.h"
 #include "forms/codepanel.h"
 #include "forms/dateedit.h"
+#include "forms/elidededit.h"
 #include "forms/figureedit.h"
 #include "forms/gbkvalidator.h"
 
@@ -209,6 +210,32 @@ TEST(GbkLengthValidator, PasteByKeyOrMenuKeepsWhatFitsAndCanBeUndone)
     edit.setCursorPosition(2);
     QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit.text(), u"AB"_s);
+}
+
+// A code item wider than its slot ends in "…" while the user is elsewhere,
+// never cut off silently; the tip and the focused edit show it whole.
+TEST(RecordPageHelpers, NarrowCodeSlotsElideAndTellTheWholeItem)
+{
+    QWidget window;
+    auto *slot = new ElidedLineEdit(&window);
+    auto *other = new QLineEdit(&window);
+    other->move(0, 40);
+    slot->setFixedWidth(110);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    other->setFocus();
+    const QString item = u"1105  农业面源和重金属污染农田综合防治与修复技术"_s;
+    slot->setText(item);
+    EXPECT_TRUE(slot->shownText().endsWith(QChar(0x2026))) << slot->shownText().toStdString();
+    EXPECT_TRUE(slot->shownText().startsWith(u"1105"_s));
+    EXPECT_EQ(slot->toolTip(), item);
+    slot->setText(u"0101"_s);
+    EXPECT_EQ(slot->shownText(), u"0101"_s);
+    slot->setText(item);
+    slot->setFocus();
+    EXPECT_EQ(slot->shownText(), item);
+    EXPECT_FALSE(slot->grab().isNull());
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "exchange/exporter.h"
 #include "exchange/ui/fileanimation.h"
 #include "exchange/ui/formin.h"
+#include "forms/elidededit.h"
 #include "platform/widgets/windowseams.h"
 #include "seed_loader.h"
 #include "shell/mainform.h"
@@ -60,7 +61,9 @@ protected:
         if (QStandardPaths::findExecutable(u"arj"_s).isEmpty())
             GTEST_SKIP() << "the archiver arj (Debian package arj) is not installed";
         seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
-        testsupport::addRow(data, u"unit"_s, testsupport::completeOrganisation());
+        testsupport::Fields organisation = testsupport::completeOrganisation();
+        organisation.insert(u"item_124_2"_s, u"1105 ;0101 ;"_s);
+        testsupport::addRow(data, u"unit"_s, organisation);
         makePackage();
         installQtTranslations();
         platform::useWindowSystem();
@@ -291,6 +294,23 @@ TEST_F(WorkingDay, ImportThenEveryPageOfTheRecord)
     });
     EXPECT_EQ(person, u"张三"_s);
     page(MainForm->btn_page09, u"Fpage9"_s, leave);
+
+    // The organisation page: a code item wider than its slot ends in "…"
+    // and shows whole on hover.
+    QString slotShown, slotTip;
+    script.expect(u"Fpage4a"_s, [&](QWidget *w) {
+        auto *slot = w->findChild<ElidedLineEdit *>(u"edt_124_2_1"_s);
+        ASSERT_TRUE(slot);
+        slotShown = slot->shownText();
+        slotTip = slot->toolTip();
+        shot(u"Fpage4a"_s);
+        static_cast<QDialog *>(w)->done(QDialog::Rejected);
+    });
+    script.start();
+    MainForm->Button2->click();
+    EXPECT_TRUE(script.done());
+    EXPECT_TRUE(slotShown.startsWith(u"1105  农业"_s) && slotShown.endsWith(QChar(0x2026))) << slotShown.toStdString();
+    EXPECT_EQ(slotTip, u"1105  农业面源和重金属污染农田综合防治与修复技术"_s);
 
     ASSERT_EQ(at.size(), 8);
     for (auto it = at.begin(); it != at.end(); ++it)
