@@ -741,35 +741,24 @@ void TFpage4a::btnSave01Click()
     saveChecked();
 }
 
-void TFpage4a::endProgramOrStay(QWidget *focus)
+void TFpage4a::leaveUnfilledOrStay(const QString &question, const QString &caption, QWidget *focus)
 {
-    const int answer = platform::messageBox(this, kEndQuestion, AppTitle, platform::Icon::Question,
-                                            platform::Yes | platform::No);
+    const int answer = platform::messageBox(this, question, caption, platform::Icon::Question, platform::Yes | platform::No);
     if (answer != platform::Yes) {
         if (focus)
             focus->setFocus(Qt::OtherFocusReason);
         platform::abortSilently();
     }
-    MainForm->EndStart();
     Edit1->clear();
     m_leaving = true;
     done(QDialog::Rejected);
     m_leaving = false;
 }
 
-void TFpage4a::leaveUnstoredOrStay(QWidget *focus)
+void TFpage4a::endProgramOrStay(QWidget *focus)
 {
-    const int answer = platform::messageBox(this, kLeaveUnstoredQuestion, kChangedCaption, platform::Icon::Question,
-                                            platform::Yes | platform::No);
-    if (answer != platform::Yes) {
-        if (focus)
-            focus->setFocus(Qt::OtherFocusReason);
-        platform::abortSilently();
-    }
-    Edit1->clear();
-    m_leaving = true;
-    done(QDialog::Rejected);
-    m_leaving = false;
+    leaveUnfilledOrStay(kEndQuestion, AppTitle, focus);
+    MainForm->EndStart();
 }
 
 void TFpage4a::quit01Click()
@@ -783,7 +772,7 @@ void TFpage4a::quit01Click()
     // Opened later with nothing stored yet, it may be left unfilled: the
     // record commands stay off and the main window's status line says why.
     if (!unitHasRow() && !passesChecks()) {
-        leaveUnstoredOrStay(firstFailure().focus);
+        leaveUnfilledOrStay(kLeaveUnstoredQuestion, kChangedCaption, firstFailure().focus);
         return;
     }
     ValidateUnit();

@@ -41,39 +41,8 @@ namespace {
 
 const QString kOrg = u"江汉平原农业机械研究所"_s;
 
-class RealWalk : public ::testing::Test {
+class RealWalk : public testsupport::RealWindowsTest {
 protected:
-    QTemporaryDir tmp;
-    QString data = tmp.path() + u"/data"_s;
-    testsupport::Script script;
-    int m_shot = 0;
-
-    void SetUp() override
-    {
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
-        installQtTranslations();
-        platform::useWindowSystem();
-    }
-    void TearDown() override
-    {
-        destroyWindows();
-        // The rest of the suite runs without a window system's dialogs.
-        static platform::MachineSeams machine;
-        platform::setRealSeams(&machine);
-    }
-
-    void shot(const QString &name)
-    {
-        const QString folder = qEnvironmentVariable("SORVEL_WALK_SHOTS");
-        ++m_shot;
-        if (folder.isEmpty())
-            return;
-        QApplication::processEvents();
-        QTest::qWait(150);
-        QDir().mkpath(folder);
-        const QString file = folder + u"/%1-%2.png"_s.arg(m_shot, 2, 10, QLatin1Char('0')).arg(name);
-        EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(file)) << file.toStdString();
-    }
     static QAbstractButton *buttonOf(QWidget *box, QMessageBox::StandardButton which)
     {
         auto *b = qobject_cast<QMessageBox *>(box)->button(which);

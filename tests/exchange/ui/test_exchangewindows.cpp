@@ -60,6 +60,16 @@ protected:
                                {{QStringLiteral("ITEM_4"), key}, {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")},
                                 {QStringLiteral("ITEM_180"), name + QStringLiteral("人")}});
     }
+    // Shows the import window, chooses the package in `out` and loads it.
+    void loadPackage(TFormin &w)
+    {
+        w.setArchiver(&fake);
+        w.show();
+        seams.answerFileDialog(out + QStringLiteral("/cgsbqy.arj"));
+        w.Button1->click();
+        seams.expectMessage(QStringLiteral("导入完毕！"), platform::Ok);
+        w.Button3->click();
+    }
     int count(const QString &table)
     {
         db::Table t;
@@ -249,12 +259,7 @@ TEST_F(ExchangeWindows, EscapeLeavesThroughTheExitButtonOnly)
     }
 
     TFormin w;
-    w.setArchiver(&fake);
-    w.show();
-    seams.answerFileDialog(out + QStringLiteral("/cgsbqy.arj"));
-    w.Button1->click();
-    seams.expectMessage(QStringLiteral("导入完毕！"), platform::Ok);
-    w.Button3->click();
+    loadPackage(w);
     seams.expectMessage(QStringLiteral("导入的项目“成果1”有重复,是否删除？"), platform::No);
     w.Button4->click();
     ASSERT_TRUE(w.Panel1->isVisibleTo(&w));
@@ -344,12 +349,7 @@ TEST_F(ExchangeWindows, RedatingChecksTheYearBeforeItAsks)
         w.Button1->click();
     }
     TFormin w;
-    w.setArchiver(&fake);
-    w.show();
-    seams.answerFileDialog(out + QStringLiteral("/cgsbqy.arj"));
-    w.Button1->click();
-    seams.expectMessage(QStringLiteral("导入完毕！"), platform::Ok);
-    w.Button3->click();
+    loadPackage(w);
     ASSERT_TRUE(w.btnformat->isEnabled());
     bool stayed = false;
     seams.onModal(QStringLiteral("formformat"), [&](QDialog *d) {
