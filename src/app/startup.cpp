@@ -218,6 +218,9 @@ bool openDataAndWindows(const QString &dataPath)
 
 bool installQtTranslations()
 {
+    // The program speaks Chinese whatever the system's locale: its dates,
+    // numbers and kinds of file as Qt shows them follow this locale.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     static QTranslator *qt = nullptr;
     if (qt)
         return true;

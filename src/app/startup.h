@@ -22,8 +22,9 @@ void destroyWindows();
 // end; the windows are then gone.
 bool openDataAndWindows(const QString &dataPath);
 
-// Loads Qt's own Chinese texts (message-box buttons, edit menus) from the
-// system's translations; false when they are not installed.
+// Makes Chinese the program's locale and loads Qt's own Chinese texts
+// (message-box buttons, edit menus, file dialogs) from the system's
+// translations; false when they are not installed.
 bool installQtTranslations();
 
 // The main window's first showing, then the window on screen.  False when

@@ -26,6 +26,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include <limits>
 
 TFpage1 *Fpage1 = nullptr;
@@ -227,12 +229,16 @@ void TFpage1::buildControls()
     row(5, {edt_12, CB_12, edt_12_1, CB_12_1, nullptr, Lb_33, cb_33}, 3);
     grid->setColumnStretch(1, 1);
 
-    // The coded items: a caption at the left of each panel.
-    auto panelRow = [&](QLabel *caption, QWidget *panel) {
+    // The coded items: a caption at the left of each panel, on one line,
+    // all as wide as the widest of them (Label22 takes two texts).
+    int captionWidth = 0;
+    for (const char *text : {"成果体现形式", "所属高新科技领域", "社会经济目标", "成果应用行业"})
+        captionWidth = std::max(captionWidth, fontMetrics().horizontalAdvance(QString::fromUtf8(text)) + 6);
+    auto panelRow = [&, captionWidth](QLabel *caption, QWidget *panel) {
         auto *h = new QHBoxLayout;
         h->setSpacing(4);
-        caption->setFixedWidth(72);
-        caption->setWordWrap(true);
+        caption->setFixedWidth(captionWidth);
+        caption->setWordWrap(false);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         h->addWidget(caption);
         h->addWidget(panel, 1);

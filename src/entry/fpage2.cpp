@@ -76,14 +76,15 @@ QComboBox *combo(QWidget *parent, const char *name)
     return c;
 }
 
-// A figure edit: digits only, at most `length` of them typed.  The limit is
-// a validator and not a maximum length, so a stored value wider than the
-// edit is shown whole and never cut on loading.
+// A figure edit: digits and one "." (the fields keep fractions), at most
+// `length` characters typed; a text that is no number is told when the user
+// leaves the edit.  The limit is a validator and not a maximum length, so a
+// stored value wider than the edit is shown whole and never cut on loading.
 QLineEdit *figureEdit(QWidget *parent, const char *name, int length)
 {
     QLineEdit *e = lineEdit(parent, name);
     e->setValidator(new GbkLengthValidator(length, e));
-    makeFigureEdit(e, false);
+    makeFigureEdit(e, true, [e] { checkFigure(e); });
     e->setAlignment(Qt::AlignRight);
     e->setFixedWidth(96);
     return e;

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <limits>
@@ -136,12 +137,15 @@ void TFpage3::buildControls()
     auto *grid = static_cast<QGridLayout *>(Pl_126->layout());
     for (QAbstractButton *b : sourceBoxes)
         grid->removeWidget(b);
+    // The box and its caption in line, as a box with its own text, and
+    // level with the middle of the kinds beside them.
     auto *national = new QHBoxLayout;
-    national->setSpacing(2);
-    national->addWidget(cb_126_01);
-    national->addWidget(Label_gjjh);
+    national->setContentsMargins(0, 0, 0, 0);
+    national->setSpacing(cb_126_01->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, cb_126_01));
+    national->addWidget(cb_126_01, 0, Qt::AlignVCenter);
+    national->addWidget(Label_gjjh, 0, Qt::AlignVCenter);
     national->addStretch();
-    grid->addLayout(national, 0, 0, Qt::AlignTop);
+    grid->addLayout(national, 0, 0, Qt::AlignVCenter);
     grid->addWidget(Pl_140, 0, 1, 1, 4);
     for (int i = 1; i < sourceBoxes.size(); ++i)
         grid->addWidget(sourceBoxes[i], 1 + (i - 1) / 5, (i - 1) % 5);
@@ -207,7 +211,10 @@ void TFpage3::buildControls()
             edit->setStyleSheet(QStringLiteral("background: palette(window);"));
         } else {
             edit->setMaxLength(kFigureLength);
-            makeFigureEdit(edit, true);
+            // The sums check every part again, the one just left included.
+            makeFigureEdit(edit, true, [this, local = QByteArray(name).startsWith("Edt_142_")] {
+                platform::runHandler(this, [this, local] { local ? Edt_142_1Change() : Edt_141Change(); });
+            });
         }
         money->addWidget(fieldLabel(QString::fromUtf8(caption), gbMoney), row, col * 2);
         money->addWidget(edit, row, col * 2 + 1);

@@ -68,8 +68,6 @@ TFpage9::TFpage9(QWidget *parent)
     : RecordPage(QStringLiteral("Fpage9"), QStringLiteral("btn_page09"), kPageCaption, parent)
 {
     buildControls();
-    connect(btnSave01, &QPushButton::clicked, this, [this] { btnSave01Click(); });
-    connect(Button2, &QPushButton::clicked, this, [this] { quit01Click(); });
     // 帮助 is connected to its help window by wireHelpButtons().
     connect(PageControl1, &QTabWidget::currentChanged, this,
             [this] { platform::runHandler(this, [this] { PageControl1Change(); }); });
@@ -129,22 +127,9 @@ void TFpage9::buildControls()
     sheet(TabSheet4, Mo_303, "TabSheet4", "Mo_303", "评价意见");
     root->addWidget(PageControl1, 1);
 
-    auto *row = new QWidget(this);
-    row->setObjectName(QStringLiteral("PanelButtons"));
-    auto *lay = new QHBoxLayout(row);
-    lay->setContentsMargins(8, 4, 8, 4);
-    lay->addStretch();
-    auto button = [&](const char *name, const char *caption) {
-        auto *b = new QPushButton(QString::fromUtf8(caption), row);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        b->setMinimumWidth(88);
-        lay->addWidget(b);
-        return b;
-    };
-    btnSave01 = button("btnSave01", "储存");
-    Button1 = button("Button1", "帮助");
-    Button2 = button("Button2", "退出");
+    QWidget *row = makeButtonRow(this, "Button2", "Button1");
+    Button1 = Button3;
+    Button2 = quit01;
     root->addWidget(row);
 }
 

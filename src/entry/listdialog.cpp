@@ -1,4 +1,6 @@
 #include "listdialog.h"
+
+#include "forms/firstfield.h"
 #include "recordpage.h"
 
 #include "listpage.h"
@@ -146,5 +148,9 @@ void ListDialog::showEvent(QShowEvent *e)
             loadForAdd();
         m_marker->clear();
     });
+    // What the user types at once goes into the first field he can write
+    // (the order number before it is the list's).
+    if (QWidget *first = firstWritableField(this))
+        first->setFocus(Qt::OtherFocusReason);
     QDialog::showEvent(e);
 }

@@ -210,12 +210,18 @@ void RecordPage::quit()
 
 void RecordPage::btnSave01Click()
 {
-    platform::runHandler(this, [this] { save(); });
+    platform::runHandler(this, [this] {
+        settleFigures(this);
+        save();
+    });
 }
 
 void RecordPage::quit01Click()
 {
-    platform::runHandler(this, [this] { quit(); });
+    platform::runHandler(this, [this] {
+        settleFigures(this);
+        quit();
+    });
 }
 
 void RecordPage::reject()
@@ -281,7 +287,7 @@ void RecordPage::fail(QWidget *focus, const QString &message)
     refuseField(this, focus, message);
 }
 
-QWidget *RecordPage::makeButtonRow(QWidget *parent)
+QWidget *RecordPage::makeButtonRow(QWidget *parent, const char *quitName, const char *helpName)
 {
     auto *row = new QWidget(parent);
     row->setObjectName(QStringLiteral("PanelButtons"));
@@ -297,8 +303,8 @@ QWidget *RecordPage::makeButtonRow(QWidget *parent)
         return b;
     };
     btnSave01 = make("btnSave01", "储存");
-    quit01 = make("quit01", "退出");
-    Button3 = make("Button3", "帮助");
+    quit01 = make(quitName, "退出");
+    Button3 = make(helpName, "帮助");
     connect(btnSave01, &QPushButton::clicked, this, [this] { btnSave01Click(); });
     connect(quit01, &QPushButton::clicked, this, [this] { quit01Click(); });
     return row;
@@ -355,6 +361,10 @@ bool checkFigure(QLineEdit *edit, const QString &prefix)
     double d = 0;
     if (text.trimmed().isEmpty() || db::parseNumber(text, d))
         return true;
+    // What the user is still typing or has just pasted is judged when he
+    // leaves the edit (makeFigureEdit), not in the middle of his typing.
+    if (edit->isModified())
+        return false;
     if (MainForm)
         MainForm->ShowMsg(prefix + text + QStringLiteral(" 不是正确的数据格式！现在已经置零"));
     edit->setText(QStringLiteral("0"));

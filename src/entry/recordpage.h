@@ -167,8 +167,9 @@ protected:
     [[noreturn]] void fail(QWidget *focus, const QString &message);
 
     // The standard bottom row: "储存" (btnSave01), "退出" (quit01) and
-    // "帮助" (Button3), laid out right-aligned; returns the row widget.
-    QWidget *makeButtonRow(QWidget *parent);
+    // "帮助" (Button3), laid out right-aligned, in this order on every page;
+    // a page whose buttons carry other names gives them.  Returns the row.
+    QWidget *makeButtonRow(QWidget *parent, const char *quitName = "quit01", const char *helpName = "Button3");
 
     // The heading panel across the top.
     QLabel *makeHeading(QWidget *parent, const QString &text);
@@ -187,5 +188,7 @@ private:
 
 // When the trimmed text is not empty and does not read as a number: shows
 // `prefix` + text + " 不是正确的数据格式！现在已经置零" and sets "0".
-// Returns whether the text was kept.
+// Returns whether the text reads as a number.  Text the user is still at
+// (typed or pasted, the edit not yet left) is not judged: the edit's judge
+// (makeFigureEdit) calls again once he leaves it.
 bool checkFigure(QLineEdit *edit, const QString &prefix = QString());

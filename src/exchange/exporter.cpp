@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -197,6 +198,7 @@ bool Exporter::exportRecords(const QString &folderText, QList<int> selected)
     std::sort(selected.begin(), selected.end());   // table order
     selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
 
+    QString package;
     try {
         const auto members = memberTexts(selected);
         QTemporaryDir work(QDir::tempPath() + QStringLiteral("/sorvel-export-XXXXXX"));
@@ -209,10 +211,10 @@ bool Exporter::exportRecords(const QString &folderText, QList<int> selected)
                 throw ArchiveError(QStringLiteral("无法写入%1：%2").arg(m.first, f.errorString()));
             names << m.first;
         }
-        QString target = db::resolveFileName(folder, QStringLiteral("cgsbqy.arj"));
-        if (target.isEmpty())
-            target = folder + QStringLiteral("cgsbqy.arj");
-        m_archiver.pack(work.path(), names, target);
+        package = db::resolveFileName(folder, QStringLiteral("cgsbqy.arj"));
+        if (package.isEmpty())
+            package = folder + QStringLiteral("cgsbqy.arj");
+        m_archiver.pack(work.path(), names, package);
 
         // The records written carry the export mark.
         const int mark = column(*kjcg, QStringLiteral("ITEM_SJDC"));
@@ -226,7 +228,9 @@ bool Exporter::exportRecords(const QString &folderText, QList<int> selected)
         m_prompt.failure(e, kCaption);
         return false;
     }
-    m_prompt.notice(QStringLiteral("你已打包成功!文件在") + QDir::toNativeSeparators(folder) + QStringLiteral("cgsbqy.arj"));
+    // The package's name as it stands in the folder (an older one written
+    // as "CGSBQY.ARJ" keeps its letters when it is overwritten).
+    m_prompt.notice(QStringLiteral("你已打包成功!文件在") + QDir::toNativeSeparators(folder) + QFileInfo(package).fileName());
     return true;
 }
 

@@ -55,8 +55,12 @@ public:
     bool deleteStaged(int stagingRow);
     // Moves a staged record, with its staged sub-rows, to another year: all
     // of them or, when a write fails, none (every staging table is put back
-    // as it was and a message names the record).
+    // as it was and a message names the record).  A year isRedateYear
+    // refuses is told before the question is asked.
     bool redate(int stagingRow, const QString &yearText);
+    // Whether a typed year (blanks around it aside) is four digits a record
+    // key can begin with.
+    static bool isRedateYear(const QString &yearText);
 
     // Saves every staged record into the record tables under a new key;
     // empties the staging tables.

@@ -32,22 +32,43 @@ bool Importer::load()
         return false;
     }
 
-    // Read and convert every file before a single row is written.
+    // Read and convert every file before a single row is written.  The
+    // progress runs over the rows twice, converted and then written: it
+    // moves from the first rows on and is full before the closing message.
     QList<Append> rows;
     QList<TablePtr> tables;
     QList<QPair<qsizetype, int>> fileStarts;   // first row of each file, exchange name index
+    qsizetype total = 0;
+    const auto progress = [&](qsizetype done) { m_prompt.step(int(done), int(std::max<qsizetype>(2 * total, 1))); };
     try {
-        const QDate today = m_prompt.date();
+        struct FileRows {
+            int index;
+            QString fileName;
+            TablePtr table;
+            QList<TextRow> rows;
+        };
+        QList<FileRows> files;
         for (const QString &n : present) {
             const int fileIndex = int(names.indexOf(n));
-            m_prompt.atFile(fileIndex);
-            fileStarts.append({rows.size(), fileIndex});
             const QString fileName = n.toUpper() + QStringLiteral(".TXT");
             QFile f(db::resolveFileName(folder, n + QStringLiteral(".txt")));
             if (!f.open(QIODevice::ReadOnly))
                 throw ArchiveError(QStringLiteral("无法读取%1：%2").arg(fileName, f.errorString()));
-            const QByteArray bytes = f.readAll();
             const TablePtr t = openTable(m_data, data::stagingFileName(n.toUpper()));
+            const bool main = n == QLatin1String("KJCG");
+            const bool keyed = n != QLatin1String("unit");
+            const LineStyle style = main ? LineStyle::TrailingTab : keyed ? LineStyle::PlainLast : LineStyle::QuotedLast;
+            files.append({fileIndex, fileName, t, readExchangeText(f.readAll(), t->schema().count(), fileName, style)});
+            total += files.last().rows.size();
+        }
+        progress(0);
+        const QDate today = m_prompt.date();
+        for (FileRows &file : files) {
+            const QString n = names.at(file.index);
+            const QString &fileName = file.fileName;
+            const TablePtr &t = file.table;
+            m_prompt.atFile(file.index);
+            fileStarts.append({rows.size(), file.index});
             tables << t;
             const bool main = n == QLatin1String("KJCG");
             const bool keyed = n != QLatin1String("unit");
@@ -56,8 +77,7 @@ bool Importer::load()
             const int regionCol = keyed ? col(*t, data::kRegionField) : -1;
             const int kindCol = main ? col(*t, "ITEM_CGLB") : -1;
             const int nameCol = main ? col(*t, "ITEM_3") : -1;
-            const LineStyle style = main ? LineStyle::TrailingTab : keyed ? LineStyle::PlainLast : LineStyle::QuotedLast;
-            for (TextRow &r : readExchangeText(bytes, t->schema().count(), fileName, style)) {
+            for (TextRow &r : file.rows) {
                 const auto where = [&] {
                     QString s = QStringLiteral("%1 第%2行").arg(fileName).arg(r.line);
                     if (main)
@@ -70,8 +90,8 @@ bool Importer::load()
                     r.values[keyCol] = r.values[keyCol].trimmed();
                     r.values[regionCol] = r.values[regionCol].trimmed();
                 }
-                if (rows.size() % 500 == 0)
-                    m_prompt.step(0, 1);   // lets the window breathe while a long file converts
+                if (rows.size() % 100 == 0)
+                    progress(rows.size());
                 // Every value is fitted to its field before any is quoted.
                 PreparedRow prepared;
                 try {
@@ -108,10 +128,12 @@ bool Importer::load()
                 m_prompt.atFile(shownFile = at);
         };
         announce(0);
-        appendAll(rows, [&](int done, int total) {
-            announce(std::min<qsizetype>(done, total - 1));
-            m_prompt.step(done, total);
+        progress(rows.size());
+        appendAll(rows, [&](int done, int count) {
+            announce(std::min<qsizetype>(done, count - 1));
+            progress(total + done);
         });
+        progress(2 * total);
     } catch (const base::Error &e) {
         // appendAll has taken back every row this load wrote.
         m_prompt.failure(e, kNote, QStringLiteral("导入包未导入。"));

@@ -86,15 +86,22 @@ bool Importer::deleteStaged(int stagingRow)
     return true;
 }
 
+bool Importer::isRedateYear(const QString &yearText)
+{
+    const QString year = yearText.trimmed();
+    return year.size() == 4 && isValidRecordKey(year.toLatin1() + "000001");
+}
+
 bool Importer::redate(int stagingRow, const QString &yearText)
 {
-    if (m_prompt.question(QStringLiteral("确定要更改成果年份吗？"), kAttention) != kYes)
-        return false;
-    const QByteArray year = yearText.trimmed().toLatin1();
-    if (year.size() != 4 || !isValidRecordKey(year + "000001")) {
+    // A year that cannot be is refused before the user is asked anything.
+    if (!isRedateYear(yearText)) {
         m_prompt.notice(QStringLiteral("成果年份应为四位数字的年份！"));
         return false;
     }
+    if (m_prompt.question(QStringLiteral("确定要更改成果年份吗？"), kAttention) != kYes)
+        return false;
+    const QByteArray year = yearText.trimmed().toLatin1();
     const TablePtr t = openTable(m_data, data::recordFile(Store::Staging));
     const int k = col(*t, data::kKeyField), d = col(*t, data::kRegionField);
     const QByteArray oldKey = trimmedText(*t, stagingRow, k);

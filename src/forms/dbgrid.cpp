@@ -30,7 +30,8 @@ public:
     int columnCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : int(columns.size()); }
     QVariant data(const QModelIndex &index, int role) const override
     {
-        if (role != Qt::DisplayRole || !ds || !index.isValid())
+        // A cell too narrow for its text shows it whole on hover.
+        if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !ds || !index.isValid())
             return {};
         const int fi = fieldIndex.value(index.column(), -1);
         if (fi < 0)
@@ -54,6 +55,8 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(new Model)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Names that differ only at their end ("……（二）") stay told apart.
+    setTextElideMode(Qt::ElideMiddle);
     verticalHeader()->setDefaultSectionSize(22);
     verticalHeader()->setFixedWidth(12);
     horizontalHeader()->setHighlightSections(false);

@@ -6,6 +6,7 @@
 #include "db/error.h"
 #include "db/gbk.h"
 #include "entry/formtree.h"
+#include "forms/elidededit.h"
 #include "forms/gbkvalidator.h"
 #include "entry/recordpage.h"
 #include "entry/treeflags.h"
@@ -43,6 +44,8 @@ const QString kChangedQuestion = QStringLiteral("记录已经更改,是否保存
 const QString kChangedCaption = QStringLiteral("请注意！");
 const QString kErrorCaption = QStringLiteral("提示");
 const QString kEndQuestion = QStringLiteral("单位情况尚未填写完整，本程序需要先填写单位情况才能使用。\n是否退出本程序？");
+const QString kLeaveUnstoredQuestion =
+    QStringLiteral("单位情况尚未填写完整，现在退出将不储存任何内容，成果登记的命令仍不能使用。\n是否退出？");
 const QString kRowRequired = QStringLiteral("单位情况尚未完整储存，请填写完整并储存后再退出！");
 const QString kEnterprise = QStringLiteral("3");
 
@@ -365,7 +368,10 @@ void TFpage4a::buildControls()
         slotGrid->setVerticalSpacing(2);
         for (int s = 0; s < 10; ++s) {
             const QString tail = list.prefix.mid(4) + QString::number(s + 1);   // "124_2_3"
-            QLineEdit *e = makeEdit(panel, QStringLiteral("edt_") + tail, kCodeItemBytes);
+            // A code item wider than its slot ends in "…", whole in its tip.
+            QLineEdit *e = new ElidedLineEdit(panel);
+            e->setObjectName(QStringLiteral("edt_") + tail);
+            limitGbkBytes(e, kCodeItemBytes);
             e->setMinimumWidth(60);
             auto *drop = new QToolButton(panel);
             drop->setObjectName(QStringLiteral("cb_") + tail);
@@ -440,12 +446,11 @@ void TFpage4a::connectHandlers()
     for (int n = 0; n < 40; ++n) {
         QLineEdit *e = codeEdit(n);
         const QString marker = QStringLiteral("item_") + e->objectName().mid(4);
-        connect(e, &QLineEdit::textChanged, this, [this, e, marker](const QString &text) {
+        connect(e, &QLineEdit::textChanged, this, [this, e, marker] {
             Edit1->setText(marker);
-            // A long name shows from its code on; the tip shows it whole.
+            // A long name shows from its code on.
             if (!e->hasFocus())
                 e->setCursorPosition(0);
-            e->setToolTip(text);
         });
         connect(lists[n / 10].drops[n % 10], &QToolButton::clicked, this, handle([this, n] { dropDown(n); }));
     }
@@ -736,20 +741,24 @@ void TFpage4a::btnSave01Click()
     saveChecked();
 }
 
-void TFpage4a::endProgramOrStay(QWidget *focus)
+void TFpage4a::leaveUnfilledOrStay(const QString &question, const QString &caption, QWidget *focus)
 {
-    const int answer = platform::messageBox(this, kEndQuestion, AppTitle, platform::Icon::Question,
-                                            platform::Yes | platform::No);
+    const int answer = platform::messageBox(this, question, caption, platform::Icon::Question, platform::Yes | platform::No);
     if (answer != platform::Yes) {
         if (focus)
             focus->setFocus(Qt::OtherFocusReason);
         platform::abortSilently();
     }
-    MainForm->EndStart();
     Edit1->clear();
     m_leaving = true;
     done(QDialog::Rejected);
     m_leaving = false;
+}
+
+void TFpage4a::endProgramOrStay(QWidget *focus)
+{
+    leaveUnfilledOrStay(kEndQuestion, AppTitle, focus);
+    MainForm->EndStart();
 }
 
 void TFpage4a::quit01Click()
@@ -758,6 +767,12 @@ void TFpage4a::quit01Click()
     // organisation; the user may end the program instead, writing nothing.
     if (m_firstStart && !passesChecks()) {
         endProgramOrStay(firstFailure().focus);
+        return;
+    }
+    // Opened later with nothing stored yet, it may be left unfilled: the
+    // record commands stay off and the main window's status line says why.
+    if (!unitHasRow() && !passesChecks()) {
+        leaveUnfilledOrStay(kLeaveUnstoredQuestion, kChangedCaption, firstFailure().focus);
         return;
     }
     ValidateUnit();

@@ -147,6 +147,9 @@ private:
     // At the first start: asks whether to end the program; Yes ends it
     // (the page closes, nothing written), No stays on `focus`.
     void endProgramOrStay(QWidget *focus);
+    // Asks `question`; yes closes the page, writing nothing; no stays on
+    // `focus` (a silent abort).
+    void leaveUnfilledOrStay(const QString &question, const QString &caption, QWidget *focus);
     void UnpackCodes(const QString &list, UnitCodeList &codes, db::Table &table);
     QString PackCodes(const UnitCodeList &codes) const;
     void setEnterpriseControls(bool enterprise);

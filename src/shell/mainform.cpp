@@ -23,6 +23,8 @@
 const QString AppTitle = QStringLiteral("Sorvel－【QuentaV6.0】");
 const QString MainCaption = QStringLiteral("Sorvel【QuentaV6.0】");
 const QString MsgCaption = QStringLiteral("Sorvel");
+const QString NoOrganisationHint =
+    QStringLiteral("尚未储存本单位情况，成果登记的命令暂不能使用：请点击“单位情况”，填写完整并储存。");
 QStringList ExchangeTables;
 QString ListSQL;
 QString EditOldItem4;
@@ -147,7 +149,7 @@ void TMainForm::buildControls()
         x += 87;
     }
 
-    GroupBox1 = make<QGroupBox>(this, "GroupBox1", QRect(8, 382, 784, 182));
+    GroupBox1 = make<QGroupBox>(this, "GroupBox1", QRect(8, 382, 784, 162));
     GroupBox1->setTitle(QStringLiteral("查询条件输入区"));
     ComboBox2 = make<QComboBox>(GroupBox1, "ComboBox2", QRect(10, 24, 160, 24));
     ComboBox4 = make<QComboBox>(GroupBox1, "ComboBox4", QRect(176, 24, 64, 24));
@@ -172,10 +174,17 @@ void TMainForm::buildControls()
         *o.slot = button(GroupBox1, o.name, QString::fromUtf8(o.caption), QRect(x, 56, 52, 24));
         x += 57;
     }
-    MMSysV = make<QPlainTextEdit>(GroupBox1, "MMSysV", QRect(10, 86, 604, 86));
+    MMSysV = make<QPlainTextEdit>(GroupBox1, "MMSysV", QRect(10, 86, 604, 68));
     MMSysV->setReadOnly(true);
-    SpeedButton16 = button(GroupBox1, "SpeedButton16", QStringLiteral("查询"), QRect(626, 86, 148, 40));
-    SpeedButton26 = button(GroupBox1, "SpeedButton26", QStringLiteral("恢复"), QRect(626, 132, 148, 40));
+    SpeedButton16 = button(GroupBox1, "SpeedButton16", QStringLiteral("查询"), QRect(626, 86, 148, 31));
+    SpeedButton26 = button(GroupBox1, "SpeedButton26", QStringLiteral("恢复"), QRect(626, 123, 148, 31));
+
+    // The status line: why the record commands are off, and where to go.
+    StatusBar1 = make<QLabel>(this, "StatusBar1", QRect(0, kHeight - 24, kWidth, 24));
+    StatusBar1->setFrameShape(QFrame::StyledPanel);
+    StatusBar1->setFrameShadow(QFrame::Sunken);
+    StatusBar1->setIndent(8);
+    StatusBar1->setStyleSheet(QStringLiteral("color: maroon;"));
 
     connectHandlers();
 }
@@ -329,6 +338,7 @@ void TMainForm::closeEvent(QCloseEvent *e)
 void TMainForm::setOrganisationControls()
 {
     const bool hasUnit = hasOrganisation();
+    StatusBar1->setText(hasUnit ? QString() : NoOrganisationHint);
     QList<QWidget *> needUnit = {Button1, Button5, BitBtn2, BitBtn3, BitBtn4, cbYear, ComboBox1, DBGrid1};
     for (QPushButton *b : pageButtons())
         needUnit << b;

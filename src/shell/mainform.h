@@ -7,6 +7,7 @@
 #include <functional>
 
 class QComboBox;
+class QLabel;
 class QGroupBox;
 class QAbstractButton;
 class QLineEdit;
@@ -21,6 +22,8 @@ namespace db { class Dataset; class Table; class Query; }
 extern const QString AppTitle;
 extern const QString MainCaption;
 extern const QString MsgCaption;
+// The status line's text while the organisation's row is not stored.
+extern const QString NoOrganisationHint;
 
 // Exchange names, indexes 0 to 6: they fix the exchange file names and the
 // import order.
@@ -50,6 +53,7 @@ public:
     QLineEdit *Edit2;
     QToolButton *ComboBox5, *ComboBox6;
     QPlainTextEdit *MMSysV;
+    QLabel *StatusBar1;       // the status line
     QPushButton *SpeedButton24, *SpeedButton15, *SpeedButton18, *SpeedButton17, *SpeedButton20, *SpeedButton21,
         *SpeedButton23, *SpeedButton16, *SpeedButton26;
 

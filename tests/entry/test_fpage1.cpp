@@ -213,6 +213,13 @@ TEST_F(Page1Test, LoadsAnAppliedTechnologyRecord)
     page->show();
     page->resize(640, 480);
     EXPECT_EQ(page->size(), QSize(800, 600));
+    // The panel's caption stands on one line, whichever text it shows.
+    for (const QString &text : {u"所属高新科技领域"_s, u"社会经济目标"_s}) {
+        page->Label22->setText(text);
+        EXPECT_FALSE(page->Label22->wordWrap());
+        EXPECT_GE(page->Label22->contentsRect().width(), page->Label22->fontMetrics().horizontalAdvance(text))
+            << text.toStdString();
+    }
 }
 
 TEST_F(Page1Test, LoadsASoftScienceRecord)

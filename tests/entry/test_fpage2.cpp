@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -323,6 +324,11 @@ TEST_F(Page2Test, SaveStoresCodesListsAndFigures)
     const QStringList typed = {u"003"_s, u"120"_s, u"80"_s, u"1234567"_s, u"12"_s, QString(), u"30"_s};
     for (int i = 0; i < typed.size(); ++i)
         figures()[i]->setText(typed[i]);
+    // Fractions are typed as they are: the point is a key like the digits.
+    for (const auto &[edit, keys] : {std::pair{Fpage2->Edt_150, "120.5"}, std::pair{Fpage2->Edt_151_1, "300.75"}}) {
+        edit->clear();
+        QTest::keyClicks(edit, keys);
+    }
     expectSaved();
     click(u"btnSave01"_s);
 
@@ -330,8 +336,8 @@ TEST_F(Page2Test, SaveStoresCodesListsAndFigures)
                          {u"ITEM_51_2"_s, u"1"_s},       {u"ITEM_51_3"_s, u"2"_s},     {u"ITEM_52"_s, u"管网泄漏定位分析软件V2.0"_s},
                          {u"ITEM_53"_s, u"2008SR12345"_s}, {u"ITEM_32"_s, u"2"_s},     {u"ITEM_32_1"_s, u"3;"_s},
                          {u"ITEM_160"_s, u"33"_s},       {u"ITEM_161"_s, u"2;4;"_s},   {u"ITEM_46"_s, u"03"_s},
-                         {u"ITEM_47"_s, u"02"_s},        {u"ITEM_45"_s, u"3"_s},       {u"ITEM_150"_s, u"120"_s},
-                         {u"ITEM_162"_s, u"80"_s},       {u"ITEM_151_1"_s, u"1234567"_s}, {u"ITEM_152_1"_s, u"12"_s},
+                         {u"ITEM_47"_s, u"02"_s},        {u"ITEM_45"_s, u"3"_s},       {u"ITEM_150"_s, u"120.5"_s},
+                         {u"ITEM_162"_s, u"80"_s},       {u"ITEM_151_1"_s, u"300.75"_s}, {u"ITEM_152_1"_s, u"12"_s},
                          {u"ITEM_153"_s, QString()},     {u"ITEM_154"_s, u"30"_s}};
     EXPECT_EQ(stored(), want);
     EXPECT_TRUE(TMainForm::isPageComplete(MainForm->btn_page02));
@@ -468,12 +474,15 @@ TEST_F(Page2Test, FiguresAndStateRules)
     record(kKey, completeRecord());
     patent(kKey, u"2"_s, u"1"_s);
     open();
-    // Only digits can be typed, into every figure; text that arrives
-    // otherwise and is no number is reset.
+    // Digits and one point can be typed into every figure (the fields keep
+    // fractions); any other key is refused where it is typed, visibly, the
+    // text unchanged.  Text that arrives otherwise and is no number is reset.
     for (QLineEdit *e : figures()) {
         e->clear();
-        QTest::keyClicks(e, "1a.-2 ");
-        EXPECT_EQ(e->text(), u"12"_s) << e->objectName().toStdString();
+        QSignalSpy refused(e, &QLineEdit::inputRejected);
+        QTest::keyClicks(e, "1a.-2 .");
+        EXPECT_EQ(e->text(), u"1.2"_s) << e->objectName().toStdString();
+        EXPECT_EQ(refused.size(), 4) << e->objectName().toStdString();
         expectWarning(u"1,5 不是正确的数据格式！现在已经置零"_s);
         e->setText(u"1,5"_s);
         EXPECT_EQ(e->text(), u"0"_s) << e->objectName().toStdString();

@@ -16,6 +16,9 @@
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -162,8 +165,23 @@ TEST_F(Page3Test, FundingIsCheckedAndSummedWithoutLocaleOrBinaryNoise)
             EXPECT_EQ(edit->text(), u"0"_s) << edit->objectName().toStdString();
         }
         p->Edt_145->clear();
+        QSignalSpy refused(p->Edt_145, &QLineEdit::inputRejected);
         QTest::keyClicks(p->Edt_145, "1a,5.5");
         EXPECT_EQ(p->Edt_145->text(), u"15.5"_s);
+        // A second point is refused at the key, without a box: the text
+        // stays as it was and the next key goes in.
+        QTest::keyClicks(p->Edt_145, ".7");
+        EXPECT_EQ(p->Edt_145->text(), u"15.57"_s);
+        EXPECT_EQ(refused.size(), 3);
+        // A paste that is no number is told once the field is left.
+        p->Edt_244->clear();
+        QGuiApplication::clipboard()->setText(u"2.5.1"_s);
+        QTest::keyClick(p->Edt_244, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(p->Edt_244->text(), u"2.5.1"_s);
+        expectWarning(u"“国外资金”:2.5.1 不是正确的数据格式！现在已经置零"_s);
+        settleFigures(p);
+        EXPECT_EQ(p->Edt_244->text(), u"0"_s);
+        p->Edt_244->clear();
         p->Edt_145->clear();
         p->Edt_142_1->setText(u"1.5"_s);
         p->Edt_142_2->setText(u"2"_s);

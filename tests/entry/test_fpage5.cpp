@@ -125,6 +125,7 @@ TEST_F(CooperatingTest, OpensInOrderAndAddsEditsDeletesWithRenumbering)
         dialog([&](TFinto5 *d) {
             EXPECT_EQ(d->edt_176->text(), u"4"_s);
             EXPECT_TRUE(d->edt_176->isReadOnly());
+            EXPECT_EQ(d->focusWidget(), d->edtdw_170);   // typing at once names the organisation
             EXPECT_EQ(d->edtdw_170->text(), QString());
             d->edtdw_170->setText(u"  华北水利水电大学 "_s);
             d->edtdw_172->setText(u"450046"_s);

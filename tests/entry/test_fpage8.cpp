@@ -155,6 +155,9 @@ TEST_F(PersonsTest, AddEditAndDeleteKeepTheOrderOneToN)
             EXPECT_EQ(d->edtry_185->text(), u"青岚应用技术研究院"_s);
             EXPECT_EQ(d->cbry_188->currentText(), u"0  否"_s);
             EXPECT_EQ(d->cbry_181->currentIndex(), -1);
+            // What the user types at once goes into the name, not the
+            // read-only order number before it.
+            EXPECT_EQ(d->focusWidget(), d->edtry_180);
             fill(d, u"  赵立新 "_s, u"1968"_s, u" 5"_s);
             d->Button1->click();
             EXPECT_FALSE(d->isVisible());

@@ -73,6 +73,10 @@ TEST_F(Page9Test, LoadsTheCertificate)
     page([](TFpage9 *p) {
         EXPECT_EQ(p->windowTitle(), u"成果名称：成果2010000001"_s);
         EXPECT_EQ(p->size(), QSize(800, 600));
+        // The bottom row reads as on every page: 储存, 退出, 帮助.
+        EXPECT_LT(p->btnSave01->x(), p->Button2->x());
+        EXPECT_LT(p->Button2->x(), p->Button1->x());
+        EXPECT_EQ(p->Button2->text() + p->Button1->text(), u"退出帮助"_s);
         EXPECT_EQ(p->Edt_301->text(), u"鄂科鉴字[2010]第057号"_s);
         EXPECT_EQ(shown(p), u"2010/09/18"_s);
         EXPECT_EQ(p->Mo_13_3->toPlainText(), u"1. 研究报告（课题组）\n2. 测试报告（省计量院）"_s);

@@ -3,6 +3,7 @@
 #include "forms/codeitem.h"
 #include "forms/codepanel.h"
 #include "forms/dateedit.h"
+#include "forms/elidededit.h"
 #include "forms/figureedit.h"
 #include "forms/gbkvalidator.h"
 
@@ -15,7 +16,10 @@
 #include <QGuiApplication>
 #include <QDate>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
+#include <QInputMethodEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -45,17 +49,74 @@ TEST(RecordPageHelpers, CodesDatesAndFigures)
     EXPECT_EQ(figureValue(u"1.5"_s) + figureValue(u""_s) + figureValue(u"x"_s), 1.5);
 }
 
-TEST(RecordPageHelpers, FigureEditsDropForeignKeysAndResetBadText)
+// A key that could never make a figure is refused where it is typed, and
+// the refusal is signalled; nothing typed ever changes a figure's
+// magnitude.  Text that arrives whole (a paste) is judged when the edit is
+// left, once.
+TEST(RecordPageHelpers, FigureEditsRefuseKeysVisiblyAndJudgeWhatIsLeft)
 {
-    QLineEdit whole, money;
-    makeFigureEdit(&whole, false);
-    makeFigureEdit(&money, true);
-    QTest::keyClicks(&whole, u"12a.5"_s);
-    QTest::keyClicks(&money, u"12a.5"_s);
-    EXPECT_EQ(whole.text(), u"125"_s);
-    EXPECT_EQ(money.text(), u"12.5"_s);
-    QTest::keyClick(&money, Qt::Key_Backspace);
-    EXPECT_EQ(money.text(), u"12."_s);
+    QWidget window;
+    auto *whole = new QLineEdit(&window);
+    auto *money = new QLineEdit(&window);
+    auto *other = new QLineEdit(&window);
+    int judged = 0;
+    makeFigureEdit(whole, false);
+    makeFigureEdit(money, true, [&judged] { ++judged; });
+    money->setMaxLength(7);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QSignalSpy wholeRefused(whole, &QLineEdit::inputRejected), moneyRefused(money, &QLineEdit::inputRejected);
+
+    QTest::keyClicks(whole, u"12a.5"_s);
+    EXPECT_EQ(whole->text(), u"125"_s);
+    EXPECT_EQ(wholeRefused.size(), 2);
+    EXPECT_TRUE(QToolTip::text().startsWith(u"此处只能输入数字"_s)) << QToolTip::text().toStdString();
+
+    QTest::keyClicks(money, u"12a.5"_s);
+    EXPECT_EQ(money->text(), u"12.5"_s);
+    EXPECT_EQ(moneyRefused.size(), 1);
+    // A second point, before or after the first, is refused too.
+    QTest::keyClick(money, Qt::Key_Period);
+    money->setCursorPosition(1);
+    QTest::keyClick(money, Qt::Key_Period);
+    EXPECT_EQ(money->text(), u"12.5"_s);
+    EXPECT_EQ(moneyRefused.size(), 3);
+    EXPECT_EQ(QToolTip::text(), u"此处只能输入数字和一个小数点，最多7位"_s);
+    // Typed over a selection, the point goes in.
+    money->setSelection(2, 1);
+    QTest::keyClick(money, Qt::Key_Period);
+    EXPECT_EQ(money->text(), u"12.5"_s);
+    QTest::keyClick(money, Qt::Key_End);
+    QTest::keyClick(money, Qt::Key_Backspace);
+    EXPECT_EQ(money->text(), u"12."_s);
+    // Seven characters at most, refused visibly.
+    QTest::keyClicks(money, u"75891"_s);
+    EXPECT_EQ(money->text(), u"12.7589"_s);
+    EXPECT_EQ(moneyRefused.size(), 4);
+
+    // An input method's full-width digits and "。" go in as figures.
+    money->clear();
+    QInputMethodEvent im;
+    im.setCommitString(u"１２。５"_s);
+    QApplication::sendEvent(money, &im);
+    EXPECT_EQ(money->text(), u"12.5"_s);
+
+    // Nothing is judged while the user types; leaving judges once.
+    EXPECT_EQ(judged, 0);
+    money->setFocus();
+    other->setFocus();
+    EXPECT_EQ(judged, 1);
+    money->setText(u"1.2.3"_s);   // set by the program: the page judges it itself
+    money->setFocus();
+    other->setFocus();
+    EXPECT_EQ(judged, 1);
+    // A figure typed into and not left is judged by settleFigures.
+    money->setFocus();
+    QTest::keyClick(money, Qt::Key_Backspace);
+    settleFigures(&window);
+    settleFigures(&window);
+    EXPECT_EQ(judged, 2);
 }
 
 TEST(RecordPageHelpers, OneBoxAtATimeLeavesOtherPanelsAlone)
@@ -149,6 +210,32 @@ TEST(GbkLengthValidator, PasteByKeyOrMenuKeepsWhatFitsAndCanBeUndone)
     edit.setCursorPosition(2);
     QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit.text(), u"AB"_s);
+}
+
+// A code item wider than its slot ends in "…" while the user is elsewhere,
+// never cut off silently; the tip and the focused edit show it whole.
+TEST(RecordPageHelpers, NarrowCodeSlotsElideAndTellTheWholeItem)
+{
+    QWidget window;
+    auto *slot = new ElidedLineEdit(&window);
+    auto *other = new QLineEdit(&window);
+    other->move(0, 40);
+    slot->setFixedWidth(110);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    other->setFocus();
+    const QString item = u"1105  农业面源和重金属污染农田综合防治与修复技术"_s;
+    slot->setText(item);
+    EXPECT_TRUE(slot->shownText().endsWith(QChar(0x2026))) << slot->shownText().toStdString();
+    EXPECT_TRUE(slot->shownText().startsWith(u"1105"_s));
+    EXPECT_EQ(slot->toolTip(), item);
+    slot->setText(u"0101"_s);
+    EXPECT_EQ(slot->shownText(), u"0101"_s);
+    slot->setText(item);
+    slot->setFocus();
+    EXPECT_EQ(slot->shownText(), item);
+    EXPECT_FALSE(slot->grab().isNull());
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -517,6 +518,33 @@ TEST_F(OrgPageTest, FirstStartAsksForTheOrganisationAndKeepsCommandsOffWhileEmpt
                                        MainForm->cbYear})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     EXPECT_TRUE(MainForm->Button2->isEnabled());
+    // The status line says why, and where to go.
+    EXPECT_EQ(MainForm->StatusBar1->text(), NoOrganisationHint);
+    EXPECT_TRUE(NoOrganisationHint.contains(u"“单位情况”"_s));
+    // Opened through "单位情况" with nothing stored, the page may be left
+    // unfilled after a question, writing nothing.
+    seams.onModal(u"Fpage4a"_s, [this](QDialog *) {
+        const auto leaveQuestion = [this](int answer) {
+            seams.expectMessage(u"单位情况尚未填写完整，现在退出将不储存任何内容"_s, [answer](const platform::MessageCall &c) {
+                EXPECT_EQ(c.caption, u"请注意！"_s);
+                EXPECT_EQ(c.buttons, platform::Yes | platform::No);
+                return answer;
+            });
+        };
+        page->Edt_37->setText(u"武汉市洪山区珞喻路129号"_s);
+        leaveQuestion(platform::No);
+        page->quit01->click();
+        EXPECT_TRUE(page->isVisible());
+        EXPECT_EQ(page->focusWidget(), page->edt_9);
+        leaveQuestion(platform::Yes);
+        page->reject();
+        EXPECT_FALSE(page->isVisible());
+        return 0;
+    });
+    MainForm->Button2Click();
+    EXPECT_EQ(stored(u"item_9"_s), u"<no row>"_s);
+    EXPECT_FALSE(MainForm->Button1->isEnabled());
+    EXPECT_EQ(MainForm->StatusBar1->text(), NoOrganisationHint);
     // Entered later through "单位情况": the commands come on as it closes.
     seams.onModal(u"Fpage4a"_s, [this](QDialog *) {
         EXPECT_TRUE(page->edt_9->text().isEmpty()) << "loaded afresh";
@@ -529,6 +557,7 @@ TEST_F(OrgPageTest, FirstStartAsksForTheOrganisationAndKeepsCommandsOffWhileEmpt
     MainForm->Button2Click();
     EXPECT_TRUE(MainForm->Button1->isEnabled());
     EXPECT_TRUE(MainForm->btn_page01->isEnabled());
+    EXPECT_EQ(MainForm->StatusBar1->text(), QString());
 }
 
 // Ending the program at the first start, by any close request, writes

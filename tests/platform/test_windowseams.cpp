@@ -10,7 +10,13 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QMessageBox>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -143,6 +149,64 @@ TEST(WindowSeams, ModalWindowStartsOnTheAskerAndKeepsItsPlace)
     });
     seams.showModal(&text);
     EXPECT_EQ(later, left);
+}
+
+// A window of fixed size whose contents would like more room is centred by
+// the size it has: every page of 800 by 600 opens in the same place.
+TEST(WindowSeams, FixedSizeWindowIsCentredByTheSizeItHas)
+{
+    platform::WindowSeams seams;
+    QWidget main;
+    main.setGeometry(0, 0, 800, 570);
+    main.show();
+    QDialog roomy(&main), tight(&main);
+    for (QDialog *d : {&roomy, &tight}) {
+        d->setFixedSize(400, 300);
+        auto *lay = new QVBoxLayout(d);
+        auto *content = new QWidget(d);
+        content->setMinimumHeight(d == &tight ? 100 : 420);
+        lay->addWidget(content);
+    }
+    ASSERT_GT(tight.sizeHint().height(), 0);
+    ASSERT_GT(roomy.sizeHint().height(), 300);
+    QPoint at[2];
+    int i = 0;
+    for (QDialog *d : {&roomy, &tight}) {
+        whenUp([&, d](QWidget *) {
+            at[i++] = d->frameGeometry().topLeft();
+            d->accept();
+        });
+        seams.showModal(d);
+    }
+    EXPECT_EQ(at[0], at[1]);
+    EXPECT_LE(distance(tight.frameGeometry().center(), main.frameGeometry().center()), 6);
+}
+
+// The columns Qt fills from the system's locale speak Chinese: sizes,
+// the kind of a folder, and dates in the program's own form.
+TEST(WindowSeams, FileDialogColumnsAreChineseWhateverTheLocale)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("sub"));
+    QFile f(dir.filePath(QStringLiteral("CGSBQY.ARJ")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(2048, 'x'));
+    f.close();
+    QFileSystemModel files;
+    files.setRootPath(dir.path());
+    const QModelIndex root = files.index(dir.path());
+    QTRY_COMPARE(files.rowCount(root), 2);
+    platform::FileColumnsInChinese columns;
+    columns.setSourceModel(&files);
+    const QModelIndex folder = columns.mapFromSource(files.index(dir.filePath(QStringLiteral("sub"))));
+    const QModelIndex package = columns.mapFromSource(files.index(dir.filePath(QStringLiteral("CGSBQY.ARJ"))));
+    EXPECT_EQ(columns.index(folder.row(), 2, folder.parent()).data().toString(), QStringLiteral("文件夹"));
+    EXPECT_EQ(columns.index(folder.row(), 1, folder.parent()).data().toString(), QString());
+    EXPECT_EQ(columns.index(package.row(), 0, package.parent()).data().toString(), QStringLiteral("CGSBQY.ARJ"));
+    EXPECT_EQ(columns.index(package.row(), 1, package.parent()).data().toString(), QStringLiteral("2 KB"));
+    const QDateTime modified = files.lastModified(files.index(dir.filePath(QStringLiteral("CGSBQY.ARJ"))));
+    EXPECT_EQ(columns.index(package.row(), 3, package.parent()).data().toString(),
+              modified.toString(QStringLiteral("yyyy-MM-dd H:mm")));
 }
 
 } // namespace

@@ -279,4 +279,32 @@ TEST_F(MainWindowTest, PrintPreparationDerivesPatentSummary)
     EXPECT_EQ(DM->QryCgwcr.recordCount(), 1);
 }
 
+// Two imported names that differ only at their end stay told apart in the
+// narrow name column: the middle is elided, and the whole name shows on
+// hover.
+TEST_F(MainWindowTest, NamesDifferingAtTheirEndStayApartInTheList)
+{
+    const QString stem = q("黄河下游滩区水沙调控与生态修复关键技术集成研究与示范应用");
+    addRecord(QStringLiteral("2009000001"), QStringLiteral("1"), stem + q("（一）"));
+    addRecord(QStringLiteral("2009000002"), QStringLiteral("1"), stem + q("（二）"));
+    startWindows();
+    DBGrid *grid = MainForm->DBGrid1;
+    QAbstractItemModel *m = grid->model();
+    int nameColumn = -1;
+    for (int c = 0; c < m->columnCount(); ++c)
+        if (m->headerData(c, Qt::Horizontal).toString() == q("成果名称"))
+            nameColumn = c;
+    ASSERT_GE(nameColumn, 0);
+    QStringList shown, hovered;
+    const QFontMetrics fm(grid->font());
+    for (int r = 0; r < 2; ++r) {
+        const QModelIndex cell = m->index(r, nameColumn);
+        hovered << cell.data(Qt::ToolTipRole).toString();
+        shown << fm.elidedText(cell.data().toString(), grid->textElideMode(), grid->columnWidth(nameColumn) - 8);
+    }
+    EXPECT_EQ(hovered, QStringList({stem + q("（一）"), stem + q("（二）")}));
+    EXPECT_NE(shown[0], shown[1]) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains(QChar(0x2026))) << "the name is wider than its column";
+}
+
 } // namespace

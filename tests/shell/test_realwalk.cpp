@@ -13,6 +13,7 @@
 #include "platform/widgets/windowseams.h"
 #include "seed_loader.h"
 #include "shell/mainform.h"
+#include "support/windowscript.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -40,100 +41,8 @@ namespace {
 
 const QString kOrg = u"江汉平原农业机械研究所"_s;
 
-// Works the windows as they come up: each step waits until the modal window
-// in front is the one it names, then acts on it.  A step that never comes
-// fails the test, and the windows in front are closed so nothing blocks.
-class Script {
-public:
-    struct Step {
-        QString name;    // objectName, or the class name of a message box
-        std::function<void(QWidget *)> act;
-    };
-
-    void expect(const QString &name, std::function<void(QWidget *)> act) { m_steps.push_back({name, std::move(act)}); }
-    void start() { schedule(); }
-    bool done() const { return m_steps.empty(); }
-
-private:
-    void schedule() { QTimer::singleShot(40, qApp, [this] { pump(); }); }
-    void pump()
-    {
-        if (m_steps.empty())
-            return;
-        QWidget *front = QApplication::activeModalWidget();
-        if (!front) {
-            // Under a bare X server nothing may be active: the topmost
-            // visible modal window is the one in front.
-            for (QWidget *w : QApplication::topLevelWidgets())
-                if (w->isVisible() && w->isModal())
-                    front = w;
-        }
-        const Step &step = m_steps.front();
-        // The window the last step acted on counts once (a step may still
-        // be working on it while events run).
-        const bool matches = front && front != m_last
-            && (front->objectName() == step.name
-                || (step.name == u"QMessageBox"_s && qobject_cast<QMessageBox *>(front)));
-        if (!matches) {
-            if (++m_waits > 200) {   // 8 seconds
-                ADD_FAILURE() << "never came up: " << step.name.toStdString() << ", in front: "
-                              << (front ? front->objectName().toStdString() : std::string("nothing"));
-                m_steps.clear();
-                for (QWidget *w : QApplication::topLevelWidgets())
-                    if (auto *d = qobject_cast<QDialog *>(w); d && d->isVisible())
-                        d->reject();
-                return;
-            }
-            schedule();
-            return;
-        }
-        m_waits = 0;
-        m_last = front;
-        const Step current = m_steps.front();
-        m_steps.pop_front();
-        schedule();   // first: the act may open a window of its own
-        QApplication::processEvents();
-        current.act(front);
-    }
-
-    std::deque<Step> m_steps;
-    int m_waits = 0;
-    QPointer<QWidget> m_last;
-};
-
-class RealWalk : public ::testing::Test {
+class RealWalk : public testsupport::RealWindowsTest {
 protected:
-    QTemporaryDir tmp;
-    QString data = tmp.path() + u"/data"_s;
-    Script script;
-    int m_shot = 0;
-
-    void SetUp() override
-    {
-        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
-        installQtTranslations();
-        platform::useWindowSystem();
-    }
-    void TearDown() override
-    {
-        destroyWindows();
-        // The rest of the suite runs without a window system's dialogs.
-        static platform::MachineSeams machine;
-        platform::setRealSeams(&machine);
-    }
-
-    void shot(const QString &name)
-    {
-        const QString folder = qEnvironmentVariable("SORVEL_WALK_SHOTS");
-        ++m_shot;
-        if (folder.isEmpty())
-            return;
-        QApplication::processEvents();
-        QTest::qWait(150);
-        QDir().mkpath(folder);
-        const QString file = folder + u"/%1-%2.png"_s.arg(m_shot, 2, 10, QLatin1Char('0')).arg(name);
-        EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(file)) << file.toStdString();
-    }
     static QAbstractButton *buttonOf(QWidget *box, QMessageBox::StandardButton which)
     {
         auto *b = qobject_cast<QMessageBox *>(box)->button(which);

@@ -17,6 +17,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLocale>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -198,6 +199,7 @@ TEST_F(StartupTest, ErrorInTheFirstShowingEndsTheStart)
 TEST_F(StartupTest, QtTextsAreChinese)
 {
     ASSERT_TRUE(installQtTranslations());
+    EXPECT_EQ(QLocale().language(), QLocale::Chinese);
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("是(&Y)"));
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), QStringLiteral("确定"));
     EXPECT_NE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));

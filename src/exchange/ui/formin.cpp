@@ -6,6 +6,7 @@
 #include "db/error.h"
 #include "exchange/archiver.h"
 #include "exchange/importer.h"
+#include "exchange/ui/fileanimation.h"
 #include "exchange/ui/windowprompt.h"
 #include "platform/widgets/dispatch.h"
 #include "platform/core/seams.h"
@@ -79,8 +80,10 @@ TFormin::TFormin(QWidget *parent)
     ps->addWidget(Gauge1, 1);
     Panel4 = named(new QWidget(this), "Panel4");
     Label5 = named(new QLabel(Panel4), "Label5");
+    Animate1 = new FileCopyAnimation(Panel4);
     auto *p4 = new QHBoxLayout(Panel4);
-    p4->addWidget(Label5);
+    p4->addWidget(Animate1);
+    p4->addWidget(Label5, 1);
     m_stop.watch(*m_archiver, Button5);
     m_importer = std::make_unique<exchange::Importer>(DataPath, *m_archiver, importPrompt());
 
@@ -202,7 +205,7 @@ void TFormin::Button1Click()
         Edit1->clear();
         return;
     }
-    Edit1->setText(QDir::toNativeSeparators(file).toUpper());
+    Edit1->setText(QDir::toNativeSeparators(file));   // as chosen: the letters' case is part of the name
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool ok;
     {
@@ -223,7 +226,9 @@ void TFormin::Button3Click()
     if (!m_importer->hasPackage())
         return;
     Panel4->show();
+    Animate1->start();
     Label5->setText(QStringLiteral("正在导入科技成果主表……"));
+    Gauge1->setValue(0);
     Panelstat->show();
     DBGrid1->setDataSource(&DM->DS_null);
     bool ok;
@@ -232,6 +237,7 @@ void TFormin::Button3Click()
         ok = m_importer->load();
     }
     DBGrid1->setDataSource(&DM->DS_temp_in);
+    Animate1->stop();
     Panel4->hide();
     Panelstat->hide();
     if (!ok)
@@ -396,6 +402,11 @@ Tformformat::Tformformat(exchange::Importer &importer, int stagedRow, QWidget *p
 
 void Tformformat::btnsaveClick()
 {
-    m_importer.redate(m_row, edt_4->text());
+    // A refused year stays in the dialog to be mended.
+    if (!m_importer.redate(m_row, edt_4->text()) && !exchange::Importer::isRedateYear(edt_4->text())) {
+        edt_4->setFocus();
+        edt_4->selectAll();
+        return;
+    }
     accept();
 }

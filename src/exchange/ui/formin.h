@@ -37,6 +37,7 @@ public:
     QProgressBar *Gauge1;
     QWidget *Panel4;
     QLabel *Label5;
+    class FileCopyAnimation *Animate1;
 
     void FormShow();
     void Button1Click();   // 请选择导入文件

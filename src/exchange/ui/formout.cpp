@@ -36,6 +36,7 @@ T *named(T *w, const char *name)
 }
 
 QString defaultFolder() { return QDir::homePath() + QStringLiteral("/国家SorvelQuenta【V6.0】"); }
+const QString kAllHint = QStringLiteral("再次选择全部项目请双击");
 } // namespace
 
 TFormout::TFormout(QWidget *parent)
@@ -69,9 +70,20 @@ TFormout::TFormout(QWidget *parent)
     statLayout->addWidget(Gauge1, 1);
     Panelstat->hide();
 
+    // While "全部" is on, its hint tells how to take every record again
+    // after some were taken out of the selection.
+    LabelAllHint = named(new QLabel(kAllHint, this), "LabelAllHint");
+    LabelAllHint->setStyleSheet(QStringLiteral("color: maroon;"));
+    LabelAllHint->hide();
+    connect(RadioButton5, &QRadioButton::toggled, this, [this](bool on) {
+        RadioButton5->setToolTip(on ? kAllHint : QString());
+        LabelAllHint->setVisible(on);
+    });
     auto *range = named(new QGroupBox(QStringLiteral("导出范围"), this), "GroupBox1");
     auto *rl = new QHBoxLayout(range);
     rl->addWidget(RadioButton5);
+    rl->addWidget(LabelAllHint);
+    rl->addSpacing(16);
     rl->addWidget(RadioButton7);
     rl->addWidget(ComboBox2);
     rl->addStretch();

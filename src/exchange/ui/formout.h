@@ -33,6 +33,7 @@ public:
     QComboBox *ComboBox2;
     QPushButton *Button2, *Button1;
     QLabel *Label1;
+    QLabel *LabelAllHint;   // the hint of "全部", shown while it is on
     QWidget *Panelstat;
     QProgressBar *Gauge1;
 

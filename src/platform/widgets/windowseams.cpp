@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLocale>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPointer>
@@ -40,8 +42,11 @@ void centreOn(QWidget *window, const QWidget *on)
     if (area.isEmpty())
         return;
     QSize size = window->frameGeometry().size();
+    // Before its first showing a window takes its size hint, within the
+    // bounds it has (a page of fixed size keeps it, however much its
+    // contents would like).
     if (!window->testAttribute(Qt::WA_WState_Created) || size.isEmpty())
-        size = window->size().expandedTo(window->sizeHint());
+        size = window->size().expandedTo(window->sizeHint()).boundedTo(window->maximumSize());
     // A window the window manager has not framed yet is given the frame of
     // the window it sits on, so that the whole window, title bar and all,
     // is centred.
@@ -144,13 +149,54 @@ int WindowSeams::showModal(QDialog *window)
     return window->exec();
 }
 
+FileColumnsInChinese::FileColumnsInChinese(QObject *parent) : QIdentityProxyModel(parent) {}
+
+QVariant FileColumnsInChinese::data(const QModelIndex &index, int role) const
+{
+    auto *files = qobject_cast<QFileSystemModel *>(sourceModel());
+    if (role != Qt::DisplayRole || !files || index.column() < 1 || index.column() > 3)
+        return QIdentityProxyModel::data(index, role);
+    const QModelIndex source = mapToSource(index);
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    switch (index.column()) {
+    case 1: {
+        if (files->isDir(source))
+            return QString();
+        const qint64 kilobytes = (files->size(source) + 1023) / 1024;
+        return chinese.toString(kilobytes) + QStringLiteral(" KB");
+    }
+    case 2:
+        if (files->isDir(source))
+            return QStringLiteral("文件夹");
+        break;
+    case 3:
+        // The program's own date and time formats.
+        return chinese.toString(files->lastModified(source), QStringLiteral("yyyy-MM-dd H:mm"));
+    }
+    return QIdentityProxyModel::data(index, role);
+}
+
 QString WindowSeams::fileDialog(QWidget *parent, const FileDialogCall &call)
 {
-    if (call.folderOnly)
-        return QFileDialog::getExistingDirectory(parent, call.title, call.folder);
-    if (call.save)
-        return QFileDialog::getSaveFileName(parent, call.title, call.folder, call.filter);
-    return QFileDialog::getOpenFileName(parent, call.title, call.folder, call.filter);
+    // Qt's own dialog, the same on every desktop, in Chinese whatever the
+    // system's locale: Qt's texts come from its translation, the columns
+    // the system's locale would fill (sizes, kinds, dates) from here.
+    QFileDialog dialog(parent, call.title, call.folder, call.folderOnly ? QString() : call.filter);
+    dialog.setObjectName(QStringLiteral("QFileDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setProxyModel(new FileColumnsInChinese(&dialog));
+    if (call.folderOnly) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    } else if (call.save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 void useWindowSystem()

@@ -2,6 +2,8 @@
 
 #include "platform/core/seams.h"
 
+#include <QIdentityProxyModel>
+
 namespace platform {
 
 // The seams of the window system: message boxes, modal windows and file
@@ -20,6 +22,15 @@ QWidget *askingWindow(QWidget *parent, const QWidget *except);
 // Moves a top-level window so that it is centred on `on` (on its screen
 // when `on` is nullptr), whole on the screen where it fits.
 void centreOn(QWidget *window, const QWidget *on);
+
+// The file dialogs' columns that Qt fills from the system's locale (size,
+// kind of a folder, date) in Chinese, whatever that locale is.
+class FileColumnsInChinese : public QIdentityProxyModel {
+    Q_OBJECT
+public:
+    explicit FileColumnsInChinese(QObject *parent = nullptr);
+    QVariant data(const QModelIndex &index, int role) const override;
+};
 
 // Makes the window system's seams the real ones (the program does this once
 // at start-up, before its first window).

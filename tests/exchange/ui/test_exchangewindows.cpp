@@ -2,6 +2,7 @@
 #include "db/dataset.h"
 #include "exchange/importer.h"
 #include "exchange/ui/codemanage.h"
+#include "exchange/ui/fileanimation.h"
 #include "exchange/ui/formin.h"
 #include "exchange/ui/formout.h"
 #include "arjbuild.h"
@@ -13,10 +14,12 @@
 #include "support/tablerows.h"
 #include "support/testseams.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QDir>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -25,6 +28,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -63,6 +67,16 @@ protected:
         testsupport::appendRow(data, QStringLiteral("cgwcr"),
                                {{QStringLiteral("ITEM_4"), key}, {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")},
                                 {QStringLiteral("ITEM_180"), name + QStringLiteral("人")}});
+    }
+    // Shows the import window, chooses the package in `out` and loads it.
+    void loadPackage(TFormin &w)
+    {
+        w.setArchiver(&fake);
+        w.show();
+        seams.answerFileDialog(out + QStringLiteral("/cgsbqy.arj"));
+        w.Button1->click();
+        seams.expectMessage(QStringLiteral("导入完毕！"), platform::Ok);
+        w.Button3->click();
     }
     int count(const QString &table)
     {
@@ -112,8 +126,13 @@ TEST_F(ExchangeWindows, ExportAllThenImportIntoTheSameFolder)
         w.show();
         EXPECT_FALSE(w.Button2->isEnabled());
         EXPECT_EQ(w.ComboBox2->count(), 1);
+        EXPECT_FALSE(w.LabelAllHint->isVisibleTo(&w));
         w.RadioButton5->click();
         EXPECT_EQ(w.Label1->text(), QStringLiteral("选择了3记录！"));
+        // While "全部" is on its hint says how to take every record again.
+        EXPECT_TRUE(w.LabelAllHint->isVisibleTo(&w));
+        EXPECT_EQ(w.LabelAllHint->text(), QStringLiteral("再次选择全部项目请双击"));
+        EXPECT_EQ(w.RadioButton5->toolTip(), QStringLiteral("再次选择全部项目请双击"));
         w.Edit1->setText(out);
         // A Ctrl-click takes one record out of the selection.
         w.DBGrid1->selectionModel()->select(w.DBGrid1->model()->index(1, 0),
@@ -121,8 +140,22 @@ TEST_F(ExchangeWindows, ExportAllThenImportIntoTheSameFolder)
         EXPECT_EQ(w.Label1->text(), QStringLiteral("选择了2记录！"));
         EXPECT_EQ(w.selectedRows(), (QList<int>{0, 2}));
         EXPECT_EQ(w.Label1->text(), QStringLiteral("选择了2记录！"));
+        // A double click on "全部", which is on already, takes them all again.
+        const QPoint at(8, w.RadioButton5->height() / 2);
+        for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                               QEvent::MouseButtonRelease}) {
+            QMouseEvent e(t, at, w.RadioButton5->mapToGlobal(at), Qt::LeftButton,
+                          t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(w.RadioButton5, &e);
+        }
+        EXPECT_EQ(w.Label1->text(), QStringLiteral("选择了3记录！"));
+        w.RadioButton7->click();
+        EXPECT_FALSE(w.LabelAllHint->isVisibleTo(&w));
         w.RadioButton5->click();
-        seams.expectMessage(QStringLiteral("你已打包成功!文件在"), platform::Ok);
+        seams.expectMessage(QStringLiteral("你已打包成功!文件在"), [this](const platform::MessageCall &c) {
+            EXPECT_EQ(c.text, QStringLiteral("你已打包成功!文件在") + out + QStringLiteral("/cgsbqy.arj"));
+            return platform::Ok;
+        });
         w.Button2->click();
         EXPECT_EQ(w.Label1->text(), QStringLiteral("选择了3记录！"));
         EXPECT_TRUE(QFile::exists(out + QStringLiteral("/cgsbqy.arj")));
@@ -136,9 +169,23 @@ TEST_F(ExchangeWindows, ExportAllThenImportIntoTheSameFolder)
     EXPECT_FALSE(w.Button3->isEnabled());
     seams.answerFileDialog(out + QStringLiteral("/cgsbqy.arj"));
     w.Button1->click();
+    EXPECT_EQ(w.Edit1->text(), out + QStringLiteral("/cgsbqy.arj"));   // as chosen, not upper-cased
     ASSERT_TRUE(w.Button3->isEnabled());
-    seams.expectMessage(QStringLiteral("导入完毕！"), platform::Ok);
+    // The bar moves from the first rows on, the working sign runs, and the
+    // bar is full when the closing message comes.
+    QList<int> shown;
+    QObject::connect(w.Gauge1, &QProgressBar::valueChanged, [&](int v) { shown << v * 100 / std::max(1, w.Gauge1->maximum()); });
+    seams.expectMessage(QStringLiteral("导入完毕！"), [&](const platform::MessageCall &) {
+        EXPECT_EQ(w.Gauge1->value(), w.Gauge1->maximum());
+        EXPECT_TRUE(w.Animate1->isRunning());
+        EXPECT_TRUE(w.Panel4->isVisibleTo(&w));
+        return platform::Ok;
+    });
     w.Button3->click();
+    EXPECT_FALSE(w.Animate1->isRunning());
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](int p) { return p > 0 && p <= 50; })) << shown.size();
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
     EXPECT_EQ(w.Label6->text(), QStringLiteral("记录条数:3条；"));
     EXPECT_EQ(w.DBGrid1->model()->rowCount(), 3);
     EXPECT_EQ(w.Label2->text(), QStringLiteral("其中：应用技术3条，基础理论0条，软科学0条。"));
@@ -220,12 +267,7 @@ TEST_F(ExchangeWindows, EscapeLeavesThroughTheExitButtonOnly)
     }
 
     TFormin w;
-    w.setArchiver(&fake);
-    w.show();
-    seams.answerFileDialog(out + QStringLiteral("/cgsbqy.arj"));
-    w.Button1->click();
-    seams.expectMessage(QStringLiteral("导入完毕！"), platform::Ok);
-    w.Button3->click();
+    loadPackage(w);
     seams.expectMessage(QStringLiteral("导入的项目“成果1”有重复,是否删除？"), platform::No);
     w.Button4->click();
     ASSERT_TRUE(w.Panel1->isVisibleTo(&w));
@@ -374,5 +416,75 @@ TEST_F(ExchangeWindows, AHangingArchiverIsStoppedByEscapeOrTheExitButton)
         stopWhileWaiting(w, [&] { w.reject(); }, [&] { w.Button10->click(); });
         EXPECT_TRUE(DM->tblLsbw.isActive());
     }
+    seams.verifyAllUsed();
+}
+
+// An older package written "CGSBQY.ARJ" is overwritten under its own name,
+// and the message names the file that was written.
+TEST_F(ExchangeWindows, ExportNamesThePackageItOverwrote)
+{
+    QFile old(out + QStringLiteral("/CGSBQY.ARJ"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.close();
+    TFormout w;
+    w.setArchiver(&fake);
+    w.show();
+    w.RadioButton5->click();
+    w.Edit1->setText(out);
+    seams.expectMessage(QStringLiteral("该路径存在上报文件！"), platform::Yes);
+    seams.expectMessage(QStringLiteral("你已打包成功!文件在"), [this](const platform::MessageCall &c) {
+        EXPECT_EQ(c.text, QStringLiteral("你已打包成功!文件在") + out + QStringLiteral("/CGSBQY.ARJ"));
+        return platform::Ok;
+    });
+    w.Button2->click();
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{QStringLiteral("CGSBQY.ARJ")});
+    EXPECT_EQ(fake.list(out + QStringLiteral("/CGSBQY.ARJ")).size(), 7);
+    w.Button1->click();
+    seams.verifyAllUsed();
+}
+
+// "修改成果年份": a year that cannot be is refused before the question, and
+// the dialog stays to mend it; a good year is asked about, then moved.
+TEST_F(ExchangeWindows, RedatingChecksTheYearBeforeItAsks)
+{
+    {
+        TFormout w;
+        w.setArchiver(&fake);
+        w.show();
+        w.RadioButton5->click();
+        w.Edit1->setText(out);
+        seams.expectMessage(QStringLiteral("你已打包成功!文件在"), platform::Ok);
+        w.Button2->click();
+        w.Button1->click();
+    }
+    TFormin w;
+    loadPackage(w);
+    ASSERT_TRUE(w.btnformat->isEnabled());
+    bool stayed = false;
+    seams.onModal(QStringLiteral("formformat"), [&](QDialog *d) {
+        auto *dialog = static_cast<Tformformat *>(d);
+        EXPECT_EQ(dialog->edt_4->text(), QStringLiteral("2005"));
+        dialog->edt_4->setText(QStringLiteral("20x5"));
+        seams.expectMessage(QStringLiteral("成果年份应为四位数字的年份！"), platform::Ok);
+        dialog->btnsave->click();
+        stayed = dialog->isVisible() && dialog->edt_4->text() == QStringLiteral("20x5");
+        dialog->edt_4->setText(QStringLiteral("2010"));
+        seams.expectMessage(QStringLiteral("确定要更改成果年份吗？"), platform::Yes);
+        seams.expectMessage(QStringLiteral("成果年份修改成功！"), platform::Ok);
+        dialog->btnsave->click();
+        EXPECT_FALSE(dialog->isVisible());
+        return dialog->result();
+    });
+    w.btnformat->click();
+    EXPECT_TRUE(stayed);
+    db::Table staged;
+    staged.setDatabaseName(data);
+    staged.setTableName(QStringLiteral("kjcgtemp"));
+    staged.open();
+    QStringList keys;
+    for (staged.first(); !staged.eof(); staged.next())
+        keys << staged.fieldByName(QStringLiteral("ITEM_4")).asString();
+    EXPECT_TRUE(keys.contains(QStringLiteral("2010000001"))) << keys.join(QLatin1Char(' ')).toStdString();
+    w.Button5->click();
     seams.verifyAllUsed();
 }
