@@ -169,6 +169,7 @@ double checkLine(report::Band &band, Names &names, const CheckItem &item, int li
         auto &box = band.framed(item.boxName(o.code), {x, y + (rowH - kBox) / 2, kBox, kBox}, QString(),
                                 song(9), Qt::AlignCenter);
         box.penWidth = 0.2;
+        box.minFontSize = 6;   // the mark is set smaller where the face draws it wide
         x += kBox + 0.5;
         const double w = estimatedWidth(o.text, textFont);
         band.label(names.label(), {x, y, w, rowH}, o.text, textFont);
