@@ -215,9 +215,9 @@ struct Fitted {
 
 // The font size and lines a text prints in: as laid out when that fits its
 // box; else, for an element with a floor, the largest size down to the
-// floor that fits; else wrapped in as few lines as the floor allows, at the
-// largest size that keeps that count.  A stretching text that does not wrap
-// by itself wraps rather than pass its sides.
+// floor that fits; else wrapped at the floor, where it needs the least room.
+// A stretching text that does not wrap by itself wraps rather than pass its
+// sides.
 Fitted fitText(const Element &e, const QString &text)
 {
     const double w = e.rect.width() - 2 * kTextPadding;
@@ -237,16 +237,10 @@ Fitted fitText(const Element &e, const QString &text)
             if (fits(c))
                 return c;
         }
+        // At the floor the wrapped text needs the least room.
         Fitted smallest{e.font, {}};
         smallest.font.size = floor;
         smallest.lines = breakLines(text, smallest.font, w, true);
-        for (double s = size; s > floor + kEps; s -= 0.5) {
-            Fitted c{e.font, {}};
-            c.font.size = s;
-            c.lines = breakLines(text, c.font, w, true);
-            if (c.lines.size() <= smallest.lines.size() && widthsFit(c.lines, c.font, w))
-                return c;
-        }
         return smallest;
     }
     if (!wrap && e.stretch)

@@ -104,8 +104,8 @@ struct Element {
     bool stretch = false;  // a text that needs more height makes its band taller
     bool followBand = false; // the bottom edge moves with the band's bottom when it grows
     // Above 0: a text that does not fit is set smaller, in half points down
-    // to this size; when even that does not fit it wraps (and, with stretch,
-    // grows its row) in as few lines as this size allows.
+    // to this size; when even that does not fit it wraps at this size (and,
+    // with stretch, grows its row).
     double minFontSize = 0;
     // What the person calls the value (a field's caption, "成果简介"), named
     // when the text cannot be printed whole.

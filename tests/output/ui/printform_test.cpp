@@ -136,7 +136,7 @@ TEST_F(PrintFormTest, ListPagesPrintOneJobPerPageKeepingTheRunningNumbers)
 
 TEST_F(PrintFormTest, WholeFormPrintsCoverDataPagesAndListsInOrder)
 {
-    form.setRecord(testsupport::richPrintRecord(true, 3, 14));
+    form.setRecord(testsupport::richPrintRecord(true, 3, 27));
     form.show();
     button("zBitBtn4")->click();
     EXPECT_EQ(sink.chooses, 0);
@@ -149,7 +149,7 @@ TEST_F(PrintFormTest, WholeFormPrintsCoverDataPagesAndListsInOrder)
     EXPECT_EQ(numbers, (QStringList{"layout", "1", "2", "3", "4", "5", "6", "7--1", "7--2", "7--3"}));
 
     sink.jobs.clear();
-    form.setRecord(testsupport::richPrintRecord(false, 1, 1));
+    form.setRecord(testsupport::richPrintRecord(false, 1, 14));
     button("zBitBtn12")->click();
     EXPECT_EQ(sink.reports(), (QStringList{"rjfm1[1-1]", "rjPrint03[1-1]", "rjPrint05[1-1]", "rjPrint06[1-1]",
                                            "rjPrint07[1-1]", "rjPrint08[1-1]", "rjPrint09[1-1]", "rjPrint09[2-2]"}));
@@ -158,7 +158,7 @@ TEST_F(PrintFormTest, WholeFormPrintsCoverDataPagesAndListsInOrder)
 TEST_F(PrintFormTest, AFailingFillEndsTheWholePrintAfterThePagesAlreadyPrinted)
 {
     output::PrintRecord r = testsupport::richPrintRecord(true);
-    r.classificationError = QStringLiteral("xkfl.dbf 无法打开");
+    r.subjectError = QStringLiteral("xkfl.dbf 无法打开");
     form.setRecord(r);
     form.show();
     seams.expectMessage(QStringLiteral("xkfl.dbf 无法打开"), platform::Ok);
@@ -173,7 +173,7 @@ TEST_F(PrintFormTest, AFailingFillEndsTheWholePrintAfterThePagesAlreadyPrinted)
 TEST_F(PrintFormTest, PreviewMovesBetweenPagesPrintsAndSavesTheWholeForm)
 {
     QTemporaryDir dir;
-    form.setRecord(testsupport::richPrintRecord(true, 0, 14));
+    form.setRecord(testsupport::richPrintRecord(true, 0, 27));
     form.show();
     seams.answerFileDialog(dir.filePath(QStringLiteral("form")));
     seams.onModal(QStringLiteral("ReportPreview"), [&](QDialog *d) {
