@@ -1,11 +1,12 @@
 #include "printsink.h"
 
 #include "platform/core/seams.h"
+#include "printqueue.h"
 #include "report/render.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
+#include <QTemporaryDir>
 
 #include <memory>
 
@@ -21,26 +22,74 @@ public:
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
         return platform::showModal(&dialog) == QDialog::Accepted;
     }
-    bool print(const report::Document &doc, int fromPage, int toPage, Printer which) override
+
+    PrintResult print(const report::Document &doc, int fromPage, int toPage, Printer which) override
     {
-        if (which == Printer::Chosen) {
-            chosen().setDocName(doc.name);
-            return report::printDocument(chosen(), doc, fromPage, toPage);
-        }
-        // A printer of its own each job, on the default printer as the system
-        // names it now; without one nothing is printed and the caller hears so
-        // (a printer object without a printer would write a PDF nowhere).
-        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-        if (info.isNull())
-            return false;
-        QPrinter printer(info, QPrinter::HighResolution);
-        if (printer.outputFormat() != QPrinter::NativeFormat || !printer.isValid())
-            return false;
-        printer.setDocName(doc.name);
-        return report::printDocument(printer, doc, fromPage, toPage);
+        return which == Printer::Chosen ? printChosen(doc, fromPage, toPage) : printDefault(doc, fromPage, toPage);
     }
 
 private:
+    PrintResult printChosen(const report::Document &doc, int fromPage, int toPage)
+    {
+        QPrinter &printer = chosen();
+        PrintResult r;
+        r.pages = std::max(0, std::min(toPage, doc.pageCount()) - std::max(fromPage, 1) + 1);
+        if (printer.outputFormat() == QPrinter::PdfFormat) {
+            r.printer = printer.outputFileName();
+        } else {
+            // Qt prints to a queue without learning whether it took the job:
+            // a queue that refuses jobs is asked first.
+            const printqueue::Printer queue = printqueue::printer(printer.printerName());
+            r.printer = printer.printerName();
+            if (queue.name.isEmpty()) {
+                r.reason = QStringLiteral("打印系统中没有这台打印机");
+                return r;
+            }
+            if (!queue.refusal.isEmpty()) {
+                r.reason = queue.refusal;
+                return r;
+            }
+            if (queue.paused)
+                r.reason = QStringLiteral("打印机已暂停，任务在队列中等候");
+        }
+        printer.setDocName(doc.name);
+        r.ok = report::printDocument(printer, doc, fromPage, toPage);
+        if (!r.ok)
+            r.reason = QStringLiteral("打印机无法启动");
+        return r;
+    }
+
+    // The default printer as the system names it now, a PDF of the pages
+    // handed to its queue; without one nothing is printed and the caller
+    // hears why.
+    static PrintResult printDefault(const report::Document &doc, int fromPage, int toPage)
+    {
+        PrintResult r;
+        const printqueue::Printer queue = printqueue::defaultPrinter();
+        r.printer = queue.name;
+        if (queue.name.isEmpty()) {
+            r.reason = QStringLiteral("系统没有设置默认打印机");
+            return r;
+        }
+        if (!queue.refusal.isEmpty()) {
+            r.reason = queue.refusal;
+            return r;
+        }
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("job.pdf"));
+        QString error;
+        if (!dir.isValid() || !report::writePdf(doc, fromPage, toPage, file, &error)) {
+            r.reason = error.isEmpty() ? QStringLiteral("无法在临时文件夹中写出打印文件") : error;
+            return r;
+        }
+        r.job = printqueue::submitPdf(queue.name, file, doc.name, &r.reason);
+        r.ok = r.job > 0;
+        r.pages = r.ok ? std::max(0, std::min(toPage, doc.pageCount()) - std::max(fromPage, 1) + 1) : 0;
+        if (r.ok && queue.paused)
+            r.reason = QStringLiteral("打印机已暂停，任务在队列中等候");
+        return r;
+    }
+
     // The printer picked in the print dialog, with the settings the person
     // left there, for the rest of the run.
     QPrinter &chosen()
@@ -59,5 +108,12 @@ PrintSink *g_sink = &g_printer;
 
 PrintSink &printSink() { return *g_sink; }
 void installPrintSink(PrintSink *sink) { g_sink = sink ? sink : &g_printer; }
+
+QString refusalMessage(const PrintResult &result)
+{
+    if (result.printer.isEmpty())
+        return QStringLiteral("无法直接打印：%1。\n请在系统中设置默认打印机，或用“自定义打印”预览后选择打印机。").arg(result.reason);
+    return QStringLiteral("打印机“%1”没有接受打印任务：%2。").arg(result.printer, result.reason);
+}
 
 } // namespace output
