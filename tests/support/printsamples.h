@@ -226,6 +226,8 @@ inline output::PrintRecord fullWidthPrintRecord(bool applied)
         x.set(QStringLiteral("ITEM_185"), proseOfBytes(80, ++seed));
         x.set(QStringLiteral("ITEM_186"), proseOfBytes(160, ++seed));
     }
+    // Bytes that were not GBK, read as "�", print as they read.
+    p.persons[1].set(QStringLiteral("ITEM_185"), proseOfBytes(36, 5) + QChar(0xFFFD) + QChar(0xFFFD) + proseOfBytes(40, 6));
     for (report::Record &x : p.committee) {
         x.set(QStringLiteral("ITEM_191"), proseOfBytes(20, ++seed));
         x.set(QStringLiteral("ITEM_192"), proseOfBytes(20, ++seed));

@@ -181,6 +181,24 @@ TEST_P(FullRecord, PdfHoldsEveryValueWholeInsideItsCell)
         }
     }
     EXPECT_GT(values, 300);
+
+    // Every face is embedded: Song, Hei and Kai as the layouts name them.
+    QProcess fonts;
+    fonts.start(QStringLiteral("pdffonts"), {pdf});
+    ASSERT_TRUE(fonts.waitForFinished(60000));
+    const QStringList rows = QString::fromUtf8(fonts.readAllStandardOutput()).split(QLatin1Char('\n')).mid(2);
+    QStringList names;
+    for (const QString &row : rows) {
+        const QStringList cols = row.simplified().split(QLatin1Char(' '));
+        if (cols.size() < 5)
+            continue;
+        names << cols.first();
+        EXPECT_TRUE(cols.contains(QStringLiteral("yes"))) << qPrintable(row);
+    }
+    const QString all = names.join(QLatin1Char(' '));
+    EXPECT_TRUE(all.contains(QStringLiteral("UMing"))) << qPrintable(all);
+    EXPECT_TRUE(all.contains(QStringLiteral("UKai"))) << qPrintable(all);
+    EXPECT_TRUE(all.contains(QStringLiteral("WenQuanYi"))) << qPrintable(all);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFamilies, FullRecord, ::testing::Values(Family::Applied, Family::Basic),
