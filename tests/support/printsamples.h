@@ -206,7 +206,7 @@ inline output::PrintRecord fullWidthPrintRecord(bool applied)
     for (const char *f : {"ITEM_149", "ITEM_141", "ITEM_148", "ITEM_142", "ITEM_142_1", "ITEM_142_2", "ITEM_142_3",
                           "ITEM_143", "ITEM_144", "ITEM_243", "ITEM_244", "ITEM_145", "ITEM_150", "ITEM_162",
                           "ITEM_151_1", "ITEM_152_1", "ITEM_153", "ITEM_154"})
-        r.set(QLatin1String(f), QStringLiteral("1234567.89"));
+        r.set(QLatin1String(f), QStringLiteral("1234567")); // figures are entered with seven characters at most
     r.set(QStringLiteral("ITEM_45"), QStringLiteral("1234567"));
     QString abstract;
     for (int i = 0; abstract.size() < 3000; ++i)

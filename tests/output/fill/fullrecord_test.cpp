@@ -110,6 +110,16 @@ TEST_P(FullRecord, PageModelHoldsEveryValueWhole)
                     << " to " << r.bottom();
                 if (e.name == QLatin1String("QRDBText2") && !e.text.isEmpty())
                     ++rowsWithData;
+                // A number or Latin word goes on to the next line only when
+                // it is wider than its cell.
+                for (int i = 1; i < e.lines.size(); ++i) {
+                    static const QRegularExpression tail(QStringLiteral("[A-Za-z0-9.,/@:_-]+$")), head(QStringLiteral("^[A-Za-z0-9.,/@:_-]+"));
+                    const QString before = tail.match(e.lines[i - 1]).captured(), after = head.match(e.lines[i]).captured();
+                    if (before.isEmpty() || after.isEmpty())
+                        continue;
+                    EXPECT_GT(report::textWidth(before + after, e.font), e.rect.width() - 2 * report::kTextPadding)
+                        << qPrintable(d.name) << ": " << qPrintable(e.name) << " splits \"" << qPrintable(before + after) << "\"";
+                }
             }
             if (list) {
                 EXPECT_GE(rowsWithData, 1) << qPrintable(d.name) << " page " << p.number << " has only its head and notes";
