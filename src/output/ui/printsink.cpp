@@ -13,6 +13,29 @@
 namespace output {
 namespace {
 
+int pagesIn(const report::Document &doc, int fromPage, int toPage)
+{
+    return std::max(0, std::min(toPage, doc.pageCount()) - std::max(fromPage, 1) + 1);
+}
+
+// Takes a queue's state into the result: false (with the reason) when it
+// would not take the job; a paused queue takes it with a note.
+bool takesJobs(const printqueue::Printer &queue, const QString &missing, PrintResult &r)
+{
+    if (queue.name.isEmpty()) {
+        r.reason = missing;
+        return false;
+    }
+    r.printer = queue.name;
+    if (!queue.refusal.isEmpty()) {
+        r.reason = queue.refusal;
+        return false;
+    }
+    if (queue.paused)
+        r.reason = QStringLiteral("打印机已暂停，任务在队列中等候");
+    return true;
+}
+
 class PrinterSink : public PrintSink {
 public:
     bool choose(QWidget *parent) override
@@ -33,24 +56,15 @@ private:
     {
         QPrinter &printer = chosen();
         PrintResult r;
-        r.pages = std::max(0, std::min(toPage, doc.pageCount()) - std::max(fromPage, 1) + 1);
+        r.pages = pagesIn(doc, fromPage, toPage);
         if (printer.outputFormat() == QPrinter::PdfFormat) {
             r.printer = printer.outputFileName();
         } else {
             // Qt prints to a queue without learning whether it took the job:
             // a queue that refuses jobs is asked first.
-            const printqueue::Printer queue = printqueue::printer(printer.printerName());
             r.printer = printer.printerName();
-            if (queue.name.isEmpty()) {
-                r.reason = QStringLiteral("打印系统中没有这台打印机");
+            if (!takesJobs(printqueue::printer(printer.printerName()), QStringLiteral("打印系统中没有这台打印机"), r))
                 return r;
-            }
-            if (!queue.refusal.isEmpty()) {
-                r.reason = queue.refusal;
-                return r;
-            }
-            if (queue.paused)
-                r.reason = QStringLiteral("打印机已暂停，任务在队列中等候");
         }
         printer.setDocName(doc.name);
         r.ok = report::printDocument(printer, doc, fromPage, toPage);
@@ -65,16 +79,9 @@ private:
     static PrintResult printDefault(const report::Document &doc, int fromPage, int toPage)
     {
         PrintResult r;
-        const printqueue::Printer queue = printqueue::defaultPrinter();
-        r.printer = queue.name;
-        if (queue.name.isEmpty()) {
-            r.reason = QStringLiteral("系统没有设置默认打印机");
+        if (!takesJobs(printqueue::defaultPrinter(), QStringLiteral("系统没有设置默认打印机"), r))
             return r;
-        }
-        if (!queue.refusal.isEmpty()) {
-            r.reason = queue.refusal;
-            return r;
-        }
+        const QString note = r.reason;
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("job.pdf"));
         QString error;
@@ -82,11 +89,12 @@ private:
             r.reason = error.isEmpty() ? QStringLiteral("无法在临时文件夹中写出打印文件") : error;
             return r;
         }
-        r.job = printqueue::submitPdf(queue.name, file, doc.name, &r.reason);
+        r.job = printqueue::submitPdf(r.printer, file, doc.name, &r.reason);
         r.ok = r.job > 0;
-        r.pages = r.ok ? std::max(0, std::min(toPage, doc.pageCount()) - std::max(fromPage, 1) + 1) : 0;
-        if (r.ok && queue.paused)
-            r.reason = QStringLiteral("打印机已暂停，任务在队列中等候");
+        if (r.ok) {
+            r.pages = pagesIn(doc, fromPage, toPage);
+            r.reason = note;
+        }
         return r;
     }
 
