@@ -56,7 +56,10 @@ public:
     QString fileDialog(QWidget *p, const platform::FileDialogCall &c) override { return m_real.fileDialog(p, c); }
     QDateTime now() override { return m_real.now(); }
     void sleepMs(int ms) override { m_real.sleepMs(ms); }
-    bool startProgram(const QString &a, const QStringList &b, const QString &c) override { return m_real.startProgram(a, b, c); }
+    bool startProgram(const QString &a, const QStringList &b, const QString &c, const platform::ProgramFailed &d) override
+    {
+        return m_real.startProgram(a, b, c, d);
+    }
 
 private:
     platform::Seams &m_real;

@@ -1,4 +1,5 @@
 #include "records.h"
+#include "base/text.h"
 #include "db/expr.h"
 
 #include "data/dm.h"
@@ -21,17 +22,11 @@ namespace data {
 
 namespace {
 
-bool isAsciiDigits(const QString &s)
-{
-    for (QChar c : s)
-        if (c.unicode() < '0' || c.unicode() > '9')
-            return false;
-    return !s.isEmpty();
-}
+using base::errorText;
 
 bool isTenDigitKey(const QString &s)
 {
-    return s.size() == 10 && isAsciiDigits(s);
+    return s.size() == 10 && base::isAsciiDigits(s);
 }
 
 QString text(db::Dataset &ds, const QString &field)
@@ -156,18 +151,10 @@ QString undoRows(const std::vector<RowUndo> &undo)
             t.post();
         } catch (const std::exception &e) {
             t.cancel();
-            const auto *engine = dynamic_cast<const db::EngineError *>(&e);
-            problems += QLatin1Char('\n') + (engine ? engine->message() : QString::fromLocal8Bit(e.what()));
+            problems += QLatin1Char('\n') + errorText(e);
         }
     }
     return problems;
-}
-
-QString errorText(const std::exception &e)
-{
-    if (const auto *engine = dynamic_cast<const db::EngineError *>(&e))
-        return engine->message();
-    return QString::fromLocal8Bit(e.what());
 }
 
 // Whether any row of `store` (record table or sub-table) carries the record.
@@ -235,7 +222,7 @@ QString recordFilter(const QString &key, const QString &region)
 
 QString nextRecordKey(const QString &year, Store store)
 {
-    if (year.size() != 4 || !isAsciiDigits(year))
+    if (!base::isYear(year))
         throw db::EngineError(QStringLiteral("“%1”不是四位数字的年份").arg(year));
     qint64 highest = 0;
     QSet<QString> used;

@@ -248,6 +248,33 @@ const QVector<db::FieldDef> &zlqkFields() { return schemaFor(file::zlqk).fields;
 const QVector<db::FieldDef> &unitFields() { return schemaFor(file::unit).fields; }
 const QVector<db::FieldDef> &unitexpertFields() { return schemaFor(file::unitexpert).fields; }
 
+namespace {
+QString fieldText(const db::FieldDef &f)
+{
+    QString t = QStringLiteral("%1(%2").arg(QChar::fromLatin1(f.type)).arg(f.width);
+    if (f.decimals)
+        t += QStringLiteral(",%1").arg(f.decimals);
+    return t + QLatin1Char(')');
+}
+} // namespace
+
+QString layoutMismatch(const TableSchema &expected, const QVector<db::FieldDef> &actual, const QString &shownName)
+{
+    const auto &want = expected.fields;
+    for (qsizetype i = 0; i < want.size(); ++i) {
+        if (i >= actual.size())
+            return QStringLiteral("%1 缺少字段 %2").arg(shownName, want[i].name);
+        const db::FieldDef &a = actual[i], &w = want[i];
+        if (a.name.compare(w.name, Qt::CaseInsensitive) != 0)
+            return QStringLiteral("%1 的第%2个字段是 %3，应为 %4").arg(shownName).arg(i + 1).arg(a.name, w.name);
+        if (a.type != w.type || a.width != w.width || a.decimals != w.decimals)
+            return QStringLiteral("%1 的字段 %2 是 %3，应为 %4").arg(shownName, w.name, fieldText(a), fieldText(w));
+    }
+    if (actual.size() > want.size())
+        return QStringLiteral("%1 多出字段 %2").arg(shownName, actual[want.size()].name);
+    return QString();
+}
+
 QString stagingFileName(const QString &exchangeName)
 {
     return exchangeName + QStringLiteral("temp.dbf");

@@ -72,6 +72,12 @@ const QVector<db::FieldDef> &zlqkFields();
 const QVector<db::FieldDef> &unitFields();
 const QVector<db::FieldDef> &unitexpertFields();
 
+// What keeps a table file's fields from being the layout of `expected`:
+// a field missing, one too many, or one of another name, type, width or
+// decimals, in the words of a message naming `shownName` and the field.
+// Empty when every field matches in order.
+QString layoutMismatch(const TableSchema &expected, const QVector<db::FieldDef> &actual, const QString &shownName);
+
 // The staging table of an exchange name ("KJCG" -> "KJCGtemp.dbf").
 QString stagingFileName(const QString &exchangeName);
 

@@ -3,6 +3,8 @@
 #include "error.h"
 #include "gbk.h"
 
+#include "base/text.h"
+
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -98,7 +100,7 @@ public:
             }
             t.kind = c == u'"' ? Tok::Name : Tok::Text;
             if (t.kind == Tok::Text && !gbk::encode(t.text, t.bytes))
-                throw EngineError(QStringLiteral("文本“%1”中有无法用 GBK 编码保存的字符").arg(t.text));
+                throw EngineError(QStringLiteral("文本“%1”中有无法用 GBK 编码保存的字符").arg(base::excerpt(t.text)));
             return finish(t, i + 1);
         }
         if (isIdentStart(c)) {
@@ -123,7 +125,7 @@ public:
             if (i + 1 < n && m_s[i] == u'.' && isDigit(m_s[i + 1]))
                 for (++i; i < n && isDigit(m_s[i]); ++i) {}
             if (!parseNumber(QStringView(m_s).mid(m_pos, i - m_pos), t.number))
-                throw EngineError(QStringLiteral("“%1”不是有效的数字").arg(m_s.mid(m_pos, i - m_pos)));
+                throw EngineError(QStringLiteral("“%1”不是有效的数字").arg(base::excerpt(m_s.mid(m_pos, i - m_pos))));
             t.kind = Tok::Number;
             return finish(t, i);
         }

@@ -3,6 +3,8 @@
 #include "error.h"
 #include "gbk.h"
 
+#include "base/text.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -56,7 +58,7 @@ double Field::asFloat() const
     case Value::Type::Text: {
         double d;
         if (!parseNumber(v.text.constData(), v.text.size(), d))
-            throw EngineError(QStringLiteral("字段 %2 的值“%1”不是有效的数字").arg(v.toString(), name()));
+            throw EngineError(QStringLiteral("字段 %2 的值“%1”不是有效的数字").arg(base::excerpt(v.toString()), name()));
         return d;
     }
     }
@@ -71,7 +73,7 @@ QDate Field::asDate() const
     if (v.type == Value::Type::Text) {
         QDate d = QDate::fromString(v.toString().trimmed(), QStringLiteral("yyyy-MM-dd"));
         if (!d.isValid())
-            throw EngineError(QStringLiteral("字段 %2 的值“%1”不是有效的日期").arg(v.toString(), name()));
+            throw EngineError(QStringLiteral("字段 %2 的值“%1”不是有效的日期").arg(base::excerpt(v.toString()), name()));
         return d;
     }
     return QDate();
@@ -101,7 +103,7 @@ void Field::setAsString(const QString &text)
             QByteArray bytes;
             if (!gbk::encode(text, bytes))
                 throw EngineError(QStringLiteral("文本“%1”中有无法用 GBK 编码保存的字符，不能存入数据表 %3 的字段 %2")
-                                      .arg(text, f.name, m_ds->tableName()));
+                                      .arg(base::excerpt(text), f.name, m_ds->tableName()));
             setValue(bytes.isEmpty() ? Value() : Value::fromBytes(bytes));
             return;
         }

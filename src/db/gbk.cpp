@@ -1,5 +1,7 @@
 #include "gbk.h"
 
+#include "base/text.h"
+
 #include <iconv.h>
 
 #include <array>
@@ -145,6 +147,17 @@ QString cutText(const QString &text, qsizetype maxBytes)
         n += w;
     }
     return text.left(i);
+}
+
+QString excerpt(QByteArrayView bytes)
+{
+    // Two bytes at most per character: this head holds every character
+    // the excerpt can show.
+    constexpr qsizetype head = 2 * base::kExcerptLength + 2;
+    if (bytes.size() <= head)
+        return base::excerpt(decode(bytes.data(), bytes.size()));
+    const QByteArray cut = cutBytes(bytes.first(head).toByteArray(), head - 2);
+    return decode(cut).left(base::kExcerptLength) + QStringLiteral("…（共%1个字节）").arg(bytes.size());
 }
 
 } // namespace db::gbk

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // GBK text at the file boundary.  Tables and exchange files hold GBK bytes;
@@ -30,5 +31,8 @@ qsizetype byteLength(QStringView text);
 QByteArray cutBytes(const QByteArray &bytes, qsizetype maxBytes);
 // The longest prefix of `text` whose GBK form has at most `maxBytes` bytes.
 QString cutText(const QString &text, qsizetype maxBytes);
+
+// A GBK value as messages quote it (base::excerpt), decoding only its head.
+QString excerpt(QByteArrayView bytes);
 
 } // namespace db::gbk

@@ -2,6 +2,8 @@
 #include "error.h"
 #include "gbk.h"
 
+#include "base/text.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,9 +23,15 @@ QByteArray blankRecord(const Schema &schema)
 
 namespace {
 
-[[noreturn]] void doesNotFit(const TableFile &t, const FieldDef &f, const QString &value, const QString &why)
+// `value` as a message quotes it: its head only, whatever its size.
+QString shownValue(const Value &v)
 {
-    throw EngineError(QStringLiteral("数据表 %3 的字段 %2 放不下“%1”：%4").arg(value, f.name, t.name(), why));
+    return v.type == Value::Type::Text ? gbk::excerpt(v.text) : base::excerpt(v.toString());
+}
+
+[[noreturn]] void doesNotFit(const TableFile &t, const FieldDef &f, const Value &value, const QString &why)
+{
+    throw EngineError(QStringLiteral("数据表 %3 的字段 %2 放不下“%1”：%4").arg(shownValue(value), f.name, t.name(), why));
 }
 
 QString decimalsText(const FieldDef &f)
@@ -66,7 +74,7 @@ void encodeFieldValue(const TableFile &t, char *record, int field, const Value &
         while (bytes.endsWith(' '))
             bytes.chop(1);
         if (bytes.size() > f.width)
-            doesNotFit(t, f, gbk::decode(bytes),
+            doesNotFit(t, f, Value::fromBytes(bytes),
                        QStringLiteral("它占 %1 个字节（一个汉字占 2 个字节），字段只有 %2 个字节").arg(bytes.size()).arg(f.width));
         std::memset(cell, ' ', size_t(f.width));
         std::memcpy(cell, bytes.constData(), size_t(bytes.size()));
@@ -84,20 +92,20 @@ void encodeFieldValue(const TableFile &t, char *record, int field, const Value &
                 return;
             }
             if (!parseNumber(v.text.constData(), v.text.size(), d))
-                doesNotFit(t, f, v.toString(), QStringLiteral("它不是数字"));
+                doesNotFit(t, f, v, QStringLiteral("它不是数字"));
         } else {
-            doesNotFit(t, f, v.toString(), QStringLiteral("它不是数字"));
+            doesNotFit(t, f, v, QStringLiteral("它不是数字"));
         }
         if (!std::isfinite(d))
-            doesNotFit(t, f, v.toString(), QStringLiteral("它不是数字"));
+            doesNotFit(t, f, v, QStringLiteral("它不是数字"));
         if (f.kind != FieldKind::Float) {
             if (std::fabs(d - std::round(d)) > 1e-9)
-                doesNotFit(t, f, v.toString(), QStringLiteral("字段只能存整数"));
+                doesNotFit(t, f, v, QStringLiteral("字段只能存整数"));
             d = std::round(d);
             const double lo = f.kind == FieldKind::SmallInt ? -32768 : -2147483648.0;
             const double hi = f.kind == FieldKind::SmallInt ? 32767 : 2147483647.0;
             if (d < lo || d > hi)
-                doesNotFit(t, f, v.toString(), QStringLiteral("它超出了 %1 到 %2 的范围").arg(formatNumber(lo), formatNumber(hi)));
+                doesNotFit(t, f, v, QStringLiteral("它超出了 %1 到 %2 的范围").arg(formatNumber(lo), formatNumber(hi)));
         }
         // More decimals than the field keeps would be rounded away unseen.
         if (v.type == Value::Type::Text) {
@@ -111,16 +119,16 @@ void encodeFieldValue(const TableFile &t, char *record, int field, const Value &
                 while (fraction.endsWith('0'))
                     fraction.chop(1);
                 if (fraction.size() > f.decimals)
-                    doesNotFit(t, f, v.toString(), decimalsText(f));
+                    doesNotFit(t, f, v, decimalsText(f));
             }
         }
         QByteArray text = QByteArray::number(d, 'f', f.decimals);
         if (std::fabs(text.toDouble() - d) > 1e-9 * qMax(1.0, std::fabs(d)))
-            doesNotFit(t, f, v.toString(), decimalsText(f));
+            doesNotFit(t, f, v, decimalsText(f));
         if (text.startsWith("-") && text.count('0') + text.count('.') == text.size() - 1)
             text.remove(0, 1);   // "-0.00"
         if (text.size() > f.width)
-            doesNotFit(t, f, v.toString(),
+            doesNotFit(t, f, v,
                        QStringLiteral("它需要 %1 个字符，字段 N(%2,%3) 只有 %2 个字符宽").arg(text.size()).arg(f.width).arg(f.decimals));
         putRight(cell, f.width, text);
         return;
@@ -137,7 +145,7 @@ void encodeFieldValue(const TableFile &t, char *record, int field, const Value &
             d = parseDateText(v.toString());
         }
         if (!d.isValid() || d.year() < 1 || d.year() > 9999)
-            doesNotFit(t, f, v.toString(), QStringLiteral("它不是日期"));
+            doesNotFit(t, f, v, QStringLiteral("它不是日期"));
         QByteArray text = d.toString(QStringLiteral("yyyyMMdd")).toLatin1();
         std::memcpy(cell, text.constData(), 8);
         return;
@@ -158,7 +166,7 @@ void encodeFieldValue(const TableFile &t, char *record, int field, const Value &
                 cell[0] = ' ';
                 return;
             } else
-                doesNotFit(t, f, v.toString(), QStringLiteral("它不是逻辑值（真或假）"));
+                doesNotFit(t, f, v, QStringLiteral("它不是逻辑值（真或假）"));
         }
         cell[0] = b ? 'T' : 'F';
         return;

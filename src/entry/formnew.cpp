@@ -1,7 +1,7 @@
 #include "formnew.h"
 #include "db/expr.h"
 
-#include "base/error.h"
+#include "base/text.h"
 #include "data/dm.h"
 #include "data/records.h"
 #include "db/error.h"
@@ -38,29 +38,9 @@ constexpr int kMaxYear = 2050;
 const QString kPromptCaption = QStringLiteral("提示信息");
 const QString kErrorCaption = QStringLiteral("提示");
 
-bool isAsciiDigits(const QString &s)
-{
-    for (QChar c : s)
-        if (c.unicode() < '0' || c.unicode() > '9')
-            return false;
-    return true;
-}
-
-bool isYear(const QString &s)
-{
-    return s.size() == 4 && isAsciiDigits(s);
-}
-
 QString fieldText(db::Dataset &ds, const QString &field)
 {
     return ds.fieldByName(field).asString().trimmed();
-}
-
-QString errorText(const std::exception &e)
-{
-    if (const auto *engine = dynamic_cast<const base::Error *>(&e))
-        return engine->message();
-    return QString::fromLocal8Bit(e.what());
 }
 
 // The category position (0..2) of a stored ITEM_CGLB; anything else gives 0.
@@ -347,7 +327,7 @@ void TFormNew::ComboBox1Change()
 void TFormNew::cbYearChange()
 {
     NewFormSaved = false;
-    if (!isAsciiDigits(cbYear->text())) {
+    if (!cbYear->text().isEmpty() && !base::isAsciiDigits(cbYear->text())) {
         MainForm->ShowMsg(QStringLiteral("不能输入非数字的字符！"));
         cbYear->setFocus();
     }
@@ -370,9 +350,9 @@ void TFormNew::checkYear()
 {
     const QString year = cbYear->text().trimmed();
     QString problem;
-    if (!isAsciiDigits(year))
+    if (!year.isEmpty() && !base::isAsciiDigits(year))
         problem = QStringLiteral("不能输入非数字的字符！");
-    else if (!isYear(year) || year.toInt() < kMinYear || year.toInt() > kMaxYear)
+    else if (!base::isYear(year) || year.toInt() < kMinYear || year.toInt() > kMaxYear)
         problem = QStringLiteral("不能输入1900到2050外的年份！");
     if (problem.isEmpty())
         return;
@@ -472,7 +452,7 @@ void TFormNew::saveEdited(const QString &year)
             record.fieldByName(QStringLiteral("ITEM_9")).setAsString(edt_9->text().trimmed());
         });
     } catch (const std::exception &e) {
-        platform::messageBox(this, errorText(e), kErrorCaption, platform::Icon::None, platform::Ok);
+        platform::messageBox(this, base::errorText(e), kErrorCaption, platform::Icon::None, platform::Ok);
         NewFormSaved = false;
         afterSave(oldCategoryPos, oldYear, oldKey, region);
         return;
@@ -524,7 +504,7 @@ void TFormNew::saveNew(const QString &year)
         record.cancel();
         const QString currentKey = list.isEmpty() ? QString() : fieldText(list, QStringLiteral("item_4"));
         const QString currentRegion = list.isEmpty() ? QString() : fieldText(list, QStringLiteral("item_dqdm"));
-        platform::messageBox(this, errorText(e), kErrorCaption, platform::Icon::None, platform::Ok);
+        platform::messageBox(this, base::errorText(e), kErrorCaption, platform::Icon::None, platform::Ok);
         NewFormSaved = false;
         MainForm->RunQuery(list, ListSQL);
         locateRecord(list, currentKey, currentRegion);

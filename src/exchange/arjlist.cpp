@@ -130,7 +130,7 @@ QList<ArjMember> listArjMembers(QByteArrayView archive)
     QSet<QByteArray> seen;
     while (r.header(basic)) {
         const Fields f = parseBasic(basic);
-        const QString shown = db::gbk::decode(f.name);
+        const QString shown = db::gbk::excerpt(f.name);
         if (f.name.isEmpty())
             throw ArchiveError(QStringLiteral("压缩包中有没有名字的文件"));
         if (f.fileType == 3)

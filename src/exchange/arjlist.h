@@ -1,23 +1,28 @@
 #pragma once
 
+#include "base/error.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
-#include <stdexcept>
 
 // Reads the member list of an ARJ archive from its headers, without
 // unpacking anything, so a package can be judged before it is extracted.
 namespace exchange {
 
-class ArchiveError : public std::runtime_error {
+// A package that cannot be listed, unpacked or packed, or an archiver that
+// failed; the message says what, and which member, for the user.
+class ArchiveError : public base::Error {
 public:
-    explicit ArchiveError(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    const QString &message() const { return m_message; }
+    using base::Error::Error;
+};
 
-private:
-    QString m_message;
+// The user stopped a waiting archiver: the work ends with nothing written,
+// and there is nothing to report.
+class ArchiveCancelled : public ArchiveError {
+public:
+    ArchiveCancelled() : ArchiveError(QStringLiteral("已取消")) {}
 };
 
 struct ArjMember {

@@ -16,27 +16,7 @@ namespace exchange {
 namespace {
 const QString kAttention = QStringLiteral("请注意！");
 const QString kNote = QStringLiteral("提示");
-
-// The columns a code table must have: those of the table in the data folder,
-// or the program's layout when the folder lacks it.
-QVector<db::FieldDef> expectedColumns(const QString &folder, const QString &tableFile)
-{
-    const QString path = db::resolveFileName(folder, tableFile);
-    if (!path.isEmpty())
-        return db::TableFile::open(path, false)->schema().fields;
-    return data::schemaFor(tableFile).fields;
-}
-
-bool sameColumns(const QVector<db::FieldDef> &a, const QVector<db::FieldDef> &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (int i = 0; i < a.size(); ++i) {
-        if (a[i].name.compare(b[i].name, Qt::CaseInsensitive) != 0 || a[i].type != b[i].type)
-            return false;
-    }
-    return true;
-}
+const QString kUnchanged = QStringLiteral("代码表未更改。");
 } // namespace
 
 const QList<CodeTable> &codeTables()
@@ -84,12 +64,13 @@ bool CodeUpdater::updateFromPackage(int index, const QString &chosenFile)
         m_archiver.extract(chosenFile.trimmed(), unpacked);
         const QString member = db::resolveFileName(unpacked, t.member);
         if (member.isEmpty())
-            throw ArchiveError(QStringLiteral("更新包中没有文件") + t.member + QStringLiteral("，代码表未更改。"));
+            throw ArchiveError(QStringLiteral("更新包中没有文件") + t.member + QStringLiteral("。"));
         QFile f(member);
         if (!f.open(QIODevice::ReadOnly))
             throw ArchiveError(QStringLiteral("无法读取%1：%2").arg(t.member, f.errorString()));
-        const QVector<db::FieldDef> columns = expectedColumns(m_data, t.tableFile);
-        const QList<TextRow> rows = readExchangeText(f.readAll(), int(columns.size()), t.member);
+        // The new table has the program's layout of the code table.
+        const QVector<db::FieldDef> &columns = data::schemaFor(t.tableFile).fields;
+        const QList<TextRow> rows = readExchangeText(f.readAll(), int(columns.size()), t.member, LineStyle::PlainLast);
 
         // The new table is built whole beside, then swapped in.
         const QString built = work.filePath(t.tableFile);
@@ -108,14 +89,8 @@ bool CodeUpdater::updateFromPackage(int index, const QString &chosenFile)
             nt->sync();
         }
         swapIn(t, built);
-    } catch (const FormatError &e) {
-        m_prompt.message(e.message() + QStringLiteral("\n代码表未更改。"), kNote);
-        return false;
-    } catch (const ArchiveError &e) {
-        m_prompt.message(e.message(), kNote);
-        return false;
-    } catch (const db::EngineError &e) {
-        m_prompt.message(e.message() + QStringLiteral("\n代码表未更改。"), kNote);
+    } catch (const base::Error &e) {
+        m_prompt.failure(e, kNote, kUnchanged);
         return false;
     }
     m_prompt.notice(QStringLiteral("导入更新成功！"));
@@ -140,12 +115,14 @@ bool CodeUpdater::updateFromFile(int index, const QString &chosenFile)
             throw db::EngineError(QStringLiteral("文件%1不存在").arg(QDir::toNativeSeparators(chosenFile)));
         {
             const TablePtr probe = db::TableFile::open(source.absoluteFilePath(), false);
-            if (!sameColumns(probe->schema().fields, expectedColumns(m_data, t.tableFile)))
-                throw db::EngineError(QStringLiteral("文件%1的字段与代码表%2不符").arg(source.fileName(), t.tableFile));
+            const QString mismatch = data::layoutMismatch(data::schemaFor(t.tableFile), probe->schema().fields,
+                                                          QStringLiteral("文件") + source.fileName());
+            if (!mismatch.isEmpty())
+                throw db::EngineError(mismatch + QStringLiteral("，与代码表%1的格式不符").arg(t.tableFile));
         }
         swapIn(t, source.absoluteFilePath());
-    } catch (const db::EngineError &e) {
-        m_prompt.message(e.message() + QStringLiteral("\n代码表未更改。"), kNote);
+    } catch (const base::Error &e) {
+        m_prompt.failure(e, kNote, kUnchanged);
         return false;
     }
     m_prompt.notice(t.success);

@@ -222,11 +222,8 @@ bool Exporter::exportRecords(const QString &folderText, QList<int> selected)
             kjcg->writeRow(r, rec, {});
         }
         kjcg->sync();
-    } catch (const ArchiveError &e) {
-        m_prompt.message(e.message(), kCaption);
-        return false;
-    } catch (const db::EngineError &e) {
-        m_prompt.message(e.message(), kCaption);
+    } catch (const base::Error &e) {
+        m_prompt.failure(e, kCaption);
         return false;
     }
     m_prompt.notice(QStringLiteral("你已打包成功!文件在") + QDir::toNativeSeparators(folder) + QStringLiteral("cgsbqy.arj"));

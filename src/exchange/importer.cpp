@@ -3,6 +3,7 @@
 
 #include "exchange/importer.h"
 
+#include "base/text.h"
 #include "db/database.h"
 #include "exchange/importshared.h"
 #include "exchange/tables.h"
@@ -22,13 +23,7 @@ QByteArray arrivalApprovalDate(const QByteArray &token, const QDate &today)
 
 bool isValidRecordKey(QByteArrayView key)
 {
-    if (key.size() != 10)
-        return false;
-    for (char c : key) {
-        if (c < '0' || c > '9')
-            return false;
-    }
-    return key.first(4).toInt() >= 1900;
+    return key.size() == 10 && base::isAsciiDigits(key) && key.first(4).toInt() >= 1900;
 }
 
 bool isValidRegion(QByteArrayView region)

@@ -56,7 +56,8 @@ bool Importer::load()
             const int regionCol = keyed ? col(*t, data::kRegionField) : -1;
             const int kindCol = main ? col(*t, "ITEM_CGLB") : -1;
             const int nameCol = main ? col(*t, "ITEM_3") : -1;
-            for (TextRow &r : readExchangeText(bytes, t->schema().count(), fileName)) {
+            const LineStyle style = main ? LineStyle::TrailingTab : keyed ? LineStyle::PlainLast : LineStyle::QuotedLast;
+            for (TextRow &r : readExchangeText(bytes, t->schema().count(), fileName, style)) {
                 const auto where = [&] {
                     QString s = QStringLiteral("%1 第%2行").arg(fileName).arg(r.line);
                     if (main)
@@ -66,37 +67,34 @@ bool Importer::load()
                 if (main)
                     r.values[approval] = arrivalApprovalDate(r.values[approval], today);
                 if (keyed) {
-                    const QByteArray key = r.values[keyCol].trimmed();
-                    const QByteArray region = r.values[regionCol].trimmed();
-                    if (!isValidRecordKey(key))
-                        throw ArchiveError(QStringLiteral("%1：成果编号“%2”不正确，应为四位年份加六位序号。").arg(where(), shown(key)));
-                    if (!isValidRegion(region))
-                        throw ArchiveError(QStringLiteral("%1：地区代码“%2”不正确。").arg(where(), shown(region)));
-                    r.values[keyCol] = key;
-                    r.values[regionCol] = region;
+                    r.values[keyCol] = r.values[keyCol].trimmed();
+                    r.values[regionCol] = r.values[regionCol].trimmed();
+                }
+                if (rows.size() % 500 == 0)
+                    m_prompt.step(0, 1);   // lets the window breathe while a long file converts
+                // Every value is fitted to its field before any is quoted.
+                PreparedRow prepared;
+                try {
+                    prepared = prepareRow(*t, r.values);
+                } catch (const db::EngineError &e) {
+                    throw ArchiveError(QStringLiteral("%1：%2").arg(where(), e.message()));
+                }
+                if (keyed) {
+                    if (!isValidRecordKey(r.values[keyCol]))
+                        throw ArchiveError(QStringLiteral("%1：成果编号“%2”不正确，应为四位年份加六位序号。").arg(where(), shown(r.values[keyCol])));
+                    if (!isValidRegion(r.values[regionCol]))
+                        throw ArchiveError(QStringLiteral("%1：地区代码“%2”不正确。").arg(where(), shown(r.values[regionCol])));
                 }
                 if (main) {
                     const QByteArray kind = r.values[kindCol].trimmed();
                     if (kind != "1" && kind != "2" && kind != "3")
                         throw ArchiveError(QStringLiteral("%1：成果类型“%2”不正确。").arg(where(), shown(kind)));
                 }
-                if (rows.size() % 500 == 0)
-                    m_prompt.step(0, 1);   // lets the window breathe while a long file converts
-                try {
-                    rows.append({t.get(), prepareRow(*t, r.values)});
-                } catch (const db::EngineError &e) {
-                    throw ArchiveError(QStringLiteral("%1：%2").arg(where(), e.message()));
-                }
+                rows.append({t.get(), std::move(prepared)});
             }
         }
-    } catch (const FormatError &e) {
-        m_prompt.message(e.message() + QStringLiteral("\n导入包未导入。"), kNote);
-        return false;
-    } catch (const ArchiveError &e) {
-        m_prompt.message(e.message() + QStringLiteral("\n导入包未导入。"), kNote);
-        return false;
-    } catch (const db::EngineError &e) {
-        m_prompt.message(e.message() + QStringLiteral("\n导入包未导入。"), kNote);
+    } catch (const base::Error &e) {
+        m_prompt.failure(e, kNote, QStringLiteral("导入包未导入。"));
         return false;
     }
     try {
@@ -114,9 +112,9 @@ bool Importer::load()
             announce(std::min<qsizetype>(done, total - 1));
             m_prompt.step(done, total);
         });
-    } catch (const db::EngineError &e) {
+    } catch (const base::Error &e) {
         // appendAll has taken back every row this load wrote.
-        m_prompt.message(e.message() + QStringLiteral("\n导入包未导入。"), kNote);
+        m_prompt.failure(e, kNote, QStringLiteral("导入包未导入。"));
         return false;
     }
     for (const TablePtr &t : tables)

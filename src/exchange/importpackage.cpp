@@ -28,8 +28,8 @@ bool Importer::choosePackage(const QString &path)
         if (!dir->isValid())
             throw ArchiveError(QStringLiteral("无法建立临时文件夹：%1").arg(dir->errorString()));
         m_archiver.extract(name, dir->path());
-    } catch (const ArchiveError &e) {
-        m_prompt.message(e.message(), kNote);
+    } catch (const base::Error &e) {
+        m_prompt.failure(e, kNote);
         return false;
     }
     m_unpacked = std::move(dir);
@@ -78,8 +78,8 @@ bool Importer::convertOldPackage(const QString &path)
         if (target.isEmpty())
             target = QDir(info.absolutePath()).filePath(QStringLiteral("cgsbqy.arj"));
         m_archiver.pack(to, members, target);
-    } catch (const ArchiveError &e) {
-        m_prompt.message(e.message(), kNote);
+    } catch (const base::Error &e) {
+        m_prompt.failure(e, kNote);
         return false;
     }
     QString folder = QDir::toNativeSeparators(info.absolutePath());

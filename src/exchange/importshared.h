@@ -82,7 +82,8 @@ inline QList<int> liveRows(const db::TableFile &t)
     return rows;
 }
 
-inline QString shown(const QByteArray &gbk) { return db::gbk::decode(gbk); }
+// A value of a package or a staging table as messages quote it.
+inline QString shown(const QByteArray &gbk) { return db::gbk::excerpt(gbk); }
 
 inline QByteArray keyText(qint64 key) { return QByteArray::number(key).rightJustified(10, '0'); }
 

@@ -1,8 +1,16 @@
 #include "exchange/prompt.h"
 
+#include "exchange/arjlist.h"
 #include "platform/core/seams.h"
 
 namespace exchange {
+
+void Prompt::failure(const base::Error &e, const QString &caption, const QString &outcome) const
+{
+    if (dynamic_cast<const ArchiveCancelled *>(&e))
+        return;
+    message(outcome.isEmpty() ? e.message() : e.message() + QLatin1Char('\n') + outcome, caption);
+}
 
 Prompt seamPrompt(QWidget *owner, const QString &noticeCaption)
 {

@@ -4,6 +4,10 @@
 #include <QString>
 #include <functional>
 
+namespace base {
+class Error;
+}
+
 // How the headless exchange services talk to the person at the screen: the
 // windows connect these to the message seam and the clock; tests answer them.
 namespace exchange {
@@ -39,6 +43,10 @@ struct Prompt {
         if (ask)
             ask(text, QString(), Tone::Notice, kOk);
     }
+    // A task that failed: its message under `caption`, and `outcome` (what
+    // was left as it was) on a line of its own.  An archiver the user
+    // stopped is not reported: that user knows.
+    void failure(const base::Error &e, const QString &caption, const QString &outcome = QString()) const;
     void step(int done, int total) const
     {
         if (progress)

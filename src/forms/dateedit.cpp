@@ -1,22 +1,11 @@
 #include "dateedit.h"
 
+#include "base/text.h"
 #include "platform/core/seams.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-
-namespace {
-
-bool isAsciiDigits(const QString &s)
-{
-    for (QChar c : s)
-        if (c.unicode() < '0' || c.unicode() > '9')
-            return false;
-    return true;
-}
-
-} // namespace
 
 SplitDateEdit::SplitDateEdit(QWidget *parent, const QString &yearName, const QString &monthName, const QString &dayName)
     : QWidget(parent)
@@ -96,7 +85,7 @@ QDate parseDateParts(const QString &year, const QString &month, const QString &d
     const QString y = year.trimmed(), m = month.trimmed(), d = day.trimmed();
     if (y.isEmpty() || y.size() > 4 || m.isEmpty() || m.size() > 2 || d.isEmpty() || d.size() > 2)
         return {};
-    if (!isAsciiDigits(y) || !isAsciiDigits(m) || !isAsciiDigits(d))
+    if (!base::isAsciiDigits(y) || !base::isAsciiDigits(m) || !base::isAsciiDigits(d))
         return {};
     return QDate(y.toInt(), m.toInt(), d.toInt());
 }

@@ -1,5 +1,6 @@
 #include "finto11.h"
 
+#include "base/text.h"
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "forms/gbkvalidator.h"
@@ -42,16 +43,6 @@ bool sameText(const QString &shown, const QString &stored)
         return s;
     };
     return cut(shown) == cut(stored);
-}
-
-bool isDigits(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    for (QChar c : text)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    return true;
 }
 
 QLabel *fieldLabel(const QString &text, QWidget *parent)
@@ -189,10 +180,10 @@ void TFinto11::validate()
     if (Edt_both_1->text().isEmpty() || edt_both_2->text().isEmpty())
         fail(Edt_both_1, QStringLiteral("出生年月均不能为空！"));
     const QString year = Edt_both_1->text().trimmed();
-    if (!isDigits(year) || !isIntegerIn(year, FirstYearOfBirth, thisYear))
+    if (!base::isAsciiDigits(year) || !isIntegerIn(year, FirstYearOfBirth, thisYear))
         fail(Edt_both_1, QStringLiteral("出生年份不合法！"));
     const QString month = edt_both_2->text().trimmed();
-    if (!isDigits(month) || !isIntegerIn(month, 1, 12))
+    if (!base::isAsciiDigits(month) || !isIntegerIn(month, 1, 12))
         fail(edt_both_2, QStringLiteral("出生月份不合法！"));
 }
 

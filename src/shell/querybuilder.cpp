@@ -3,7 +3,7 @@
 // parentheses, narrow the record list of the shown category and year.
 #include "mainform.h"
 
-#include "base/error.h"
+#include "base/text.h"
 #include "data/dm.h"
 #include "db/error.h"
 #include "forms/dbgrid.h"
@@ -63,17 +63,6 @@ bool parenthesesInOrder(const QString &condition)
             return false;
         s = s.mid(close + 1);
     }
-    return true;
-}
-
-// Four ASCII digits, as the record list takes a year.
-bool isYear(const QString &y)
-{
-    if (y.size() != 4)
-        return false;
-    for (QChar c : y)
-        if (c.unicode() < '0' || c.unicode() > '9')
-            return false;
     return true;
 }
 
@@ -218,7 +207,7 @@ void TMainForm::SpeedButton16Click()
 
     const QString year = cbYear->currentText().trimmed().left(4);
     const QString within = QStringLiteral(" ) and (item_cglb='%1'").arg(ComboBox1->currentIndex() + 1)
-        + (isYear(year) ? QStringLiteral(" and item_4 like '") + year + QStringLiteral("%')")
+        + (base::isYear(year) ? QStringLiteral(" and item_4 like '") + year + QStringLiteral("%')")
                         : QStringLiteral(" and 1=0)"));
     QString error;
     try {

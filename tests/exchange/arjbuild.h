@@ -29,6 +29,7 @@ struct ArjEntry {
     QByteArray data;
     int fileType = 0;
     int flags = 0;
+    quint32 original = 0;   // the size the header claims unpacked; 0: the data's
 };
 
 inline QByteArray arjHeader(const QByteArray &name, int fileType, int flags, quint32 packed, quint32 original, quint32 crc)
@@ -63,7 +64,8 @@ inline QByteArray buildArj(const QList<ArjEntry> &entries)
 {
     QByteArray out = arjHeader("PACKAGE.ARJ", 2, 0, 0, 0, 0);
     for (const ArjEntry &e : entries) {
-        out += arjHeader(e.name, e.fileType, e.flags, quint32(e.data.size()), quint32(e.data.size()), arjCrc(e.data));
+        out += arjHeader(e.name, e.fileType, e.flags, quint32(e.data.size()), e.original ? e.original : quint32(e.data.size()),
+                         arjCrc(e.data));
         out += e.data;
     }
     out += QByteArray("\x60\xEA\x00\x00", 4);

@@ -2,7 +2,9 @@
 #include "exchangefixture.h"
 
 #include "db/gbk.h"
+#include "db/tablefile.h"
 
+#include <QDir>
 #include <QFile>
 
 using namespace exchange;
@@ -48,13 +50,15 @@ TEST_F(CodeUpdate, FromAPackageTheTableHoldsExactlyTheMemberRows)
         t.open();
     }
     const QString pkg = outbox + "/lsbwb.arj";
-    FakeArchiver::write(pkg, {{"lsbw.txt", db::gbk::encodeLossy(QStringLiteral("101\t国家部委一\r\n102\t\"带\"\"引号\"\"\"\r\n"))}});
+    // The name is the last column: written as it is, never quoted, so a
+    // name beginning with a quote arrives as written.
+    FakeArchiver::write(pkg, {{"lsbw.txt", db::gbk::encodeLossy(QStringLiteral("101\t国家部委一\r\n102\t\"带\"引号\r\n"))}});
     CodeUpdater u = updater();
     EXPECT_FALSE(u.updateFromPackage(3, outbox + "/ZTFLB.ARJ"));
     EXPECT_EQ(texts().last(), QStringLiteral("请选择正确导入包,名字是LSBWB.ARJ!"));
     ASSERT_TRUE(u.updateFromPackage(3, pkg));   // lower case is accepted
     EXPECT_EQ(texts().last(), QStringLiteral("导入更新成功！"));
-    EXPECT_EQ(lsbw(), (QStringList{"101 国家部委一", "102 带\"引号\""}));
+    EXPECT_EQ(lsbw(), (QStringList{"101 国家部委一", "102 \"带\"引号"}));
     EXPECT_EQ(released, QStringList{"LSBW.DBF"});
     EXPECT_EQ(reopened, QStringList{"LSBW.DBF"});
 }
@@ -108,4 +112,37 @@ TEST_F(CodeUpdate, FromATableFile)
     ASSERT_TRUE(u.updateFromFile(3, other + "/lsbw.dbf"));
     EXPECT_EQ(texts().last(), QStringLiteral("更新“隶属部委”菜单成功!"));
     EXPECT_EQ(lsbw(), QStringList{"201 新部委"});
+}
+
+// A replacement table must have the code table's layout field for field:
+// a wider code column, or one of another type, would hold codes no page can
+// show or store.
+TEST_F(CodeUpdate, AReplacementWithAnotherLayoutIsRefused)
+{
+    add("lsbw", {{"Bwdm", "001"}, {"Bwmc", "旧部委"}});
+    const QByteArray before = fileBytes(data + "/lsbw.dbf");
+    CodeUpdater u = updater();
+    const auto offer = [&](const QString &folder, QVector<db::FieldDef> fields) {
+        QDir().mkpath(tmp.filePath(folder));
+        const QString path = tmp.filePath(folder + "/LSBW.DBF");
+        db::TableFile::createFile(path, fields);
+        return u.updateFromFile(3, path);
+    };
+    auto fields = data::schemaFor("lsbw").fields;
+    fields[0].width = 5;
+    EXPECT_FALSE(offer("wide", fields));
+    EXPECT_TRUE(texts().last().startsWith(QStringLiteral("文件LSBW.DBF 的字段 Bwdm 是 C(5)，应为 C(3)，与代码表LSBW.DBF的格式不符")))
+        << texts().last().toStdString();
+    fields = data::schemaFor("lsbw").fields;
+    fields[0].type = 'N';
+    fields[0].kind = db::FieldDef::kindFor('N', fields[0].width, 0);
+    EXPECT_FALSE(offer("numeric", fields));
+    EXPECT_TRUE(texts().last().contains(QStringLiteral("字段 Bwdm 是 N(3)"))) << texts().last().toStdString();
+    fields = data::schemaFor("lsbw").fields;
+    fields.removeLast();
+    EXPECT_FALSE(offer("short", fields));
+    EXPECT_TRUE(texts().last().contains(QStringLiteral("缺少字段 Bwmc"))) << texts().last().toStdString();
+    EXPECT_TRUE(released.isEmpty());
+    EXPECT_EQ(fileBytes(data + "/lsbw.dbf"), before);
+    EXPECT_TRUE(offer("same", data::schemaFor("lsbw").fields));
 }

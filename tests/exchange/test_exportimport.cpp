@@ -1,8 +1,11 @@
 #include "exchange/archiver.h"
+#include "exchange/codeupdate.h"
 #include "exchange/exporter.h"
 #include "exchange/format.h"
 #include "exchange/importer.h"
+#include "arjbuild.h"
 #include "exchangefixture.h"
+#include "peerwriter.h"
 
 #include "db/folder.h"
 #include "db/gbk.h"
@@ -82,9 +85,9 @@ TEST_F(ExportImport, ExportWritesTheSevenMembersInTheirLayouts)
     const QByteArray kjcg = member("KJCG.TXT");
     EXPECT_TRUE(kjcg.endsWith("\t\r\n"));
     // Every column but the table's last, each followed by a TAB.
-    const auto mains = readExchangeText(kjcg, 106, "KJCG.TXT");
+    const auto mains = readExchangeText(kjcg, 106, "KJCG.TXT", LineStyle::TrailingTab);
     ASSERT_EQ(mains.size(), 2);
-    EXPECT_THROW(readExchangeText(kjcg, 105, "KJCG.TXT"), FormatError);
+    EXPECT_THROW(readExchangeText(kjcg, 105, "KJCG.TXT", LineStyle::TrailingTab), FormatError);
     const int sjdc = data::schemaFor("kjcg").indexOf(u"ITEM_SJDC");
     EXPECT_EQ(mains[0].values[22], "2005000003");
     EXPECT_EQ(mains[1].values[22], "2005000007");
@@ -95,20 +98,20 @@ TEST_F(ExportImport, ExportWritesTheSevenMembersInTheirLayouts)
 
     // Persons: ITEM_188 last as a flag, ITEM_NO left out.
     const QByteArray persons = member("CGWCR.TXT");
-    const auto p = readExchangeText(persons, 11, "CGWCR.TXT");
+    const auto p = readExchangeText(persons, 11, "CGWCR.TXT", LineStyle::PlainLast);
     ASSERT_EQ(p.size(), 2);
     EXPECT_TRUE(persons.endsWith("\t1\r\n"));
     EXPECT_EQ(p[0].values[9], gbk("贡献\t大"));
     // The never-quoted last value of a sub-table is cleaned, not quoted.
-    const auto orgs = readExchangeText(member("CGWCDW.TXT"), 9, "CGWCDW.TXT");
+    const auto orgs = readExchangeText(member("CGWCDW.TXT"), 9, "CGWCDW.TXT", LineStyle::PlainLast);
     ASSERT_EQ(orgs.size(), 2);
     EXPECT_EQ(orgs[0].values[8], gbk("末列 值"));
-    EXPECT_EQ(readExchangeText(member("JDWYHMD.TXT"), 12, "J").size(), 2);
-    EXPECT_EQ(readExchangeText(member("ZLQK.TXT"), 7, "Z").size(), 2);
+    EXPECT_EQ(readExchangeText(member("JDWYHMD.TXT"), 12, "J", LineStyle::PlainLast).size(), 2);
+    EXPECT_EQ(readExchangeText(member("ZLQK.TXT"), 7, "Z", LineStyle::PlainLast).size(), 2);
 
     const QByteArray unit = member("UNIT.TXT");
     EXPECT_TRUE(unit.endsWith(gbk("\"说明\"\"一\"\"\r\n二\"\r\n")));
-    EXPECT_EQ(readExchangeText(unit, 26, "UNIT.TXT").first().values[15], "9990001000");
+    EXPECT_EQ(readExchangeText(unit, 26, "UNIT.TXT", LineStyle::QuotedLast).first().values[15], "9990001000");
     EXPECT_EQ(member("EXPERT.TXT"), gbk("9990001000\t1\t带头人\t2\t\t01\t女\r\n"));
 
     const auto marks = rows(source, "kjcg");
@@ -430,7 +433,7 @@ TEST_F(ExportImport, AFailedLoadWritesNothing)
     const QByteArray sound = member("KJCG.TXT");
     const auto &kjcgSchema = data::schemaFor("kjcg");
     for (const auto &[column, value] : QList<QPair<const char16_t *, QByteArray>>{{u"ITEM_DQDM", "a'b"}, {u"ITEM_CGLB", "*"}}) {
-        auto parsed = readExchangeText(sound, 106, "KJCG.TXT");
+        auto parsed = readExchangeText(sound, 106, "KJCG.TXT", LineStyle::TrailingTab);
         QByteArray text;
         for (int i = 0; i < parsed.size(); ++i) {
             if (i == 1)
@@ -635,4 +638,120 @@ TEST_F(ExportImport, RealArjCarriesAPackageBetweenInstallations)
     ASSERT_EQ(rows("kjcg").size(), 2);
     EXPECT_EQ(rows("kjcg")[1]["ITEM_13"], QStringLiteral("第一行\r\n第二行\t制表"));
     EXPECT_EQ(rows("cgwcr").size(), 2);
+}
+
+namespace {
+
+// A row of `table` in column order, empty but for the named values.
+QList<QByteArray> peerRow(const QString &table, const QList<QPair<QString, QString>> &values)
+{
+    const data::TableSchema &s = data::schemaFor(table);
+    QList<QByteArray> row(s.fields.size());
+    for (const auto &[field, value] : values)
+        row[s.indexOf(field)] = gbk(value);
+    return row;
+}
+
+} // namespace
+
+// A package as another installation writes it: values holding a bare LF,
+// last values beginning with a quote, TABs and CR LF inside quotes, GBK
+// text.  Every value arrives as it was written.
+TEST_F(ExportImport, APackageAsAnotherInstallationWritesItArrivesWhole)
+{
+    namespace peer = testsupport::peer;
+    const QString memo = QStringLiteral("第一段\r\n第二段，\"引号\"\t制表\n单独换行");
+    const QByteArray kjcg =
+        peer::mainLine(peerRow("kjcg", {{"ITEM_4", "2005000003"}, {"ITEM_DQDM", "01"}, {"ITEM_3", "外单位成果"},
+                                        {"ITEM_9", "外单位"}, {"ITEM_CGLB", "2"}, {"ITEM_121", "2005-03-01"},
+                                        {"ITEM_13", memo}, {"ITEM_14", "\"引号开头;关键词"}, {"ITEM_126", "两行\n名称"},
+                                        {"ITEM_45", "12.5"}, {"TLinkManEm", "never@sent"}}));
+    const QByteArray orgs = peer::subLine(peerRow("cgwcdw", {{"ITEM_4", "2005000003"}, {"ITEM_DQDM", "01"}, {"ITEM_176", "1"},
+                                                             {"ITEM_170", "协作\n单位"}, {"ITEM_175", "\"末列引号"}}));
+    const QByteArray persons = peer::personLine(peerRow("cgwcr", {{"ITEM_4", "2005000003"}, {"ITEM_DQDM", "01"}, {"ITEM_187", "1"},
+                                                                  {"ITEM_180", "张三"}, {"ITEM_186", "贡献\t大"}, {"ITEM_188", "1"},
+                                                                  {"ITEM_NO", "9"}}));
+    const QByteArray committee = peer::subLine(peerRow("jdwyhmd", {{"ITEM_4", "2005000003"}, {"ITEM_DQDM", "01"}, {"ITEM_190", "1"},
+                                                                   {"ITEM_192", "委员"}, {"ITEM_199", "\"\"两个\"引号"}}));
+    const QByteArray patents = peer::subLine(peerRow("zlqk", {{"ITEM_4", "2005000003"}, {"ITEM_DQDM", "01"}, {"ITEM_NO", "1"},
+                                                              {"PATENT_NAM", "专利\n名称"}, {"PATENT_TY", "1"}}));
+    const QByteArray unit = peer::unitLine(peerRow("unit", {{"item_9", "外单位"}, {"unitcode", "1230001000"},
+                                                            {"studydirec", "说明\"一\"\r\n二"}}));
+    FakeArchiver::write(package(), {{"KJCG.TXT", kjcg}, {"CGWCDW.TXT", orgs}, {"CGWCR.TXT", persons},
+                                    {"JDWYHMD.TXT", committee}, {"ZLQK.TXT", patents}, {"UNIT.TXT", unit},
+                                    {"EXPERT.TXT", gbk("1230001000\t1\t专家\t1\t\t01\t男\r\n")}});
+    Importer im = importer();
+    loadPackage(im);
+    EXPECT_EQ(rows("unittemp")[0]["STUDYDIREC"], QStringLiteral("说明\"一\"\r\n二"));
+    im.save();
+
+    const auto main = rows("kjcg");
+    ASSERT_EQ(main.size(), 1);
+    EXPECT_EQ(main[0]["ITEM_4"], "2005000003");
+    EXPECT_EQ(main[0]["ITEM_DQDM"], ".");
+    EXPECT_EQ(main[0]["ITEM_3"], QStringLiteral("外单位成果"));
+    EXPECT_EQ(main[0]["ITEM_13"], memo);
+    EXPECT_EQ(main[0]["ITEM_14"], QStringLiteral("\"引号开头;关键词"));
+    EXPECT_EQ(main[0]["ITEM_126"], QStringLiteral("两行\n名称"));
+    EXPECT_EQ(main[0]["ITEM_45"], "12.5");
+    EXPECT_EQ(main[0]["TLINKMANEM"], "");
+    EXPECT_EQ(rows("cgwcdw")[0]["ITEM_170"], QStringLiteral("协作\n单位"));
+    EXPECT_EQ(rows("cgwcdw")[0]["ITEM_175"], QStringLiteral("\"末列引号"));
+    EXPECT_EQ(rows("cgwcr")[0]["ITEM_186"], QStringLiteral("贡献\t大"));
+    EXPECT_EQ(rows("cgwcr")[0]["ITEM_188"], "1");
+    EXPECT_EQ(rows("cgwcr")[0]["ITEM_NO"], "");
+    EXPECT_EQ(rows("jdwyhmd")[0]["ITEM_199"], QStringLiteral("\"\"两个\"引号"));
+    EXPECT_EQ(rows("zlqk")[0]["PATENT_NAM"], QStringLiteral("专利\n名称"));
+}
+
+// A name of 10 MB is refused by its field's width before anything quotes
+// it, and the message quotes its head only.
+TEST_F(ExportImport, AHugeValueIsRefusedWithAShortMessage)
+{
+    addRecord(source, "2005000003", "甲成果", "单位A");
+    exportRows({0});
+    QByteArray kjcg = member("KJCG.TXT");
+    const QByteArray huge(10 << 20, 'N');
+    kjcg.replace(gbk("甲成果"), huge);
+    replaceMember("KJCG.TXT", kjcg);
+    Importer im = importer();
+    im.emptyStaging();
+    ASSERT_TRUE(im.choosePackage(package()));
+    EXPECT_FALSE(im.load());
+    const QString text = texts().last();
+    EXPECT_LT(text.size(), 600) << text.left(600).toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("ITEM_3"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("“NNNNNNNNNN"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("导入包未导入"))) << text.toStdString();
+    EXPECT_TRUE(rows("kjcgtemp").isEmpty());
+}
+
+// The member sizes a package's listing gives are judged before anything is
+// unpacked (the archiver program here cannot even start), for import
+// packages and code-table update packages alike.
+TEST_F(ExportImport, AMemberTooLargeForAnyRealPackageIsRefusedBeforeUnpacking)
+{
+    ArjArchiver arj(QStringLiteral("/nonexistent/arj"));
+    const auto write = [](const QString &path, const QList<testsupport::ArjEntry> &entries) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(testsupport::buildArj(entries));
+    };
+    write(package(), {{"KJCG.TXT", "k\r\n"}, {"JDWYHMD.TXT", "small", 0, 0, 1000000000u}});
+    Importer im(data, arj, prompt());
+    EXPECT_FALSE(im.choosePackage(package()));
+    EXPECT_TRUE(texts().last().contains(QStringLiteral("JDWYHMD.TXT解开后有953.7 MB，超过了允许的256.0 MB"))) << texts().last().toStdString();
+    EXPECT_FALSE(im.hasPackage());
+
+    // Members each within the limit but together past it.
+    const quint32 part = quint32(kMaxMemberBytes);
+    write(package(), {{"KJCG.TXT", "a", 0, 0, part}, {"CGWCR.TXT", "b", 0, 0, part}, {"ZLQK.TXT", "c", 0, 0, 1000}});
+    EXPECT_FALSE(im.choosePackage(package()));
+    EXPECT_TRUE(texts().last().contains(QStringLiteral("共有512.0 MB"))) << texts().last().toStdString();
+
+    const QString update = outbox + "/LSBWB.ARJ";
+    write(update, {{"LSBW.TXT", "101\tx\r\n", 0, 0, 300u << 20}});
+    EXPECT_FALSE(CodeUpdater(data, arj, prompt()).updateFromPackage(3, update));
+    EXPECT_TRUE(texts().last().contains(QStringLiteral("LSBW.TXT解开后有300.0 MB"))) << texts().last().toStdString();
+    EXPECT_TRUE(texts().last().contains(QStringLiteral("代码表未更改")));
 }

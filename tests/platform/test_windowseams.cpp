@@ -146,3 +146,30 @@ TEST(WindowSeams, ModalWindowStartsOnTheAskerAndKeepsItsPlace)
 }
 
 } // namespace
+
+// A long list goes into the box's details: the box stays on the screen with
+// its button, and the whole list is there on request.
+TEST(WindowSeams, ALongListWaitsInTheDetailsAndTheBoxFitsTheScreen)
+{
+    platform::WindowSeams seams;
+    QStringList names;
+    for (int i = 1; i <= 621; ++i)
+        names << QStringLiteral("item_%1_%2").arg(i / 9 + 100).arg(i % 9 + 1);
+    QRect boxGeometry, buttonGeometry;
+    QString details;
+    whenUp([&](QWidget *w) {
+        auto *box = qobject_cast<QMessageBox *>(w);
+        ASSERT_TRUE(box);
+        boxGeometry = box->frameGeometry();
+        QAbstractButton *ok = box->button(QMessageBox::Ok);
+        buttonGeometry = QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size());
+        details = box->detailedText();
+        ok->click();
+    });
+    seams.messageBox(nullptr, {QStringLiteral("模板中缺少 621 个书签"), QStringLiteral("错误"), platform::Icon::Error,
+                               platform::Ok, names.join(u'\n')});
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(boxGeometry)) << boxGeometry.height() << " pixels tall";
+    EXPECT_TRUE(screen.contains(buttonGeometry));
+    EXPECT_EQ(details, names.join(u'\n'));
+}

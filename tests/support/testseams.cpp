@@ -124,9 +124,14 @@ void TestSeams::sleepMs(int ms)
     m_sleeps.push_back(ms);
 }
 
-bool TestSeams::startProgram(const QString &program, const QStringList &args, const QString &folder)
+bool TestSeams::startProgram(const QString &program, const QStringList &args, const QString &folder,
+                             const platform::ProgramFailed &failed)
 {
-    m_programs.push_back({program, args, folder});
+    m_programs.push_back({program, args, folder, failed});
+    if (m_programsOnMachine) {
+        platform::MachineSeams machine;
+        return machine.startProgram(program, args, folder, failed);
+    }
     return m_startResult;
 }
 

@@ -25,6 +25,7 @@ public:
         QString program;
         QStringList args;
         QString folder;
+        platform::ProgramFailed failed;  // what the caller wants to hear of a failure
     };
 
     TestSeams();
@@ -47,6 +48,9 @@ public:
 
     // What starting a program reports (true unless set).
     void setStartProgramResult(bool ok) { m_startResult = ok; }
+    // Programs really start (through the machine's seams), still recorded:
+    // for tests whose stand-in programs are scripts on the PATH.
+    void runProgramsOnMachine(bool on) { m_programsOnMachine = on; }
 
     const std::vector<platform::MessageCall> &calls() const { return m_calls; }
     const std::vector<platform::FileDialogCall> &fileDialogs() const { return m_fileCalls; }
@@ -61,7 +65,8 @@ public:
     QString fileDialog(QWidget *parent, const platform::FileDialogCall &call) override;
     QDateTime now() override;
     void sleepMs(int ms) override;
-    bool startProgram(const QString &program, const QStringList &args, const QString &folder) override;
+    bool startProgram(const QString &program, const QStringList &args, const QString &folder,
+                      const platform::ProgramFailed &failed) override;
 
 private:
     struct Expected {
@@ -82,6 +87,7 @@ private:
     std::vector<ProgramCall> m_programs;
     std::vector<int> m_sleeps;
     bool m_startResult = true;
+    bool m_programsOnMachine = false;
 };
 
 } // namespace testsupport

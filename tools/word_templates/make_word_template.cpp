@@ -5,7 +5,7 @@
 //   right TEXT               a right-aligned line (the form number)
 //   title TEXT | subtitle TEXT | center TEXT | heading TEXT | para TEXT
 //   space N                  N empty lines
-//   page                     a page break
+//   page                     what follows starts a new page
 //   cover LABEL | VALUE      cover lines (label and underlined value)
 //   row [h=N] CELL | CELL    a row of a ruled table; rows in a row form one table
 //   list ROWS | HEAD:prefix  a ruled list: heading row and ROWS rows; a column
@@ -13,8 +13,16 @@
 //   end                      ends the current table
 //
 // In a cell or a line, {name} places the bookmark `name`; a cell may end in
-// *N, its share of the row's width (labels 3 and values 4 unless given).
+// *N, its share of the row's width (labels 3 and values 4 unless given).  A
+// label is widened, at its row's values' cost, until it fits on one line.
 // Lines beginning with # are comments.
+//
+// Layout rules: a new page is asked of the paragraph that starts it (no
+// paragraph holding only a page break, which spills onto a page of its own
+// when what comes before ends at the foot); an empty paragraph stands only
+// between two tables (so they do not merge) and at the end; rows that hold
+// a long text of several lines may break across pages, every other row
+// stays whole; headings stay with what follows them.
 //
 // Usage: make_word_template DESCRIPTION OUTPUT
 
@@ -75,10 +83,11 @@ public:
     QString error;
 
     // A paragraph of literal text and {bookmarks}.
-    QString paragraph(const QString &text, const Style &s, int before = 0, int after = 0)
+    QString paragraph(const QString &text, const Style &s, int before = 0, int after = 0, bool breakBefore = false)
     {
-        QString p = QStringLiteral("<w:p><w:pPr>%1<w:spacing w:before=\"%2\" w:after=\"%3\"/><w:jc w:val=\"%4\"/>%5</w:pPr>")
-                        .arg(s.keepNext ? QStringLiteral("<w:keepNext/>") : QString())
+        QString p = QStringLiteral("<w:p><w:pPr>%1%2<w:spacing w:before=\"%3\" w:after=\"%4\"/><w:jc w:val=\"%5\"/>%6</w:pPr>")
+                        .arg(s.keepNext ? QStringLiteral("<w:keepNext/>") : QString(),
+                             breakBefore ? QStringLiteral("<w:pageBreakBefore/>") : QString())
                         .arg(before).arg(after).arg(s.jc, runProps(s));
         static const QRegularExpression token(QStringLiteral("\\{([A-Za-z0-9_]+)\\}"));
         qsizetype pos = 0;
@@ -112,9 +121,97 @@ public:
         int height = 0;       // lines, 0 for one
         bool header = false;
         bool list = false;      // rows of a list are set smaller
+        std::vector<int> widths;  // the cells' widths when set (a list's rows take its head's)
     };
     std::vector<Row> table;
     bool coverTable = false;
+    bool breakPending = false;  // the next block starts a new page
+    bool tableEnded = false;    // the last block was a table
+
+    // A paragraph of the body: it takes the pending page break.
+    void addParagraph(const QString &text, const Style &s, int before = 0, int after = 0)
+    {
+        flushTable();
+        body += paragraph(text, s, before, after, breakPending);
+        breakPending = false;
+        tableEnded = false;
+    }
+
+    // A thin empty paragraph: between two tables, before a table that starts
+    // a page, and at the end of the body, which must end with a paragraph.
+    void addThinParagraph()
+    {
+        Style thin;
+        thin.size = 2;
+        body += paragraph(QString(), thin, 0, 0, breakPending)
+                    .replace(QStringLiteral("<w:spacing w:before=\"0\" w:after=\"0\"/>"),
+                             QStringLiteral("<w:spacing w:before=\"0\" w:after=\"0\" w:line=\"20\" "
+                                            "w:lineRule=\"exact\"/>"));
+        breakPending = false;
+        tableEnded = false;
+    }
+
+    // The width of a text set in `halfPoints`, in twips: a Chinese character
+    // takes an em, any other character half of one.
+    static int textWidth(const QString &text, int halfPoints)
+    {
+        int w = 0;
+        for (const QChar c : text)
+            w += c.unicode() < 0x2E80 ? halfPoints * 5 : halfPoints * 10;
+        return w;
+    }
+
+    // The cells' widths in twips: shares of the text width, each label widened
+    // to hold its text on one line, taken from the values of its row.
+    static std::vector<int> cellWidths(const Row &r, bool cover)
+    {
+        if (!r.widths.empty())
+            return r.widths;
+        int total = 0;
+        for (const Cell &c : r.cells)
+            total += c.weight;
+        std::vector<int> w;
+        int sum = 0, placed = 0;
+        for (const Cell &c : r.cells) {
+            sum += c.weight;
+            const int edge = int(double(kTextWidth) * sum / total + 0.5);
+            w.push_back(edge - placed);
+            placed = edge;
+        }
+        constexpr int kMargins = 140 + 60;  // the cell's margins and a little air
+        constexpr int kValueFloor = 700;
+        const int size = cover ? 28 : (r.list ? 18 : 21);
+        static const QRegularExpression token(QStringLiteral("\\{[^}]*\\}"));
+        std::vector<int> need;
+        for (const Cell &c : r.cells)
+            need.push_back(c.value ? kValueFloor : textWidth(QString(c.text).remove(token), size) + kMargins);
+        int lacking = 0, spare = 0;
+        for (size_t i = 0; i < w.size(); ++i) {
+            if (need[i] > w[i] && !r.cells[i].value) {
+                lacking += need[i] - w[i];
+                w[i] = need[i];
+            } else {
+                spare += std::max(0, w[i] - need[i]);
+            }
+        }
+        // The cells with room to spare give it, each in proportion to its room.
+        if (lacking > 0 && spare > 0) {
+            lacking = std::min(lacking, spare);
+            int taken = 0;
+            int lastDonor = -1;
+            for (size_t i = 0; i < w.size(); ++i) {
+                if (w[i] <= need[i])
+                    continue;
+                const int share = int(double(lacking) * (w[i] - need[i]) / spare);
+                w[i] -= share;
+                taken += share;
+                lastDonor = int(i);
+            }
+            if (lastDonor >= 0)
+                w[size_t(lastDonor)] -= lacking - taken;
+        }
+        return w;
+    }
 
     static Cell cell(QString text)
     {
@@ -140,15 +237,9 @@ public:
         std::set<int> cuts{0, kTextWidth};
         std::vector<std::vector<int>> rowCuts;
         for (const Row &r : table) {
-            int total = 0;
-            for (const Cell &c : r.cells)
-                total += c.weight;
             std::vector<int> cs{0};
-            int sum = 0;
-            for (const Cell &c : r.cells) {
-                sum += c.weight;
-                cs.push_back(int(double(kTextWidth) * sum / total + 0.5));
-            }
+            for (const int w : cellWidths(r, coverTable))
+                cs.push_back(cs.back() + w);
             cs.back() = kTextWidth;
             cuts.insert(cs.begin(), cs.end());
             rowCuts.push_back(cs);
@@ -170,8 +261,15 @@ public:
         for (size_t ri = 0; ri < table.size(); ++ri) {
             const Row &r = table[ri];
             const int height = coverTable ? 620 : 420 * std::max(1, r.height);
-            t += QStringLiteral("<w:tr><w:trPr><w:cantSplit/>%1<w:trHeight w:val=\"%2\" w:hRule=\"atLeast\"/></w:trPr>")
-                     .arg(r.header ? QStringLiteral("<w:tblHeader/>") : QString())
+            // A row of several lines that holds a text of the record may
+            // break across pages (a summary longer than a page would else
+            // leave its heading alone); every other row stays whole.
+            const bool holdsText = std::any_of(r.cells.begin(), r.cells.end(),
+                                               [](const Cell &c) { return c.text.contains(u'{'); });
+            const bool mayBreak = r.height > 1 && holdsText;
+            t += QStringLiteral("<w:tr><w:trPr>%1%2<w:trHeight w:val=\"%3\" w:hRule=\"atLeast\"/></w:trPr>")
+                     .arg(mayBreak ? QString() : QStringLiteral("<w:cantSplit/>"),
+                          r.header ? QStringLiteral("<w:tblHeader/>") : QString())
                      .arg(height);
             const std::vector<int> &cs = rowCuts[ri];
             for (size_t ci = 0; ci < r.cells.size(); ++ci) {
@@ -204,11 +302,12 @@ public:
             t += QStringLiteral("</w:tr>");
         }
         t += QStringLiteral("</w:tbl>");
+        // A table must not touch the one before it (they would merge), and a
+        // table cannot itself start a page: a thin paragraph before it then.
+        if (tableEnded || breakPending)
+            addThinParagraph();
         body += t;
-        // A table must not touch the next one: a thin empty paragraph between.
-        Style gap;
-        gap.size = 8;
-        body += paragraph(QString(), gap);
+        tableEnded = true;
         table.clear();
     }
 
@@ -228,10 +327,7 @@ public:
         const qsizetype sp = l.indexOf(u' ');
         const QString cmd = sp < 0 ? l : l.left(sp);
         QString arg = sp < 0 ? QString() : l.mid(sp + 1).trimmed();
-        auto text = [&](const Style &s, int before, int after) {
-            flushTable();
-            body += paragraph(arg, s, before, after);
-        };
+        auto text = [&](const Style &s, int before, int after) { addParagraph(arg, s, before, after); };
         if (cmd == QLatin1String("file")) {
             fileName = arg;
         } else if (cmd == QLatin1String("right")) {
@@ -253,12 +349,11 @@ public:
             Style s; s.keepNext = true;
             text(s, 60, 60);
         } else if (cmd == QLatin1String("space")) {
-            flushTable();
             for (int i = 0; i < std::max(1, arg.toInt()); ++i)
-                body += paragraph(QString(), Style{});
+                addParagraph(QString(), Style{});
         } else if (cmd == QLatin1String("page")) {
             flushTable();
-            body += QStringLiteral("<w:p><w:r><w:br w:type=\"page\"/></w:r></w:p>");
+            breakPending = true;
         } else if (cmd == QLatin1String("end")) {
             flushTable();
         } else if (cmd == QLatin1String("cover")) {
@@ -300,10 +395,12 @@ public:
                 head.cells.push_back({hp.value(0), weight, false});
                 columns.emplace_back(hp.value(1), weight);
             }
+            head.widths = cellWidths(head, false);
             addRow(head, false);
             for (int n = 1; n <= rows; ++n) {
                 Row r;
                 r.list = true;
+                r.widths = head.widths;
                 for (const auto &col : columns)
                     r.cells.push_back({col.first.isEmpty() ? QString::number(n)
                                                            : QStringLiteral("{%1%2}").arg(col.first).arg(n),
@@ -445,6 +542,7 @@ int main(int argc, char **argv)
         }
     }
     b.flushTable();
+    b.addThinParagraph();
     if (!b.error.isEmpty()) {
         std::fprintf(stderr, "%s: %s\n", argv[1], qPrintable(b.error));
         return 1;

@@ -35,7 +35,8 @@ QList<db::Table *> usersOf(const QString &tableFile)
 
 } // namespace
 
-TFcodeManage::TFcodeManage(QWidget *parent) : QDialog(parent)
+TFcodeManage::TFcodeManage(QWidget *parent)
+    : QDialog(parent), m_arj(std::make_unique<exchange::ArjArchiver>()), m_archiver(m_arj.get())
 {
     setObjectName(QStringLiteral("FcodeManage"));
     setWindowTitle(QStringLiteral("代码管理"));
@@ -80,7 +81,21 @@ TFcodeManage::TFcodeManage(QWidget *parent) : QDialog(parent)
     Button3 = new QPushButton(QStringLiteral("退出"), this);
     Button3->setObjectName(QStringLiteral("Button3"));
     layout->addWidget(Button3, 0, Qt::AlignRight);
-    connect(Button3, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button3, &QPushButton::clicked, this, [this] {
+        if (m_busy)   // the archiver waits: stop it, then leave
+            m_stop.request();
+        else
+            accept();
+    });
+    m_stop.watch(*m_archiver, Button3);
+}
+
+TFcodeManage::~TFcodeManage() = default;
+
+void TFcodeManage::setArchiver(exchange::Archiver *archiver)
+{
+    m_archiver = archiver;
+    m_stop.watch(*m_archiver, Button3);
 }
 
 void TFcodeManage::updateFromPackage(int group)
@@ -96,11 +111,9 @@ void TFcodeManage::updateFromPackage(int group)
 
 void TFcodeManage::runUpdate(const std::function<void(exchange::CodeUpdater &)> &work)
 {
-    exchange::ArjArchiver arj;
-    arj.setIdle([] { keepResponsive(); });
     QList<QPair<db::Table *, bool>> closed;
     exchange::CodeUpdater updater(
-        DataPath, m_archiver ? *m_archiver : arj, windowPrompt(this),
+        DataPath, *m_archiver, windowPrompt(this),
         [&closed](const QString &t) {
             for (db::Table *u : usersOf(t)) {
                 closed.append({u, u->isActive()});
@@ -113,8 +126,12 @@ void TFcodeManage::runUpdate(const std::function<void(exchange::CodeUpdater &)> 
                     c.first->open();
             closed.clear();
         });
-    const WorkGuard guard(m_busy, {Button4, Button2, Button6, Button7, Button8, Button9, Button10, Button11, Button3});
-    work(updater);
+    {
+        const WorkGuard guard(m_busy, {Button4, Button2, Button6, Button7, Button8, Button9, Button10, Button11, Button3});
+        work(updater);
+    }
+    if (m_stop.stopped())
+        accept();
 }
 
 void TFcodeManage::updateFromFile(int group)
@@ -127,6 +144,8 @@ void TFcodeManage::updateFromFile(int group)
 
 void TFcodeManage::reject()
 {
-    if (!m_busy)
+    if (m_busy)
+        m_stop.request();
+    else
         QDialog::reject();
 }

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "exchange/ui/windowprompt.h"
+
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 class QLineEdit;
 class QPushButton;
 namespace exchange {
 class Archiver;
+class ArjArchiver;
 class CodeUpdater;
 }
 
@@ -17,6 +21,7 @@ class TFcodeManage : public QDialog {
     Q_OBJECT
 public:
     explicit TFcodeManage(QWidget *parent = nullptr);
+    ~TFcodeManage() override;
 
     QLineEdit *Edit1, *Edit3, *Edit4, *Edit5;
     QPushButton *Button4, *Button2, *Button6, *Button7, *Button8, *Button9, *Button10, *Button11, *Button3;
@@ -24,9 +29,10 @@ public:
     // The group's package button and table-file button.
     void updateFromPackage(int group);
     void updateFromFile(int group);
-    void setArchiver(exchange::Archiver *archiver) { m_archiver = archiver; }
+    void setArchiver(exchange::Archiver *archiver);
 
-    // Not while a table is being replaced.
+    // Not while a table is being replaced; while the archiver unpacks a
+    // package it stops it and leaves after it.
     void reject() override;
 
 private:
@@ -35,8 +41,10 @@ private:
     void runUpdate(const std::function<void(exchange::CodeUpdater &)> &work);
 
     QList<QLineEdit *> m_edits;
-    exchange::Archiver *m_archiver = nullptr;
+    std::unique_ptr<exchange::ArjArchiver> m_arj;
+    exchange::Archiver *m_archiver;
     bool m_busy = false;
+    ArchiverStop m_stop;
 };
 
 extern TFcodeManage *FcodeManage;

@@ -10,6 +10,7 @@
 #include "platform/widgets/dispatch.h"
 #include "platform/core/seams.h"
 #include "forms/dbgrid.h"
+#include "forms/gbkvalidator.h"
 
 #include <QApplication>
 #include <QDir>
@@ -39,8 +40,6 @@ TFormin::TFormin(QWidget *parent)
     setWindowTitle(QStringLiteral("数据导入"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     resize(780, 560);
-    m_arj->setIdle([] { keepResponsive(); });
-    m_importer = std::make_unique<exchange::Importer>(DataPath, *m_archiver, windowPrompt(this));
 
     DBGrid1 = named(new DBGrid(this), "DBGrid1");
     DBGrid1->setColumns({{QStringLiteral("ITEM_3"), QStringLiteral("成果名称"), 360},
@@ -64,7 +63,9 @@ TFormin::TFormin(QWidget *parent)
 
     Panel1 = named(new QWidget(this), "Panel1");
     Edit2 = named(new QLineEdit(Panel1), "Edit2");
-    Edit2->setMaxLength(140);
+    // The name goes into ITEM_3: as many GBK bytes as the field holds.
+    const data::TableSchema &staged = data::schemaFor(data::recordFile(data::Store::Staging));
+    limitGbkBytes(Edit2, staged.fields[staged.indexOf(u"ITEM_3")].width);
     Button2 = named(new QPushButton(QStringLiteral("确定"), Panel1), "Button2");
     auto *p1 = new QHBoxLayout(Panel1);
     p1->addWidget(new QLabel(QStringLiteral("请修改成果名称"), Panel1));
@@ -80,6 +81,7 @@ TFormin::TFormin(QWidget *parent)
     Label5 = named(new QLabel(Panel4), "Label5");
     auto *p4 = new QHBoxLayout(Panel4);
     p4->addWidget(Label5);
+    m_stop.watch(*m_archiver, Button5);
     m_importer = std::make_unique<exchange::Importer>(DataPath, *m_archiver, importPrompt());
 
     auto *top = new QHBoxLayout;
@@ -124,6 +126,7 @@ TFormin::~TFormin() = default;
 void TFormin::setArchiver(exchange::Archiver *archiver)
 {
     m_archiver = archiver;
+    m_stop.watch(*m_archiver, Button5);
     m_importer = std::make_unique<exchange::Importer>(DataPath, *m_archiver, importPrompt());
 }
 
@@ -207,6 +210,11 @@ void TFormin::Button1Click()
         ok = m_importer->choosePackage(file);
     }
     QApplication::restoreOverrideCursor();
+    if (m_stop.stopped()) {
+        Edit1->clear();
+        Button5Click();
+        return;
+    }
     Button3->setEnabled(ok);
 }
 
@@ -269,7 +277,7 @@ void TFormin::Button2Click()
     };
     try {
         m_importer->renameStaged(m_renaming, Edit2->text());
-    } catch (const db::EngineError &e) {
+    } catch (const base::Error &e) {
         platform::messageBox(this, e.message(), QStringLiteral("提示"), platform::Icon::Error, platform::Ok);
     }
     reenable();
@@ -334,17 +342,27 @@ void TFormin::Label7Click()
         m_importer->convertOldPackage(file);
     }
     QApplication::restoreOverrideCursor();
+    if (m_stop.stopped())
+        Button5Click();
 }
 
 void TFormin::reject()
 {
-    if (m_busy || !Button5->isEnabled())
+    if (m_busy) {
+        m_stop.request();
+        return;
+    }
+    if (!Button5->isEnabled())
         return;
     platform::runHandler(this, [this] { Button5Click(); });
 }
 
 void TFormin::Button5Click()
 {
+    if (m_busy) {   // the archiver waits: stop it, then leave
+        m_stop.request();
+        return;
+    }
     if (Button6->isEnabled()
         && platform::messageBox(this, QStringLiteral("是否保存导入数据？"), QStringLiteral("请注意！"), platform::Icon::Question,
                                 platform::Yes | platform::No)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exchange/prompt.h"
+#include "exchange/ui/windowprompt.h"
 
 #include <QDialog>
 #include <memory>
@@ -55,7 +56,8 @@ public:
 
 public:
     // Escape and the window manager's close leave through "退出", and not
-    // while the window works or a name is being corrected.
+    // while a name is being corrected; while the window works they stop a
+    // waiting archiver and leave after it.
     void reject() override;
 
 protected:
@@ -74,6 +76,7 @@ private:
     std::unique_ptr<exchange::Importer> m_importer;
     int m_renaming = -1;
     bool m_busy = false;
+    ArchiverStop m_stop;
 };
 
 // "修改成果年份": moves the current staged record to another year.

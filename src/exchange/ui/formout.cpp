@@ -38,7 +38,8 @@ T *named(T *w, const char *name)
 QString defaultFolder() { return QDir::homePath() + QStringLiteral("/国家SorvelQuenta【V6.0】"); }
 } // namespace
 
-TFormout::TFormout(QWidget *parent) : QDialog(parent)
+TFormout::TFormout(QWidget *parent)
+    : QDialog(parent), m_arj(std::make_unique<exchange::ArjArchiver>()), m_archiver(m_arj.get())
 {
     setObjectName(QStringLiteral("Formout"));
     setWindowTitle(QStringLiteral("数据导出"));
@@ -97,6 +98,15 @@ TFormout::TFormout(QWidget *parent) : QDialog(parent)
     connect(Button1, &QPushButton::clicked, this, [this] { platform::runHandler(this, [this] { Button1Click(); }); });
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { updateCount(); });
     Button2->setEnabled(DM->T_temp_out.isActive() && !DM->T_temp_out.isEmpty());
+    m_stop.watch(*m_archiver, Button1);
+}
+
+TFormout::~TFormout() = default;
+
+void TFormout::setArchiver(exchange::Archiver *archiver)
+{
+    m_archiver = archiver;
+    m_stop.watch(*m_archiver, Button1);
 }
 
 void TFormout::showEvent(QShowEvent *e)
@@ -215,20 +225,24 @@ void TFormout::Button2Click()
     Panelstat->show();
     Gauge1->setValue(0);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const WorkGuard guard(m_busy, {Button2, Button1, btnFolder, RadioButton5, RadioButton7, ComboBox2, DBGrid1});
-    exchange::ArjArchiver arj;
-    arj.setIdle([] { keepResponsive(); });
-    exchange::Prompt prompt = windowPrompt(this, Gauge1);
-    auto ask = prompt.ask;
-    prompt.ask = [ask](const QString &text, const QString &caption, exchange::Tone tone, int buttons) {
-        QApplication::restoreOverrideCursor();
-        const int a = ask(text, caption, tone, buttons);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        return a;
-    };
-    exchange::Exporter(DataPath, m_archiver ? *m_archiver : arj, prompt).exportRecords(QDir::fromNativeSeparators(Edit1->text()), rows);
+    {
+        const WorkGuard guard(m_busy, {Button2, Button1, btnFolder, RadioButton5, RadioButton7, ComboBox2, DBGrid1});
+        exchange::Prompt prompt = windowPrompt(this, Gauge1);
+        auto ask = prompt.ask;
+        prompt.ask = [ask](const QString &text, const QString &caption, exchange::Tone tone, int buttons) {
+            QApplication::restoreOverrideCursor();
+            const int a = ask(text, caption, tone, buttons);
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            return a;
+        };
+        exchange::Exporter(DataPath, *m_archiver, prompt).exportRecords(QDir::fromNativeSeparators(Edit1->text()), rows);
+    }
     QApplication::restoreOverrideCursor();
     Panelstat->hide();
+    if (m_stop.stopped()) {
+        Button1Click();
+        return;
+    }
     // The list follows the marks just written.
     if (DM->T_temp_out.isActive())
         DBGrid1->viewport()->update();
@@ -236,13 +250,19 @@ void TFormout::Button2Click()
 
 void TFormout::reject()
 {
-    if (m_busy)
+    if (m_busy) {
+        m_stop.request();
         return;
+    }
     platform::runHandler(this, [this] { Button1Click(); });
 }
 
 void TFormout::Button1Click()
 {
+    if (m_busy) {   // the archiver waits: stop it, then leave
+        m_stop.request();
+        return;
+    }
     DM->T_temp_out.close();
     DM->T_temp_out.setFiltered(false);
     DM->T_temp_out.setFilter(QString());

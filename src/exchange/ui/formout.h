@@ -1,6 +1,9 @@
 #pragma once
 
+#include "exchange/ui/windowprompt.h"
+
 #include <QDialog>
+#include <memory>
 
 class DBGrid;
 class QComboBox;
@@ -12,6 +15,7 @@ class QRadioButton;
 class QWidget;
 namespace exchange {
 class Archiver;
+class ArjArchiver;
 }
 
 // "数据导出": the records the user selects, with their sub-table rows and the
@@ -20,6 +24,7 @@ class TFormout : public QDialog {
     Q_OBJECT
 public:
     explicit TFormout(QWidget *parent = nullptr);
+    ~TFormout() override;
 
     DBGrid *DBGrid1;
     QLineEdit *Edit1;
@@ -43,19 +48,22 @@ public:
     // The physical rows of kjcg selected in the grid, in table order.
     QList<int> selectedRows();
     // Tests and the screenshot driver use another archiver.
-    void setArchiver(exchange::Archiver *archiver) { m_archiver = archiver; }
+    void setArchiver(exchange::Archiver *archiver);
 
 public:
     // Escape and the window manager's close leave through "退出", and not
-    // while the records are being exported.
+    // while the records are being exported; while the archiver packs them
+    // they stop it and leave after it.
     void reject() override;
 
 protected:
     void showEvent(QShowEvent *e) override;
 
 private:
-    exchange::Archiver *m_archiver = nullptr;
+    std::unique_ptr<exchange::ArjArchiver> m_arj;
+    exchange::Archiver *m_archiver;
     bool m_busy = false;
+    ArchiverStop m_stop;
     void selectAllRows();
     void updateCount();
 };

@@ -1,11 +1,13 @@
 #include "exchange/ui/windowprompt.h"
 
+#include "exchange/archiver.h"
 #include "shell/mainform.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
 
 void keepResponsive(bool force)
 {
@@ -46,4 +48,21 @@ WorkGuard::~WorkGuard()
             c.first->setEnabled(c.second);
     }
     m_busy = m_wasBusy;
+}
+
+void ArchiverStop::watch(exchange::Archiver &archiver, QPushButton *exit)
+{
+    m_archiver = &archiver;
+    archiver.setIdle([exit = QPointer<QPushButton>(exit)] {
+        if (exit)
+            exit->setEnabled(true);
+        keepResponsive();
+    });
+    archiver.setCancel([this] { return m_asked; });
+}
+
+void ArchiverStop::request()
+{
+    if (m_archiver && m_archiver->waiting())
+        m_asked = true;
 }

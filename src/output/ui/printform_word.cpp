@@ -27,12 +27,15 @@ QList<word::WordRow> wordRows(const std::vector<report::Record> &rows, const QSt
     return out;
 }
 
-// The record as the print command read it, in the Word outputs' terms.
+// The record as the print command read it, in the Word outputs' terms; the
+// cooperating organisations in the table's order, as the Word outputs take
+// them (the printed form has them by their order numbers).
 word::WordRecord wordRecord(const output::PrintRecord &p)
 {
     word::WordRecord w;
     w.record = wordRow(p.record, QStringLiteral("kjcg"));
-    w.organisations = wordRows(p.organisations, QStringLiteral("cgwcdw"));
+    w.organisations = word::organisationsInTableOrder(DataPath, p.value(QStringLiteral("ITEM_4")),
+                                                      p.value(QStringLiteral("ITEM_DQDM")));
     w.persons = wordRows(p.persons, QStringLiteral("cgwcr"));
     w.committee = wordRows(p.committee, QStringLiteral("jdwyhmd"));
     w.patents = wordRows(p.patents, QStringLiteral("zlqk"));

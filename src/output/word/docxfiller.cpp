@@ -1,6 +1,10 @@
 #include "output/word/docxfiller.h"
 
+#include "platform/core/syserror.h"
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 
@@ -26,6 +30,63 @@ struct Entry {
     QByteArray data;
 };
 
+// libzip's reason, in the program's words.
+QString zipReason(zip_error_t *e)
+{
+    if (zip_error_system_type(e) == ZIP_ET_SYS && zip_error_code_system(e) != 0)
+        return platform::systemErrorText(zip_error_code_system(e));
+    if (zip_error_system_type(e) == ZIP_ET_ZLIB)
+        return QStringLiteral("压缩的内容已损坏");
+    switch (zip_error_code_zip(e)) {
+    case ZIP_ER_NOZIP: return QStringLiteral("不是本程序能读的Word模板格式");
+    case ZIP_ER_INCONS: return QStringLiteral("文件结构前后不一致，文件已损坏");
+    case ZIP_ER_CRC: return QStringLiteral("校验和不符，文件已损坏");
+    case ZIP_ER_EOF: return QStringLiteral("文件不完整");
+    case ZIP_ER_NOENT: return QStringLiteral("文件不存在");
+    case ZIP_ER_MEMORY: return QStringLiteral("内存不足");
+    case ZIP_ER_COMPNOTSUPP: return QStringLiteral("使用了不支持的压缩方式");
+    case ZIP_ER_ENCRNOTSUPP:
+    case ZIP_ER_NOPASSWD:
+    case ZIP_ER_WRONGPASSWD: return QStringLiteral("文件已加密");
+    case ZIP_ER_RDONLY: return QStringLiteral("文件是只读的");
+    case ZIP_ER_OPEN: return QStringLiteral("无法打开文件");
+    case ZIP_ER_READ: return QStringLiteral("读取出错");
+    case ZIP_ER_WRITE:
+    case ZIP_ER_CLOSE:
+    case ZIP_ER_TMPOPEN:
+    case ZIP_ER_RENAME: return QStringLiteral("写入出错");
+    default: return QStringLiteral("文件格式错误（代码 %1）").arg(zip_error_code_zip(e));
+    }
+}
+
+QString zipReason(int code)
+{
+    zip_error_t ze;
+    zip_error_init_with_code(&ze, code);
+    const QString reason = zipReason(&ze);
+    zip_error_fini(&ze);
+    return reason;
+}
+
+// The first bytes of an OLE compound file: the binary word-processor
+// formats (.doc, .dot) are such files.
+bool isCompoundFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.read(8) == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+}
+
+QString templateReadError(const QString &path, const QString &reason)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (isCompoundFile(path))
+        return QStringLiteral("模板“%1”是旧的二进制Word格式，本程序只能填写“.dotx”格式的Word模板。"
+                              "请用文字处理软件打开它，另存为“Word 模板（.dotx）”格式，"
+                              "再把文件改名为“%1”，放回数据文件夹 %2。")
+            .arg(name, QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+    return QStringLiteral("模板“%1”无法读出：%2").arg(QDir::toNativeSeparators(path), reason);
+}
+
 // Every member of a zip archive in archive order; false with `error` set
 // when the file cannot be read as one.
 bool readArchive(const QString &path, std::vector<Entry> &out, QString &error)
@@ -33,10 +94,7 @@ bool readArchive(const QString &path, std::vector<Entry> &out, QString &error)
     int code = 0;
     zip_t *za = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
     if (!za) {
-        zip_error_t ze;
-        zip_error_init_with_code(&ze, code);
-        error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(zip_error_strerror(&ze)));
-        zip_error_fini(&ze);
+        error = templateReadError(path, zipReason(code));
         return false;
     }
     std::unique_ptr<zip_t, void (*)(zip_t *)> guard(za, [](zip_t *z) { zip_discard(z); });
@@ -45,11 +103,11 @@ bool readArchive(const QString &path, std::vector<Entry> &out, QString &error)
         zip_stat_t st;
         zip_stat_init(&st);
         if (zip_stat_index(za, i, 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) || !(st.valid & ZIP_STAT_NAME)) {
-            error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(zip_strerror(za)));
+            error = templateReadError(path, zipReason(zip_get_error(za)));
             return false;
         }
         if (st.size > 256u * 1024 * 1024) {
-            error = QStringLiteral("%1：其中的 %2 过大").arg(path, QString::fromUtf8(st.name));
+            error = QStringLiteral("模板“%1”中的 %2 过大").arg(QDir::toNativeSeparators(path), QString::fromUtf8(st.name));
             return false;
         }
         Entry e;
@@ -57,13 +115,13 @@ bool readArchive(const QString &path, std::vector<Entry> &out, QString &error)
         e.data.resize(qsizetype(st.size));
         zip_file_t *f = zip_fopen_index(za, i, 0);
         if (!f) {
-            error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(zip_strerror(za)));
+            error = templateReadError(path, zipReason(zip_get_error(za)));
             return false;
         }
         const zip_int64_t got = e.data.isEmpty() ? 0 : zip_fread(f, e.data.data(), st.size);
         zip_fclose(f);
         if (got != zip_int64_t(st.size)) {
-            error = QStringLiteral("%1：其中的 %2 无法读出").arg(path, QString::fromUtf8(st.name));
+            error = QStringLiteral("模板“%1”中的 %2 无法读出").arg(QDir::toNativeSeparators(path), QString::fromUtf8(st.name));
             return false;
         }
         out.push_back(std::move(e));
@@ -73,13 +131,13 @@ bool readArchive(const QString &path, std::vector<Entry> &out, QString &error)
 
 bool writeArchive(const QString &path, const std::vector<Entry> &entries, QString &error)
 {
+    const auto writeError = [&path](const QString &reason) {
+        return QStringLiteral("无法写入%1：%2").arg(QDir::toNativeSeparators(path), reason);
+    };
     int code = 0;
     zip_t *za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!za) {
-        zip_error_t ze;
-        zip_error_init_with_code(&ze, code);
-        error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(zip_error_strerror(&ze)));
-        zip_error_fini(&ze);
+        error = writeError(zipReason(code));
         return false;
     }
     for (const Entry &e : entries) {
@@ -87,14 +145,14 @@ bool writeArchive(const QString &path, const std::vector<Entry> &entries, QStrin
         if (!src || zip_file_add(za, e.name.constData(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
             if (src)
                 zip_source_free(src);
-            error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(zip_strerror(za)));
+            error = writeError(zipReason(zip_get_error(za)));
             zip_discard(za);
             QFile::remove(path);
             return false;
         }
     }
     if (zip_close(za) != 0) {
-        error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(zip_strerror(za)));
+        error = writeError(zipReason(zip_get_error(za)));
         zip_discard(za);
         QFile::remove(path);
         return false;
@@ -307,11 +365,11 @@ FillResult fillDocument(const QString &templatePath, const QString &documentPath
     Entry *types = findEntry(entries, "[Content_Types].xml");
     pugi::xml_document doc;
     if (!main || !types || !parse(doc, main->data)) {
-        result.error = QStringLiteral("%1 不是Word文档").arg(templatePath);
+        result.error = QStringLiteral("模板“%1”不是Word文档").arg(QDir::toNativeSeparators(templatePath));
         return result;
     }
     if (!turnIntoDocument(*types)) {
-        result.error = QStringLiteral("%1 已损坏（内容类型清单不完整）").arg(templatePath);
+        result.error = QStringLiteral("模板“%1”已损坏（内容类型清单不完整）").arg(QDir::toNativeSeparators(templatePath));
         return result;
     }
 

@@ -1,9 +1,9 @@
 #include "output/word/platformwordhost.h"
 
+#include "output/word/documentopener.h"
 #include "platform/core/seams.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace word {
@@ -14,9 +14,9 @@ bool PlatformWordHost::confirm(const QString &text, const QString &caption)
            == platform::Ok;
 }
 
-void PlatformWordHost::error(const QString &text)
+void PlatformWordHost::error(const QString &text, const QString &details)
 {
-    platform::messageBox(m_parent, text, QStringLiteral("错误"), platform::Icon::Error, platform::Ok);
+    platform::messageBox(m_parent, text, QStringLiteral("错误"), platform::Icon::Error, platform::Ok, details);
 }
 
 void PlatformWordHost::inform(const QString &text, const QString &caption)
@@ -24,22 +24,25 @@ void PlatformWordHost::inform(const QString &text, const QString &caption)
     platform::messageBox(m_parent, text, caption, platform::Icon::Information, platform::Ok);
 }
 
-bool PlatformWordHost::startProgram(const QString &program, const QStringList &args)
+bool PlatformWordHost::startProgram(const QString &program, const QStringList &args, const Fallback &ifItFails)
 {
-    if (program == QLatin1String("soffice")) {
-        const QString path = QStandardPaths::findExecutable(program);
-        if (path.isEmpty() || !writerShowsWindows(path))
-            return false;
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty())
+        return false;
+    if (program == QLatin1String("soffice") && !writerShowsWindows(path))
+        return false;
+    if (program == QLatin1String("xdg-open") && !desktopShowsDocuments())
+        return false;
+    platform::ProgramFailed failed;
+    if (ifItFails) {
+        // Told later, when this host and perhaps its window are gone: a host
+        // of its own speaks then, over whatever window is in front.
+        failed = [ifItFails](const QString &) {
+            PlatformWordHost later;
+            ifItFails(later);
+        };
     }
-    return platform::startProgram(program, args, QDir::tempPath());
-}
-
-bool writerShowsWindows(const QString &sofficePath)
-{
-    const QDir folder = QFileInfo(QFileInfo(sofficePath).canonicalFilePath()).dir();
-    if (!folder.exists(QStringLiteral("soffice.bin")))
-        return true;
-    return !folder.entryList({QStringLiteral("libvclplug_*")}, QDir::Files).isEmpty();
+    return platform::startProgram(program, args, QDir::tempPath(), failed);
 }
 
 } // namespace word

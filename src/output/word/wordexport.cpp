@@ -1,9 +1,11 @@
 #include "output/word/wordexport.h"
 
 #include "data/dm.h"
+#include "data/records.h"
 #include "db/dataset.h"
 #include "db/error.h"
 #include "output/word/docxfiller.h"
+#include "platform/core/syserror.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -55,11 +57,18 @@ QList<WordRow> selectRows(const QString &dataFolder, const QString &statement, c
     return rows;
 }
 
-void readTable(const QString &dataFolder, const QString &table, const std::function<void(db::Table &)> &each)
+// Every row of a table in the order of its rows (those the filter lets
+// through, when one is given).
+void readTable(const QString &dataFolder, const QString &table, const std::function<void(db::Table &)> &each,
+               const QString &filter = QString())
 {
     db::Table t;
     t.setDatabaseName(dataFolder);
     t.setTableName(table);
+    if (!filter.isEmpty()) {
+        t.setFilter(filter);
+        t.setFiltered(true);
+    }
     t.open();
     for (t.first(); !t.eof(); t.next())
         each(t);
@@ -75,17 +84,45 @@ bool tableExists(const QString &dataFolder, const QString &file)
     return false;
 }
 
+void tellWhere(WordHost &host, const QString &path)
+{
+    host.inform(QStringLiteral("没有可以显示Word文档的程序，文档已保存在：\r\n%1\r\n请用文字处理软件打开它。")
+                    .arg(QDir::toNativeSeparators(path)),
+                QStringLiteral("提示"));
+}
+
+ExportEnd openWithDesktop(WordHost &host, const QString &path)
+{
+    if (host.startProgram(QStringLiteral("xdg-open"), {path}, [path](WordHost &later) { tellWhere(later, path); }))
+        return ExportEnd::OpenedByDesktop;
+    tellWhere(host, path);
+    return ExportEnd::LeftInFolder;
+}
+
 // soffice takes the document as a new, unsaved one; the desktop's opener
 // comes next; else the user is told where the document is.
 ExportEnd openDocument(WordHost &host, const QString &path)
 {
-    if (host.startProgram(QStringLiteral("soffice"), {QStringLiteral("-n"), path}))
+    if (host.startProgram(QStringLiteral("soffice"), {QStringLiteral("-n"), path},
+                          [path](WordHost &later) { openWithDesktop(later, path); }))
         return ExportEnd::OpenedInWriter;
-    if (host.startProgram(QStringLiteral("xdg-open"), {path}))
-        return ExportEnd::OpenedByDesktop;
-    host.inform(QStringLiteral("没有找到可以打开Word文档的程序，文档已保存在：\r\n") + QDir::toNativeSeparators(path),
-                QStringLiteral("提示"));
-    return ExportEnd::LeftInFolder;
+    return openWithDesktop(host, path);
+}
+
+// How many of a template's missing bookmarks the box names; the rest are in
+// its details.
+constexpr int kMissingNamed = 5;
+
+void reportMissing(WordHost &host, const QString &templateName, const QStringList &missing)
+{
+    QString text = QStringLiteral("模板“%1”中缺少 %2 个书签，这些内容未能填入Word文档：%3")
+                       .arg(templateName)
+                       .arg(missing.size())
+                       .arg(missing.mid(0, kMissingNamed).join(QStringLiteral("、")));
+    text += missing.size() > kMissingNamed ? QStringLiteral(" 等。") : QStringLiteral("。");
+    host.error(text, missing.size() > kMissingNamed
+                         ? QStringLiteral("缺少的书签：\n") + missing.join(u'\n')
+                         : QString());
 }
 
 } // namespace
@@ -121,7 +158,7 @@ ExportOutcome exportWord(WordHost &host, WordForm form, const QString &dataFolde
 
     QTemporaryDir folder((tempRoot.isEmpty() ? QDir::tempPath() : tempRoot) + QStringLiteral("/sorvel-word-XXXXXX"));
     if (!folder.isValid()) {
-        host.error(QStringLiteral("无法建立临时文件夹：") + folder.errorString());
+        host.error(QStringLiteral("无法建立临时文件夹：") + platform::systemErrorText(folder.errorString()));
         outcome.end = ExportEnd::Failed;
         return outcome;
     }
@@ -137,7 +174,7 @@ ExportOutcome exportWord(WordHost &host, WordForm form, const QString &dataFolde
     }
     outcome.document = document;
     if (!filled.missing.isEmpty())
-        host.error(QStringLiteral("模板中没有以下书签，其内容未能填入：") + filled.missing.join(QStringLiteral("、")));
+        reportMissing(host, templateFileName(form), filled.missing);
     outcome.end = openDocument(host, document);
     return outcome;
 }
@@ -167,7 +204,7 @@ WordRecord snapshotCurrentRecord(TDM &dm)
     const QString region = rec.record[QStringLiteral("ITEM_DQDM")];
     const QString folder = DataPath;
     const QString where = QStringLiteral(" where item_4=:item_4 and item_dqdm=:item_dqdm");
-    rec.organisations = selectRows(folder, QStringLiteral("select * from cgwcdw") + where, key, region);
+    rec.organisations = organisationsInTableOrder(folder, key, region);
     rec.persons = selectRows(folder, QStringLiteral("select * from cgwcr") + where + QStringLiteral(" order by item_187"),
                              key, region);
     rec.committee = selectRows(folder,
@@ -175,6 +212,14 @@ WordRecord snapshotCurrentRecord(TDM &dm)
                                key, region);
     rec.patents = selectRows(folder, QStringLiteral("select * from zlqk") + where, key, region);
     return rec;
+}
+
+QList<WordRow> organisationsInTableOrder(const QString &dataFolder, const QString &key, const QString &region)
+{
+    QList<WordRow> rows;
+    readTable(dataFolder, QStringLiteral("cgwcdw.dbf"), [&rows](db::Table &t) { rows << currentRow(t); },
+              data::recordFilter(key, region));
+    return rows;
 }
 
 CodeTables loadCodeTables(const QString &dataFolder)

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class TDM;
 
@@ -16,13 +17,21 @@ namespace word {
 // PlatformWordHost (through the platform seams), tests give their own.
 class WordHost {
 public:
+    // What to do when a started program soon ends with a failure; it runs
+    // later, with a host to speak through.
+    using Fallback = std::function<void(WordHost &)>;
+
     virtual ~WordHost() = default;
     // OK/Cancel question without icon; true for OK.
     virtual bool confirm(const QString &text, const QString &caption) = 0;
-    virtual void error(const QString &text) = 0;
+    // An error box; `details` (when not empty) is shown on request.
+    virtual void error(const QString &text, const QString &details) = 0;
+    void error(const QString &text) { error(text, QString()); }
     virtual void inform(const QString &text, const QString &caption) = 0;
-    // Starts a program without waiting for it; false when it cannot start.
-    virtual bool startProgram(const QString &program, const QStringList &args) = 0;
+    // Starts a program to show a document, without waiting for it; false
+    // when it cannot start or would not show the document.  `ifItFails`
+    // runs when the program soon ends with a failure.
+    virtual bool startProgram(const QString &program, const QStringList &args, const Fallback &ifItFails) = 0;
 };
 
 enum class ExportEnd {
@@ -31,8 +40,10 @@ enum class ExportEnd {
     Failed,            // the document could not be written
     OpenedInWriter,    // soffice took it as a new, unsaved document
     OpenedByDesktop,   // the desktop's opener took it
-    LeftInFolder,      // nothing could open it; the user was told where it is
+    LeftInFolder,      // nothing could show it; the user was told where it is
 };
+// A program that took the document and soon fails passes it on: the writer
+// to the desktop's opener, the opener to the message saying where it is.
 
 struct ExportOutcome {
     ExportEnd end = ExportEnd::Cancelled;
@@ -54,6 +65,8 @@ ExportOutcome exportAppraisalCertificateWord(WordHost &host, const QString &data
 // The current record of DM.Qrykjcg with its rows, read from the tables of
 // the data folder through cursors of the export's own.
 WordRecord snapshotCurrentRecord(TDM &dm);
+// A record's cooperating organisations in the order of the table's rows.
+QList<WordRow> organisationsInTableOrder(const QString &dataFolder, const QString &key, const QString &region);
 // The dictionary, provinces, ministries and (when present) the subject and
 // library classification tables of a data folder.
 CodeTables loadCodeTables(const QString &dataFolder);

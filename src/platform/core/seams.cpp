@@ -1,6 +1,8 @@
 #include "seams.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QSet>
 #include <QThread>
 #include <QTimer>
 
@@ -28,9 +30,41 @@ int MachineSeams::showModal(QDialog *) { return 0; }
 QString MachineSeams::fileDialog(QWidget *, const FileDialogCall &) { return QString(); }
 QDateTime MachineSeams::now() { return QDateTime::currentDateTime(); }
 void MachineSeams::sleepMs(int ms) { QThread::msleep(ulong(qMax(0, ms))); }
-bool MachineSeams::startProgram(const QString &program, const QStringList &args, const QString &folder)
+bool MachineSeams::startProgram(const QString &program, const QStringList &args, const QString &folder,
+                                const ProgramFailed &failed)
 {
-    return QProcess::startDetached(program, args, folder);
+    // The process object is destroyed only after the program has ended
+    // (destroying it would end the program); `started` holds it till then.
+    static QSet<QProcess *> started;
+    constexpr qint64 kWatchMs = 30000;
+    auto *p = new QProcess;
+    p->setProgram(program);
+    p->setArguments(args);
+    p->setWorkingDirectory(folder);
+    // No terminal: a program that would draw on it (a text-mode browser a
+    // desktop's opener falls back to) finds none.
+    p->setStandardInputFile(QProcess::nullDevice());
+    p->setStandardOutputFile(QProcess::nullDevice());
+    p->setStandardErrorFile(QProcess::nullDevice());
+    p->start();
+    if (!p->waitForStarted(10000)) {
+        delete p;
+        return false;
+    }
+    started.insert(p);
+    QObject::connect(p, &QObject::destroyed, [p] { started.remove(p); });
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(p, &QProcess::finished, p, [p, clock, failed](int code, QProcess::ExitStatus status) {
+        p->deleteLater();
+        if (!failed || clock.elapsed() > kWatchMs)
+            return;
+        if (status == QProcess::CrashExit)
+            failed(QStringLiteral("异常终止"));
+        else if (code != 0)
+            failed(QStringLiteral("退出代码 %1").arg(code));
+    });
+    return true;
 }
 
 Seams &seams() { return *g_current; }
@@ -47,11 +81,16 @@ TimeSource *timeSource() { return g_time; }
 
 int messageBox(QWidget *parent, const QString &text, const QString &caption, Icon icon, int buttons)
 {
+    return messageBox(parent, text, caption, icon, buttons, QString());
+}
+int messageBox(QWidget *parent, const QString &text, const QString &caption, Icon icon, int buttons,
+               const QString &details)
+{
     // Every message also goes to standard error, so a start from a terminal
     // or without a screen says why it stopped.
     std::fprintf(stderr, "%s: %s\n", caption.toLocal8Bit().constData(), text.toLocal8Bit().constData());
     std::fflush(stderr);
-    return seams().messageBox(parent, MessageCall{text, caption, icon, buttons});
+    return seams().messageBox(parent, MessageCall{text, caption, icon, buttons, details});
 }
 int showModal(QDialog *window) { return seams().showModal(window); }
 QString openFileName(QWidget *parent, const QString &title, const QString &folder, const QString &filter)
@@ -75,9 +114,10 @@ void sleepMs(int ms)
     else
         seams().sleepMs(ms);
 }
-bool startProgram(const QString &program, const QStringList &args, const QString &folder)
+bool startProgram(const QString &program, const QStringList &args, const QString &folder,
+                  const ProgramFailed &failed)
 {
-    return seams().startProgram(program, args, folder);
+    return seams().startProgram(program, args, folder, failed);
 }
 
 // ---------------------------------------------------------------------------

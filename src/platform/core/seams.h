@@ -27,6 +27,7 @@ struct MessageCall {
     QString caption;
     Icon icon = Icon::None;
     int buttons = Ok;
+    QString details;  // a longer text the box shows on request (empty: none)
 };
 
 struct FileDialogCall {
@@ -39,6 +40,10 @@ struct FileDialogCall {
 
 class Timer;
 
+// Called when a started program soon ends with a failure; `reason` says how
+// ("退出代码 3", "异常终止").
+using ProgramFailed = std::function<void(const QString &reason)>;
+
 // The real implementation talks to the window system and the machine;
 // tests install a replacement with `install`.
 class Seams {
@@ -50,7 +55,12 @@ public:
     virtual QString fileDialog(QWidget *parent, const FileDialogCall &call) = 0;
     virtual QDateTime now() = 0;
     virtual void sleepMs(int ms) = 0;
-    virtual bool startProgram(const QString &program, const QStringList &args, const QString &folder) = 0;
+    // Starts a program and leaves it running (it outlives this process);
+    // false when it cannot start.  `failed`, when given, is called once on
+    // the window thread if the program ends with a non-zero exit status or
+    // a crash within its first half minute.
+    virtual bool startProgram(const QString &program, const QStringList &args, const QString &folder,
+                              const ProgramFailed &failed) = 0;
 };
 
 // The machine itself: its clock, sleeps and programs.  Without a window
@@ -64,7 +74,8 @@ public:
     QString fileDialog(QWidget *parent, const FileDialogCall &call) override;
     QDateTime now() override;
     void sleepMs(int ms) override;
-    bool startProgram(const QString &program, const QStringList &args, const QString &folder) override;
+    bool startProgram(const QString &program, const QStringList &args, const QString &folder,
+                      const ProgramFailed &failed) override;
 };
 
 Seams &seams();
@@ -75,6 +86,9 @@ void setRealSeams(Seams *real);
 
 // Conveniences over the current seams.
 int messageBox(QWidget *parent, const QString &text, const QString &caption, Icon icon, int buttons);
+// The same with a longer text shown on request (a list too long for the box).
+int messageBox(QWidget *parent, const QString &text, const QString &caption, Icon icon, int buttons,
+               const QString &details);
 int showModal(QDialog *window);
 QString openFileName(QWidget *parent, const QString &title, const QString &folder, const QString &filter);
 QString folderName(QWidget *parent, const QString &title, const QString &folder);
@@ -82,7 +96,8 @@ QString saveFileName(QWidget *parent, const QString &title, const QString &folde
 QDate today();
 QDateTime now();
 void sleepMs(int ms);
-bool startProgram(const QString &program, const QStringList &args, const QString &folder);
+bool startProgram(const QString &program, const QStringList &args, const QString &folder,
+                  const ProgramFailed &failed = {});
 
 // A repeating or single timer that follows the seams' clock: real time in
 // the program, the fake clock in tests (FakeClock::advance fires it).

@@ -99,6 +99,8 @@ int WindowSeams::messageBox(QWidget *parent, const MessageCall &call)
     CentredBox box(asking ? asking : parent, asking);
     box.setWindowTitle(call.caption);
     box.setText(call.text);
+    if (!call.details.isEmpty())
+        box.setDetailedText(call.details);
     switch (call.icon) {
     case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
     case Icon::Information: box.setIcon(QMessageBox::Information); break;

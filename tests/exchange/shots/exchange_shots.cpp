@@ -39,7 +39,10 @@ public:
     QString fileDialog(QWidget *, const platform::FileDialogCall &) override { return file; }
     QDateTime now() override { return QDateTime::currentDateTime(); }
     void sleepMs(int) override {}
-    bool startProgram(const QString &, const QStringList &, const QString &) override { return false; }
+    bool startProgram(const QString &, const QStringList &, const QString &, const platform::ProgramFailed &) override
+    {
+        return false;
+    }
 };
 
 void fill(const QString &folder, int records)

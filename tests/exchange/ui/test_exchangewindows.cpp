@@ -4,6 +4,8 @@
 #include "exchange/ui/codemanage.h"
 #include "exchange/ui/formin.h"
 #include "exchange/ui/formout.h"
+#include "arjbuild.h"
+#include "exchange/archiver.h"
 #include "fakearchiver.h"
 #include "seed_loader.h"
 #include "forms/dbgrid.h"
@@ -11,7 +13,10 @@
 #include "support/tablerows.h"
 #include "support/testseams.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QDir>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -22,6 +27,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
 
 namespace {
 
@@ -232,8 +240,14 @@ TEST_F(ExchangeWindows, EscapeLeavesThroughTheExitButtonOnly)
     EXPECT_TRUE(w.Button4->isEnabled());
     seams.expectMessage(QStringLiteral("导入的项目“成果1”有重复,是否删除？"), platform::No);
     w.Button4->click();
-    w.Edit2->setText(QStringLiteral("成果1（新）"));
-    w.Button2->click();
+    // The new name takes as many GBK bytes as its field holds (140: seventy
+    // Chinese characters), as the pages' edits do.
+    QGuiApplication::clipboard()->setText(QString(80, QChar(0x540D)));   // 名 ×80
+    w.Edit2->selectAll();
+    w.Edit2->paste();
+    EXPECT_EQ(w.Edit2->text(), QString(70, QChar(0x540D)));
+    w.Button2->click();   // stored without a word
+    EXPECT_EQ(DM->T_temp_in.fieldByName(QStringLiteral("ITEM_3")).asString(), QString(70, QChar(0x540D)));
     seams.expectMessage(QStringLiteral("导入的项目“成果2”有重复,是否删除？"), platform::Yes);
     seams.expectMessage(QStringLiteral("导入的项目“成果3”有重复,是否删除？"), platform::Yes);
     seams.expectMessage(QStringLiteral("排重已经完成！"), platform::Ok);
@@ -265,5 +279,100 @@ TEST_F(ExchangeWindows, CodeManagePackageButtonsCancelAndUpdate)
     DM->tblLsbw.first();
     EXPECT_EQ(DM->tblLsbw.recordCount(), 1);
     EXPECT_EQ(DM->tblLsbw.fieldByName(QStringLiteral("Bwdm")).asString(), QStringLiteral("901"));
+    seams.verifyAllUsed();
+}
+
+namespace {
+
+// An `arj` that hangs: it notes its process id and sleeps.
+QString hangingArj(const QString &folder)
+{
+    const QString path = folder + QStringLiteral("/hangingarj");
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("#!/bin/sh\necho $$ > '%1/arj.pid'\nexec sleep 60\n").arg(folder).toUtf8());
+    f.close();
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+bool arjStillRuns(const QString &folder)
+{
+    QFile f(folder + QStringLiteral("/arj.pid"));
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const pid_t pid = pid_t(f.readAll().trimmed().toInt());
+    return pid > 0 && ::kill(pid, 0) == 0;
+}
+
+// Every file of the data folder with its bytes.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QFileInfo &i : QDir(folder).entryInfoList(QDir::Files)) {
+        QFile f(i.absoluteFilePath());
+        f.open(QIODevice::ReadOnly);
+        files.insert(i.fileName(), f.readAll());
+    }
+    return files;
+}
+
+} // namespace
+
+// A hanging archiver holds none of the windows: Escape or the exit button
+// stops it, the window leaves, and the data folder is as it was.
+TEST_F(ExchangeWindows, AHangingArchiverIsStoppedByEscapeOrTheExitButton)
+{
+    exchange::ArjArchiver arj(hangingArj(tmp.path()), 120000);
+    const auto writeArj = [](const QString &path, const QList<testsupport::ArjEntry> &entries) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(testsupport::buildArj(entries));
+    };
+    // Starts the work, stops it 300 ms in, and finds the window gone at
+    // once, the archiver with it, and the data folder as it was.
+    const auto stopWhileWaiting = [&](auto &w, const std::function<void()> &stop, const std::function<void()> &start) {
+        w.setArchiver(&arj);
+        const auto before = snapshot(data);
+        QTimer::singleShot(300, stop);
+        QElapsedTimer clock;
+        clock.start();
+        start();
+        EXPECT_LT(clock.elapsed(), 10000);
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_FALSE(arjStillRuns(tmp.path()));
+        EXPECT_EQ(snapshot(data), before);   // no staged row, no export mark, no table
+    };
+
+    {   // Import: Escape while the package is unpacked.
+        TFormin w;
+        w.show();
+        writeArj(out + QStringLiteral("/CGSBQY.ARJ"), {{"KJCG.TXT", "k\r\n"}});
+        seams.answerFileDialog(out + QStringLiteral("/CGSBQY.ARJ"));
+        stopWhileWaiting(w, [&] { w.reject(); }, [&] { w.Button1->click(); });
+    }
+    {   // Export: the exit button while the records are packed.
+        TFormout w;
+        w.show();
+        w.RadioButton5->click();
+        const QString folder = tmp.filePath(QStringLiteral("export"));
+        w.Edit1->setText(folder);
+        stopWhileWaiting(
+            w,
+            [&] {
+                EXPECT_TRUE(w.Button1->isEnabled());
+                w.Button1->click();
+            },
+            [&] { w.Button2->click(); });
+        EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
+    }
+    {   // Code tables: Escape while an update package is unpacked.
+        TFcodeManage w;
+        w.show();
+        writeArj(out + QStringLiteral("/LSBWB.ARJ"), {{"LSBW.TXT", "901\tX\r\n"}});
+        seams.answerFileDialog(out + QStringLiteral("/LSBWB.ARJ"));
+        stopWhileWaiting(w, [&] { w.reject(); }, [&] { w.Button10->click(); });
+        EXPECT_TRUE(DM->tblLsbw.isActive());
+    }
     seams.verifyAllUsed();
 }

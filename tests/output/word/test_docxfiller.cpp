@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
 using namespace wordtest;
@@ -45,20 +46,8 @@ QString lineBreaks(QString s)
 
 WordRecord fullRecord(WordForm form)
 {
-    WordRecord rec = richRecord(form == WordForm::BasicRegistration ? QStringLiteral("3") : QStringLiteral("1"));
-    rec.persons.clear();
-    rec.committee.clear();
-    rec.organisations.clear();
-    rec.patents.clear();
-    for (int i = 1; i <= 50; ++i)
-        rec.persons << person(i);
-    for (int i = 1; i <= 20; ++i)
-        rec.committee << member(i);
-    for (int i = 1; i <= 8; ++i)
-        rec.organisations << organisation(i);
-    for (int i = 1; i <= 5; ++i)
-        rec.patents << patent(i, "1") << patent(10 + i, "2");
-    return rec;
+    return withLists(richRecord(form == WordForm::BasicRegistration ? QStringLiteral("3") : QStringLiteral("1")), 50,
+                     20, 8, 5);
 }
 
 } // namespace
@@ -82,6 +71,70 @@ TEST(WordTemplates, BookmarksOfTemplatesAndCodeAgree)
             codeSet.insert(b.toLower());
         for (const QString &b : inTemplate)
             EXPECT_TRUE(codeSet.contains(b.toLower())) << "in the template but never written: " << qPrintable(b);
+    }
+}
+
+// What stands in a template's body, in order: "table", "text", "empty" (an
+// empty paragraph), "new page" (a paragraph that starts a page), and
+// "page break" for a paragraph holding a page break.
+QStringList bodyBlocks(const QByteArray &document)
+{
+    QStringList blocks;
+    QXmlStreamReader xml(document);
+    int depth = 0, bodyDepth = -1;
+    bool text = false, startsPage = false, pageBreak = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            ++depth;
+            const auto name = xml.qualifiedName();
+            if (name == QLatin1String("w:body"))
+                bodyDepth = depth;
+            else if (depth == bodyDepth + 1 && name == QLatin1String("w:tbl"))
+                blocks << QStringLiteral("table");
+            else if (depth == bodyDepth + 1 && name == QLatin1String("w:p"))
+                text = startsPage = pageBreak = false;
+            else if (name == QLatin1String("w:t"))
+                text = true;
+            else if (name == QLatin1String("w:pageBreakBefore"))
+                startsPage = true;
+            else if (name == QLatin1String("w:br") && xml.attributes().value(QLatin1String("w:type")) == QLatin1String("page"))
+                pageBreak = true;
+        } else if (xml.isEndElement()) {
+            if (depth == bodyDepth + 1 && xml.qualifiedName() == QLatin1String("w:p"))
+                blocks << (pageBreak ? QStringLiteral("page break")
+                                     : startsPage ? QStringLiteral("new page")
+                                                  : text ? QStringLiteral("text") : QStringLiteral("empty"));
+            --depth;
+        }
+    }
+    return blocks;
+}
+
+// A paragraph that only breaks the page, or empty ones between a table that
+// ends at the foot of a page and the next page's start, make a page of their
+// own: new pages are asked of the paragraph that starts them, and what
+// follows a table's empty paragraphs is never a new page.
+TEST(WordTemplates, NothingAfterATableCanSpillOntoAPageOfItsOwn)
+{
+    for (WordForm form : kForms) {
+        SCOPED_TRACE(qPrintable(word::templateFileName(form)));
+        const QStringList blocks = bodyBlocks(word::archiveMember(templatePath(form), QStringLiteral("word/document.xml")));
+        ASSERT_GT(blocks.size(), 10);
+        EXPECT_FALSE(blocks.contains(QStringLiteral("page break")));
+        EXPECT_GE(blocks.count(QStringLiteral("new page")), 3);
+        for (qsizetype i = 0; i < blocks.size(); ++i) {
+            if (blocks[i] != QLatin1String("table"))
+                continue;
+            qsizetype next = i + 1;
+            while (next < blocks.size() && blocks[next] == QLatin1String("empty"))
+                ++next;
+            if (next == blocks.size())
+                EXPECT_EQ(next, i + 2) << "one paragraph ends the body";
+            else if (next > i + 1)
+                EXPECT_NE(blocks[next], QStringLiteral("new page")) << "after the table at block " << i;
+        }
+        EXPECT_EQ(blocks.last(), QStringLiteral("empty")) << "the body ends with a paragraph";
     }
 }
 
@@ -173,16 +226,30 @@ TEST(WordFiller, MissingBookmarksAndBadTemplates)
         found |= p.first == QLatin1String("item_41") && p.second == QStringLiteral("周敏");
     EXPECT_TRUE(found) << "the texts with bookmarks are filled all the same";
 
+    // Templates that cannot be read and documents that cannot be written:
+    // the reason in the program's words, nothing left behind.
+    const auto fails = [&](const QString &from, const QString &to, const QString &reason) {
+        const word::FillResult b = word::fillDocument(from, to, {{QStringLiteral("item_3"), QStringLiteral("x")}});
+        EXPECT_FALSE(b.ok);
+        EXPECT_TRUE(b.error.contains(reason)) << qPrintable(b.error);
+        EXPECT_TRUE(whollyChinese(b.error, {from, to, tmp.path()})) << qPrintable(b.error);
+        EXPECT_FALSE(QFile::exists(to));
+    };
     const QString bad = tmp.filePath(QStringLiteral("bad.dot"));
-    QFile f(bad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("this is no zip archive");
-    f.close();
-    const QString out = tmp.filePath(QStringLiteral("bad.docx"));
-    const word::FillResult b = word::fillDocument(bad, out, {{QStringLiteral("item_3"), QStringLiteral("x")}});
-    EXPECT_FALSE(b.ok);
-    EXPECT_FALSE(b.error.isEmpty());
-    EXPECT_FALSE(QFile::exists(out));
+    writeFile(bad, "this is no zip archive");
+    fails(bad, tmp.filePath(QStringLiteral("bad.docx")), QStringLiteral("不是本程序能读的Word模板格式"));
+    fails(tmp.filePath(QStringLiteral("none.dot")), tmp.filePath(QStringLiteral("none.docx")),
+          QStringLiteral("无法读出：文件不存在"));
+    // A binary template: named as such, with what to do.
+    const QString binary = tmp.filePath(QStringLiteral("old.dot"));
+    writeFile(binary, QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(4096, '\0'));
+    fails(binary, tmp.filePath(QStringLiteral("old.docx")),
+          QStringLiteral("模板“old.dot”是旧的二进制Word格式，本程序只能填写“.dotx”格式的Word模板。"
+                         "请用文字处理软件打开它，另存为“Word 模板（.dotx）”格式，再把文件改名为“old.dot”，放回数据文件夹 ")
+              + QDir::toNativeSeparators(tmp.path()));
+    // A document whose folder is a file.
+    writeFile(tmp.filePath(QStringLiteral("plain")), "x");
+    fails(tpl, tmp.filePath(QStringLiteral("plain/d.docx")), QStringLiteral("无法写入"));
 }
 
 TEST(WordFiller, RowsBeyondTheRecordsAndAnEmptyRecordLeaveTheTemplatesRowsEmpty)

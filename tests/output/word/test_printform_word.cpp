@@ -9,6 +9,7 @@
 #include "output/word/wordbookmarks.h"
 #include "seed_loader.h"
 #include "support/printsamples.h"
+#include "support/tablerows.h"
 #include "support/testseams.h"
 
 #include <QDir>
@@ -75,6 +76,14 @@ TEST_F(PrintFormWordTest, EachButtonFillsItsTemplateFromTheDialogsRecord)
                        WordForm::AppraisalCertificate})
         addTemplate(f);
     const output::PrintRecord applied = testsupport::richPrintRecord(true);
+    for (const auto &[number, name] : {std::pair{"2", "乙单位"}, std::pair{"1", "甲单位"}})
+        testsupport::appendRow(data, "cgwcdw",
+                               {{"ITEM_4", applied.value(QStringLiteral("ITEM_4"))},
+                                {"ITEM_DQDM", applied.value(QStringLiteral("ITEM_DQDM"))},
+                                {"ITEM_176", number},
+                                {"ITEM_170", QString::fromUtf8(name)}});
+    testsupport::appendRow(data, "cgwcdw", {{"ITEM_4", "2024000099"}, {"ITEM_DQDM", "110"}, {"ITEM_176", "1"},
+                                            {"ITEM_170", QStringLiteral("别的成果的单位")}});
     form.setRecord(applied);
     form.show();
     ASSERT_TRUE(form.YY_Button->isVisible());
@@ -94,8 +103,10 @@ TEST_F(PrintFormWordTest, EachButtonFillsItsTemplateFromTheDialogsRecord)
         EXPECT_EQ(filled(c.form, QLatin1String(c.bookmark)), applied.value(QStringLiteral("ITEM_3")));
         EXPECT_EQ(filled(c.form, QStringLiteral("item_180_1")), applied.persons.at(0).value(QStringLiteral("ITEM_180")));
         if (c.form == WordForm::AppliedRegistration) {
-            EXPECT_EQ(filled(c.form, QStringLiteral("item_170_1")),
-                      applied.organisations.at(0).value(QStringLiteral("ITEM_170")));
+            // The organisations in the table's order, not by their numbers.
+            EXPECT_EQ(filled(c.form, QStringLiteral("item_176_1")), QStringLiteral("2"));
+            EXPECT_EQ(filled(c.form, QStringLiteral("item_170_1")), QStringLiteral("乙单位"));
+            EXPECT_EQ(filled(c.form, QStringLiteral("item_170_2")), QStringLiteral("甲单位"));
             EXPECT_FALSE((filled(c.form, QStringLiteral("patentl_no_1")) + filled(c.form, QStringLiteral("patent_no_1")))
                              .isEmpty());
         }

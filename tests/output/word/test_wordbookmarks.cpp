@@ -334,19 +334,7 @@ TEST(WordBookmarks, AppraisalCertificateTextsOfARichRecord)
 
 TEST(WordBookmarks, ListsStopAtTheirCaps)
 {
-    WordRecord rec = richRecord();
-    rec.persons.clear();
-    rec.committee.clear();
-    rec.organisations.clear();
-    rec.patents.clear();
-    for (int i = 1; i <= 51; ++i)
-        rec.persons << person(i);
-    for (int i = 1; i <= 21; ++i)
-        rec.committee << member(i);
-    for (int i = 1; i <= 9; ++i)
-        rec.organisations << organisation(i);
-    for (int i = 1; i <= 6; ++i)
-        rec.patents << patent(i, "1") << patent(10 + i, "2");
+    const WordRecord rec = withLists(richRecord(), 51, 21, 9, 6);
 
     struct Cap {
         WordForm form;

@@ -7,6 +7,7 @@
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "output/word/docxfiller.h"
+#include "output/word/documentopener.h"
 #include "output/word/platformwordhost.h"
 #include "output/word/wordexport.h"
 #include "seed_loader.h"
@@ -29,23 +30,30 @@ struct FakeHost : word::WordHost {
     QStringList startable{QStringLiteral("soffice"), QStringLiteral("xdg-open")};
     QStringList log;  // what happened, in order
     QList<QStringList> started;
+    QList<Fallback> fallbacks;  // of the programs started, in order
+    QString details;            // of the last error
 
     bool confirm(const QString &text, const QString &caption) override
     {
         log << QStringLiteral("confirm:") + caption + u':' + text;
         return answer;
     }
-    void error(const QString &text) override { log << QStringLiteral("error:") + text; }
+    void error(const QString &text, const QString &more) override
+    {
+        log << QStringLiteral("error:") + text;
+        details = more;
+    }
     void inform(const QString &text, const QString &caption) override
     {
         log << QStringLiteral("inform:") + caption + u':' + text;
     }
-    bool startProgram(const QString &program, const QStringList &args) override
+    bool startProgram(const QString &program, const QStringList &args, const Fallback &ifItFails) override
     {
         log << QStringLiteral("start:") + program;
         if (!startable.contains(program))
             return false;
         started << (QStringList{program} + args);
+        fallbacks << ifItFails;
         return true;
     }
 };
@@ -139,23 +147,67 @@ TEST_F(WordExportTest, WithoutTheWriterTheDesktopOpensItElseTheUserLearnsWhereIt
     ASSERT_EQ(host.log.size(), 4);
     EXPECT_EQ(host.log[1], QStringLiteral("start:soffice"));
     EXPECT_EQ(host.log[2], QStringLiteral("start:xdg-open"));
-    EXPECT_TRUE(host.log[3].startsWith(QStringLiteral("inform:提示:")));
+    EXPECT_TRUE(host.log[3].startsWith(QStringLiteral("inform:提示:没有可以显示Word文档的程序，文档已保存在：")));
     EXPECT_TRUE(host.log[3].contains(out.document));
     EXPECT_TRUE(QFile::exists(out.document));
 }
 
-TEST_F(WordExportTest, ATemplateThatIsNoDocumentIsReported)
+TEST_F(WordExportTest, AProgramThatSoonFailsPassesTheDocumentOnUntilTheUserIsTold)
 {
-    QFile f(QDir(data).filePath(word::templateFileName(WordForm::AppraisalApplication)));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("MS Word 97 binary, not OOXML");
-    f.close();
+    addTemplate(WordForm::AppraisalApplication);
     const auto out = run(WordForm::AppraisalApplication);
-    EXPECT_EQ(out.end, ExportEnd::Failed);
+    ASSERT_EQ(out.end, ExportEnd::OpenedInWriter);
+    ASSERT_EQ(host.fallbacks.size(), 1);
+    host.log.clear();
+
+    // The writer ends with a failure: the desktop's opener gets the document.
+    host.fallbacks[0](host);
+    EXPECT_EQ(host.log, QStringList{QStringLiteral("start:xdg-open")});
+    ASSERT_EQ(host.started.size(), 2);
+    EXPECT_EQ(host.started[1], (QStringList{QStringLiteral("xdg-open"), out.document}));
+
+    // The opener fails too: the user learns where the document is.
+    host.fallbacks[1](host);
     ASSERT_EQ(host.log.size(), 2);
-    EXPECT_TRUE(host.log[1].startsWith(QStringLiteral("error:无法生成Word文档")));
-    EXPECT_TRUE(host.started.isEmpty());
-    EXPECT_TRUE(tempEntries().isEmpty()) << "no half-made folder is left";
+    EXPECT_TRUE(host.log[1].startsWith(QStringLiteral("inform:提示:")));
+    EXPECT_TRUE(host.log[1].contains(out.document));
+
+    // A writer that fails while no opener can start: told at once.
+    host.startable = {QStringLiteral("soffice")};
+    host.log.clear();
+    host.fallbacks[0](host);
+    ASSERT_EQ(host.log.size(), 2);
+    EXPECT_TRUE(host.log[1].contains(out.document));
+}
+
+TEST_F(WordExportTest, TemplatesThatCannotBeFilledAndFoldersThatCannotBeMadeAreToldInChinese)
+{
+    const QString tpl = QDir(data).filePath(word::templateFileName(WordForm::AppraisalApplication));
+    const auto failsWith = [&](const QString &reason, const QString &root = QString()) {
+        host.log.clear();
+        const CodeTables t = richTables();
+        const auto out = word::exportWord(host, WordForm::AppraisalApplication, data, richRecord(), &t,
+                                          root.isEmpty() ? temp : root);
+        EXPECT_EQ(out.end, ExportEnd::Failed);
+        ASSERT_EQ(host.log.size(), 2);
+        EXPECT_TRUE(host.log[1].startsWith(QStringLiteral("error:") + reason)) << qPrintable(host.log[1]);
+        EXPECT_TRUE(whollyChinese(host.log[1].mid(6), {tpl, data, root})) << qPrintable(host.log[1]);
+        EXPECT_TRUE(host.started.isEmpty());
+        EXPECT_TRUE(tempEntries().isEmpty()) << "no half-made folder is left";
+    };
+    writeFile(tpl, "not a word-processing template at all");
+    failsWith(QStringLiteral("无法生成Word文档：模板“%1”无法读出：不是本程序能读的Word模板格式")
+                  .arg(QDir::toNativeSeparators(tpl)));
+    // A binary template of the old format, as older installations have them.
+    writeFile(tpl, QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(8192, '\x01'));
+    failsWith(QStringLiteral("无法生成Word文档：模板“科学技术成果鉴定申请表.dot”是旧的二进制Word格式"));
+    EXPECT_TRUE(host.log[1].contains(QStringLiteral("另存为“Word 模板（.dotx）”格式")));
+
+    // The temporary folder cannot be made: its reason, in Chinese.
+    QFile::remove(tpl);
+    addTemplate(WordForm::AppraisalApplication);
+    writeFile(tmp.filePath(QStringLiteral("plain")), "x");
+    failsWith(QStringLiteral("无法建立临时文件夹：路径中有一部分不是文件夹"), tmp.filePath(QStringLiteral("plain/t")));
 }
 
 TEST_F(WordExportTest, BookmarksATemplateLacksAreNamedAndTheRestIsFilled)
@@ -167,9 +219,23 @@ TEST_F(WordExportTest, BookmarksATemplateLacksAreNamedAndTheRestIsFilled)
     const auto out = run(WordForm::AppraisalCertificate);
     EXPECT_EQ(out.end, ExportEnd::OpenedInWriter);
     ASSERT_EQ(host.log.size(), 3);
-    EXPECT_TRUE(host.log[1].startsWith(QStringLiteral("error:模板中没有以下书签")));
-    EXPECT_TRUE(host.log[1].contains(QStringLiteral("item_34_y")));
-    EXPECT_FALSE(host.log[1].contains(QStringLiteral("item_13_1"))) << "both forms have it";
+    // The box says how many and names the first five; the details list all.
+    const QStringList expectedMissing = [] {
+        QStringList missing;
+        const QStringList present = word::documentBookmarks(
+            QDir(QStringLiteral(WORD_TEMPLATE_DIR)).filePath(word::templateFileName(WordForm::AppraisalApplication)));
+        for (const auto &t : written(WordForm::AppraisalCertificate, richRecord()))
+            if (!present.contains(t.first, Qt::CaseInsensitive) && !missing.contains(t.first))
+                missing << t.first;
+        return missing;
+    }();
+    ASSERT_GT(expectedMissing.size(), 5);
+    EXPECT_EQ(host.log[1], QStringLiteral("error:模板“科学技术成果鉴定证书.dot”中缺少 %1 个书签，这些内容未能填入Word文档：%2 等。")
+                               .arg(expectedMissing.size())
+                               .arg(expectedMissing.mid(0, 5).join(QStringLiteral("、"))));
+    EXPECT_EQ(host.details, QStringLiteral("缺少的书签：\n") + expectedMissing.join(u'\n'));
+    EXPECT_TRUE(host.details.contains(QStringLiteral("\nitem_34_y\n")));
+    EXPECT_FALSE(host.details.contains(QStringLiteral("item_13_1"))) << "both forms have it";
     QMap<QString, QString> filled;
     for (const auto &p : word::filledTexts(QDir(data).filePath(word::templateFileName(WordForm::AppraisalCertificate)),
                                            out.document))
@@ -232,7 +298,9 @@ TEST_F(WordDataFolderTest, RecordAndRowsAreTakenFromTheCurrentRecord)
     add("cgwcr", {{"ITEM_4", "2007000001"}, {"ITEM_DQDM", "."}, {"ITEM_187", "1"}, {"ITEM_180", QStringLiteral("甲")}});
     add("jdwyhmd", {{"ITEM_4", "2007000001"}, {"ITEM_DQDM", "."}, {"ITEM_194", "3"}, {"ITEM_192", QStringLiteral("委员")}});
     add("jdwyhmd", {{"ITEM_4", "2007000001"}, {"ITEM_DQDM", "."}, {"ITEM_194", "1"}, {"ITEM_192", QStringLiteral("主任")}});
-    add("cgwcdw", {{"ITEM_4", "2007000001"}, {"ITEM_DQDM", "."}, {"ITEM_176", "1"}, {"ITEM_170", QStringLiteral("合作")}});
+    add("cgwcdw", {{"ITEM_4", "2007000001"}, {"ITEM_DQDM", "."}, {"ITEM_176", "2"}, {"ITEM_170", QStringLiteral("合作乙")}});
+    add("cgwcdw", {{"ITEM_4", "2007000002"}, {"ITEM_DQDM", "."}, {"ITEM_176", "1"}, {"ITEM_170", QStringLiteral("别人的")}});
+    add("cgwcdw", {{"ITEM_4", "2007000001"}, {"ITEM_DQDM", "."}, {"ITEM_176", "1"}, {"ITEM_170", QStringLiteral("合作甲")}});
     add("zlqk", {{"ITEM_4", "2007000001"}, {"ITEM_DQDM", "."}, {"PATENT_NO", "ZL1"}, {"PATENT_ST", "2"}});
 
     TDM dm(data);
@@ -244,7 +312,8 @@ TEST_F(WordDataFolderTest, RecordAndRowsAreTakenFromTheCurrentRecord)
     EXPECT_EQ(rec.persons[0]["ITEM_180"], QStringLiteral("甲")) << "persons in order of their number";
     ASSERT_EQ(rec.committee.size(), 2);
     EXPECT_EQ(rec.committee[0]["ITEM_192"], QStringLiteral("主任")) << "committee by role rank";
-    ASSERT_EQ(rec.organisations.size(), 1);
+    ASSERT_EQ(rec.organisations.size(), 2);
+    EXPECT_EQ(rec.organisations[0]["ITEM_170"], QStringLiteral("合作乙")) << "organisations in the table's order";
     ASSERT_EQ(rec.patents.size(), 1);
     EXPECT_EQ(rec.patents[0]["PATENT_ST"], QStringLiteral("2"));
     EXPECT_FALSE(dm.TblCgwcdw.filtered()) << "the shared datasets are left alone";
@@ -308,10 +377,11 @@ TEST(WordWriter, AWriterWithoutDesktopFrontEndIsPassedOverForTheDesktopsOpener)
     EXPECT_FALSE(word::writerShowsWindows(program + QStringLiteral("/soffice")));
     {
         const wordtest::PathTo path(bin);
+        const wordtest::EnvSet display("DISPLAY", QStringLiteral(":0"));
         testsupport::TestSeams seams;
         word::PlatformWordHost host;
-        EXPECT_FALSE(host.startProgram(QStringLiteral("soffice"), {QStringLiteral("-n"), QStringLiteral("x.docx")}));
-        EXPECT_TRUE(host.startProgram(QStringLiteral("xdg-open"), {QStringLiteral("x.docx")}));
+        EXPECT_FALSE(host.startProgram(QStringLiteral("soffice"), {QStringLiteral("-n"), QStringLiteral("x.docx")}, {}));
+        EXPECT_TRUE(host.startProgram(QStringLiteral("xdg-open"), {QStringLiteral("x.docx")}, {}));
         ASSERT_EQ(seams.programs().size(), 1u);
         EXPECT_EQ(seams.programs()[0].program, QStringLiteral("xdg-open"));
     }
@@ -323,7 +393,7 @@ TEST(WordWriter, AWriterWithoutDesktopFrontEndIsPassedOverForTheDesktopsOpener)
         const wordtest::PathTo path(tmp.filePath(QStringLiteral("nowhere")));
         testsupport::TestSeams seams;
         word::PlatformWordHost host;
-        EXPECT_FALSE(host.startProgram(QStringLiteral("soffice"), {QStringLiteral("-n"), QStringLiteral("x.docx")}))
+        EXPECT_FALSE(host.startProgram(QStringLiteral("soffice"), {QStringLiteral("-n"), QStringLiteral("x.docx")}, {}))
             << "no writer on the PATH";
         EXPECT_TRUE(seams.programs().empty());
     }

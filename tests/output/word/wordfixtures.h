@@ -6,7 +6,10 @@
 #include "output/word/wordbookmarks.h"
 #include "output/word/wordrecord.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QList>
 #include <QMap>
 #include <QPair>
@@ -21,27 +24,64 @@ using word::WordRow;
 // The generic name the test dictionary gives a code of a key.
 inline QString dn(const QString &key, const QString &code) { return key + QStringLiteral("名") + code; }
 
-// PATH set to a folder of the test's own for the life of the object, so the
-// programs an export starts are the test's, whatever the machine has.
-class PathTo {
+// An environment variable set for the life of the object.
+class EnvSet {
 public:
-    explicit PathTo(const QString &folder) : m_saved(qgetenv("PATH")) { qputenv("PATH", QFile::encodeName(folder)); }
-    ~PathTo() { qputenv("PATH", m_saved); }
+    EnvSet(const char *name, const QString &value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_saved(qgetenv(name))
+    {
+        qputenv(name, QFile::encodeName(value));
+    }
+    ~EnvSet()
+    {
+        if (m_had)
+            qputenv(m_name, m_saved);
+        else
+            qunsetenv(m_name);
+    }
+    EnvSet(const EnvSet &) = delete;
+    EnvSet &operator=(const EnvSet &) = delete;
 
 private:
+    const char *m_name;
+    bool m_had;
     QByteArray m_saved;
 };
 
-// A small file (a shell script when executable).
-inline void touch(const QString &path, bool executable = false)
+// PATH set to a folder of the test's own for the life of the object, so the
+// programs an export starts are the test's, whatever the machine has.
+class PathTo : public EnvSet {
+public:
+    explicit PathTo(const QString &folder) : EnvSet("PATH", folder) {}
+};
+
+inline void writeFile(const QString &path, const QByteArray &bytes, bool executable = false)
 {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return;
-    f.write("#!/bin/sh\n");
+    f.write(bytes);
     f.close();
     if (executable)
         f.setPermissions(f.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+}
+
+// A message of the program: Chinese but for the file names and paths it
+// names and the words "Word" and ".dotx".
+inline bool whollyChinese(QString message, const QStringList &names)
+{
+    for (const QString &n : names) {
+        message.remove(QDir::toNativeSeparators(n));
+        message.remove(QFileInfo(n).fileName());
+    }
+    message.remove(QStringLiteral("Word")).remove(QStringLiteral(".dotx"));
+    static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+    return !message.contains(latin);
+}
+
+// A small file (a shell script when executable).
+inline void touch(const QString &path, bool executable = false)
+{
+    writeFile(path, "#!/bin/sh\n", executable);
 }
 
 inline CodeTables richTables()
@@ -176,6 +216,25 @@ inline WordRecord richRecord(const QString &category = QStringLiteral("1"))
     r.persons = {person(1), person(2, QStringLiteral("1"))};
     r.committee = {member(1), member(2, QStringLiteral("0"))};
     r.patents = {patent(1, "1"), patent(2, "2"), patent(3, "1"), patent(4, "2")};
+    return r;
+}
+
+// The record with its lists replaced: `persons` completing persons,
+// `committee` members, `organisations` and `patents` of each status.
+inline WordRecord withLists(WordRecord r, int persons, int committee, int organisations, int patents)
+{
+    r.persons.clear();
+    r.committee.clear();
+    r.organisations.clear();
+    r.patents.clear();
+    for (int i = 1; i <= persons; ++i)
+        r.persons << person(i);
+    for (int i = 1; i <= committee; ++i)
+        r.committee << member(i);
+    for (int i = 1; i <= organisations; ++i)
+        r.organisations << organisation(i);
+    for (int i = 1; i <= patents; ++i)
+        r.patents << patent(i, "1") << patent(10 + i, "2");
     return r;
 }
 
