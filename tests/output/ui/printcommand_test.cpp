@@ -82,7 +82,6 @@ TEST_F(PrintCommandTest, PreviewOfARealPageAsAPicture)
         form->grab().save(folder + QStringLiteral("/printform.png"));
         form->Button7->click();
         seams.onModal(QStringLiteral("ReportPreview"), [&](QDialog *p) {
-            p->resize(900, 1000);
             QApplication::processEvents();
             p->grab().save(folder + QStringLiteral("/preview-page10.png"));
             return 1;

@@ -314,6 +314,8 @@ TEST_F(PrintFormTest, PanelsAsPictures)
     form.ShowPanel(5);
     form.Button4->click();
     form.grab().save(folder + QStringLiteral("/panel3.png"));
+    button("zBitBtn2")->click();
+    form.grab().save(folder + QStringLiteral("/panel3-printed.png"));
     form.setRecord(testsupport::richPrintRecord(false));
     form.ShowPanel(5);
     form.Button4->click();
