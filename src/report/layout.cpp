@@ -187,6 +187,14 @@ void wrapParagraph(const QString &para, const Font &font, double widthMm, QStrin
             out << lineText(para, g, start, at);
             start = at;
             lineWidth = widthOf(g, start, i);
+            // What went down with the break must still leave room for this
+            // character; where it does not, the run is wider than a line
+            // and is split before it.
+            if (i > start && lineWidth + g[i].width > widthMm + kEps) {
+                out << lineText(para, g, start, i);
+                start = i;
+                lineWidth = 0;
+            }
         }
         lineWidth += g[i].width;
     }

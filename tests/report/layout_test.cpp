@@ -315,6 +315,11 @@ TEST(ReportLayout, LinesBreakAsChinesePrintSetsThem)
     const QStringList words = lines(QStringLiteral("alpha beta gamma"), 4);
     for (const QString &w : words)
         EXPECT_TRUE(QStringList({"alpha", "beta", "gamma", "alpha beta", "beta gamma"}).contains(w)) << w.toStdString();
+    // Brackets that must stay with what follows, wider than a line with it,
+    // are split too rather than pass the side.
+    const double narrow = textWidth(QStringLiteral("x《《"), font) + 0.01;
+    for (const QString &l : breakLines(QStringLiteral("x《《三"), font, narrow, true))
+        EXPECT_LE(textWidth(l, font), narrow) << l.toStdString();
     // A word wider than a line is split, as it must be.
     const QString longWord = QStringLiteral("Pneumonoultramicroscopicsilicovolcanoconiosis");
     const QStringList split = lines(longWord, 5);
