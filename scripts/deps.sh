@@ -4,7 +4,8 @@ set -euo pipefail
 pkgs=(build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev
       clang libclang-rt-14-dev python3 python3-dbfread python3-dbf gdal-bin
       libjpeg-dev fonts-wqy-zenhei xvfb xauth qt6-qpa-plugins arj poppler-utils qt6-translations-l10n
-      pkg-config libzip-dev libpugixml-dev libreoffice-writer-nogui)
+      pkg-config libzip-dev libpugixml-dev libreoffice-writer-nogui
+      fonts-arphic-uming fonts-arphic-ukai libcups2-dev cups printer-driver-cups-pdf)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

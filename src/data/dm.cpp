@@ -139,17 +139,17 @@ TDM::TDM(const QString &dataPath, QObject *parent) : QObject(parent)
         t->open();
     }
 
-    // 6. The optional classification tables.
+    // 6. The optional classification tables.  A missing one stays closed but
+    // still knows its folder, so that whatever tries to open it says where
+    // it looked.
+    at(Tztflh2);
+    at(Txkfl2);
     HasZtflh = exists(QStringLiteral("ztflh.dbf"));
-    if (HasZtflh) {
-        at(Tztflh2);
+    if (HasZtflh)
         Tztflh2.open();
-    }
     HasXkfl = exists(QStringLiteral("xkfl.dbf"));
-    if (HasXkfl) {
-        at(Txkfl2);
+    if (HasXkfl)
         Txkfl2.open();
-    }
 
     // 7.
     for (db::Table *t : {&Tblgxjs, &TblDFJHZDXX, &Tblzdxx, &Tblkjcg, &TblCgwcdw, &Tbljdwyhmd}) {

@@ -30,7 +30,12 @@ struct PlacedElement {
     Qt::Alignment align;
     unsigned frame = NoSides;
     double penWidth = 0.2;
-    bool overflow = false; // the printed lines reach past the rectangle (they are clipped there)
+    // The text does not print whole: lines below the rectangle are left out
+    // (`cut` holds them) or a line reaches past its sides (clipped there).
+    bool overflow = false;
+    QString cut;           // what does not print
+    QString field;         // the bound field, if any
+    QString caption;       // what the person calls the value
     BandKind band = BandKind::Title;
     int row = -1;          // detail row index, else -1
 };
@@ -53,15 +58,33 @@ struct Document {
     int pageCount() const { return int(pages.size()); }
 };
 
+// A value that does not print whole: where it stands and how much is lost.
+struct Cut {
+    QString report;       // the report's name
+    int page = 0;         // running page number within the report
+    QString element;
+    QString caption;      // the element's caption, else its field
+    int characters = 0;   // characters that do not print
+};
+// The values of a laid-out report that do not print whole.  Only elements
+// that show a value (a bound field, or a caption given by the layout) are
+// named; a fixed text that does not fit is a fault of the layout.
+std::vector<Cut> cuts(const Document &doc);
+
 // Height in mm of one printed line of a font of that size.
 double lineHeight(const Font &font);
 // Inner padding in mm between a text and its box edge, on each side.
 constexpr double kTextPadding = 0.6;
 
 // Breaks a text into printed lines: at every line break (CR, LF, CR LF) and,
-// with wrap, wherever the next character would pass `widthMm`.
+// with wrap, where the next character would pass `widthMm`, as Chinese print
+// sets lines: no line begins with closing punctuation (。，、；：？！ and
+// closing brackets and quotes) and none ends with an opening bracket or
+// quote; a run of Latin letters and digits (a word, "20/03", "1,234,567")
+// is not split unless it is wider than a whole line; a blank between words
+// ends its line.
 QStringList breakLines(const QString &text, const Font &font, double widthMm, bool wrap);
-// Width of a single line of text in mm.
+// Width of a single line of text in mm, measured with the face that prints it.
 double textWidth(const QString &text, const Font &font);
 
 Document layout(const ReportForm &form);

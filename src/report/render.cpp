@@ -129,7 +129,9 @@ QImage renderImage(const Document &doc, int pageIndex, double dpi)
     return img;
 }
 
-bool writePdf(const std::vector<const Document *> &docs, const QString &path, QString *error)
+namespace {
+
+bool writePages(const std::vector<const Page *> &pages, const QString &path, QString *error)
 {
     QPdfWriter writer(path);
     writer.setResolution(600);
@@ -143,13 +145,11 @@ bool writePdf(const std::vector<const Document *> &docs, const QString &path, QS
         return false;
     }
     bool first = true;
-    for (const Document *doc : docs) {
-        for (const Page &page : doc->pages) {
-            if (!first)
-                writer.newPage();
-            first = false;
-            paintPage(p, page);
-        }
+    for (const Page *page : pages) {
+        if (!first)
+            writer.newPage();
+        first = false;
+        paintPage(p, *page);
     }
     if (!p.end()) {
         if (error)
@@ -157,6 +157,25 @@ bool writePdf(const std::vector<const Document *> &docs, const QString &path, QS
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool writePdf(const std::vector<const Document *> &docs, const QString &path, QString *error)
+{
+    std::vector<const Page *> pages;
+    for (const Document *doc : docs)
+        for (const Page &page : doc->pages)
+            pages.push_back(&page);
+    return writePages(pages, path, error);
+}
+
+bool writePdf(const Document &doc, int fromPage, int toPage, const QString &path, QString *error)
+{
+    std::vector<const Page *> pages;
+    for (int i = std::max(fromPage, 1); i <= std::min(toPage, doc.pageCount()); ++i)
+        pages.push_back(&doc.pages[size_t(i - 1)]);
+    return writePages(pages, path, error);
 }
 
 bool printDocument(QPrinter &printer, const Document &doc, int fromPage, int toPage)

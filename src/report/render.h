@@ -30,6 +30,8 @@ inline bool writePdf(const Document &doc, const QString &path, QString *error = 
 {
     return writePdf(std::vector<const Document *>{&doc}, path, error);
 }
+// Pages `fromPage` to `toPage` (1-based, inclusive) of one document.
+bool writePdf(const Document &doc, int fromPage, int toPage, const QString &path, QString *error = nullptr);
 
 // Prints pages `fromPage` to `toPage` (1-based, inclusive; 0 for the first or
 // the last) of a document as one job.  The pages keep the running numbers of

@@ -1,25 +1,51 @@
 #include "report.h"
 
+#include <QFontDatabase>
+#include <QGuiApplication>
+
 #include <stdexcept>
 
 namespace report {
 
+QStringList preferredFamilies(const QString &originalName)
+{
+    // Song (Ming) for body text, Hei for headings, Kai where a Kai face is
+    // named.  Every family here embeds in PDF files and extracts back to the
+    // text drawn.  (The Noto CJK families do not: they share one glyph
+    // between an ideograph and its Kangxi radical, and the PDF writer names
+    // the radical, so "人" would read back as U+2F08.)
+    static const QStringList song = {QStringLiteral("AR PL UMing CN"), QStringLiteral("WenQuanYi Zen Hei")};
+    static const QStringList hei = {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("AR PL UMing CN")};
+    static const QStringList kai = {QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL UMing CN"),
+                                    QStringLiteral("WenQuanYi Zen Hei")};
+    static const QHash<QString, const QStringList *> table = {
+        {QStringLiteral("宋体"), &song},          {QStringLiteral("新宋体"), &song},
+        {QStringLiteral("仿宋_GB2312"), &song},   {QStringLiteral("仿宋"), &song},
+        {QStringLiteral("Times New Roman"), &song}, {QStringLiteral("黑体"), &hei},
+        {QStringLiteral("Arial"), &hei},          {QStringLiteral("楷体_GB2312"), &kai},
+        {QStringLiteral("楷体"), &kai},
+    };
+    return *table.value(originalName, &song);
+}
+
 QString installedFamily(const QString &originalName)
 {
-    // Every CJK face the forms name prints in the one family that is
-    // installed, embeds in PDF files and extracts back to the same text.
-    static const QHash<QString, QString> table = {
-        {QStringLiteral("宋体"), QStringLiteral("WenQuanYi Zen Hei")},
-        {QStringLiteral("新宋体"), QStringLiteral("WenQuanYi Zen Hei")},
-        {QStringLiteral("黑体"), QStringLiteral("WenQuanYi Zen Hei")},
-        {QStringLiteral("楷体_GB2312"), QStringLiteral("WenQuanYi Zen Hei")},
-        {QStringLiteral("楷体"), QStringLiteral("WenQuanYi Zen Hei")},
-        {QStringLiteral("仿宋_GB2312"), QStringLiteral("WenQuanYi Zen Hei")},
-        {QStringLiteral("仿宋"), QStringLiteral("WenQuanYi Zen Hei")},
-        {QStringLiteral("Arial"), QStringLiteral("WenQuanYi Zen Hei")},
-        {QStringLiteral("Times New Roman"), QStringLiteral("WenQuanYi Zen Hei")},
-    };
-    return table.value(originalName, QStringLiteral("WenQuanYi Zen Hei"));
+    const QStringList families = preferredFamilies(originalName);
+    // Without a GUI application the font database cannot be asked.
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return families.first();
+    static QHash<QString, QString> chosen;
+    const auto it = chosen.constFind(originalName);
+    if (it != chosen.constEnd())
+        return *it;
+    QString family = families.last();
+    for (const QString &f : families)
+        if (QFontDatabase::hasFamily(f)) {
+            family = f;
+            break;
+        }
+    chosen.insert(originalName, family);
+    return family;
 }
 
 Element &Band::add(Element e)
@@ -139,16 +165,28 @@ void MemDataset::post()
 {
     if (!m_appending)
         return;
-    m_rows.push_back(m_pending);
+    m_rows.push_back({m_pending, false});
     m_pending.clear();
     m_appending = false;
+}
+
+void MemDataset::addPadding()
+{
+    m_pending.clear();
+    m_appending = false;
+    m_rows.push_back({{}, true});
+}
+
+bool MemDataset::isPadding(int row) const
+{
+    return row >= 0 && row < rowCount() && m_rows[size_t(row)].padding;
 }
 
 QString MemDataset::value(int row, const QString &field) const
 {
     if (row < 0 || row >= rowCount())
         return {};
-    return m_rows[size_t(row)].value(field.toUpper());
+    return m_rows[size_t(row)].values.value(field.toUpper());
 }
 
 ReportForm::ReportForm(QString n) : name(std::move(n)) {}

@@ -14,10 +14,17 @@
 //                 rectangle taller than the row is cut at the row's bottom.
 //   Summary       printed once after the last detail row; with atPageFoot it
 //                 stands at the foot of the last page, just above the footer.
+//                 It never stands on a page of its own below a list: when it
+//                 does not fit after the last row, that row goes over with it.
 //   PageFooter    printed at the bottom of every page (inside the margin).
 //   Overlay       not a strip: elements placed on the page itself (rectangles
 //                 from the top-left corner inside the margins), printed on
 //                 every page.
+//
+// Growing: a stretching text that needs more height than its rectangle makes
+// it taller, and everything at or below that rectangle's bottom edge in the
+// band moves down by as much (elements reaching across the edge, such as the
+// frame of the row and its title cell, grow with it); the band grows too.
 //
 // Building a page (one builder function per printed page):
 //
@@ -62,8 +69,14 @@ struct Font {
     bool bold = false;
 };
 
-// One table from the original font names to installed families.
+// One table from the original font names to installed families: the Song
+// faces (宋体, 仿宋 and the Latin serif) print in a Song (Ming) family, the Hei
+// faces (黑体 and the Latin sans) in a Hei one, the Kai faces in a Kai one;
+// each names the families it takes in order of preference and the first one
+// installed is used.
 QString installedFamily(const QString &originalName);
+// The families installedFamily() tries for a face, most preferred first.
+QStringList preferredFamilies(const QString &originalName);
 
 enum class Kind {
     Label,      // fixed caption (a framed label is a label with frame sides)
@@ -90,6 +103,13 @@ struct Element {
     double penWidth = 0.2; // mm: frames, lines, rectangles
     bool stretch = false;  // a text that needs more height makes its band taller
     bool followBand = false; // the bottom edge moves with the band's bottom when it grows
+    // Above 0: a text that does not fit is set smaller, in half points down
+    // to this size; when even that does not fit it wraps at this size (and,
+    // with stretch, grows its row).
+    double minFontSize = 0;
+    // What the person calls the value (a field's caption, "成果简介"), named
+    // when the text cannot be printed whole.
+    QString caption;
     bool visible = true;
     // Runs just before the element prints (preview, printer, PDF alike) and may
     // replace the text it prints.
@@ -123,7 +143,10 @@ struct Band {
 };
 
 // In-memory dataset of text fields for list bands.  Rows are appended and
-// posted; empty() removes them all.
+// posted; empty() removes them all.  A padding row is a blank row that fills
+// out the ruled lines of a printed list: the layout prints it only where the
+// page has room for it (and for the list's summary), never on a sheet of its
+// own.
 class MemDataset {
 public:
     explicit MemDataset(QStringList fields = {});
@@ -133,12 +156,18 @@ public:
     void append();                                  // starts a new row (blank)
     void setField(const QString &field, const QString &text); // on the row being appended
     void post();                                    // adds the row
+    void addPadding();                              // adds a blank padding row
     int rowCount() const { return int(m_rows.size()); }
+    bool isPadding(int row) const;
     QString value(int row, const QString &field) const;
 
 private:
+    struct Row {
+        QHash<QString, QString> values;
+        bool padding = false;
+    };
     QStringList m_fields;  // empty: any field name
-    std::vector<QHash<QString, QString>> m_rows;
+    std::vector<Row> m_rows;
     QHash<QString, QString> m_pending;
     bool m_appending = false;
 };

@@ -10,6 +10,7 @@
 #include "platform/widgets/dispatch.h"
 #include "platform/core/seams.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -163,26 +164,36 @@ bool TMainForm::UpdateCommandState()
     // What needs the organisation's row stays off while there is none.
     const bool hasUnit = hasOrganisation();
     const QList<QWidget *> needUnit = {DBGrid1, ComboBox1, cbYear, Button1, Button5, BitBtn2, BitBtn4};
-    for (QWidget *w : lockedControls())
+    // A locked command tells, when pointed at, why it is off.
+    const QString why = all ? QString() : QStringLiteral("当前项目有未完成栏目：") + IncompleteMessage();
+    for (QWidget *w : lockedControls()) {
         w->setEnabled(all && (hasUnit || !needUnit.contains(w)));
+        if (qobject_cast<QAbstractButton *>(w))
+            w->setToolTip(why);
+    }
     return all;
+}
+
+QString TMainForm::IncompleteMessage() const
+{
+    const bool applied = DM && DM->Qrykjcg.isActive() && !DM->Qrykjcg.isEmpty()
+                         && field(DM->Qrykjcg, "item_cglb") == QLatin1String("1");
+    if (!isPageComplete(btn_page01))
+        return QStringLiteral("成果概况没有填完,请继续填写完成该项目！");
+    if (!isPageComplete(btn_page02) && applied)
+        return QStringLiteral("知识产权，成果应用情况没有填完,请继续填写完成该项目！");
+    if (!isPageComplete(btn_page03))
+        return QStringLiteral("课题立项，评价没有填完,请继续填写完成该项目！");
+    if (!isPageComplete(btn_page04))
+        return QStringLiteral("第一完成单位情况没有填完,请继续填写完成该项目！");
+    if (!isPageComplete(btn_page08))
+        return QStringLiteral("成果完成人员名单没有填完,请继续填写完成该项目！");
+    return {};
 }
 
 bool TMainForm::CanClose()
 {
-    const bool applied = DM && DM->Qrykjcg.isActive() && !DM->Qrykjcg.isEmpty()
-                         && field(DM->Qrykjcg, "item_cglb") == QLatin1String("1");
-    QString message;
-    if (!isPageComplete(btn_page01))
-        message = QStringLiteral("成果概况没有填完,请继续填写完成该项目！");
-    else if (!isPageComplete(btn_page02) && applied)
-        message = QStringLiteral("知识产权，成果应用情况没有填完,请继续填写完成该项目！");
-    else if (!isPageComplete(btn_page03))
-        message = QStringLiteral("课题立项，评价没有填完,请继续填写完成该项目！");
-    else if (!isPageComplete(btn_page04))
-        message = QStringLiteral("第一完成单位情况没有填完,请继续填写完成该项目！");
-    else if (!isPageComplete(btn_page08))
-        message = QStringLiteral("成果完成人员名单没有填完,请继续填写完成该项目！");
+    const QString message = IncompleteMessage();
     if (message.isEmpty())
         return true;
     ShowMsg(message);

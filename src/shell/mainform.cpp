@@ -301,6 +301,13 @@ void TMainForm::FormShow()
     DBGrid1->setDataSource(&DM->DSQkjcg);
     RefreshRecordList(DM->Qrykjcg, ComboBox1, btn_page02, cbYear);
     RenumberList();
+    // 11. The current record's marks and lock, by the rule every later
+    // recomputation follows (without the organisation's row the record
+    // commands are off already).
+    if (hasOrganisation()) {
+        UpdatePageStatus();
+        UpdateCommandState();
+    }
 }
 
 

@@ -108,6 +108,10 @@ public:
     bool UpdateCommandState();
     // The controls the lock disables.
     QList<QWidget *> lockedControls() const;
+    // Why the current record is locked: the message of its first incomplete
+    // page, empty when every required page is complete.  The close, the
+    // print command and the tips of the locked commands say it.
+    QString IncompleteMessage() const;
 
     // Commands.
     void Button1Click();      // 新增
@@ -127,7 +131,8 @@ public:
     void SpeedButton26Click();   // 恢复
 
     // The first showing, run before the window appears: splash, lists,
-    // record list.
+    // record list, and with the organisation's row the current record's
+    // page marks and lock.
     void FormShow();
     // Whether the window may close now: refused, with the first incomplete
     // page's message, while the current record is incomplete.

@@ -184,6 +184,34 @@ TEST_F(StartupTest, WithoutOrganisationRecordsLeaveImportSearchAndRestoreUsable)
 
 // An error in the first showing ends the start after its message, as an
 // error of the data module does: no half set-up main window.
+// The start marks the current record's pages by the rule every later
+// recomputation follows: a record without a project source starts with its
+// project page incomplete and its commands locked, and the locked commands
+// say why.
+TEST_F(StartupTest, FirstShowingMarksTheCurrentRecordByTheOneCompletenessRule)
+{
+    addCompleteRecord(QStringLiteral("2010000001"), QStringLiteral("1"), QStringLiteral("高效节能电机控制技术"),
+                      {{QStringLiteral("ITEM_126"), QString()}});
+    add(QStringLiteral("cgwcr"), {{QStringLiteral("ITEM_4"), QStringLiteral("2010000001")},
+                                  {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")}, {QStringLiteral("ITEM_180"), QStringLiteral("张伟")}});
+    addOrganisation();
+    startWindows();
+    QList<bool> atStart;
+    for (QPushButton *b : MainForm->pageButtons())
+        atStart << TMainForm::isPageComplete(b);
+    EXPECT_FALSE(TMainForm::isPageComplete(MainForm->btn_page03));
+    EXPECT_TRUE(TMainForm::isPageComplete(MainForm->btn_page01));
+    EXPECT_FALSE(MainForm->BitBtn4->isEnabled());
+    EXPECT_EQ(MainForm->BitBtn4->toolTip(), QStringLiteral("当前项目有未完成栏目：课题立项，评价没有填完,请继续填写完成该项目！"));
+    MainForm->UpdatePageStatus();
+    MainForm->UpdateCommandState();
+    QList<bool> again;
+    for (QPushButton *b : MainForm->pageButtons())
+        again << TMainForm::isPageComplete(b);
+    EXPECT_EQ(again, atStart);
+    seams.verifyAllUsed();
+}
+
 TEST_F(StartupTest, ErrorInTheFirstShowingEndsTheStart)
 {
     createWindows(data);
@@ -208,7 +236,10 @@ TEST_F(StartupTest, QtTextsAreChinese)
 
 TEST_F(StartupTest, YearListSkipsOnlyBadKeysAndListFollowsAFourDigitYear)
 {
-    addRecord(QStringLiteral("2010000001"), QStringLiteral("1"), QStringLiteral("高效节能电机控制技术"));
+    // The record shown first is complete: the start leaves the commands on.
+    addCompleteRecord(QStringLiteral("2010000001"), QStringLiteral("1"), QStringLiteral("高效节能电机控制技术"));
+    add(QStringLiteral("cgwcr"), {{QStringLiteral("ITEM_4"), QStringLiteral("2010000001")},
+                                  {QStringLiteral("ITEM_DQDM"), QStringLiteral(".")}, {QStringLiteral("ITEM_180"), QStringLiteral("张伟")}});
     addRecord(QStringLiteral("20X9000001"), QStringLiteral("1"), QStringLiteral("键值有误的成果"));
     addRecord(QStringLiteral("2009000002"), QStringLiteral("1"), QStringLiteral("水稻抗病育种"));
     addRecord(QStringLiteral("2009000001"), QStringLiteral("1"), QStringLiteral("城市供水管网监测"));

@@ -150,6 +150,105 @@ inline output::PrintRecord richPrintRecord(bool applied, int persons = 5, int co
     return p;
 }
 
+// A text of `bytes` GBK bytes: running Chinese prose with its punctuation,
+// starting with a mark of its own so that each value can be told apart.
+inline QString proseOfBytes(int bytes, int seed = 0)
+{
+    static const QString prose = QStringLiteral(
+        "本成果针对高寒地区桥面铺装早期开裂、脱层等病害，研究了复合材料铺装层的材料组成、结构设计与施工工艺；"
+        "提出了“温度—荷载”耦合作用下的设计方法（含三项关键参数），并在多座大桥推广应用。");
+    QString out;
+    for (int i = 0; 2 * (out.size() + 1) <= bytes; ++i)
+        out += prose.at((i + seed * 7) % prose.size());
+    return out;
+}
+
+// Letters and digits of `bytes` bytes with no blank to break at, as a web
+// or mail address or a long Latin word is.
+inline QString latinOfBytes(int bytes, const QString &start = QStringLiteral("Www"))
+{
+    QString out = start;
+    static const QString tail = QStringLiteral("Qinglan0Institute1Of2Applied3Technology4Research5");
+    for (int i = 0; out.size() < bytes; ++i)
+        out += tail.at(i % tail.size());
+    return out.left(bytes);
+}
+
+// The record filled to every field's width: 140-byte names and patent names,
+// a 3,000-character abstract, addresses and mail addresses as long as their
+// fields, over-long Latin words, 40 persons and 25 committee members with
+// 15-character majors, ten organisations and twelve patents.
+inline output::PrintRecord fullWidthPrintRecord(bool applied)
+{
+    output::PrintRecord p = richPrintRecord(applied, 40, 25, 10, 12);
+    report::Record &r = p.record;
+    int seed = 0;
+    auto prose = [&](const char *f, int bytes) { r.set(QLatin1String(f), proseOfBytes(bytes, ++seed)); };
+    auto latin = [&](const char *f, int bytes, const QString &start) { r.set(QLatin1String(f), latinOfBytes(bytes, start)); };
+    for (auto [f, bytes] : {std::pair{"ITEM_3", 140}, {"ITEM_9", 140}, {"ITEM_128", 80}, {"ITEM_127_1", 140},
+                            {"ITEM_130", 80}, {"ITEM_37", 100}, {"ITEM_41", 20}, {"TLinkMan", 20}})
+        prose(f, bytes);
+    r.set(QStringLiteral("ITEM_52"), QStringLiteral("PavementThermalFieldAnalysisSuite") + proseOfBytes(46, ++seed));
+    r.set(QStringLiteral("ITEM_22"), QStringLiteral("京交鉴字[2023]第0041号鉴定证书编号"));
+    r.set(QStringLiteral("ITEM_14"), proseOfBytes(64, 1) + QLatin1Char(';') + proseOfBytes(64, 2) + QLatin1Char(';')
+                                         + proseOfBytes(66, 3));
+    latin("ITEM_60", 100, QStringLiteral("http://www."));
+    latin("ITEM_61", 80, QStringLiteral("mail@"));
+    latin("TLinkManEm", 80, QStringLiteral("transfer@"));
+    latin("ITEM_127", 30, QStringLiteral("Z"));
+    latin("ITEM_120", 20, QStringLiteral("110"));
+    latin("ITEM_420", 20, QStringLiteral("4000"));
+    for (const char *f : {"ITEM_39", "ITEM_40", "ITEM_41_2", "TLinkManTe"})
+        r.set(QLatin1String(f), QStringLiteral("010-62345678-8001,13901234567").left(30));
+    r.set(QStringLiteral("ITEM_53"), QStringLiteral("2022SR045678"));
+    r.set(QStringLiteral("ITEM_34"), QStringLiteral("2023年12月20日"));
+    r.set(QStringLiteral("ITEM_8"), QStringLiteral("2019.03-2023.11"));
+    for (const char *f : {"ITEM_149", "ITEM_141", "ITEM_148", "ITEM_142", "ITEM_142_1", "ITEM_142_2", "ITEM_142_3",
+                          "ITEM_143", "ITEM_144", "ITEM_243", "ITEM_244", "ITEM_145", "ITEM_150", "ITEM_162",
+                          "ITEM_151_1", "ITEM_152_1", "ITEM_153", "ITEM_154"})
+        r.set(QLatin1String(f), QStringLiteral("1234567")); // figures are entered with seven characters at most
+    r.set(QStringLiteral("ITEM_45"), QStringLiteral("1234567"));
+    QString abstract;
+    for (int i = 0; abstract.size() < 3000; ++i)
+        abstract += proseOfBytes(200, i) + (i % 5 == 4 ? QStringLiteral("\n") : QString());
+    r.set(QStringLiteral("ITEM_13_1"), abstract.left(3000));
+    p.subject1 = proseOfBytes(60, ++seed);
+    p.subject2 = proseOfBytes(60, ++seed);
+    p.province = QStringLiteral("新疆维吾尔自治区");
+    p.department = proseOfBytes(60, ++seed);
+    p.investment = QStringLiteral("1000万元～5000万元（含5000万元）");
+    p.profit = QStringLiteral("500万元～1000万元（含1000万元）");
+    p.library1 = r.value(QStringLiteral("ITEM_12"));
+    p.library2 = r.value(QStringLiteral("ITEM_12_1"));
+    for (report::Record &x : p.persons) {
+        x.set(QStringLiteral("ITEM_180"), proseOfBytes(20, ++seed));
+        x.set(QStringLiteral("ITEM_182"), QStringLiteral("1975年06月"));
+        x.set(QStringLiteral("ITEM_185"), proseOfBytes(80, ++seed));
+        x.set(QStringLiteral("ITEM_186"), proseOfBytes(160, ++seed));
+    }
+    // Bytes that were not GBK, read as "�", print as they read.
+    p.persons[1].set(QStringLiteral("ITEM_185"), proseOfBytes(36, 5) + QChar(0xFFFD) + QChar(0xFFFD) + proseOfBytes(40, 6));
+    for (report::Record &x : p.committee) {
+        x.set(QStringLiteral("ITEM_191"), proseOfBytes(20, ++seed));
+        x.set(QStringLiteral("ITEM_192"), proseOfBytes(20, ++seed));
+        x.set(QStringLiteral("ITEM_195"), proseOfBytes(80, ++seed));
+        x.set(QStringLiteral("ITEM_196"), proseOfBytes(30, ++seed));
+        x.set(QStringLiteral("ITEM_197"), proseOfBytes(30, ++seed));
+    }
+    for (report::Record &x : p.organisations) {
+        x.set(QStringLiteral("ITEM_170"), proseOfBytes(80, ++seed));
+        x.set(QStringLiteral("ITEM_171"), proseOfBytes(80, ++seed));
+        x.set(QStringLiteral("ITEM_172"), latinOfBytes(20, QStringLiteral("100")));
+        x.set(QStringLiteral("ITEM_173"), proseOfBytes(20, ++seed));
+        x.set(QStringLiteral("ITEM_174"), QStringLiteral("0311-87654321-80001"));
+    }
+    for (report::Record &x : p.patents) {
+        x.set(QStringLiteral("PATENT_NO"), QStringLiteral("ZL202110345678.X"));
+        x.set(QStringLiteral("PATENT_NAM"), proseOfBytes(140, ++seed));
+    }
+    return p;
+}
+
 inline output::PrintRecord emptyPrintRecord(bool applied)
 {
     output::PrintRecord p;

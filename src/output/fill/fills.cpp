@@ -159,8 +159,9 @@ void fillCover(report::ReportForm &form, const PrintRecord &rec)
 
 void fillApplied03(report::ReportForm &form, const PrintRecord &rec)
 {
-    if (!rec.classificationError.isEmpty())
-        throw db::EngineError(rec.classificationError);
+    for (const QString &error : {rec.subjectError, rec.libraryError})
+        if (!error.isEmpty())
+            throw db::EngineError(error);
     for (const char *l : {"item_15", "item_15_1", "item_12", "item_12_1"})
         set(form, QLatin1String(l), {});
     set(form, QStringLiteral("item_15"), rec.subject1);
@@ -219,8 +220,9 @@ void fillApprovalDate(report::ReportForm &form, const PrintRecord &rec, const QS
 
 void fillBasic03(report::ReportForm &form, const PrintRecord &rec)
 {
-    if (!rec.classificationError.isEmpty())
-        throw db::EngineError(rec.classificationError);
+    // The library codes print as stored: only the subject table is needed.
+    if (!rec.subjectError.isEmpty())
+        throw db::EngineError(rec.subjectError);
     set(form, QStringLiteral("QR_item_15"), rec.subject1.trimmed());
     set(form, QStringLiteral("QR_item_15_1"), rec.subject2.trimmed());
     set(form, QStringLiteral("QR_item_12"), v(rec, "ITEM_12").trimmed());
@@ -268,9 +270,8 @@ void fillPersons(report::ReportForm &form, const PrintRecord &rec, PrintLists &l
         ds.post();
         rowFrames(form, 11, 19, 81);
     }
-    // The list always ends with one blank row.
-    ds.append();
-    ds.post();
+    // The list ends with one blank row where the page has room for it.
+    ds.addPadding();
     chooseFooter(form, lists);
 }
 
@@ -279,15 +280,18 @@ void fillCommittee(report::ReportForm &form, const PrintRecord &rec, PrintLists 
     report::MemDataset &ds = lists.ClientDataSet1;
     ds.empty();
     const int rows = committeeRows(int(rec.committee.size()), family);
+    // Blank rows pad the list to whole pages, as far as the pages have room.
     for (int i = 0; i < rows; ++i) {
-        ds.append();
-        if (size_t(i) < rec.committee.size()) {
-            const report::Record &m = rec.committee[size_t(i)];
-            copy(ds, m, {"ITEM_4", "ITEM_DQDM", "ITEM_190", "ITEM_191", "ITEM_192", "ITEM_194", "ITEM_195", "ITEM_196",
-                         "ITEM_197", "ITEM_199"});
-            ds.setField(QStringLiteral("ITEM_193"), codetexts::text(codetexts::sex(), m.value(QStringLiteral("ITEM_193"))));
-            ds.setField(QStringLiteral("ITEM_198"), codetexts::text(codetexts::title(), m.value(QStringLiteral("ITEM_198"))));
+        if (size_t(i) >= rec.committee.size()) {
+            ds.addPadding();
+            continue;
         }
+        ds.append();
+        const report::Record &m = rec.committee[size_t(i)];
+        copy(ds, m, {"ITEM_4", "ITEM_DQDM", "ITEM_190", "ITEM_191", "ITEM_192", "ITEM_194", "ITEM_195", "ITEM_196",
+                     "ITEM_197", "ITEM_199"});
+        ds.setField(QStringLiteral("ITEM_193"), codetexts::text(codetexts::sex(), m.value(QStringLiteral("ITEM_193"))));
+        ds.setField(QStringLiteral("ITEM_198"), codetexts::text(codetexts::title(), m.value(QStringLiteral("ITEM_198"))));
         ds.post();
     }
     chooseFooter(form, lists);
@@ -302,16 +306,17 @@ void fillOrganisations(report::ReportForm &form, const PrintRecord &rec, PrintLi
     // family: the first eight organisations, no blank rows.
     const int rows = family == Family::Applied ? 8 : std::min(n, 8);
     for (int i = 0; i < rows; ++i) {
-        ds.append();
-        if (i < n)
-            copy(ds, rec.organisations[size_t(i)], {"ITEM_176", "ITEM_170", "ITEM_171", "ITEM_172", "ITEM_173", "ITEM_174"});
-        ds.post();
-        if (i < n) {
-            if (family == Family::Applied)
-                rowFrames(form, 41, 46, 51);
-            else
-                rowFrames(form, 48, 53, 45);
+        if (i >= n) {
+            ds.addPadding();
+            continue;
         }
+        ds.append();
+        copy(ds, rec.organisations[size_t(i)], {"ITEM_176", "ITEM_170", "ITEM_171", "ITEM_172", "ITEM_173", "ITEM_174"});
+        ds.post();
+        if (family == Family::Applied)
+            rowFrames(form, 41, 46, 51);
+        else
+            rowFrames(form, 48, 53, 45);
     }
     lists.bind(form);
 }

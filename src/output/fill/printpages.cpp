@@ -80,6 +80,15 @@ int PrintPages::indexOf(Family family, const QString &label)
     return -1;
 }
 
+QString PrintPages::labelOf(const QString &formName)
+{
+    for (Family family : {Family::Applied, Family::Basic})
+        for (const PageEntry &e : pages(family))
+            if (e.formName == formName)
+                return e.label;
+    return {};
+}
+
 PrintPages::PrintPages(Builder builder) : m_builder(std::move(builder)) {}
 
 void PrintPages::setRecord(PrintRecord record)

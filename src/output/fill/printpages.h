@@ -41,6 +41,9 @@ public:
     // Indices (into pages()) printed by "全文打印", in order.
     static std::vector<int> wholePrintOrder(Family family);
     static int indexOf(Family family, const QString &label);
+    // The page as the form names it ("9", "封面1") for a report form's
+    // instance name, of either family; empty for none.
+    static QString labelOf(const QString &formName);
 
     void setRecord(PrintRecord record);
     const PrintRecord &record() const { return m_record; }

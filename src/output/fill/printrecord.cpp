@@ -111,16 +111,20 @@ PrintRecord readPrintRecord(TDM &dm)
             return lookup(dm.Txkfl2, QStringLiteral("xxdm"), QStringLiteral("xxmc"), p.value(QLatin1String(field)).trimmed(),
                           false).trimmed();
         };
+        p.subject1 = subject("ITEM_15");
+        p.subject2 = subject("ITEM_15_1");
+    } catch (const db::EngineError &e) {
+        p.subjectError = e.message();
+    }
+    try {
         const auto library = [&](const char *field) {
             return lookup(dm.Tztflh2, QStringLiteral("xxdm"), QStringLiteral("xxmc"), p.value(QLatin1String(field)),
                           false, true);
         };
-        p.subject1 = subject("ITEM_15");
-        p.subject2 = subject("ITEM_15_1");
         p.library1 = library("ITEM_12");
         p.library2 = library("ITEM_12_1");
     } catch (const db::EngineError &e) {
-        p.classificationError = e.message();
+        p.libraryError = e.message();
     }
     return p;
 }

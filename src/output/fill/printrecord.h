@@ -28,8 +28,12 @@ struct PrintRecord {
     QString department;          // supervising department's name of ITEM_63
     QString investment, profit;  // dictionary texts of ITEM_46, ITEM_47
     // A classification table that could not be opened: the engine's message,
-    // raised again by the page that shows the classifications.
-    QString classificationError;
+    // raised again by a page that looks codes up in it.  The subject table
+    // names the subjects of both families; the library table only the
+    // applied-technology page, the other family prints library codes as
+    // stored.
+    QString subjectError;
+    QString libraryError;
 
     QString value(const QString &field) const { return record.value(field); }
     // ITEM_CGLB "1": the applied-technology form; anything else the other one.

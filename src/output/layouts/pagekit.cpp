@@ -71,11 +71,7 @@ QStringList fixedValues(const QString &file, const QString &name)
 
 double estimatedWidth(const QString &text, const report::Font &font)
 {
-    const double em = font.size * 25.4 / 72.0;
-    double w = 0;
-    for (QChar c : text)
-        w += c.unicode() >= 0x2E80 ? em : em * 0.6;
-    return w * (font.bold ? 1.05 : 1.0) + 2 * report::kTextPadding + 0.3;
+    return report::textWidth(text, font) + 2 * report::kTextPadding + 0.3;
 }
 
 double linesHeight(int lines, const report::Font &font)
@@ -169,6 +165,7 @@ double checkLine(report::Band &band, Names &names, const CheckItem &item, int li
         auto &box = band.framed(item.boxName(o.code), {x, y + (rowH - kBox) / 2, kBox, kBox}, QString(),
                                 song(9), Qt::AlignCenter);
         box.penWidth = 0.2;
+        box.minFontSize = 6;   // the mark is set smaller where the face draws it wide
         x += kBox + 0.5;
         const double w = estimatedWidth(o.text, textFont);
         band.label(names.label(), {x, y, w, rowH}, o.text, textFont);

@@ -13,6 +13,9 @@
 
 namespace layouts {
 
+// The smallest size a value of the record is set in to fit its cell.
+constexpr double kValueFloor = 7;
+
 // Fonts of the form.
 report::Font song(double size = 9, bool bold = false);
 report::Font hei(double size = 12, bool bold = true);
@@ -42,8 +45,8 @@ private:
     int m_n = 0;
 };
 
-// Width in mm that a text takes in a font, never less than it prints
-// (double-byte characters one em, others a little over half an em).
+// Width in mm of a label holding a text in a font: the text as the face
+// that prints it measures it, with the label's padding.
 double estimatedWidth(const QString &text, const report::Font &font);
 // Height of `lines` lines of a font, with the engine's padding.
 double linesHeight(int lines, const report::Font &font);

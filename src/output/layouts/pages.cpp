@@ -4,6 +4,8 @@
 #include "pagekit.h"
 #include "report/layout.h"
 
+#include <QRegularExpression>
+
 #include <stdexcept>
 
 using report::AllSides;
@@ -57,22 +59,45 @@ ReportForm notesPage(const QString &instance, double margin, const QString &file
     return f;
 }
 
+// A value of the record.  One that does not fit its cell is set smaller
+// down to the legible floor, then wraps and grows its row.
+Element &valueCell(Element &e, const QString &caption)
+{
+    e.wordWrap = true;
+    e.stretch = true;
+    e.minFontSize = kValueFloor;
+    e.caption = caption;
+    return e;
+}
+
 // A value bound to the record.
 Element &bound(Band &b, const QString &field, const QRectF &r, const Font &font = song(10),
-               Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+               Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter, const QString &caption = {})
 {
-    Element &e = b.data(QStringLiteral("QRDBText_") + field, r, field, QString(), font, align);
-    e.wordWrap = true;
-    return e;
+    return valueCell(b.data(QStringLiteral("QRDBText_") + field, r, field, QString(), font, align), caption);
 }
 
 // A fill label: named after what it shows, empty until its fill sets it.
 Element &fill(Band &b, const QString &name, const QRectF &r, const Font &font = song(10),
-              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter, const QString &caption = {})
 {
-    Element &e = b.label(name, r, QString(), font, align);
-    e.wordWrap = true;
-    return e;
+    return valueCell(b.label(name, r, QString(), font, align), caption);
+}
+
+// What the person calls a row: its title without the number in front, the
+// unit behind or a second line.
+QString captionOf(const QString &title)
+{
+    QString c = title;
+    c.remove(QLatin1Char('\n'));
+    static const QRegularExpression number(QStringLiteral("^\\s*\\d+\\s*[．.]\\s*"));
+    static const QRegularExpression unit(QStringLiteral("[（(][^（()）]*[)）]\\s*$"));
+    c.remove(number);
+    c.remove(unit);
+    c = c.trimmed();
+    while (c.endsWith(QStringLiteral("：")) || c.endsWith(QLatin1Char(':')))
+        c.chop(1);
+    return c;
 }
 
 // The framed block of the form's issuing and approving offices.
@@ -100,6 +125,8 @@ QString subtitle(FormFamily family)
     return applied(family) ? QStringLiteral("（应用技术类成果）") : QStringLiteral("（基础理论、软科学类成果）");
 }
 
+QRectF inset(const QRectF &r, double dx = 1) { return r.adjusted(dx, 0, -dx, 0); }
+
 // ---------------------------------------------------------------------------
 // A table page: a title column on the left, the values on the right, rows
 // ruled one under another.
@@ -115,6 +142,8 @@ public:
 
     double vx() const { return x0 + tw; }
     double vw() const { return w - tw; }
+    // The caption of the last row begun.
+    QString caption() const { return m_caption; }
 
     // A heading row across the table.
     void heading(const QString &text, double h = 7, const QString &note = {})
@@ -129,6 +158,7 @@ public:
     // A row: its title cell and its framed value cell; returns the value rect.
     QRectF row(const QString &title, double h, const QString &note = {})
     {
+        m_caption = captionOf(title);
         cell(b, n, {x0, y, tw, h}, QString());
         if (note.isEmpty()) {
             cell(b, n, {x0, y, tw, h}, title, titleFont, Qt::AlignLeft | Qt::AlignVCenter, report::NoSides);
@@ -147,12 +177,29 @@ public:
     {
         const QRectF v = row(t1, h);
         const double mid = v.left() + v.width() * split;
-        cell(b, n, {mid, y - h, t2w, h}, t2, song(10), Qt::AlignCenter);
+        cell(b, n, {mid, y - h, t2w, h}, t2, titleFont, Qt::AlignCenter);
+        m_second = captionOf(t2);
         return {QRectF(v.left(), v.top(), mid - v.left(), h), QRectF(mid + t2w, v.top(), v.right() - mid - t2w, h)};
     }
+    // The caption of the second half of the last pair row.
+    QString secondCaption() const { return m_second; }
+    // A row holding one value: bound to the record, or a fill label.
+    Element &boundRow(const QString &title, double h, const QString &field, const Font &font = song(10))
+    {
+        const QRectF r = inset(row(title, h));
+        return bound(b, field, r, font, Qt::AlignLeft | Qt::AlignVCenter, m_caption);
+    }
+    Element &fillRow(const QString &title, double h, const QString &name, const Font &font = song(10),
+                     const QString &note = {})
+    {
+        const QRectF r = inset(row(title, h, note));
+        return fill(b, name, r, font, Qt::AlignLeft | Qt::AlignVCenter, m_caption);
+    }
+
+private:
+    QString m_caption, m_second;
 };
 
-QRectF inset(const QRectF &r, double dx = 1) { return r.adjusted(dx, 0, -dx, 0); }
 
 // Check-box lines of a field in a value cell.
 void boxesIn(Band &b, Names &n, FormFamily family, const QString &field, const QRectF &r, double lineH = 5.5,
@@ -163,15 +210,17 @@ void boxesIn(Band &b, Names &n, FormFamily family, const QString &field, const Q
     checkLines(b, n, item, r.left() + 1.5, r.top() + (r.height() - used) / 2, lineH, font, gap);
 }
 
-// Three numbered fill labels ("①" ...) across a value cell.
-void numberedFills(Band &b, Names &n, const QRectF &r, const QStringList &names, const Font &font = song(10))
+// Numbered fill labels ("①" ...) across a value cell.
+void numberedFills(Band &b, Names &n, const QRectF &r, const QString &caption, const QStringList &names,
+                   const Font &font = song(10))
 {
     static const QStringList marks = {QStringLiteral("①"), QStringLiteral("②"), QStringLiteral("③")};
     const double part = r.width() / names.size();
     for (int i = 0; i < names.size(); ++i) {
         const double x = r.left() + i * part;
         b.label(n.label(), {x + 0.5, r.top(), 6, r.height()}, marks[i], song(10));
-        fill(b, names[i], {x + 6.5, r.top(), part - 7, r.height()}, font);
+        fill(b, names[i], {x + 6.5, r.top(), part - 7, r.height()}, font, Qt::AlignLeft | Qt::AlignVCenter,
+             caption + marks[i]);
         if (i > 0)
             b.line(n.shape(), {x, r.top()}, {x, r.bottom()});
     }
@@ -196,7 +245,8 @@ void fundingGrid(Band &b, Names &n, FormFamily family, const QRectF &r)
             cell(b, n, {x, r.top(), cw, h1 + h2}, cols[i].head, head);
         else
             cell(b, n, {x, r.top() + h1, cw, h2}, cols[i].head, head);
-        bound(b, cols[i].field, {x, r.top() + h1 + h2, cw, hv}, song(9), Qt::AlignCenter).frame = AllSides;
+        bound(b, cols[i].field, {x, r.top() + h1 + h2, cw, hv}, song(9), Qt::AlignCenter,
+              QStringLiteral("经费实际投入额（") + cols[i].head + QStringLiteral("）")).frame = AllSides;
     }
     cell(b, n, {r.left() + 3 * cw, r.top(), 4 * cw, h1}, QStringLiteral("地方投入"), head);
 }
@@ -234,12 +284,12 @@ ReportForm buildCover(FormFamily family)
     };
     // Name and first organisation hold up to 140 bytes: three lines.
     item(QStringLiteral("成果名称:"));
-    bound(b, QStringLiteral("ITEM_3"), {vx, y - 1, vw, 16}, vf, Qt::AlignLeft | Qt::AlignTop);
+    bound(b, QStringLiteral("ITEM_3"), {vx, y - 1, vw, 16}, vf, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("成果名称"));
     rule(vx, vx + vw, y + 15);
     y += 20;
     item(QStringLiteral("第一完成单位："));
     b.label(n.label(), {tx, y + 7, vx - tx, 6}, QStringLiteral("（盖章）"), song(10), Qt::AlignCenter);
-    bound(b, QStringLiteral("ITEM_9"), {vx, y - 1, vw, 16}, vf, Qt::AlignLeft | Qt::AlignTop);
+    bound(b, QStringLiteral("ITEM_9"), {vx, y - 1, vw, 16}, vf, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("第一完成单位"));
     rule(vx, vx + vw, y + 15);
     y += 20;
     // A date line: blanks for year, month (and day) with their fill labels.
@@ -249,7 +299,7 @@ ReportForm buildCover(FormFamily family)
         double x = vx;
         for (int i = 0; i < labels.size(); ++i) {
             const double w = i == 0 ? 18 : 11;
-            fill(b, labels[i], {x, y, w, 8}, vf, Qt::AlignCenter);
+            fill(b, labels[i], {x, y, w, 8}, vf, Qt::AlignCenter, captionOf(title));
             rule(x, x + w, y + 8);
             x += w;
             b.label(n.label(), {x, y, 7, 8}, units[i], tf);
@@ -260,14 +310,14 @@ ReportForm buildCover(FormFamily family)
     dateLine(QStringLiteral("研究起始日期："), {QStringLiteral("item_8_1"), QStringLiteral("item_8_2")});
     dateLine(QStringLiteral("研究终止日期："), {QStringLiteral("item_8_3"), QStringLiteral("item_8_4")});
     item(QStringLiteral("推荐单位："));
-    bound(b, QStringLiteral("ITEM_128"), {vx, y - 2, vw, 11}, vf);
+    bound(b, QStringLiteral("ITEM_128"), {vx, y - 2, vw, 11}, vf, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("推荐单位"));
     rule(vx, vx + vw, y + 9);
     y += 13;
     item(QStringLiteral("批准登记单位："));
     rule(vx, vx + vw, y + 9);
     y += 13;
     item(QStringLiteral("批准登记号："));
-    bound(b, QStringLiteral("ITEM_120"), {vx, y, vw, 8}, vf);
+    bound(b, QStringLiteral("ITEM_120"), {vx, y, vw, 8}, vf, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("批准登记号"));
     rule(vx, vx + vw, y + 9);
     y += 13;
     dateLine(QStringLiteral("批准登记日期："),
@@ -338,10 +388,11 @@ ReportForm buildSummaryTable(FormFamily family)
 
     Table t(b, n, 0, 43, W, 38);
     t.heading(QStringLiteral("一、成果概况"));
-    bound(b, QStringLiteral("ITEM_3"), inset(t.row(QStringLiteral("1．成果名称"), 10)), song(9));
+    t.boundRow(QStringLiteral("1．成果名称"), 10, QStringLiteral("ITEM_3"), song(9));
     // Keywords share 200 bytes: each gets three lines.
-    numberedFills(b, n, t.row(QStringLiteral("2．关键词"), 14), {QStringLiteral("item_14_1"), QStringLiteral("item_14_2"),
-                  QStringLiteral("item_14_3")}, song(9));
+    const QRectF keywords = t.row(QStringLiteral("2．关键词"), 14);
+    numberedFills(b, n, keywords, t.caption(),
+                  {QStringLiteral("item_14_1"), QStringLiteral("item_14_2"), QStringLiteral("item_14_3")}, song(9));
     int no = 3;
     auto num = [&no](const QString &title) { return QStringLiteral("%1．").arg(no++) + title; };
     if (yy) {
@@ -356,8 +407,10 @@ ReportForm buildSummaryTable(FormFamily family)
         boxesIn(b, n, family, QStringLiteral("ITEM_33"), t.row(num(QStringLiteral("转让范围")), 7));
     boxesIn(b, n, family, QStringLiteral("ITEM_201"), t.row(num(QStringLiteral("研究形式")), 7));
     const QString pre = yy ? QString() : QStringLiteral("QR_");
-    numberedFills(b, n, t.row(num(QStringLiteral("学科分类")), 7), {pre + "item_15", pre + "item_15_1"});
-    numberedFills(b, n, t.row(num(QStringLiteral("中图分类")), 7), {pre + "item_12", pre + "item_12_1"});
+    const QRectF subjects = t.row(num(QStringLiteral("学科分类")), 7);
+    numberedFills(b, n, subjects, t.caption(), {pre + "item_15", pre + "item_15_1"});
+    const QRectF library = t.row(num(QStringLiteral("中图分类")), 7);
+    numberedFills(b, n, library, t.caption(), {pre + "item_12", pre + "item_12_1"});
     const QString single = QStringLiteral("（单选）");
     if (yy)
         boxesIn(b, n, family, QStringLiteral("ITEM_124_1"), t.row(num(QStringLiteral("所属高新技术领域")), 18, single));
@@ -373,12 +426,12 @@ ReportForm buildSummaryTable(FormFamily family)
     boxesIn(b, n, family, QStringLiteral("ITEM_140"), {src.left() + sub, src.top(), src.width() - sub, 12}, 5.5, song(9), 2);
     boxesIn(b, n, family, QStringLiteral("ITEM_126"), {src.left(), src.top() + 12, src.width(), 12});
     if (yy) {
-        bound(b, QStringLiteral("ITEM_127_1"), inset(t.row(QStringLiteral("2．课题立项名称"), 10)), song(9));
-        bound(b, QStringLiteral("ITEM_127"), inset(t.row(QStringLiteral("3．课题立项编号"), 7)));
+        t.boundRow(QStringLiteral("2．课题立项名称"), 10, QStringLiteral("ITEM_127_1"), song(9));
+        t.boundRow(QStringLiteral("3．课题立项编号"), 7, QStringLiteral("ITEM_127"));
         fundingGrid(b, n, family, t.row(QStringLiteral("4．经费实际投入额（万元）"), 24));
     } else {
-        fill(b, QStringLiteral("QR_item_127_1"), inset(t.row(QStringLiteral("2．课题立项名称"), 10)), song(9));
-        fill(b, QStringLiteral("QR_item_127"), inset(t.row(QStringLiteral("3．课题立项编号"), 7)));
+        t.fillRow(QStringLiteral("2．课题立项名称"), 10, QStringLiteral("QR_item_127_1"), song(9));
+        t.fillRow(QStringLiteral("3．课题立项编号"), 7, QStringLiteral("QR_item_127"));
         fundingGrid(b, n, family, t.row(QStringLiteral("4．经费实际投入额"), 24, QStringLiteral("（万元）")));
     }
     b.height = t.y + 1;
@@ -394,79 +447,85 @@ ReportForm buildSummaryTable(FormFamily family)
 
 ReportForm buildEvaluationTable()
 {
+    // The page holds every row of three sections: rows are as low as their
+    // 11 pt titles allow, so that twelve patent names of the full 140 bytes
+    // (two lines each) still fit the sheet.
     const FormFamily family = FormFamily::Applied;
     ReportForm f = newForm(QStringLiteral("yyPrint05"), 10);
     Names n;
     Band &b = f.addBand(BandKind::Title, 262);
     const double W = f.contentWidth();
-    b.label(n.label(), {W - 30, 0, 30, 6}, QStringLiteral("（续表）"), song(10), Qt::AlignRight | Qt::AlignVCenter);
-    Table t(b, n, 0, 6, W, 42);
-    t.titleFont = song(9.5);
-    t.heading(QStringLiteral("三、评价情况"));
-    boxesIn(b, n, family, QStringLiteral("ITEM_21"), t.row(QStringLiteral("1．评价方式"), 7));
-    bound(b, QStringLiteral("ITEM_130"), inset(t.row(QStringLiteral("2．评价单位"), 7)));
-    fill(b, QStringLiteral("QR_ITEM_34"), inset(t.row(QStringLiteral("3．评价日期"), 7)));
-    bound(b, QStringLiteral("ITEM_22"), inset(t.row(QStringLiteral("4．评价报告编号"), 7)));
+    const double rh = 6.3, hh = 6.5;
+    b.label(n.label(), {W - 30, 0, 30, 5}, QStringLiteral("（续表）"), song(10), Qt::AlignRight | Qt::AlignVCenter);
+    Table t(b, n, 0, 5, W, 47);
+    t.heading(QStringLiteral("三、评价情况"), hh);
+    boxesIn(b, n, family, QStringLiteral("ITEM_21"), t.row(QStringLiteral("1．评价方式"), rh));
+    t.boundRow(QStringLiteral("2．评价单位"), rh, QStringLiteral("ITEM_130"));
+    t.fillRow(QStringLiteral("3．评价日期"), rh, QStringLiteral("QR_ITEM_34"));
+    t.boundRow(QStringLiteral("4．评价报告编号"), rh, QStringLiteral("ITEM_22"));
 
-    t.heading(QStringLiteral("四、知识产权状况"));
-    const QRectF ip = t.row(QStringLiteral("1．知识产权形式"), 12);
-    checkLine(b, n, checkItem(family, QStringLiteral("patent_ty")), 0, ip.left() + 1.5, ip.top() + 0.5);
-    checkLine(b, n, checkItem(family, QStringLiteral("ITEM_51")), 0, ip.left() + 1.5, ip.top() + 6);
-    boxesIn(b, n, family, QStringLiteral("ITEM_51_1"), t.row(QStringLiteral("2．专利状况"), 7));
-    bound(b, QStringLiteral("ITEM_51_2"), inset(t.row(QStringLiteral("3．已受理专利项数"), 7)));
-    bound(b, QStringLiteral("ITEM_51_3"), inset(t.row(QStringLiteral("4．已授权专利项数"), 7)));
-    // Patent grids: a head row and six rows of number and name.
+    t.heading(QStringLiteral("四、知识产权状况"), hh);
+    const QRectF ip = t.row(QStringLiteral("1．知识产权形式"), 11);
+    checkLine(b, n, checkItem(family, QStringLiteral("patent_ty")), 0, ip.left() + 1.5, ip.top() + 0.3);
+    checkLine(b, n, checkItem(family, QStringLiteral("ITEM_51")), 0, ip.left() + 1.5, ip.top() + 5.5);
+    boxesIn(b, n, family, QStringLiteral("ITEM_51_1"), t.row(QStringLiteral("2．专利状况"), rh));
+    t.boundRow(QStringLiteral("3．已受理专利项数"), rh, QStringLiteral("ITEM_51_2"));
+    t.boundRow(QStringLiteral("4．已授权专利项数"), rh, QStringLiteral("ITEM_51_3"));
+    // Patent grids: a head row and six rows of number and name; a name too
+    // long for its line is set smaller, then takes a second line.
     auto patents = [&](const QString &title, const QString &prefix) {
-        const double rowH = 5.3;
-        const QRectF g = t.row(title, 5.5 + 6 * rowH);
-        const double numW = 45;
-        cell(b, n, {g.left(), g.top(), numW, 5.5}, QStringLiteral("专利号"), song(9));
-        cell(b, n, {g.left() + numW, g.top(), g.width() - numW, 5.5}, QStringLiteral("专利名称"), song(9));
+        const double headH = 5, rowH = 5;
+        const QRectF g = t.row(title, headH + 6 * rowH);
+        const QString caption = t.caption();
+        const double numW = 33;
+        cell(b, n, {g.left(), g.top(), numW, headH}, QStringLiteral("专利号"), song(9));
+        cell(b, n, {g.left() + numW, g.top(), g.width() - numW, headH}, QStringLiteral("专利名称"), song(9));
         for (int i = 1; i <= 6; ++i) {
-            const double y = g.top() + 5.5 + (i - 1) * rowH;
-            Element &no = fill(b, prefix + QStringLiteral("_zlqk_zlh_%1").arg(i), {g.left(), y, numW, rowH}, song(9), Qt::AlignCenter);
-            no.frame = AllSides;
-            Element &name = fill(b, prefix + QStringLiteral("_zlqk_zlm_%1").arg(i), {g.left() + numW, y, g.width() - numW, rowH},
-                                 song(9), Qt::AlignCenter);
-            name.frame = AllSides;
+            const double y = g.top() + headH + (i - 1) * rowH;
+            const QString row = QStringLiteral("第%1行").arg(i);
+            fill(b, prefix + QStringLiteral("_zlqk_zlh_%1").arg(i), {g.left(), y, numW, rowH}, song(9), Qt::AlignCenter,
+                 caption + row + QStringLiteral("专利号")).frame = AllSides;
+            fill(b, prefix + QStringLiteral("_zlqk_zlm_%1").arg(i), {g.left() + numW, y, g.width() - numW, rowH},
+                 song(9), Qt::AlignCenter, caption + row + QStringLiteral("专利名称")).frame = AllSides;
         }
     };
     patents(QStringLiteral("5.已授权专利情况"), QStringLiteral("QL"));
     patents(QStringLiteral("6.已受理专利情况"), QStringLiteral("QLL"));
-    bound(b, QStringLiteral("ITEM_53"), inset(t.row(QStringLiteral("6．软件著作权登记号"), 7)));
-    bound(b, QStringLiteral("ITEM_52"), inset(t.row(QStringLiteral("7．软件著作权名称"), 7)));
+    t.boundRow(QStringLiteral("6．软件著作权登记号"), rh, QStringLiteral("ITEM_53"));
+    t.boundRow(QStringLiteral("7．软件著作权名称"), rh, QStringLiteral("ITEM_52"));
 
-    t.heading(QStringLiteral("五、成果应用情况"));
-    boxesIn(b, n, family, QStringLiteral("ITEM_32"), t.row(QStringLiteral("1．应用状态"), 7));
-    bound(b, QStringLiteral("ITEM_45"), inset(t.row(QStringLiteral("2．已转让企业数(个)"), 7)));
+    t.heading(QStringLiteral("五、成果应用情况"), hh);
+    boxesIn(b, n, family, QStringLiteral("ITEM_32"), t.row(QStringLiteral("1．应用状态"), rh));
+    t.boundRow(QStringLiteral("2．已转让企业数(个)"), rh, QStringLiteral("ITEM_45"));
     auto [income, ipIncome] = t.pairRow(QStringLiteral("3．技术转让收入(万元)"),
-                                        QStringLiteral("其中，知识产权技术转让收入（万元）"), 7, 0.3, 62);
-    bound(b, QStringLiteral("ITEM_150"), inset(income));
-    bound(b, QStringLiteral("ITEM_162"), inset(ipIncome));
-    const QRectF eff = t.row(QStringLiteral("4．自行转化效益(万元)"), 12);
+                                        QStringLiteral("其中，知识产权技术转让收入（万元）"), rh, 0.25, 68);
+    bound(b, QStringLiteral("ITEM_150"), inset(income), song(10), Qt::AlignLeft | Qt::AlignVCenter, t.caption());
+    bound(b, QStringLiteral("ITEM_162"), inset(ipIncome), song(10), Qt::AlignLeft | Qt::AlignVCenter, t.secondCaption());
+    const QRectF eff = t.row(QStringLiteral("4．自行转化效益(万元)"), 11);
     const QStringList heads = {QStringLiteral("净利润"), QStringLiteral("实交税金"), QStringLiteral("出口创汇"), QStringLiteral("节约资金")};
     const QStringList fields = {QStringLiteral("ITEM_151_1"), QStringLiteral("ITEM_152_1"), QStringLiteral("ITEM_153"), QStringLiteral("ITEM_154")};
     for (int i = 0; i < 4; ++i) {
         const double cw = eff.width() / 4;
-        cell(b, n, {eff.left() + i * cw, eff.top(), cw, 6}, heads[i], song(9));
-        bound(b, fields[i], {eff.left() + i * cw, eff.top() + 6, cw, 6}, song(10), Qt::AlignCenter).frame = AllSides;
+        cell(b, n, {eff.left() + i * cw, eff.top(), cw, 5.5}, heads[i], song(9));
+        bound(b, fields[i], {eff.left() + i * cw, eff.top() + 5.5, cw, 5.5}, song(10), Qt::AlignCenter,
+              t.caption() + QStringLiteral("（") + heads[i] + QStringLiteral("）")).frame = AllSides;
     }
-    fill(b, QStringLiteral("QRLabel44"), inset(t.row(QStringLiteral("5．预计达产投资(万元)"), 7)));
-    fill(b, QStringLiteral("QRLabel45"), inset(t.row(QStringLiteral("6．预计达产利税(万元)"), 7)));
-    boxesIn(b, n, family, QStringLiteral("ITEM_161"), t.row(QStringLiteral("7．推广形式"), 7));
-    const QRectF why = t.row(QStringLiteral("8．未应用或停用原因"), 29, QStringLiteral("（单选）"));
+    t.fillRow(QStringLiteral("5．预计达产投资(万元)"), rh, QStringLiteral("QRLabel44"));
+    t.fillRow(QStringLiteral("6．预计达产利税(万元)"), rh, QStringLiteral("QRLabel45"));
+    boxesIn(b, n, family, QStringLiteral("ITEM_161"), t.row(QStringLiteral("7．推广形式"), rh));
+    const QRectF why = t.row(QStringLiteral("8．未应用或停用原因"), 27, QStringLiteral("（单选）"));
     const CheckItem &groups = checkItem(family, QStringLiteral("ITEM_32_1"));
     const CheckItem &reasons = checkItem(family, QStringLiteral("ITEM_160"));
     for (int i = 0; i < groups.lines.size(); ++i) {
-        const double y = why.top() + 1 + i * 5.5;
+        const double y = why.top() + 0.6 + i * 5.2;
         checkLine(b, n, groups, i, why.left() + 1.5, y, song(8, true), 0);
         checkLine(b, n, reasons, i, why.left() + 22, y, song(8), 2);
     }
     b.height = t.y + 1;
 
-    Band &sum = f.addBand(BandKind::Summary, 7);
+    Band &sum = f.addBand(BandKind::Summary, 6);
     sum.atPageFoot = true;   // the page number stands at the foot
-    sum.label(QStringLiteral("QRPage"), {0, 1, W, 6}, QStringLiteral("5"), song(9), Qt::AlignCenter);
+    sum.label(QStringLiteral("QRPage"), {0, 0.5, W, 5.5}, QStringLiteral("5"), song(9), Qt::AlignCenter);
     return f;
 }
 
@@ -482,34 +541,42 @@ ReportForm buildOrganisations(FormFamily family)
     Band &h = f.addBand(BandKind::ColumnHeader, 0);
     h.label(n.label(), {W - 30, 0, 30, 6}, QStringLiteral("（续表）"), song(10), Qt::AlignRight | Qt::AlignVCenter);
     Table t(h, n, 0, 6, W, 34);
-    t.titleFont = song(10);
     const QString note = QStringLiteral("（此栏涉及到的知识产权问题由填报单位负责）");
     if (!yy) {
         t.heading(QStringLiteral("三、评价情况"));
         boxesIn(h, n, family, QStringLiteral("ITEM_21"), t.row(QStringLiteral("1．评价方式"), 7));
-        bound(h, QStringLiteral("ITEM_130"), inset(t.row(QStringLiteral("2．评价单位"), 7)));
-        fill(h, QStringLiteral("QR_ITEM_34"), inset(t.row(QStringLiteral("3．评价日期"), 7)));
-        fill(h, QStringLiteral("QR_item_22"), inset(t.row(QStringLiteral("4．评价报告编号"), 7)));
+        t.boundRow(QStringLiteral("2．评价单位"), 7, QStringLiteral("ITEM_130"));
+        t.fillRow(QStringLiteral("3．评价日期"), 7, QStringLiteral("QR_ITEM_34"));
+        t.fillRow(QStringLiteral("4．评价报告编号"), 7, QStringLiteral("QR_item_22"));
         t.y += 2;
     }
     t.heading(yy ? QStringLiteral("六、成果完成单位情况") : QStringLiteral("四、成果完成单位情况"), 8, note);
     // Values: bound to the record on the applied page, fill labels on the other.
-    auto value = [&](const QString &field, const QString &label, const QRectF &r) {
+    auto value = [&](const QString &field, const QString &label, const QRectF &r, const QString &caption) {
         if (yy)
-            bound(h, field, inset(r));
+            bound(h, field, inset(r), song(10), Qt::AlignLeft | Qt::AlignVCenter, caption);
         else
-            fill(h, label, inset(r));
+            fill(h, label, inset(r), song(10), Qt::AlignLeft | Qt::AlignVCenter, caption);
+    };
+    // A row of one value, and the two values of a pair row.
+    auto single = [&](const QString &field, const QString &label, const QString &title, double height) {
+        const QRectF r = t.row(title, height);
+        value(field, label, r, t.caption());
+    };
+    auto pair = [&](const QStringList &fields, const QStringList &labels, const QString &t1, const QString &t2,
+                    double height, double split, double t2w) {
+        const auto [first, second] = t.pairRow(t1, t2, height, split, t2w);
+        value(fields[0], labels[0], first, t.caption());
+        value(fields[1], labels[1], second, t.secondCaption());
     };
     // Names, addresses, numbers and mail addresses take up to two lines.
-    value(QStringLiteral("ITEM_9"), QStringLiteral("QR_item_9"), t.row(QStringLiteral("第一完成单位名称"), 10.5));
-    value(QStringLiteral("ITEM_420"), QStringLiteral("QR_item_420"), t.row(QStringLiteral("组织机构代码"), 7));
-    auto [addr, post] = t.pairRow(QStringLiteral("通讯地址"), QStringLiteral("邮政编码"), 10.5, 0.7, 22);
-    value(QStringLiteral("ITEM_37"), QStringLiteral("QR_item_37"), addr);
-    value(QStringLiteral("ITEM_38"), QStringLiteral("QR_item_38"), post);
-    auto [tel, fax] = t.pairRow(QStringLiteral("电话"), QStringLiteral("传真"), 10.5, 0.5, 22);
-    value(QStringLiteral("ITEM_39"), QStringLiteral("QR_item_39"), tel);
-    value(QStringLiteral("ITEM_40"), QStringLiteral("QR_item_40"), fax);
-    value(QStringLiteral("ITEM_60"), QStringLiteral("QR_item_60"), t.row(QStringLiteral("网址"), 10.5));
+    single(QStringLiteral("ITEM_9"), QStringLiteral("QR_item_9"), QStringLiteral("第一完成单位名称"), 10.5);
+    single(QStringLiteral("ITEM_420"), QStringLiteral("QR_item_420"), QStringLiteral("组织机构代码"), 7);
+    pair({QStringLiteral("ITEM_37"), QStringLiteral("ITEM_38")}, {QStringLiteral("QR_item_37"), QStringLiteral("QR_item_38")},
+         QStringLiteral("通讯地址"), QStringLiteral("邮政编码"), 10.5, 0.7, 22);
+    pair({QStringLiteral("ITEM_39"), QStringLiteral("ITEM_40")}, {QStringLiteral("QR_item_39"), QStringLiteral("QR_item_40")},
+         QStringLiteral("电话"), QStringLiteral("传真"), 10.5, 0.5, 22);
+    single(QStringLiteral("ITEM_60"), QStringLiteral("QR_item_60"), QStringLiteral("网址"), 10.5);
 
     // Organisation attribute: research institute, college, medical; the
     // enterprise block; other.
@@ -531,18 +598,17 @@ ReportForm buildOrganisations(FormFamily family)
     checkLine(h, n, checkItem(family, QStringLiteral("ITEM_163")), 0, cx + estimatedWidth(conv, f9) + 2, ey + 3 * lh);
     checkLine(h, n, kind, 1, attr.left() + 1.5, ey + 4 * lh);
 
-    auto [prov, dept] = t.pairRow(QStringLiteral("所在省市"), QStringLiteral("隶属关系"), 7, 0.5, 22);
-    fill(h, yy ? QStringLiteral("QRLabel_64") : QStringLiteral("QR_item_64"), inset(prov));
-    fill(h, yy ? QStringLiteral("QRLabel_63") : QStringLiteral("QR_item_63"), inset(dept));
-    auto [man, manTel] = t.pairRow(QStringLiteral("联系人"), QStringLiteral("联系人电话"), 10.5, 0.5, 22);
-    value(QStringLiteral("ITEM_41"), QStringLiteral("QR_item_41"), man);
-    value(QStringLiteral("ITEM_41_2"), QStringLiteral("QR_item_41_2"), manTel);
-    value(QStringLiteral("ITEM_61"), QStringLiteral("QR_item_61"), t.row(QStringLiteral("电子信箱"), 10.5));
-    auto [tman, tmanTel] = t.pairRow(QStringLiteral("成果转让联系人"), QStringLiteral("成果转让联系人电话"), 10.5, 0.45, 36);
-    value(QStringLiteral("TLinkMan"), QStringLiteral("QR_Tlinkman"), tman);
-    value(QStringLiteral("TLinkManTe"), QStringLiteral("QR_TlinkmanTe"), tmanTel);
-    value(QStringLiteral("TLinkManEm"), QStringLiteral("QR_TlinkmanEm"),
-          t.row(QStringLiteral("成果转让联系人\n电子信箱"), 11));
+    const auto [prov, dept] = t.pairRow(QStringLiteral("所在省市"), QStringLiteral("隶属关系"), 7, 0.5, 22);
+    fill(h, yy ? QStringLiteral("QRLabel_64") : QStringLiteral("QR_item_64"), inset(prov), song(10),
+         Qt::AlignLeft | Qt::AlignVCenter, t.caption());
+    fill(h, yy ? QStringLiteral("QRLabel_63") : QStringLiteral("QR_item_63"), inset(dept), song(10),
+         Qt::AlignLeft | Qt::AlignVCenter, t.secondCaption());
+    pair({QStringLiteral("ITEM_41"), QStringLiteral("ITEM_41_2")}, {QStringLiteral("QR_item_41"), QStringLiteral("QR_item_41_2")},
+         QStringLiteral("联系人"), QStringLiteral("联系人电话"), 10.5, 0.5, 22);
+    single(QStringLiteral("ITEM_61"), QStringLiteral("QR_item_61"), QStringLiteral("电子信箱"), 10.5);
+    pair({QStringLiteral("TLinkMan"), QStringLiteral("TLinkManTe")}, {QStringLiteral("QR_Tlinkman"), QStringLiteral("QR_TlinkmanTe")},
+         QStringLiteral("成果转让联系人"), QStringLiteral("成果转让联系人电话"), 10.5, 0.45, 38);
+    single(QStringLiteral("TLinkManEm"), QStringLiteral("QR_TlinkmanEm"), QStringLiteral("成果转让联系人\n电子信箱"), 11);
 
     t.heading(QStringLiteral("成果合作/协作完成单位情况"), 7);
     // The list's columns: widths fit the wrapped cells at 10 pt.
@@ -579,6 +645,7 @@ ReportForm buildOrganisations(FormFamily family)
         Element &c = d.data(name, {x, 0, widths[i], 8}, fields[i], kOrganisationRows, lf,
                             i == 0 ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter));
         c.followBand = true;
+        c.caption = QStringLiteral("成果合作/协作完成单位（") + heads[i] + QStringLiteral("）");
         if (i == 1 || i == 2) {
             // Long names and addresses wrap and make their row taller.
             const int width = i == 1 ? ww.organisationName : ww.organisationAddress;
@@ -623,7 +690,7 @@ ReportForm buildApproval(FormFamily family)
     const QStringList units = {QStringLiteral("年"), QStringLiteral("月"), QStringLiteral("日")};
     for (int i = 0; i < 3; ++i) {
         const double w = i == 0 ? 18 : 11;
-        fill(b, labels[i], {x, 85, w, 7}, f11, Qt::AlignCenter);
+        fill(b, labels[i], {x, 85, w, 7}, f11, Qt::AlignCenter, QStringLiteral("批准登记日期"));
         x += w;
         b.label(n.label(), {x, 85, 7, 7}, units[i], f11);
         x += 8;
@@ -699,6 +766,10 @@ ReportForm buildAbstract(FormFamily family)
     Element &text = b.rich(QStringLiteral("QRDBRichText1"), {3, top + 11, W - 6, boxH - 13}, QStringLiteral("ITEM_13_1"),
                            QString(), song(10));
     text.align = Qt::AlignLeft | Qt::AlignTop;
+    // The box does not grow: a longer text is set smaller, and what even the
+    // floor cannot hold is named before anything is printed.
+    text.minFontSize = kValueFloor;
+    text.caption = QStringLiteral("成果简介");
     const double ny = top + boxH + 2;
     b.label(n.label(), {0, ny, 30, 6}, QStringLiteral("填写内容要求："), song(10, true));
     const QString l1 = yy ? QStringLiteral(" ①课题来源与背景；②技术原理及性能指标；③技术的创造性与先进性；")
@@ -761,6 +832,7 @@ ReportForm buildPersons(FormFamily family)
         Element &c = d.data(QStringLiteral("QRDBText%1").arg(i + 1), {x, 0, widths[i], 10}, fields[i], kPersonRows, lf,
                             i < 7 ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter));
         c.followBand = true;
+        c.caption = QStringLiteral("成果完成人员名单（") + captionOf(heads[i]) + QStringLiteral("）");
         if (i >= 7) {
             // Employer and contribution wrap and make their row taller: a
             // long employer is never cut off.
@@ -825,6 +897,7 @@ ReportForm buildCommittee(FormFamily family)
         Element &c = d.data(QStringLiteral("QRDBText%1").arg(i + 1), {x, 0, widths[i], rowH}, fields[i], kCommitteeRows,
                             i == 3 ? song(8) : song(9), Qt::AlignCenter);
         c.frame = AllSides;
+        c.caption = QStringLiteral("评价委员会名单（") + captionOf(heads[i]) + QStringLiteral("）");
         c.wordWrap = true;
         // Texts longer than their fields allow still print whole.
         c.stretch = true;

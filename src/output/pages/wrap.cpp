@@ -2,6 +2,10 @@
 
 #include "db/gbk.h"
 
+#include <QRegularExpression>
+
+#include <utility>
+
 QByteArray TruncNonChiChar1(const QByteArray &gbk, int width)
 {
     if (width < 2)
@@ -36,7 +40,27 @@ QByteArray TruncNonChiChar1(const QByteArray &gbk, int width)
 
 QString TruncNonChiChar1(const QString &text, int width)
 {
-    return db::gbk::decode(TruncNonChiChar1(db::gbk::encodeLossy(text), width));
+    // The same cut on the text itself, each character as wide as its GBK
+    // form: a character GBK lacks (the "�" of bytes that were not valid
+    // GBK) stays what it is rather than turn into "?".
+    if (width < 2)
+        width = 2;
+    QString result;
+    qsizetype lineBytes = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QStringView c = QStringView(text).mid(i, n);
+        const qsizetype bytes = db::gbk::byteLength(c);
+        if (lineBytes > 0 && lineBytes + bytes > width) {
+            result += QLatin1Char('\r');
+            lineBytes = 0;
+        }
+        result += c;
+        lineBytes += bytes;
+        i += n - 1;
+    }
+    result += QLatin1Char('\r');
+    return result;
 }
 
 QStringList wrappedLines(const QString &text, int width)
@@ -48,16 +72,41 @@ QStringList wrappedLines(const QString &text, int width)
 
 namespace {
 
+// A year and month as a stored date writes them: "2019.03", "2019-03",
+// "2019/3", "2019年3月".  A part without a separator is the year.
 void splitYearMonth(const QString &part, QString &year, QString &month)
 {
-    const QString p = part.trimmed();
-    const qsizetype dot = p.indexOf(QLatin1Char('.'));
-    if (dot < 0) {
-        year = p.left(4);
+    QString p = part.trimmed();
+    if (p.endsWith(QStringLiteral("月")))
+        p.chop(1);
+    static const QRegularExpression separator(QStringLiteral("[.．\\-/年]"));
+    const qsizetype at = p.indexOf(separator);
+    if (at < 0) {
+        year = p;
         return;
     }
-    year = p.left(dot).trimmed().left(4);
-    month = p.mid(dot + 1).trimmed().left(2);
+    year = p.left(at).trimmed();
+    month = p.mid(at + 1).trimmed();
+}
+
+// Where the start ends and the end begins: at "至", else at a dash or tilde
+// between the two dates; -1 when the text holds one date or no date.
+std::pair<qsizetype, qsizetype> periodSeparator(const QString &t)
+{
+    for (const QString &sep : {QStringLiteral("至"), QStringLiteral("—"), QStringLiteral("～"), QStringLiteral("~"),
+                               QStringLiteral("－")}) {
+        const qsizetype at = t.indexOf(sep);
+        if (at >= 0)
+            return {at, sep.size()};
+    }
+    // "-" also joins year and month: one between the dates ("2019.03-2023.11")
+    // or the middle one of three ("2019-03-2023-11").
+    const qsizetype dashes = t.count(QLatin1Char('-'));
+    if (dashes == 1)
+        return {t.indexOf(QLatin1Char('-')), 1};
+    if (dashes == 3)
+        return {t.indexOf(QLatin1Char('-'), t.indexOf(QLatin1Char('-')) + 1), 1};
+    return {-1, 0};
 }
 
 } // namespace
@@ -68,9 +117,17 @@ ResearchPeriod splitResearchPeriod(const QString &period)
     const QString t = period.trimmed();
     if (t.isEmpty())
         return r;
-    const qsizetype to = t.indexOf(QStringLiteral("至"));
-    splitYearMonth(to < 0 ? t : t.left(to), r.startYear, r.startMonth);
-    if (to >= 0)
-        splitYearMonth(t.mid(to + 1), r.endYear, r.endMonth);
+    const auto [at, length] = periodSeparator(t);
+    if (at >= 0) {
+        splitYearMonth(t.left(at), r.startYear, r.startMonth);
+        splitYearMonth(t.mid(at + length), r.endYear, r.endMonth);
+        return r;
+    }
+    // One date is the start; any other text prints whole in the start's blank.
+    static const QRegularExpression oneDate(QStringLiteral("^\\d{4}(\\s*[.．\\-/年]\\s*\\d{1,2}\\s*月?)?$"));
+    if (oneDate.match(t).hasMatch())
+        splitYearMonth(t, r.startYear, r.startMonth);
+    else
+        r.startYear = t;
     return r;
 }

@@ -2,10 +2,14 @@
 
 #include "platform/widgets/dispatch.h"
 #include "platform/core/seams.h"
+#include "printcuts.h"
 #include "printsink.h"
 #include "report/render.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollBar>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -19,7 +23,6 @@ ReportPreview::ReportPreview(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("ReportPreview"));
     setWindowTitle(QStringLiteral("打印预览"));
-    resize(900, 1000);
     auto *bar = new QHBoxLayout;
     auto button = [&](QPushButton *&b, const char *name, const QString &caption) {
         b = new QPushButton(caption, this);
@@ -49,9 +52,20 @@ ReportPreview::ReportPreview(QWidget *parent) : QDialog(parent)
     m_scroll->setAlignment(Qt::AlignHCenter);
     m_scroll->setBackgroundRole(QPalette::Dark);
 
+    lblCuts = new QLabel(this);
+    lblCuts->setObjectName(QStringLiteral("lblCuts"));
+    lblCuts->setWordWrap(true);
+    lblCuts->setStyleSheet(QStringLiteral("color: #a00000;"));
+    lblCuts->hide();
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setWordWrap(true);
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);
+    layout->addWidget(lblCuts);
     layout->addWidget(m_scroll, 1);
+    layout->addWidget(lblStatus);
 
     auto on = [this](QPushButton *b, std::function<void()> fn) {
         connect(b, &QPushButton::clicked, this, [this, fn] { platform::runHandler(this, fn); });
@@ -70,7 +84,34 @@ void ReportPreview::setDocument(report::Document doc, WholeForm wholeForm)
     m_doc = std::move(doc);
     m_whole = std::move(wholeForm);
     m_page = 0;
+    const std::vector<report::Cut> cuts = report::cuts(m_doc);
+    lblCuts->setText(QStringLiteral("以下内容超出了表格，印出来不完整（记录中的数据不受影响）：\n") + describeCuts(cuts));
+    lblCuts->setVisible(!cuts.empty());
+    lblStatus->clear();
     updateView();
+}
+
+void ReportPreview::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    fitToScreen();
+}
+
+// The preview opens as large as a page wants, but never larger than the
+// screen it opens on, so that its buttons and status line stay in sight.
+void ReportPreview::fitToScreen()
+{
+    const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return;
+    const QRect avail = s->availableGeometry();
+    // The window system's frame (title bar, borders) comes on top.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize extra(std::max(frame.width(), 16), std::max(frame.height(), 40));
+    const QSize size(std::min(900, avail.width() - extra.width()), std::min(1000, avail.height() - extra.height()));
+    resize(size);
+    move(avail.left() + (avail.width() - size.width() - extra.width()) / 2,
+         avail.top() + (avail.height() - size.height() - extra.height()) / 2);
 }
 
 void ReportPreview::showPage(int index)
@@ -97,38 +138,58 @@ void ReportPreview::updateView()
     QImage img = report::renderImage(m_doc, m_page, dpi);
     img.setDevicePixelRatio(devicePixelRatioF());
     view->setPixmap(QPixmap::fromImage(img));
+    // Every page opens at its top.
+    m_scroll->verticalScrollBar()->setValue(0);
+    m_scroll->horizontalScrollBar()->setValue(0);
 }
 
 void ReportPreview::printReport()
 {
     if (m_doc.pageCount() == 0)
         return;
+    if (!confirmCuts(this, {&m_doc}, QStringLiteral("是否仍然打印？")))
+        return;
     if (!printSink().choose(this))
         return;
-    if (!printSink().print(m_doc, 1, m_doc.pageCount(), PrintSink::Printer::Chosen))
-        platform::messageBox(this, QStringLiteral("打印机无法启动。"), QStringLiteral("提示"), platform::Icon::Warning,
-                             platform::Ok);
+    const PrintResult r = printSink().print(m_doc, 1, m_doc.pageCount(), PrintSink::Printer::Chosen);
+    if (!r.ok) {
+        lblStatus->clear();
+        platform::messageBox(this, refusalMessage(r), QStringLiteral("提示"), platform::Icon::Warning, platform::Ok);
+        return;
+    }
+    lblStatus->setText(QStringLiteral("已送往打印机“%1”，共 %2 页。").arg(r.printer).arg(r.pages)
+                       + (r.reason.isEmpty() ? QString() : r.reason + QStringLiteral("。")));
 }
 
 void ReportPreview::saveWholePdf()
 {
-    QString path = platform::saveFileName(this, QStringLiteral("保存PDF"), QDir::homePath(),
-                                          QStringLiteral("PDF 文件 (*.pdf)"));
-    if (path.isEmpty())
-        return;
-    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        path += QStringLiteral(".pdf");
     std::vector<report::Document> docs;
     if (m_whole)
         docs = m_whole();
     else
         docs.push_back(m_doc);
     std::vector<const report::Document *> ptrs;
-    for (const report::Document &d : docs)
+    int pages = 0;
+    for (const report::Document &d : docs) {
         ptrs.push_back(&d);
+        pages += d.pageCount();
+    }
+    if (!confirmCuts(this, ptrs, QStringLiteral("是否仍然保存？")))
+        return;
+    const QString proposed = QDir(QDir::homePath()).filePath(
+        m_suggested.isEmpty() ? QStringLiteral("科技成果登记表.pdf") : m_suggested);
+    QString path = platform::saveFileName(this, QStringLiteral("保存PDF"), proposed, QStringLiteral("PDF 文件 (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        path += QStringLiteral(".pdf");
     QString error;
-    if (!report::writePdf(ptrs, path, &error))
+    if (!report::writePdf(ptrs, path, &error)) {
+        lblStatus->clear();
         platform::messageBox(this, error, QStringLiteral("提示"), platform::Icon::Warning, platform::Ok);
+        return;
+    }
+    lblStatus->setText(QStringLiteral("已保存为 %1（共 %2 页）。").arg(QDir::toNativeSeparators(path)).arg(pages));
 }
 
 } // namespace output

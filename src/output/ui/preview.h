@@ -26,6 +26,8 @@ public:
     explicit ReportPreview(QWidget *parent = nullptr);
 
     void setDocument(report::Document doc, WholeForm wholeForm = {});
+    // The file name "保存PDF" proposes (in the person's home folder).
+    void setSuggestedFileName(const QString &name) { m_suggested = name; }
     const report::Document &document() const { return m_doc; }
     int currentPage() const { return m_page; } // 0-based
     void showPage(int index);
@@ -37,13 +39,20 @@ public:
 
     QPushButton *btnFirst, *btnPrior, *btnNext, *btnLast, *btnPrint, *btnSavePdf, *btnClose;
     QLabel *lblPage;
+    QLabel *lblCuts;    // values of the report shown that do not print whole
+    QLabel *lblStatus;  // where the last print or PDF went
     QLabel *view;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     void updateView();
+    void fitToScreen();
     QScrollArea *m_scroll;
     report::Document m_doc;
     WholeForm m_whole;
+    QString m_suggested;
     int m_page = 0;
 };
 

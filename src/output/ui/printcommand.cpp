@@ -17,7 +17,13 @@ void runPrintCommand(TMainForm &mainForm, TPrintForm &printForm)
         return;
     }
     mainForm.UpdatePageStatus();
-    if (!mainForm.UpdateCommandState() || DM->Qrykjcg.isEmpty())
+    if (!mainForm.UpdateCommandState()) {
+        // The record is locked: say which page is not complete.
+        platform::messageBox(&mainForm, mainForm.IncompleteMessage(), QStringLiteral("提示信息"),
+                             platform::Icon::Information, platform::Ok);
+        return;
+    }
+    if (DM->Qrykjcg.isEmpty())
         return;
     if (!output::openPrintLists(*DM))
         return;

@@ -3,12 +3,14 @@
 #include "platform/widgets/dispatch.h"
 #include "platform/core/seams.h"
 #include "preview.h"
+#include "printcuts.h"
 #include "printsink.h"
 #include "report/report.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 
 TPrintForm *PrintForm = nullptr;
 
@@ -44,11 +46,17 @@ TPrintForm::TPrintForm(PrintPages::Builder builder, QWidget *parent)
 {
     setObjectName(QStringLiteral("PrintForm"));
     setWindowTitle(QStringLiteral("数据打印"));
-    setFixedSize(353, 251);
+    // The panels, and under them the status line.
+    setFixedSize(353, 291);
     QFont f(report::installedFamily(QStringLiteral("宋体")));
     f.setPixelSize(12);
     setFont(f);
     buildPanels();
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setGeometry(8, 253, 337, 36);
+    lblStatus->setWordWrap(true);
+    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     preview = new output::ReportPreview(this);
 }
 
@@ -159,6 +167,7 @@ void TPrintForm::showEvent(QShowEvent *event)
 void TPrintForm::FormShow()
 {
     ShowPanel(5);
+    lblStatus->clear();
     const bool applied = m_pages.record().applied();
     YY_Button->setVisible(applied);
     RJ_Button->setVisible(!applied);
@@ -188,40 +197,79 @@ void TPrintForm::Button2Click()
     ShowPanel(5);
 }
 
+QString TPrintForm::pdfFileName(const output::PrintRecord &record)
+{
+    QString name = record.value(QStringLiteral("ITEM_3")).simplified();
+    static const QRegularExpression unsafe(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]"));
+    name.replace(unsafe, QStringLiteral("_"));
+    const QString form = record.applied() ? QStringLiteral("科技成果登记表（应用技术类）")
+                                          : QStringLiteral("科技成果登记表（基础理论、软科学类）");
+    return (name.isEmpty() ? form : name.left(80) + QLatin1Char('-') + form) + QStringLiteral(".pdf");
+}
+
 void TPrintForm::PreviewPage(Family family, int index)
 {
     report::Document doc = m_pages.preview(family, index);
     preview->setWindowTitle(QStringLiteral("打印预览 - ") + PrintPages::pages(family)[size_t(index)].label);
     preview->setDocument(std::move(doc), [this, family] { return m_pages.wholeForm(family); });
+    preview->setSuggestedFileName(pdfFileName(m_pages.record()));
     platform::showModal(preview);
 }
 
-bool TPrintForm::printSection(Family family, int index)
+TPrintForm::Section TPrintForm::section(Family family, int index)
 {
-    const report::Document doc = m_pages.direct(family, index);
-    const bool perPage = PrintPages::pages(family)[size_t(index)].list;
-    bool ok = true;
-    if (perPage) {
-        // One job per page, each keeping the running number of the whole list.
-        for (int p = 1; p <= doc.pageCount() && ok; ++p)
-            ok = output::printSink().print(doc, p, p, output::PrintSink::Printer::Default);
-    } else {
-        ok = output::printSink().print(doc, 1, doc.pageCount(), output::PrintSink::Printer::Default);
+    return {m_pages.direct(family, index), PrintPages::pages(family)[size_t(index)].list};
+}
+
+void TPrintForm::printSections(const std::vector<Section> &sections, const QString &what)
+{
+    lblStatus->clear();
+    std::vector<const report::Document *> docs;
+    for (const Section &s : sections)
+        docs.push_back(&s.doc);
+    if (!output::confirmCuts(this, docs, QStringLiteral("是否仍然打印？"))) {
+        lblStatus->setText(QStringLiteral("没有打印。"));
+        return;
     }
-    if (!ok)
-        platform::messageBox(this, QStringLiteral("打印机无法启动。"), QStringLiteral("提示"), platform::Icon::Warning,
-                             platform::Ok);
-    return ok;
+    int jobs = 0, pages = 0;
+    QString printer, note;
+    for (const Section &s : sections) {
+        // A list prints one job per page, each keeping the running number of
+        // the whole list.
+        const int count = s.doc.pageCount();
+        for (int p = 1; p <= (s.perPage ? count : 1); ++p) {
+            const int from = s.perPage ? p : 1, to = s.perPage ? p : count;
+            const output::PrintResult r = output::printSink().print(s.doc, from, to, output::PrintSink::Printer::Default);
+            if (!r.ok) {
+                if (jobs > 0)
+                    lblStatus->setText(QStringLiteral("“%1”只打印了一部分：%2 个打印任务（%3 页）已送往打印机“%4”。")
+                                           .arg(what).arg(jobs).arg(pages).arg(printer));
+                platform::messageBox(this, output::refusalMessage(r), QStringLiteral("提示"), platform::Icon::Warning,
+                                     platform::Ok);
+                return;
+            }
+            ++jobs;
+            pages += r.pages;
+            printer = r.printer;
+            if (!r.reason.isEmpty())
+                note = r.reason;
+        }
+    }
+    QString text = QStringLiteral("“%1”已送往打印机“%2”：%3 个打印任务，共 %4 页。").arg(what, printer).arg(jobs).arg(pages);
+    if (!note.isEmpty())
+        text += note + QStringLiteral("。");
+    lblStatus->setText(text);
 }
 
 void TPrintForm::DirectPrint(Family family, int index)
 {
-    printSection(family, index);
+    printSections({section(family, index)}, PrintPages::pages(family)[size_t(index)].directCaption);
 }
 
 void TPrintForm::PrintWhole(Family family)
 {
+    std::vector<Section> sections;
     for (int i : PrintPages::wholePrintOrder(family))
-        if (!printSection(family, i))
-            return;
+        sections.push_back(section(family, i));
+    printSections(sections, QStringLiteral("全文打印"));
 }

@@ -6,6 +6,8 @@
 
 #include "output/fill/printpages.h"
 
+#include <vector>
+
 #include <QDialog>
 #include <QHash>
 
@@ -43,22 +45,34 @@ public:
     void PreviewPage(output::Family family, int index);
     // Direct printing of one section (list pages one job per page), and of
     // the whole form ("全文打印"), on the default printer without asking.
+    // Every page is filled and laid out before the first job goes out; the
+    // person is told which values do not print whole and may stop there,
+    // and hears where the jobs went (the status line) or why the printer
+    // refused them.
     void DirectPrint(output::Family family, int index);
     void PrintWhole(output::Family family);
+    // The file name "保存PDF" proposes for the record.
+    static QString pdfFileName(const output::PrintRecord &record);
 
     QFrame *Panel1, *Panel2, *Panel3, *Panel4, *Panel5;
     QPushButton *Button4, *Button7, *YY_Button, *RJ_Button, *Button5, *Button6, *Button3;
     QPushButton *Button1, *BitBtn2, *Button2, *BitBtn3;
     QPushButton *zBitBtn4, *zBitBtn3, *BitBtn4a, *zBitBtn12, *zBitBtn1, *zBitBtn4z;
     QHash<QString, QPushButton *> pageButtons; // preview and direct-print buttons by name
+    QLabel *lblStatus;                          // where the last print went
     output::ReportPreview *preview;
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    struct Section {
+        report::Document doc;
+        bool perPage = false; // a list: one job per page
+    };
     void buildPanels();
-    bool printSection(output::Family family, int index);
+    Section section(output::Family family, int index);
+    void printSections(const std::vector<Section> &sections, const QString &what);
     output::PrintPages m_pages;
 };
 

@@ -60,6 +60,12 @@ TEST(PageFills, CoverSplitsPeriodAndDateAndEmptiesThemForAnEmptyRecord)
     for (const char *n : {"item_8_1", "item_8_2", "item_8_3", "item_8_4", "item_121_1", "item_121_2", "item_121_3"})
         got << f.text(QLatin1String(n));
     EXPECT_EQ(got, (QStringList{"2019", "03", "2023", "11", "2024", "05", "18"}));
+    // A period stored with a dash keeps its end date.
+    PrintRecord dashed = richPrintRecord(true);
+    dashed.record.set(QStringLiteral("ITEM_8"), QStringLiteral("2019.03-2023.11"));
+    fillCover(f, dashed);
+    EXPECT_EQ(f.text(QStringLiteral("item_8_3")), QStringLiteral("2023"));
+    EXPECT_EQ(f.text(QStringLiteral("item_8_4")), QStringLiteral("11"));
     fillCover(f, emptyPrintRecord(true));
     for (const char *n : {"item_8_1", "item_8_4", "item_121_1", "item_121_3"})
         EXPECT_EQ(f.text(QLatin1String(n)), QString()) << n;
@@ -90,9 +96,17 @@ TEST(PageFills, KeywordsSubjectsAndCheckMarksOfPage3)
     for (const char *n : {"item_14_1", "item_14_2", "item_14_3", "item_15", "item_12", "QL_ITEM_123_3", "QL_ITEM_2_2"})
         EXPECT_EQ(f.text(QLatin1String(n)), QString()) << n;
 
+    // A classification table that could not be opened refuses the page
+    // that looks codes up in it: both families look up subjects, only the
+    // applied family library codes.
     PrintRecord broken = richPrintRecord(true);
-    broken.classificationError = QStringLiteral("xkfl.dbf 不存在");
+    broken.subjectError = QStringLiteral("xkfl.dbf 不存在");
     EXPECT_THROW(fillApplied03(f, broken), std::exception);
+    EXPECT_THROW(fillBasic03(f, broken), std::exception);
+    broken.subjectError.clear();
+    broken.libraryError = QStringLiteral("ztflh.dbf 不存在");
+    EXPECT_THROW(fillApplied03(f, broken), std::exception);
+    EXPECT_NO_THROW(fillBasic03(f, broken));
 }
 
 TEST(PageFills, PatentRowsTakeTheFirstSixOfEachStatus)
@@ -125,14 +139,23 @@ TEST(PageFills, ListsCopyRowsAddBlanksAndChooseTheFooterFromLaidOutPages)
     EXPECT_FALSE(persons.find(QStringLiteral("QRSysData1"))->visible);
     EXPECT_TRUE(persons.find(QStringLiteral("QRpage"))->visible);
 
+    // 23 persons and the blank row fit with the summary; with 24 the blank
+    // row gives way rather than push the summary onto a sheet of its own.
     fillPersons(persons, richPrintRecord(true, 23), lists, Family::Applied);
-    EXPECT_EQ(report::layout(persons).pageCount(), 1);
+    EXPECT_EQ(report::layout(persons).pages[0].detailRows(), 24);
     EXPECT_TRUE(persons.find(QStringLiteral("QRpage"))->visible);
-
     fillPersons(persons, richPrintRecord(true, 24), lists, Family::Applied);
     EXPECT_EQ(lists.ClientDataSet2.rowCount(), 25);
+    EXPECT_TRUE(lists.ClientDataSet2.isPadding(24));
+    EXPECT_EQ(report::layout(persons).pageCount(), 1);
+    EXPECT_EQ(report::layout(persons).pages[0].detailRows(), 24);
+
+    // 25 persons: the last one goes over with the summary.
+    fillPersons(persons, richPrintRecord(true, 25), lists, Family::Applied);
     report::Document doc = report::layout(persons);
     ASSERT_EQ(doc.pageCount(), 2);
+    EXPECT_EQ(doc.pages[0].detailRows(), 24);
+    EXPECT_GE(doc.pages[1].detailRows(), 1);
     EXPECT_TRUE(persons.find(QStringLiteral("QRSysData1"))->visible);
     EXPECT_FALSE(persons.find(QStringLiteral("QRpage"))->visible);
     EXPECT_EQ(doc.pages[1].text(QStringLiteral("QRSysData1")), QStringLiteral("10--2"));
@@ -141,7 +164,7 @@ TEST(PageFills, ListsCopyRowsAddBlanksAndChooseTheFooterFromLaidOutPages)
     EXPECT_EQ(lists.ClientDataSet2.value(0, QStringLiteral("ITEM_183")), QStringLiteral("正高"));
     EXPECT_EQ(lists.ClientDataSet2.value(0, QStringLiteral("ITEM_184")), QStringLiteral("硕士研究生"));
     EXPECT_EQ(lists.ClientDataSet2.value(0, QStringLiteral("ITEM_188")), QStringLiteral("否"));
-    EXPECT_EQ(lists.ClientDataSet2.value(24, QStringLiteral("ITEM_180")), QString());
+    EXPECT_EQ(lists.ClientDataSet2.value(25, QStringLiteral("ITEM_180")), QString());
 
     report::ReportForm committee = listPage(QStringLiteral("ClientDataSet1"), 30, 0);
     fillCommittee(committee, richPrintRecord(true, 0, 14), lists, Family::Applied);
@@ -149,12 +172,18 @@ TEST(PageFills, ListsCopyRowsAddBlanksAndChooseTheFooterFromLaidOutPages)
     EXPECT_EQ(lists.ClientDataSet1.value(0, QStringLiteral("ITEM_198")), QStringLiteral("中科院院士"));
     EXPECT_EQ(lists.ClientDataSet1.value(0, QStringLiteral("ITEM_193")), QStringLiteral("男"));
     EXPECT_EQ(lists.ClientDataSet1.value(14, QStringLiteral("ITEM_192")), QString());
+    EXPECT_TRUE(lists.ClientDataSet1.isPadding(14));
+    EXPECT_FALSE(lists.ClientDataSet1.isPadding(13));
+    // 29 rows fit a page of this list: the padding does not start a second.
+    EXPECT_FALSE(committee.find(QStringLiteral("QRSysData1"))->visible);
+    fillCommittee(committee, richPrintRecord(true, 0, 30), lists, Family::Applied);
     EXPECT_TRUE(committee.find(QStringLiteral("QRSysData1"))->visible);
 
     report::ReportForm orgs = listPage(QStringLiteral("ClientDataSet3"), 30, 0);
     fillOrganisations(orgs, richPrintRecord(true, 0, 0, 3), lists, Family::Applied);
     EXPECT_EQ(lists.ClientDataSet3.rowCount(), 8);
     EXPECT_EQ(lists.ClientDataSet3.value(3, QStringLiteral("ITEM_170")), QString());
+    EXPECT_TRUE(lists.ClientDataSet3.isPadding(3));
     fillOrganisations(orgs, richPrintRecord(false, 0, 0, 10), lists, Family::Basic);
     EXPECT_EQ(lists.ClientDataSet3.rowCount(), 8);
     EXPECT_EQ(lists.ClientDataSet3.value(7, QStringLiteral("ITEM_176")), QStringLiteral("8"));

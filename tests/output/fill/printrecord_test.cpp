@@ -2,9 +2,14 @@
 #include "data/dm.h"
 #include "output/fill/printprep.h"
 #include "output/fill/printrecord.h"
+#include "output/fill/fills.h"
+#include "output/layouts/pages.h"
+#include "db/error.h"
 #include "seed_loader.h"
 #include "support/tablerows.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -73,7 +78,34 @@ TEST_F(PrintRecordTest, ReadsRecordListsAndCodeNamesOnce)
     EXPECT_EQ(p.library1, QStringLiteral("TP3"));
     EXPECT_EQ(p.library2, QString()); // not in the library table
     EXPECT_EQ(p.investment, QStringLiteral("100～500万元"));
-    EXPECT_TRUE(p.classificationError.isEmpty());
+    EXPECT_TRUE(p.subjectError.isEmpty());
+    EXPECT_TRUE(p.libraryError.isEmpty());
+}
+
+// Without the library table the applied-technology page 3 is refused with a
+// message that names the folder looked in; the other family's page 3, which
+// prints library codes as stored, is not.
+TEST_F(PrintRecordTest, AMissingLibraryTableIsNamedWithItsFolderAndOnlyTheAppliedPageNeedsIt)
+{
+    TearDown();
+    ASSERT_TRUE(QFile::remove(data + QStringLiteral("/ztflh.dbf")));
+    dm = std::make_unique<TDM>(data);
+    DM = dm.get();
+    add(QStringLiteral("kjcg"), {{"ITEM_4", "2024000003"}, {"ITEM_DQDM", "110"}, {"ITEM_CGLB", "2"},
+                                 {"ITEM_12", "TP3"}, {"ITEM_15", "110"}});
+    const output::PrintRecord p = readRecord();
+    EXPECT_TRUE(p.subjectError.isEmpty());
+    EXPECT_EQ(p.libraryError, QStringLiteral("在 %1 中找不到数据表 ztflh.dbf").arg(QDir::toNativeSeparators(QDir::cleanPath(data))));
+    report::ReportForm page = layouts::buildPage(QStringLiteral("TrjPrint03"));
+    output::fillBasic03(page, p);
+    EXPECT_EQ(page.text(QStringLiteral("QR_item_12")), QStringLiteral("TP3"));
+    report::ReportForm applied = layouts::buildPage(QStringLiteral("TyyPrint03"));
+    try {
+        output::fillApplied03(applied, p);
+        ADD_FAILURE() << "the applied page printed without its library table";
+    } catch (const db::EngineError &e) {
+        EXPECT_EQ(e.message(), p.libraryError);
+    }
 }
 
 TEST_F(PrintRecordTest, CodesWithQuotesOrStarsFindNothingInsteadOfFailingOrMatchingAPrefix)

@@ -125,6 +125,26 @@ TEST(FormPages, NamedElementsTheFillsSet)
     EXPECT_EQ(buildPage("TyyPrint09").find("QRDBRichText1")->field, QStringLiteral("ITEM_13_1"));
 }
 
+// Row titles of the tables print in 宋体 11 pt, as the form gives them.
+TEST(FormPages, RowTitlesOfTheTablesAreSong11)
+{
+    const QList<std::pair<const char *, QString>> titles = {
+        {"TyyPrint03", QStringLiteral("1．成果名称")},         {"TyyPrint05", QStringLiteral("3．已受理专利项数")},
+        {"TyyPrint05", QStringLiteral("8．未应用或停用原因")}, {"TyyPrint07", QStringLiteral("第一完成单位名称")},
+        {"TyyPrint07", QStringLiteral("成果转让联系人电话")},   {"TrjPrint05", QStringLiteral("1．评价方式")},
+        {"TrjPrint05", QStringLiteral("电子信箱")},             {"TrjPrint03", QStringLiteral("9．成果应用行业")}};
+    for (const auto &[cls, title] : titles) {
+        const ReportForm f = buildPage(QString::fromLatin1(cls));
+        const report::Element *found = nullptr;
+        for (const auto *e : f.elements())
+            if (e->text == title)
+                found = e;
+        ASSERT_NE(found, nullptr) << cls << " " << title.toStdString();
+        EXPECT_EQ(found->font.family, QStringLiteral("宋体")) << cls << " " << title.toStdString();
+        EXPECT_DOUBLE_EQ(found->font.size, 11) << cls << " " << title.toStdString();
+    }
+}
+
 TEST(FormPages, EveryVocabularyBoxIsAFramedLabelOnItsPage)
 {
     for (FormFamily fam : {FormFamily::Applied, FormFamily::BasicTheory})

@@ -102,7 +102,47 @@ TEST(ResearchPeriod, SplitsAtTheWordBetweenStartAndEnd)
     EXPECT_TRUE(none.startYear.isEmpty() && none.endYear.isEmpty());
     const auto startOnly = splitResearchPeriod(QStringLiteral("2005.03"));
     EXPECT_EQ(startOnly.startYear, QStringLiteral("2005"));
+    EXPECT_EQ(startOnly.startMonth, QStringLiteral("03"));
     EXPECT_TRUE(startOnly.endYear.isEmpty());
+}
+
+// The other separators a stored period may hold keep its end date; a text
+// that is no period prints whole rather than in pieces.
+TEST(ResearchPeriod, DashesAndTildesSeparateTheDatesAndOtherTextPrintsWhole)
+{
+    for (const QString &t : {QStringLiteral("2019.03-2023.11"), QStringLiteral("2019.03—2023.11"),
+                             QStringLiteral("2019.03~2023.11"), QStringLiteral("2019.03 ～ 2023.11"),
+                             QStringLiteral("2019-03-2023-11"), QStringLiteral("2019年3月至2023年11月")}) {
+        const auto p = splitResearchPeriod(t);
+        EXPECT_EQ(p.startYear, QStringLiteral("2019")) << t.toStdString();
+        EXPECT_EQ(p.endYear, QStringLiteral("2023")) << t.toStdString();
+        EXPECT_EQ(p.startMonth.toInt(), 3) << t.toStdString();
+        EXPECT_EQ(p.endMonth, QStringLiteral("11")) << t.toStdString();
+    }
+    const auto odd = splitResearchPeriod(QStringLiteral("自立项起三年"));
+    EXPECT_EQ(odd.startYear, QStringLiteral("自立项起三年"));
+    EXPECT_TRUE(odd.startMonth.isEmpty() && odd.endYear.isEmpty() && odd.endMonth.isEmpty());
+    // Nothing of a longer part is cut off.
+    const auto longer = splitResearchPeriod(QStringLiteral("2019.003至20231.11"));
+    EXPECT_EQ(longer.startMonth, QStringLiteral("003"));
+    EXPECT_EQ(longer.endYear, QStringLiteral("20231"));
+}
+
+// A character that stood for bytes that were not GBK stays "�" when its cell
+// is wrapped, and counts one byte as its byte did.
+TEST(TruncNonChiChar1, ReplacementCharactersStayAsTheyAre)
+{
+    const QString damaged = db::gbk::decode(QByteArray("\xB5\xA5\xCE\xBB\x80\xC3\xFB\xB3\xC6"));
+    ASSERT_TRUE(damaged.contains(QChar(0xFFFD)));
+    const QString wrapped = TruncNonChiChar1(damaged, 4);
+    EXPECT_FALSE(wrapped.contains(QLatin1Char('?')));
+    EXPECT_EQ(QString(wrapped).remove(QLatin1Char('\r')), damaged);
+    for (const QString &line : wrappedLines(damaged, 4))
+        EXPECT_LE(db::gbk::byteLength(line), 4);
+    // Valid text wraps as its bytes do.
+    const QString text = QStringLiteral("x北京市海淀区中关村南大街5号");
+    EXPECT_EQ(TruncNonChiChar1(text, 24), db::gbk::decode(TruncNonChiChar1(db::gbk::encodeLossy(text), 24)));
+    EXPECT_EQ(TruncNonChiChar1(text, 5), db::gbk::decode(TruncNonChiChar1(db::gbk::encodeLossy(text), 5)));
 }
 
 } // namespace

@@ -59,7 +59,12 @@ TEST_F(PrintCommandTest, AnIncompleteRecordOpensNothing)
                                  {QStringLiteral("ITEM_CGLB"), QStringLiteral("1")},
                                  {QStringLiteral("ITEM_51"), QStringLiteral("2")}});
     startWindows();
-    MainForm->BitBtn4Click(); // no modal window expected
+    // The start has marked the record incomplete and locked "打印".
+    EXPECT_FALSE(MainForm->BitBtn4->isEnabled());
+    EXPECT_TRUE(MainForm->BitBtn4->toolTip().contains(QStringLiteral("成果概况没有填完")));
+    // Run anyway, the command says why it stops; the print dialog does not open.
+    seams.expectMessage(QStringLiteral("成果概况没有填完,请继续填写完成该项目！"), platform::Ok);
+    MainForm->BitBtn4Click();
     EXPECT_EQ(DM->Qrykjcg.fieldByName(QStringLiteral("ITEM_51")).asString(), QStringLiteral("2;"));
 }
 
@@ -77,7 +82,6 @@ TEST_F(PrintCommandTest, PreviewOfARealPageAsAPicture)
         form->grab().save(folder + QStringLiteral("/printform.png"));
         form->Button7->click();
         seams.onModal(QStringLiteral("ReportPreview"), [&](QDialog *p) {
-            p->resize(900, 1000);
             QApplication::processEvents();
             p->grab().save(folder + QStringLiteral("/preview-page10.png"));
             return 1;

@@ -17,7 +17,8 @@ struct RecordingSink : output::PrintSink {
     std::vector<Job> jobs;
     int chooses = 0;
     bool accept = true;
-    bool failing = false;
+    bool failing = false;   // the printer refuses every job
+    QString printer = QStringLiteral("测试打印机");
 
     RecordingSink() { output::installPrintSink(this); }
     ~RecordingSink() override { output::installPrintSink(nullptr); }
@@ -27,11 +28,15 @@ struct RecordingSink : output::PrintSink {
         ++chooses;
         return accept;
     }
-    bool print(const report::Document &doc, int from, int to, Printer printer) override
+    output::PrintResult print(const report::Document &doc, int from, int to, Printer which) override
     {
-        if (failing)
-            return false;
-        Job j{doc.name, from, to, printer, {}};
+        output::PrintResult r;
+        r.printer = printer;
+        if (failing) {
+            r.reason = QStringLiteral("打印机不接受新的打印任务");
+            return r;
+        }
+        Job j{doc.name, from, to, which, {}};
         for (int p = from; p <= to; ++p) {
             QStringList texts;
             for (const report::PlacedElement &e : doc.pages[size_t(p - 1)].elements)
@@ -40,7 +45,10 @@ struct RecordingSink : output::PrintSink {
             j.pageTexts << texts.join(QLatin1Char('|'));
         }
         jobs.push_back(j);
-        return true;
+        r.ok = true;
+        r.pages = to - from + 1;
+        r.job = int(jobs.size());
+        return r;
     }
     QStringList reports() const
     {
