@@ -62,7 +62,7 @@ void dropPages(const char *from, const char *to)
     static const quintptr page = quintptr(::sysconf(_SC_PAGESIZE));
     const quintptr a = quintptr(from) & ~(page - 1);
     const quintptr b = (quintptr(to) + page - 1) & ~(page - 1);
-    if (b > a)
+    if (b > a) // NOLINTNEXTLINE(performance-no-int-to-ptr): the page bounds are computed as integers
         ::madvise(reinterpret_cast<void *>(a), size_t(b - a), MADV_DONTNEED);
 }
 } // namespace
@@ -91,7 +91,7 @@ QStringList TableFile::repair(const QString &path)
     t->m_salvage = true;
     try {
         t->load();
-        const QStringList faults = t->m_warnings;
+        QStringList faults = t->m_warnings;
         t->ensureWritable();
         t->m_salvage = false;
         t->packRows(true);
@@ -206,10 +206,10 @@ bool TableFile::packRows(bool repairing)
         if (newMemo) {
             char *rec = out.data() + out.size() - recLen;
             for (int f = 0; f < m_schema.count(); ++f) {
-                const FieldDef &fd = m_schema.fields[f];
-                if (fd.kind != FieldKind::Memo)
+                const FieldDef &field = m_schema.fields[f];
+                if (field.kind != FieldKind::Memo)
                     continue;
-                QByteArrayView text = m_memo->view(memoBlock(rec + fd.offset, fd.width), scratch);
+                QByteArrayView text = m_memo->view(memoBlock(rec + field.offset, field.width), scratch);
                 if (repairing && !readableMemo(text))
                     text = QByteArrayView();
                 if (m_memo->map && text.data() >= m_memo->map && text.data() < m_memo->map + m_memo->mapSize) {
@@ -219,8 +219,8 @@ bool TableFile::packRows(bool repairing)
                 }
                 const quint32 block = newMemo->write(text);
                 const QByteArray num = block ? QByteArray::number(block) : QByteArray();
-                std::memset(rec + fd.offset, ' ', size_t(fd.width));
-                std::memcpy(rec + fd.offset + fd.width - num.size(), num.constData(), size_t(num.size()));
+                std::memset(rec + field.offset, ' ', size_t(field.width));
+                std::memcpy(rec + field.offset + field.width - num.size(), num.constData(), size_t(num.size()));
             }
         }
         ++kept;

@@ -370,7 +370,7 @@ void TFormNew::Button1Click()
         close();
         return;
     }
-    auto require = [this](bool present, const QString &message, QWidget *focus) {
+    auto require = [](bool present, const QString &message, QWidget *focus) {
         if (present)
             return;
         MainForm->ShowMsg(message);

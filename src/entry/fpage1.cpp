@@ -234,13 +234,13 @@ void TFpage1::buildControls()
     int captionWidth = 0;
     for (const char *text : {"成果体现形式", "所属高新科技领域", "社会经济目标", "成果应用行业"})
         captionWidth = std::max(captionWidth, fontMetrics().horizontalAdvance(QString::fromUtf8(text)) + 6);
-    auto panelRow = [&, captionWidth](QLabel *caption, QWidget *panel) {
+    auto panelRow = [&, captionWidth](QLabel *title, QWidget *panel) {
         auto *h = new QHBoxLayout;
         h->setSpacing(4);
-        caption->setFixedWidth(captionWidth);
-        caption->setWordWrap(false);
-        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        h->addWidget(caption);
+        title->setFixedWidth(captionWidth);
+        title->setWordWrap(false);
+        title->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        h->addWidget(title);
         h->addWidget(panel, 1);
         page->addLayout(h);
         return h;
@@ -484,7 +484,7 @@ void TFpage1::loadFields()
     const QString period = recordText(QStringLiteral("ITEM_8"));
     edt_8_y_s->setText(period.mid(0, 4));
     edt_8_m_s->setText(period.mid(5, 2));
-    const int to = period.indexOf(QStringLiteral("至"));
+    const qsizetype to = period.indexOf(QStringLiteral("至"));
     const QString end = to < 0 ? QString() : period.mid(to + 1);
     edt_8_y_e->setText(end.mid(0, 4));
     edt_8_m_e->setText(end.mid(5, 2));

@@ -72,7 +72,7 @@ void TFpage4::buildControls()
     root->setSpacing(8);
     root->addWidget(makeHeading(this, kPageCaption));
 
-    auto edit = [this](QLineEdit *&e, const char *name, int bytes, QWidget *parent) {
+    auto edit = [](QLineEdit *&e, const char *name, int bytes, QWidget *parent) {
         e = new QLineEdit(parent);
         e->setObjectName(QLatin1String(name));
         // Every edit holds what its field holds, in GBK bytes.

@@ -367,10 +367,10 @@ private:
     }
 
     Instance instance(const Band &band, int row, int pageNumber) const;
-    void place(Page &page, const Instance &inst, double y) const
+    void place(Page &page, const Instance &inst, double at) const
     {
         for (PlacedElement pe : inst.elements) {
-            pe.rect.translate(f.margins.left(), y);
+            pe.rect.translate(f.margins.left(), at);
             page.elements.push_back(std::move(pe));
         }
     }
@@ -472,8 +472,8 @@ Layouter::Instance Layouter::instance(const Band &band, int row, int pageNumber)
         for (size_t i = 0; i < pending.size(); ++i)
             if (pending[i].e->stretch && pending[i].needed > pending[i].pe.rect.height() + kEps)
                 growing.push_back(i);
-        std::stable_sort(growing.begin(), growing.end(), [&](size_t x, size_t y) {
-            return pending[x].e->rect.bottom() < pending[y].e->rect.bottom();
+        std::stable_sort(growing.begin(), growing.end(), [&](size_t a, size_t b) {
+            return pending[a].e->rect.bottom() < pending[b].e->rect.bottom();
         });
         for (size_t i : growing) {
             const QRectF r = pending[i].pe.rect;

@@ -75,7 +75,7 @@ Element &Band::framed(const QString &name, const QRectF &r, const QString &text,
     return e;
 }
 
-Element &Band::data(const QString &name, const QRectF &r, const QString &field, const QString &dataset,
+Element &Band::data(const QString &name, const QRectF &r, const QString &field, const QString &datasetName,
                     const Font &font, Qt::Alignment align)
 {
     Element e;
@@ -83,7 +83,7 @@ Element &Band::data(const QString &name, const QRectF &r, const QString &field, 
     e.kind = Kind::DataText;
     e.rect = r;
     e.field = field;
-    e.dataset = dataset;
+    e.dataset = datasetName;
     e.font = font;
     e.align = align;
     return add(std::move(e));

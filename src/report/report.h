@@ -131,7 +131,7 @@ struct Band {
     // A label with frame sides (all four unless told).
     Element &framed(const QString &name, const QRectF &r, const QString &text, const Font &font = {},
                     Qt::Alignment align = Qt::AlignCenter, unsigned sides = AllSides);
-    Element &data(const QString &name, const QRectF &r, const QString &field, const QString &dataset = {},
+    Element &data(const QString &name, const QRectF &r, const QString &field, const QString &datasetName = {},
                   const Font &font = {}, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
     // Running text: bound when `field` is not empty, else `text`; word-wrapped.
     Element &rich(const QString &name, const QRectF &r, const QString &field, const QString &text = {},
@@ -215,7 +215,7 @@ public:
     const Record &record() const { return m_record; }
     // Binds (or, with nullptr, unbinds) a dataset by name; the form does not own it.
     void setDataset(const QString &name, const MemDataset *dataset);
-    const MemDataset *dataset(const QString &name) const { return m_datasets.value(name); }
+    const MemDataset *dataset(const QString &n) const { return m_datasets.value(n); }
 
     double contentWidth() const { return pageSize.width() - margins.left() - margins.right(); }
     double contentHeight() const { return pageSize.height() - margins.top() - margins.bottom(); }

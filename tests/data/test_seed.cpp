@@ -153,8 +153,9 @@ TEST(Dictionary, CodesFitTheRecordFieldTheyAreStoredIn)
         if (!f)
             continue;
         for (const auto &row : it.value())
-            if (!isOldCode(row.second))
+            if (!isOldCode(row.second)) {
                 EXPECT_LE(db::gbk::byteLength(row.first), f->width) << it.key().toStdString() << " " << row.first.toStdString();
+            }
     }
     // Person and committee codes go into one-character fields; the person
     // dialog stores the academician titles 1a, 1b, 1c as a, b, c.
@@ -331,10 +332,12 @@ TEST(RequiredFields, NameRecordFieldsPagesAndCategories)
         seen.insert(id + QLatin1Char('/') + lb);
         pages.insert(button);
         EXPECT_FALSE(neverRequired.contains(id));
-        if (appliedOnly.contains(id) || button == QLatin1String("02"))
+        if (appliedOnly.contains(id) || button == QLatin1String("02")) {
             EXPECT_EQ(lb, QStringLiteral("1"));
-        if (othersOnly.contains(id))
+        }
+        if (othersOnly.contains(id)) {
             EXPECT_EQ(lb, QStringLiteral("2"));
+        }
     }
     EXPECT_EQ(pages, buttons);
 }

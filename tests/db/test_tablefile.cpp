@@ -305,8 +305,9 @@ TEST_F(TableFileTest, MemoDamageIsFoundAtOpenAndRepairClearsOnlyTheBrokenMemos)
         auto t = open("cgwcr");
         const QStringList rows = rowsOf(*t, {"ITEM_NO", "NOTE"});
         ASSERT_EQ(rows.size(), 3);
-        if (!c.afterRepair.isEmpty())
+        if (!c.afterRepair.isEmpty()) {
             EXPECT_EQ(rows, c.afterRepair);
+        }
         t.reset();
         makeTable();
     }
@@ -372,7 +373,7 @@ TEST_F(TableFileTest, AnAppendTheDiskRefusesLeavesTheFileAsItWas)
 TEST_F(TableFileTest, DamagedHeadersAreRefusedWithoutCrashing)
 {
     const QByteArray good = sampleRaw().bytes();
-    auto patched = [&](int at, QByteArray with) {
+    auto patched = [&](int at, const QByteArray &with) {
         QByteArray b = good;
         b.replace(at, with.size(), with);
         return b;
@@ -571,8 +572,9 @@ TEST_F(PackTest, ProcessDyingMidPackLeavesTheOldOrThePackedTable)
         EXPECT_TRUE(rows == 6 || rows == 3) << rows;
         EXPECT_EQ(rows, step <= 2 ? 6 : 3) << "the commit mark decides";
         EXPECT_EQ(entries(), QStringList({"cgwcr.DBF", "cgwcr.dbt"}));
-        if (rows == 3)
-            EXPECT_EQ(sizeOf(path("cgwcr.DBF")), pristineDbf.size() - 3 * (1 + 3 + 20 + 10));
+        if (rows == 3) {
+            EXPECT_EQ(sizeOf(path("cgwcr.DBF")), pristineDbf.size() - 3 * qsizetype(1 + 3 + 20 + 10));
+        }
     }
 }
 

@@ -45,7 +45,7 @@ QStringList outline(QTreeWidget *tree)
     QStringList out;
     for (QTreeWidgetItemIterator it(tree); *it; ++it)
         if ((*it)->parent())
-            out << QString(2 * (depthOf(*it) - 1), u' ') + (*it)->text(0);
+            out << QString(2 * qsizetype(depthOf(*it) - 1), u' ') + (*it)->text(0);
     return out;
 }
 
@@ -178,8 +178,9 @@ TEST_F(FormTreeTest, EachFlagBuildsItsTableWithTheWholeHierarchy)
                 notNested += (*it)->parent()->parent() && !codeOf(*it).startsWith(codeOf((*it)->parent()));
             }
             EXPECT_EQ(wrongDepth, 0);
-            if (c.codesNest)
+            if (c.codesNest) {
                 EXPECT_EQ(notNested, 0);
+            }
             QTreeWidgetItem *child = node(c.child);
             ASSERT_TRUE(child && child->parent());
             EXPECT_EQ(child->parent()->text(0), c.parent);
@@ -197,8 +198,8 @@ TEST_F(FormTreeTest, EachFlagBuildsItsTableWithTheWholeHierarchy)
         {&TreeFlagsMain[0], library},     {&TreeFlagsMain[1], subjects},
     };
     for (const auto &[flag, first] : firsts)
-        pick(*flag, [&] {
-            EXPECT_EQ(FormTree->TreeView1->topLevelItem(0)->child(0)->text(0), first);
+        pick(*flag, [expected = first] {
+            EXPECT_EQ(FormTree->TreeView1->topLevelItem(0)->child(0)->text(0), expected);
             FormTree->Button2->click();
         });
 }

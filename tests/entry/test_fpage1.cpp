@@ -93,8 +93,9 @@ protected:
         expectWarning(message);
         const QString before = stored(u"ITEM_8"_s);
         page->btnSave01->click();
-        if (!focus.isEmpty())
+        if (!focus.isEmpty()) {
             EXPECT_EQ(page->focusWidget() ? page->focusWidget()->objectName() : QString(), focus) << message.toStdString();
+        }
         EXPECT_EQ(DM->Qrykjcg.state(), db::DatasetState::Browse);
         EXPECT_EQ(stored(u"ITEM_8"_s), before);
     }

@@ -209,8 +209,9 @@ TEST_F(Page3Test, ChecksRunInScreenOrderAndWriteNothing)
             p->Edt_130->setFocus();
             expectWarning(message);
             p->btnSave01->click();
-            if (focus)
+            if (focus) {
                 EXPECT_EQ(p->focusWidget(), focus) << message.toStdString();
+            }
         };
         refused(u"“评价形式”不能为空！"_s);
         pick(p->cb_21, u" "_s);   // the blank item is no choice

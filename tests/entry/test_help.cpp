@@ -276,8 +276,9 @@ protected:
             int widest = 0;
             for (const QString &line : w->Memo1->toPlainText().split(u'\n'))
                 widest = qMax(widest, w->Memo1->fontMetrics().horizontalAdvance(line));
-            if (widest > w->Memo1->viewport()->width())
+            if (widest > w->Memo1->viewport()->width()) {
                 EXPECT_GT(w->Memo1->horizontalScrollBar()->maximum(), 0) << file.toStdString();
+            }
             w->Button1->click();
             EXPECT_FALSE(w->isVisible());
             return 0;

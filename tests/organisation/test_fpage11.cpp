@@ -282,8 +282,9 @@ TEST_F(LeadersTest, ChecksRunInOrderAndBirthYearsRunFrom1900ToThisYear)
                 message(c.message);
                 d->Button1->click();
                 EXPECT_TRUE(d->isVisible());
-                if (c.focus)
+                if (c.focus) {
                     EXPECT_EQ(d->focusWidget() ? d->focusWidget()->objectName() : QString(), QLatin1String(c.focus));
+                }
                 d->edtry_180->clear();
                 d->edtry_186->clear();
                 d->Button2->click();   // empty name and note: no question
@@ -293,8 +294,8 @@ TEST_F(LeadersTest, ChecksRunInOrderAndBirthYearsRunFrom1900ToThisYear)
         EXPECT_EQ(p->DBGrid4->model()->rowCount(), 0);
         // The edges that pass: 1900 and this year (2012 on the test clock).
         for (const auto &[year, month] : {std::pair{u"1900"_s, u" 1"_s}, std::pair{u"2012"_s, u"12"_s}}) {
-            dialog([&](TFinto11 *d) {
-                fill(d, u"王建国"_s, year, month);
+            dialog([&, y = year, m = month](TFinto11 *d) {
+                fill(d, u"王建国"_s, y, m);
                 message(u"储存成功！"_s);
                 d->Button1->click();
             });

@@ -226,8 +226,9 @@ TEST(Jpeg, DamagedInputGivesAnErrorNotACrash)
         QString error;
         const QImage image = platform::decodeJpeg(damaged, &error);
         EXPECT_NE(image.isNull(), error.isEmpty()) << "round " << round;
-        if (!image.isNull())
+        if (!image.isNull()) {
             EXPECT_EQ(image.size(), QSize(800, 600));
+        }
     }
 }
 

@@ -62,7 +62,7 @@ TEST(WindowSeams, BoxSitsOnTheWindowThatAsksAndFitsItsCaption)
         box->button(QMessageBox::Yes)->click();
     });
     const int answer = seams.messageBox(&main, {QStringLiteral("是否退出？"), caption, platform::Icon::Question,
-                                                platform::Yes | platform::No});
+                                                platform::Yes | platform::No, QString()});
     EXPECT_EQ(answer, platform::Yes);
     EXPECT_EQ(owner, &page);
     EXPECT_LE(distance(boxGeometry.center(), page.frameGeometry().center()), 2)
@@ -83,7 +83,7 @@ TEST(WindowSeams, BoxWithoutAWindowOnScreenSitsOnTheScreensMiddle)
         qobject_cast<QMessageBox *>(w)->button(QMessageBox::Ok)->click();
     });
     seams.messageBox(&main, {QStringLiteral("启动时未能整理下列数据表"), QStringLiteral("Sorvel"),
-                             platform::Icon::Warning, platform::Ok});
+                             platform::Icon::Warning, platform::Ok, QString()});
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE(distance(boxGeometry.center(), screen.center()), 6) << boxGeometry.x() << "," << boxGeometry.y();
 }
@@ -107,7 +107,7 @@ TEST(WindowSeams, BoxOfAMainWindowRoutineSitsOnTheModalPageInFront)
             box->button(QMessageBox::Ok)->click();
         });
         seams.messageBox(&main, {QStringLiteral("储存成功！"), QStringLiteral("Sorvel"), platform::Icon::Warning,
-                                 platform::Ok});
+                                 platform::Ok, QString()});
         page.accept();
     });
     page.exec();

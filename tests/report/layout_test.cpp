@@ -92,7 +92,8 @@ TEST(ReportLayout, StretchingCellGrowsItsRowAndFollowersAndMovesLaterRows)
     MemDataset wide;
     addRows(wide, 1, QString(30, QChar(0x4E2D)));
     ReportForm g = listForm(wide);
-    const PlacedElement *cell = layout(g).pages[0].find(QStringLiteral("Name"));
+    const Document wrapped = layout(g);
+    const PlacedElement *cell = wrapped.pages[0].find(QStringLiteral("Name"));
     ASSERT_NE(cell, nullptr);
     EXPECT_GT(cell->lines.size(), 2);
     EXPECT_FALSE(cell->overflow);

@@ -553,7 +553,7 @@ TEST_F(WalkTest, NewOfficerRegistersAnAppliedTechnologyRecordAndFindsItAgain)
     EXPECT_EQ(incompletePages(), QString());
     EXPECT_EQ(lockState(), u"free"_s);
     shot(MainForm, u"main-window-second-start"_s);
-    throughPage(MainForm->btn_page01, u"Fpage1"_s, [this] {
+    throughPage(MainForm->btn_page01, u"Fpage1"_s, [] {
         EXPECT_EQ(Fpage1->Edt_128->text(), u"湖北省科学技术厅"_s);
         EXPECT_EQ(Fpage1->edt_8_m_s->text(), u"03"_s);
         EXPECT_EQ(comboCode(Fpage1->Cb_125_1), u"3"_s);

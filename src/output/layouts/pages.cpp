@@ -132,8 +132,9 @@ QRectF inset(const QRectF &r, double dx = 1) { return r.adjusted(dx, 0, -dx, 0);
 // ruled one under another.
 class Table {
 public:
-    Table(Band &band, Names &names, double x, double y, double width, double titleWidth)
-        : b(band), n(names), x0(x), y(y), w(width), tw(titleWidth) {}
+    Table(Band &band, Names &names, double x, double top, double width, double titleWidth)
+        : b(band), n(names), x0(x), y(top), w(width), tw(titleWidth)
+    {}
 
     Band &b;
     Names &n;
@@ -250,6 +251,9 @@ void fundingGrid(Band &b, Names &n, FormFamily family, const QRectF &r)
     }
     cell(b, n, {r.left() + 3 * cw, r.top(), 4 * cw, h1}, QStringLiteral("地方投入"), head);
 }
+
+// The whole Chinese characters a wrapped line of so many GBK bytes holds.
+int charsPerLine(int bytes) { return bytes / 2; }
 
 } // namespace
 
@@ -615,7 +619,8 @@ ReportForm buildOrganisations(FormFamily family)
     const WrapWidths ww = wrapWidths(family);
     const Font lf = song(10);
     const double em = lf.size * 25.4 / 72.0;
-    const double nameW = ww.organisationName / 2 * em + 3, addrW = ww.organisationAddress / 2 * em + 3;
+    const double nameW = charsPerLine(ww.organisationName) * em + 3;
+    const double addrW = charsPerLine(ww.organisationAddress) * em + 3;
     const double noW = 12, postW = 20, manW = 26;
     const double telW = W - noW - nameW - addrW - postW - manW;
     const QList<double> widths = {noW, nameW, addrW, postW, manW, telW};
@@ -806,7 +811,8 @@ ReportForm buildPersons(FormFamily family)
     const WrapWidths ww = wrapWidths(family);
     const Font lf = song(9);
     const double em = lf.size * 25.4 / 72.0;
-    const double unitW = ww.employer / 2 * em + 2.5, workW = ww.contribution / 2 * em + 2.5;
+    const double unitW = charsPerLine(ww.employer) * em + 2.5;
+    const double workW = charsPerLine(ww.contribution) * em + 2.5;
     QList<double> widths = {8, 0, 9, 18, 19, 20, 15, unitW, workW};
     double fixed = 0;
     for (double w : widths)

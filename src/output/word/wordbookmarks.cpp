@@ -10,8 +10,8 @@ const QString kNationalPlan = QStringLiteral("国家科技计划;");
 
 class Writer {
 public:
-    Writer(const WordRecord &rec, const CodeTables &tables, const BookmarkSink &sink)
-        : r(rec.record), rec(rec), t(tables), out(sink)
+    Writer(const WordRecord &record, const CodeTables &tables, const BookmarkSink &sink)
+        : r(record.record), rec(record), t(tables), out(sink)
     {
     }
 
@@ -96,7 +96,7 @@ public:
             put(bookmark, s);
             return;
         }
-        const int at = s.indexOf(kNationalPlan);
+        const qsizetype at = s.indexOf(kNationalPlan);
         if (at < 0) {
             put(bookmark, s);
             return;
@@ -146,7 +146,7 @@ public:
     };
     void rows(const QList<WordRow> &source, int cap, const std::vector<Column> &columns)
     {
-        const int n = std::min<int>(source.size(), cap);
+        const int n = int(std::min<qsizetype>(source.size(), cap));
         for (int i = 0; i < n; ++i)
             for (const Column &c : columns)
                 put(c.prefix + QString::number(i + 1), c.text(source[i]));

@@ -60,9 +60,10 @@ TEST(FilledPages, EveryPageOfBothFamiliesLaysOutFromRichAndEmptyRecords)
                 const auto &entry = PrintPages::pages(fam)[i];
                 ASSERT_GE(docs[i].pageCount(), 1) << qPrintable(entry.formName);
                 EXPECT_EQ(docs[i].name, entry.formName);
-                if (entry.previewNumber > 0 && !entry.list)
+                if (entry.previewNumber > 0 && !entry.list) {
                     EXPECT_EQ(docs[i].pages[0].text(entry.numberLabel), QString::number(entry.previewNumber))
                         << qPrintable(entry.formName);
+                }
             }
         }
     }
@@ -120,8 +121,9 @@ TEST(FilledPages, AnEmptyRecordLeavesNothingOfTheRichOneBehind)
     f.pages.setRecord(emptyPrintRecord(true));
     const report::Page p3 = f.preview(Family::Applied, "3").pages[0];
     for (const auto &e : p3.elements)
-        if (e.name.startsWith(QLatin1String("QL_")) || e.name.startsWith(QLatin1String("item_")))
+        if (e.name.startsWith(QLatin1String("QL_")) || e.name.startsWith(QLatin1String("item_"))) {
             EXPECT_EQ(e.text, QString()) << qPrintable(e.name);
+        }
     const report::Page p5 = f.preview(Family::Applied, "5").pages[0];
     EXPECT_EQ(p5.text(QStringLiteral("QL_zlqk_zlh_1")), QString());
     const report::Document p10 = f.preview(Family::Applied, "10");
@@ -197,13 +199,15 @@ TEST(FilledPages, ListsPrintEveryRowAndNeverASheetOfHeadAndNotesAlone)
             for (const report::Page &p : d.pages)
                 printed += dataRows(p, QStringLiteral("QRDBText2"));
             EXPECT_EQ(printed, members);
-            if (members > 0)
+            if (members > 0) {
                 EXPECT_GE(dataRows(d.pages.back(), QStringLiteral("QRDBText2")), 1) << members << " members";
+            }
             // The last page is ruled down to the notes.
             EXPECT_EQ(d.pages.back().detailRows(), ct) << members << " members";
-            if (d.pageCount() > 1)
+            if (d.pageCount() > 1) {
                 EXPECT_EQ(texts(d.pages.back(), QStringLiteral("QRSysData1")),
                           QStringList{QStringLiteral("%1--%2").arg(applied ? 11 : 9).arg(d.pageCount())});
+            }
         }
     }
 }
@@ -270,8 +274,9 @@ TEST(FilledPages, AnEmptyRecordPrintsNoValueOnAnyPage)
                                    || (e.kind == report::Kind::RichText && e.name.startsWith(QLatin1String("QRDB")))
                                    || fillLabel.match(e.name).hasMatch();
                 // (a wrapped list cell of a blank row holds just its line end)
-                if (value)
+                if (value) {
                     EXPECT_EQ(e.text.trimmed(), QString()) << qPrintable(d.name) << " " << qPrintable(e.name);
+                }
             }
         }
     }

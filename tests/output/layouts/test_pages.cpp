@@ -108,8 +108,9 @@ TEST(FormPages, NamedElementsTheFillsSet)
             // Fill labels start empty; the list pages show their fixed number.
             for (const QString &n : names.value(p.className)) {
                 const auto *e = f.find(n);
-                if (e && e->kind == report::Kind::Label && !n.startsWith(QLatin1String("QRPage")) && n != "QRpage")
+                if (e && e->kind == report::Kind::Label && !n.startsWith(QLatin1String("QRPage")) && n != "QRpage") {
                     EXPECT_TRUE(e->text.isEmpty()) << n.toStdString();
+                }
             }
         }
     // The running page number of the lists is a page-number field with its
@@ -184,9 +185,10 @@ TEST(FormPages, FilledPagesStayInsideThePrintableAreaAndNothingIsCut)
                     EXPECT_TRUE(r.left() >= a.left() && r.right() <= a.right() && r.top() >= a.top() && r.bottom() <= a.bottom())
                         << p.className.toStdString() << " " << e.name.toStdString() << " at " << r.top() << "," << r.left()
                         << " " << r.width() << "x" << r.height();
-                    if (!isBox(e.name))
+                    if (!isBox(e.name)) {
                         EXPECT_FALSE(e.overflow) << p.className.toStdString() << " cuts " << e.name.toStdString() << " \""
                                                  << e.text.left(30).toStdString() << "\"";
+                    }
                 }
         }
 }
@@ -409,6 +411,7 @@ TEST(FormPages, BothFamiliesRenderToPdfWithTheirChineseText)
         for (const auto &p : formPages(fam))
             pages.push_back(filled(p, 7, 9, fam == FormFamily::Applied ? 8 : 3, false));
         std::vector<const Document *> docs;
+        docs.reserve(pages.size());
         for (const auto &f : pages)
             docs.push_back(&f.doc);
         const QString pdf = dir + (fam == FormFamily::Applied ? "/applied.pdf" : "/basic.pdf");

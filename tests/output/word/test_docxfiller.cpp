@@ -129,10 +129,11 @@ TEST(WordTemplates, NothingAfterATableCanSpillOntoAPageOfItsOwn)
             qsizetype next = i + 1;
             while (next < blocks.size() && blocks[next] == QLatin1String("empty"))
                 ++next;
-            if (next == blocks.size())
+            if (next == blocks.size()) {
                 EXPECT_EQ(next, i + 2) << "one paragraph ends the body";
-            else if (next > i + 1)
+            } else if (next > i + 1) {
                 EXPECT_NE(blocks[next], QStringLiteral("new page")) << "after the table at block " << i;
+            }
         }
         EXPECT_EQ(blocks.last(), QStringLiteral("empty")) << "the body ends with a paragraph";
     }

@@ -50,18 +50,18 @@ protected:
             if (!p.args.isEmpty())
                 QDir(QFileInfo(p.args.last()).path()).removeRecursively();
     }
-    void addTemplate(WordForm form)
+    void addTemplate(WordForm which)
     {
-        const QString name = word::templateFileName(form);
+        const QString name = word::templateFileName(which);
         ASSERT_TRUE(QFile::copy(QDir(QStringLiteral(WORD_TEMPLATE_DIR)).filePath(name), QDir(data).filePath(name)));
     }
     // What the last started document holds after the bookmark.
-    QString filled(WordForm form, const QString &bookmark)
+    QString filled(WordForm which, const QString &bookmark)
     {
         if (seams.programs().empty())
             return QStringLiteral("<nothing started>");
         const QString doc = seams.programs().back().args.last();
-        for (const auto &p : word::filledTexts(QDir(data).filePath(word::templateFileName(form)), doc))
+        for (const auto &p : word::filledTexts(QDir(data).filePath(word::templateFileName(which)), doc))
             if (p.first == bookmark)
                 return p.second;
         return QStringLiteral("<no bookmark>");

@@ -54,12 +54,17 @@ protected:
     void TearDown() override { seams.verifyAllUsed(); }
 
     // A stand-in program in `folder` that notes its arguments in
-    // `<name>.ran` beside the test's folders and ends with `status`.
+    // `<name>.ran` beside the test's folders and ends with `status`.  The
+    // note appears whole (written beside, then renamed): a test that sees
+    // the file reads the arguments, never an empty file being written.
     QString program(const QString &folder, const QString &name, int status)
     {
         const QString file = QDir(folder).filePath(name);
         writeFile(file,
-                  QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$*\" > '%1'\nexit %2\n").arg(ran(name)).arg(status).toLocal8Bit(),
+                  QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$*\" > '%1.part' && mv '%1.part' '%1'\nexit %2\n")
+                      .arg(ran(name))
+                      .arg(status)
+                      .toLocal8Bit(),
                   true);
         return file;
     }

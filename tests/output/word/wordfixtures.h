@@ -91,7 +91,7 @@ inline CodeTables richTables()
                            "item_125", "item_125_1", "item_21", "item_51_1", "item_32", "item_46", "item_47",
                            "item_161", "item_41_3", "item_210", "item_200"};
     for (const QString &k : keys)
-        for (const QString &c : {"1", "2", "3", "4", "01", "02", "03", "05", "06", "09", "11"})
+        for (const char *c : {"1", "2", "3", "4", "01", "02", "03", "05", "06", "09", "11"})
             t.addDict(k, c, dn(k, c));
     t.addDict("item_21_l", "2", QStringLiteral("验收"));
     t.addDict("item_21_l", "4", QStringLiteral("评审"));
