@@ -7,8 +7,9 @@
 #include "data/dm.h"
 #include "db/error.h"
 #include "forms/dbgrid.h"
-#include "platform/widgets/dispatch.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -21,7 +22,6 @@
 namespace {
 
 const QString InfoCaption = QStringLiteral("信息");
-const QString WarnCaption = QStringLiteral("请注意！");
 
 // The code of a code item text: the trimmed text before its first two
 // blanks; a text without two blanks is a code typed by hand and counts whole.
@@ -233,7 +233,8 @@ void TMainForm::SpeedButton16Click()
     }
     // A failure while numbering can leave the grid detached from the list.
     DBGrid1->setDataSource(&DM->DSQkjcg);
-    if (platform::messageBox(this, error, WarnCaption, platform::Icon::Question, platform::Ok) == platform::Ok)
+    if (platform::messageBox(this, error, platform::AttentionCaption, platform::Icon::Question, platform::Ok)
+        == platform::Ok)
         reopenList();
 }
 
