@@ -4,6 +4,7 @@
 #include "db/dataset.h"
 #include "db/gbk.h"
 #include "forms/controls.h"
+#include "forms/enterprise.h"
 #include "forms/gbkvalidator.h"
 #include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
@@ -23,8 +24,6 @@ TFpage4 *Fpage4 = nullptr;
 namespace {
 
 const QString kPageCaption = QStringLiteral("第一完成单位情况");
-const QString kEnterprise = QStringLiteral("企业");
-const QString kEnterpriseCode = QStringLiteral("3");
 
 // A code item's code: its first three characters, trimmed.
 QString itemCode(const QComboBox *c)
@@ -194,7 +193,7 @@ void TFpage4::loadFields()
     const QString attribute = shown("ITEM_62").trimmed();
     MainForm->FillComboFromDict(DM->Tblzdxx, QStringLiteral("item_62"), true, cb_62);
     select(cb_62, attribute);
-    const bool enterprise = attribute == kEnterpriseCode;
+    const bool enterprise = isEnterpriseAttribute(attribute);
     CB_41_3->setEnabled(enterprise);
     cb_163->setEnabled(enterprise);
     cb_163->setChecked(enterprise && shown("ITEM_163").trimmed() == QLatin1String("1"));
@@ -211,15 +210,7 @@ void TFpage4::cb_62Change()
 {
     MainForm->FillComboFromDict(DM->Tblzdxx, QStringLiteral("item_41_3"), true, CB_41_3);
     CB_41_3->setCurrentIndex(-1);
-    if (cb_62->currentText().contains(kEnterprise)) {
-        cb_163->setEnabled(true);
-        CB_41_3->setEnabled(true);
-    } else {
-        cb_163->setChecked(false);
-        cb_163->setEnabled(false);
-        CB_41_3->clear();
-        CB_41_3->setEnabled(false);
-    }
+    showEnterpriseDetails(isEnterpriseAttribute(itemCode(cb_62)), CB_41_3, cb_163);
 }
 
 void TFpage4::checks()
@@ -233,7 +224,7 @@ void TFpage4::checks()
         fail(nullptr, emptyMessage("邮政编码"));
     if (cb_62->currentIndex() < 0 || itemCode(cb_62).isEmpty())
         fail(nullptr, emptyMessage("单位属性"));
-    if (cb_62->currentText().contains(kEnterprise) && CB_41_3->currentText().trimmed().isEmpty())
+    if (isEnterpriseAttribute(itemCode(cb_62)) && CB_41_3->currentText().trimmed().isEmpty())
         fail(nullptr, emptyMessage("企业所有制属性"));
     if (cb_64->currentIndex() < 0 || itemCode(cb_64).isEmpty())
         fail(nullptr, emptyMessage("单位所在省市"));
@@ -260,7 +251,7 @@ void TFpage4::collect(RecordValues &values)
     put(QStringLiteral("ITEM_62"), attribute);
     // Ownership and conversion belong to enterprises; the unsaved-change
     // test compares them by its own rules (isChanged).
-    if (attribute.trimmed() == kEnterpriseCode) {
+    if (isEnterpriseAttribute(attribute)) {
         put(QStringLiteral("ITEM_41_3"), itemCode(CB_41_3), false);
         put(QStringLiteral("ITEM_163"), cb_163->isChecked() ? QStringLiteral("1") : QStringLiteral("0"), false);
     } else {

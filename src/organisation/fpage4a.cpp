@@ -10,6 +10,7 @@
 #include "entry/treeflags.h"
 #include "forms/controls.h"
 #include "forms/elidededit.h"
+#include "forms/enterprise.h"
 #include "forms/gbkvalidator.h"
 #include "organisation/fpage11.h"
 #include "organisation/unittexts.h"
@@ -45,7 +46,6 @@ const QString kEndQuestion = QStringLiteral("单位情况尚未填写完整，�
 const QString kLeaveUnstoredQuestion =
     QStringLiteral("单位情况尚未填写完整，现在退出将不储存任何内容，成果登记的命令仍不能使用。\n是否退出？");
 const QString kRowRequired = QStringLiteral("单位情况尚未完整储存，请填写完整并储存后再退出！");
-const QString kEnterprise = QStringLiteral("3");
 
 // A code edit shows "code  name": the tree tables' code and name widths
 // and the two blanks between them.
@@ -539,7 +539,7 @@ void TFpage4a::LoadUnitPage()
     cb_62->setCurrentIndex(-1);
     MainForm->SelectComboByCode(attribute, cb_62);
 
-    const bool enterprise = attribute == kEnterprise;
+    const bool enterprise = isEnterpriseAttribute(attribute);
     setEnterpriseControls(enterprise);
     cb_163->setChecked(enterprise && unitText(QStringLiteral("item_163")).trimmed() == QLatin1String("1"));
 
@@ -631,7 +631,7 @@ RecordValues TFpage4a::unitValues() const
     v.set(QStringLiteral("unitlevel"), QStringLiteral("1"), fixed);
     const QString attribute = comboCode(cb_62);
     v.set(QStringLiteral("item_62"), attribute);
-    if (attribute != kEnterprise) {
+    if (!isEnterpriseAttribute(attribute)) {
         v.set(QStringLiteral("item_41_3"), QString());
         v.set(QStringLiteral("item_163"), QString());
     } else {
@@ -790,15 +790,7 @@ void TFpage4a::cb_62Change()
 {
     MainForm->FillComboFromDict(DM->Tblzdxx, QStringLiteral("item_41_3"), true, CB_41_3);
     CB_41_3->setCurrentIndex(-1);
-    if (cb_62->currentText().contains(QStringLiteral("企业"))) {
-        cb_163->setEnabled(true);
-        CB_41_3->setEnabled(true);
-    } else {
-        cb_163->setChecked(false);
-        cb_163->setEnabled(false);
-        CB_41_3->clear();
-        CB_41_3->setEnabled(false);
-    }
+    showEnterpriseDetails(isEnterpriseAttribute(comboCode(cb_62)), CB_41_3, cb_163);
 }
 
 void TFpage4a::dropDown(int flag)

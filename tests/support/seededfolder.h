@@ -13,6 +13,7 @@
 #include "shell/formwel.h"
 #include "shell/mainform.h"
 #include "support/fakeclock.h"
+#include "support/printqstring.h"
 #include "support/tablerows.h"
 #include "support/testseams.h"
 
