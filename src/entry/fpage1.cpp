@@ -113,8 +113,15 @@ void TFpage1::buildControls()
     page->setContentsMargins(8, 4, 8, 4);
     page->setSpacing(3);
     page->addWidget(makeHeading(this, QStringLiteral("成  果  概  况")));
+    buildItems(page);
+    buildCodePanels(page);
+    buildMemos(page);
+    page->addWidget(makeButtonRow(this));
+}
 
-    // The record's items, two or three to a line.
+// The record's items, two or three to a line.
+void TFpage1::buildItems(QVBoxLayout *page)
+{
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
@@ -200,9 +207,12 @@ void TFpage1::buildControls()
     grid->addWidget(makeFieldLabel(this, QStringLiteral("中图分类号")), 5, 0);
     row(5, {edt_12, CB_12, edt_12_1, CB_12_1, nullptr, Lb_33, cb_33}, 3);
     grid->setColumnStretch(1, 1);
+}
 
-    // The coded items: a caption at the left of each panel, on one line,
-    // all as wide as the widest of them (Label22 takes two texts).
+// The coded items: a caption at the left of each panel, on one line, all as
+// wide as the widest of them (Label22 takes two texts).
+void TFpage1::buildCodePanels(QVBoxLayout *page)
+{
     int captionWidth = 0;
     for (const char *text : {"成果体现形式", "所属高新科技领域", "社会经济目标", "成果应用行业"})
         captionWidth = std::max(captionWidth, fontMetrics().horizontalAdvance(QString::fromUtf8(text)) + 6);
@@ -269,7 +279,10 @@ void TFpage1::buildControls()
     if (auto *grid125 = qobject_cast<QGridLayout *>(PL_125->layout()))
         grid125->setVerticalSpacing(0);   // twenty boxes: keep room for the memos
     panelRow(makeLabel(this, QStringLiteral("成果应用行业"), QStringLiteral("Lb_125")), PL_125);
+}
 
+void TFpage1::buildMemos(QVBoxLayout *page)
+{
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     Mo_13_1 = new QPlainTextEdit;
@@ -282,8 +295,6 @@ void TFpage1::buildControls()
         PageControl1->tabBar()->setTabTextColor(i, kMaroon);
     PageControl1->setMinimumHeight(90);
     page->addWidget(PageControl1, 1);
-
-    page->addWidget(makeButtonRow(this));
 }
 
 void TFpage1::connectHandlers()

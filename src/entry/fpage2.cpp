@@ -125,8 +125,17 @@ void TFpage2::buildControls()
     page->setContentsMargins(10, 6, 10, 4);
     page->setSpacing(6);
     page->addWidget(makeHeading(this, kHeading));
+    buildProperty(page);
+    buildApplication(page);
+    buildFigures(page);
+    page->addStretch();
+    page->addWidget(makeButtonRow(this));
+}
 
-    // Intellectual property.
+// Intellectual property: its forms, the patent counts and the software
+// copyright.
+void TFpage2::buildProperty(QVBoxLayout *page)
+{
     auto *ipBox = new QGroupBox(QStringLiteral("知识产权"), this);
     ipBox->setObjectName(QStringLiteral("GroupBox1"));
     auto *ip = new QGridLayout(ipBox);
@@ -195,8 +204,11 @@ void TFpage2::buildControls()
     ip->addWidget(SoftwarePart, 2, 1);
     ip->setColumnStretch(1, 1);
     page->addWidget(ipBox);
+}
 
-    // Application.
+// The application: its state, the reasons it is not applied, its promotion.
+void TFpage2::buildApplication(QVBoxLayout *page)
+{
     auto *useBox = new QGroupBox(QStringLiteral("成果应用情况"), this);
     useBox->setObjectName(QStringLiteral("GroupBox2"));
     auto *use = new QGridLayout(useBox);
@@ -271,8 +283,10 @@ void TFpage2::buildControls()
     use->addLayout(ranges, 3, 0, 1, 2);
     use->setColumnStretch(1, 1);
     page->addWidget(useBox);
+}
 
-    // Figures.
+void TFpage2::buildFigures(QVBoxLayout *page)
+{
     auto *figBox = new QGroupBox(QStringLiteral("经济效益"), this);
     figBox->setObjectName(QStringLiteral("GroupBox3"));
     auto *fig = new QGridLayout(figBox);
@@ -302,9 +316,6 @@ void TFpage2::buildControls()
     fig->addWidget(hint, 1, 4, 2, 2, Qt::AlignLeft | Qt::AlignVCenter);
     fig->setColumnStretch(5, 1);
     page->addWidget(figBox);
-
-    page->addStretch();
-    page->addWidget(makeButtonRow(this));
 }
 
 void TFpage2::connectHandlers()

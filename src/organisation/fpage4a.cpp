@@ -222,8 +222,31 @@ void TFpage4a::buildControls()
 
     Panel1 = makeHeading(this, QStringLiteral("Panel1"), QStringLiteral("单  位  情  况"), Qt::AlignCenter, 2);
     page->addWidget(Panel1);
+    buildItems(page);
+    buildCodeLists(page);
+    buildTexts(page);
 
-    // The organisation's items; field widths in GBK bytes.
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->hide();
+    Button2 = new QPushButton(this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->hide();
+
+    BitBtndtr = makeButton(this, QStringLiteral("BitBtndtr"), QStringLiteral("学科带头人情况"), 90);
+    btnSave01 = makeButton(this, QStringLiteral("btnSave01"), QStringLiteral("储存"), 90);
+    quit01 = makeButton(this, QStringLiteral("quit01"), QStringLiteral("退出"), 90);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(BitBtndtr);
+    buttons->addStretch();
+    buttons->addWidget(btnSave01);
+    buttons->addWidget(quit01);
+    page->addLayout(buttons);
+}
+
+// The organisation's items; field widths in GBK bytes.
+void TFpage4a::buildItems(QVBoxLayout *page)
+{
     edt_9 = makeLineEdit(this, QStringLiteral("edt_9"), 140);
     edt_420 = makeLineEdit(this, QStringLiteral("edt_420"), 10);
     Edt_37 = makeLineEdit(this, QStringLiteral("Edt_37"), 100);
@@ -295,8 +318,11 @@ void TFpage4a::buildControls()
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(5, 1);
+}
 
-    // The code lists: ten slots each, five to a line.
+// The code lists: ten slots each, five to a line.
+void TFpage4a::buildCodeLists(QVBoxLayout *page)
+{
     struct ListSpec {
         const char *panel, *field, *prefix;
     };
@@ -358,8 +384,11 @@ void TFpage4a::buildControls()
         row->addWidget(panel, 1);
         groups[i / 2]->addLayout(row);
     }
+}
 
-    // The three long texts, each opened in its dialog by a click.
+// The three long texts, each opened in its dialog by a click.
+void TFpage4a::buildTexts(QVBoxLayout *page)
+{
     Memo1 = makeMemo(this, QStringLiteral("Memo1"));
     Memo2 = makeMemo(this, QStringLiteral("Memo2"));
     Memo3 = makeMemo(this, QStringLiteral("Memo3"));
@@ -377,23 +406,6 @@ void TFpage4a::buildControls()
         }
         page->addLayout(texts, 1);
     }
-
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->hide();
-    Button2 = new QPushButton(this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->hide();
-
-    BitBtndtr = makeButton(this, QStringLiteral("BitBtndtr"), QStringLiteral("学科带头人情况"), 90);
-    btnSave01 = makeButton(this, QStringLiteral("btnSave01"), QStringLiteral("储存"), 90);
-    quit01 = makeButton(this, QStringLiteral("quit01"), QStringLiteral("退出"), 90);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(BitBtndtr);
-    buttons->addStretch();
-    buttons->addWidget(btnSave01);
-    buttons->addWidget(quit01);
-    page->addLayout(buttons);
 }
 
 void TFpage4a::connectHandlers()
