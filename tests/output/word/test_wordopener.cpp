@@ -56,12 +56,13 @@ protected:
     // A stand-in program in `folder` that notes its arguments in
     // `<name>.ran` beside the test's folders and ends with `status`.  The
     // note appears whole (written beside, then renamed): a test that sees
-    // the file reads the arguments, never an empty file being written.
+    // the file reads the arguments, never an empty file being written.  PATH
+    // holds only the test's programs, so the rename names its program whole.
     QString program(const QString &folder, const QString &name, int status)
     {
         const QString file = QDir(folder).filePath(name);
         writeFile(file,
-                  QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$*\" > '%1.part' && mv '%1.part' '%1'\nexit %2\n")
+                  QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$*\" > '%1.part' && /bin/mv '%1.part' '%1'\nexit %2\n")
                       .arg(ran(name))
                       .arg(status)
                       .toLocal8Bit(),
