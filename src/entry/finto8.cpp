@@ -128,7 +128,7 @@ QString TFinto8::storedTitle(const QString &comboCode)
 
 QString TFinto8::titleComboCode(const QString &stored)
 {
-    const QString s = stored.trimmed();
+    QString s = stored.trimmed();
     if (s == QLatin1String("a") || s == QLatin1String("b") || s == QLatin1String("c"))
         return QStringLiteral("1") + s;
     return s;

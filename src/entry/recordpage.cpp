@@ -255,7 +255,7 @@ RecordValues RecordPage::pendingValues()
 
 QString RecordPage::recordCategory()
 {
-    const QString stored = recordText(QStringLiteral("ITEM_CGLB")).trimmed();
+    QString stored = recordText(QStringLiteral("ITEM_CGLB")).trimmed();
     if (!stored.isEmpty() || !MainForm)
         return stored;
     return QString::number(MainForm->ComboBox1->currentIndex() + 1);

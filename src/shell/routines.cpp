@@ -171,7 +171,7 @@ void TMainForm::SelectComboByCode(const QString &code, QComboBox *combo)
         const QString text = combo->itemText(i);
         if (text == QLatin1String(" "))
             continue;
-        const int at = text.indexOf(QStringLiteral("  "));
+        const qsizetype at = text.indexOf(QStringLiteral("  "));
         if ((at < 0 ? QString() : text.left(at).trimmed()) == code)
             hit = i;
     }
@@ -250,7 +250,7 @@ QString TMainForm::GetCheckedCodes(QWidget *form, QWidget *panel, const QString 
 
 QString TMainForm::RequireText(const QString &text, const QString &message)
 {
-    const QString value = text.trimmed();
+    QString value = text.trimmed();
     if (value.isEmpty()) {
         ShowMsg(message);
         platform::abortSilently();

@@ -63,7 +63,7 @@ protected:
         t.fieldByName(u"ITEM_9"_s).setAsString(employer);
         t.post();
     }
-    void person(const QString &no, int order, const QString &name, Fields more = {})
+    void person(const QString &no, int order, const QString &name, const Fields &more = {})
     {
         Fields row = {{u"ITEM_4"_s, kKey}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_NO"_s, no},
                       {u"ITEM_187"_s, QString::number(order)}, {u"ITEM_180"_s, name}, {u"ITEM_181"_s, u"0"_s},

@@ -23,7 +23,7 @@ TEST(Controls, AnEditTakesItsFieldsGbkBytesOnlyWhenGivenALimit)
     ASSERT_NE(v, nullptr);
     EXPECT_EQ(v->maxBytes(), 4);
     QString text = QStringLiteral("单位名称"); // eight GBK bytes
-    int pos = text.size();
+    int pos = int(text.size());
     EXPECT_NE(v->validate(text, pos), QValidator::Acceptable);
     EXPECT_EQ(plain->validator(), nullptr);
 }

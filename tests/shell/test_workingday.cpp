@@ -85,7 +85,7 @@ protected:
     // The next message box must say `text`; OK closes it.
     void box(const QString &text, std::function<void()> check = {})
     {
-        script.expect(u"QMessageBox"_s, [this, text, check](QWidget *w) {
+        script.expect(u"QMessageBox"_s, [text, check](QWidget *w) {
             EXPECT_EQ(qobject_cast<QMessageBox *>(w)->text(), text);
             if (check)
                 check();
@@ -168,7 +168,7 @@ TEST_F(WorkingDay, ImportThenEveryPageOfTheRecord)
     // pressed once it is on.
     script.expect(
         u"Formin"_s,
-        [this, &shownPath](QWidget *) {
+        [&shownPath](QWidget *) {
             shownPath = Formin->Edit1->text();
             Formin->Button3->click();
         },

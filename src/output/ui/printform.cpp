@@ -223,6 +223,7 @@ void TPrintForm::printSections(const std::vector<Section> &sections, const QStri
 {
     lblStatus->clear();
     std::vector<const report::Document *> docs;
+    docs.reserve(sections.size());
     for (const Section &s : sections)
         docs.push_back(&s.doc);
     if (!output::confirmCuts(this, docs, QStringLiteral("是否仍然打印？"))) {

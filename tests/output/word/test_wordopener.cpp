@@ -60,7 +60,7 @@ protected:
     // holds only the test's programs, so the rename names its program whole.
     QString program(const QString &folder, const QString &name, int status)
     {
-        const QString file = QDir(folder).filePath(name);
+        QString file = QDir(folder).filePath(name);
         writeFile(file,
                   QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$*\" > '%1.part' && /bin/mv '%1.part' '%1'\nexit %2\n")
                       .arg(ran(name))
