@@ -4,10 +4,11 @@
 #include "db/dataset.h"
 #include "db/error.h"
 #include "entry/fpage5.h"
-#include "forms/gbkvalidator.h"
 #include "entry/recordpage.h"
-#include "platform/widgets/dispatch.h"
+#include "forms/controls.h"
+#include "forms/gbkvalidator.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 
 #include <QFormLayout>
@@ -37,9 +38,7 @@ TFinto5::TFinto5(QWidget *parent) : ListDialog(QStringLiteral("Finto5"), kListNa
     auto *form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto edit = [&](const char *name, const char *label, int bytes, int width) {
-        auto *e = new QLineEdit(this);
-        e->setObjectName(QLatin1String(name));
-        limitGbkBytes(e, bytes);
+        QLineEdit *e = makeLineEdit(this, QLatin1String(name), bytes);
         e->setMinimumWidth(width);
         form->addRow(QString::fromUtf8(label), e);
         return e;

@@ -5,8 +5,9 @@
 #include "db/dataset.h"
 #include "db/error.h"
 #include "entry/fpage6.h"
-#include "forms/gbkvalidator.h"
 #include "entry/recordpage.h"
+#include "forms/controls.h"
+#include "forms/gbkvalidator.h"
 #include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 
@@ -43,9 +44,8 @@ bool sameText(const QString &typed, const QString &stored)
 TFinto6::TFinto6(QWidget *parent) : ListDialog(QStringLiteral("Finto6"), TFpage6::ListName, parent)
 {
     buildControls();
-    auto mark = [this] { platform::runHandler(this, [this] { markChanged(); }); };
-    connect(cb_st, &QComboBox::activated, this, mark);
-    connect(cb_ty, &QComboBox::activated, this, mark);
+    for (QComboBox *c : {cb_st, cb_ty})
+        connect(c, &QComboBox::activated, this, platform::handlerSlot(this, [this] { markChanged(); }));
 }
 
 void TFinto6::buildControls()
@@ -58,36 +58,19 @@ void TFinto6::buildControls()
     auto *form = new QGridLayout;
     form->setHorizontalSpacing(10);
     form->setVerticalSpacing(8);
-    auto label = [this](const char *name, const char *text) {
-        auto *l = new QLabel(QString::fromUtf8(text), this);
-        l->setObjectName(QLatin1String(name));
-        return l;
-    };
-    auto edit = [this](const char *name, int bytes) {
-        auto *e = new QLineEdit(this);
-        e->setObjectName(QLatin1String(name));
-        limitGbkBytes(e, bytes);
-        return e;
-    };
-    auto combo = [this](const char *name) {
-        auto *c = new QComboBox(this);
-        c->setObjectName(QLatin1String(name));
-        c->setFixedWidth(170);
-        return c;
-    };
-    cb_st = combo("cb_st");
-    cb_ty = combo("cb_ty");
-    edtzl_no = edit("edtzl_no", 16);
+    cb_st = makeComboBox(this, QStringLiteral("cb_st"), 170);
+    cb_ty = makeComboBox(this, QStringLiteral("cb_ty"), 170);
+    edtzl_no = makeLineEdit(this, QStringLiteral("edtzl_no"), 16);
     edtzl_no->setFixedWidth(170);
-    edtzl_name = edit("edtzl_name", 140);
+    edtzl_name = makeLineEdit(this, QStringLiteral("edtzl_name"), 140);
 
-    form->addWidget(label("Label1", "专利状况"), 0, 0, Qt::AlignRight);
+    form->addWidget(makeLabel(this, QStringLiteral("专利状况"), QStringLiteral("Label1")), 0, 0, Qt::AlignRight);
     form->addWidget(cb_st, 0, 1, Qt::AlignLeft);
-    form->addWidget(label("Label2", "专利类型"), 0, 2, Qt::AlignRight);
+    form->addWidget(makeLabel(this, QStringLiteral("专利类型"), QStringLiteral("Label2")), 0, 2, Qt::AlignRight);
     form->addWidget(cb_ty, 0, 3, Qt::AlignLeft);
-    form->addWidget(label("Label3", "专利号"), 1, 0, Qt::AlignRight);
+    form->addWidget(makeLabel(this, QStringLiteral("专利号"), QStringLiteral("Label3")), 1, 0, Qt::AlignRight);
     form->addWidget(edtzl_no, 1, 1, Qt::AlignLeft);
-    form->addWidget(label("Label4", "专利名称"), 2, 0, Qt::AlignRight);
+    form->addWidget(makeLabel(this, QStringLiteral("专利名称"), QStringLiteral("Label4")), 2, 0, Qt::AlignRight);
     form->addWidget(edtzl_name, 2, 1, 1, 3);
     form->setColumnStretch(3, 1);
     lay->addLayout(form);

@@ -5,12 +5,13 @@
 #include "data/records.h"
 #include "db/dataset.h"
 #include "db/error.h"
-#include "entry/fpage7.h"
-#include "forms/gbkvalidator.h"
-#include "entry/recordpage.h"
 #include "entry/finto8.h"
-#include "platform/widgets/dispatch.h"
+#include "entry/fpage7.h"
+#include "entry/recordpage.h"
+#include "forms/controls.h"
+#include "forms/gbkvalidator.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 
 #include <QComboBox>
@@ -79,8 +80,7 @@ TFinto7::TFinto7(QWidget *parent) : ListDialog(QStringLiteral("Finto7"), kListNa
     auto *form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto combo = [&](const char *name, const char *label) {
-        auto *c = new QComboBox(this);
-        c->setObjectName(QLatin1String(name));
+        QComboBox *c = makeComboBox(this, QLatin1String(name));
         c->setEditable(false);
         c->setMinimumWidth(160);
         c->setMaximumWidth(200);
@@ -88,9 +88,7 @@ TFinto7::TFinto7(QWidget *parent) : ListDialog(QStringLiteral("Finto7"), kListNa
         return c;
     };
     auto edit = [&](const char *name, const char *label, int bytes, int width) {
-        auto *e = new QLineEdit(this);
-        e->setObjectName(QLatin1String(name));
-        limitGbkBytes(e, bytes);
+        QLineEdit *e = makeLineEdit(this, QLatin1String(name), bytes);
         e->setMinimumWidth(width);
         form->addRow(QString::fromUtf8(label), e);
         return e;

@@ -4,10 +4,11 @@
 #include "db/dataset.h"
 #include "db/gbk.h"
 #include "entry/fpage8.h"
-#include "forms/gbkvalidator.h"
 #include "entry/recordpage.h"
-#include "platform/widgets/dispatch.h"
+#include "forms/controls.h"
+#include "forms/gbkvalidator.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 
 #include <QComboBox>
@@ -50,39 +51,22 @@ void TFinto8::buildControls()
     outer->addLayout(grid);
 
     int row = 0;
-    auto label = [&](const char *text) {
-        auto *l = new QLabel(QString::fromUtf8(text), this);
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        grid->addWidget(l, row, 0);
-    };
-    auto edit = [&](const char *name, int bytes, int width) {
-        auto *e = new QLineEdit(this);
-        e->setObjectName(QLatin1String(name));
-        limitGbkBytes(e, bytes);
-        if (width > 0)
-            e->setFixedWidth(width);
-        return e;
-    };
-    auto combo = [&](const char *name) {
-        auto *c = new QComboBox(this);
-        c->setObjectName(QLatin1String(name));
-        c->setEditable(false);
-        c->setFixedWidth(180);
-        return c;
-    };
+    auto label = [&](const char *text) { grid->addWidget(makeFieldLabel(this, QString::fromUtf8(text)), row, 0); };
     auto place = [&](QWidget *w) {
         grid->addWidget(w, row, 1, Qt::AlignLeft);
         ++row;
     };
 
     label("序号");
-    edtry_187 = edit("edtry_187", 3, 60);
+    edtry_187 = makeLineEdit(this, QStringLiteral("edtry_187"), 3);
+    edtry_187->setFixedWidth(60);
     place(edtry_187);
     label("姓名");
-    edtry_180 = edit("edtry_180", 20, 180);
+    edtry_180 = makeLineEdit(this, QStringLiteral("edtry_180"), 20);
+    edtry_180->setFixedWidth(180);
     place(edtry_180);
     label("性别");
-    cbry_181 = combo("cbry_181");
+    cbry_181 = makeComboBox(this, QStringLiteral("cbry_181"), 180);
     place(cbry_181);
 
     label("出生年月");
@@ -106,19 +90,19 @@ void TFinto8::buildControls()
     place(birth);
 
     label("技术职称");
-    cbry_183 = combo("cbry_183");
+    cbry_183 = makeComboBox(this, QStringLiteral("cbry_183"), 180);
     place(cbry_183);
     label("文化程度");
-    cbry_184 = combo("cbry_184");
+    cbry_184 = makeComboBox(this, QStringLiteral("cbry_184"), 180);
     place(cbry_184);
     label("是否留学归国");
-    cbry_188 = combo("cbry_188");
+    cbry_188 = makeComboBox(this, QStringLiteral("cbry_188"), 180);
     place(cbry_188);
     label("工作单位");
-    edtry_185 = edit("edtry_185", 80, 0);
+    edtry_185 = makeLineEdit(this, QStringLiteral("edtry_185"), 80);
     grid->addWidget(edtry_185, row++, 1);
     label("对成果创造性贡献");
-    edtry_186 = edit("edtry_186", 160, 0);
+    edtry_186 = makeLineEdit(this, QStringLiteral("edtry_186"), 160);
     grid->addWidget(edtry_186, row++, 1);
     grid->setColumnStretch(1, 1);
 
@@ -144,7 +128,7 @@ QString TFinto8::storedTitle(const QString &comboCode)
 
 QString TFinto8::titleComboCode(const QString &stored)
 {
-    const QString s = stored.trimmed();
+    QString s = stored.trimmed();
     if (s == QLatin1String("a") || s == QLatin1String("b") || s == QLatin1String("c"))
         return QStringLiteral("1") + s;
     return s;

@@ -5,9 +5,11 @@
 #include "data/dm.h"
 #include "data/records.h"
 #include "db/error.h"
+#include "forms/controls.h"
 #include "forms/gbkvalidator.h"
-#include "platform/widgets/dispatch.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 
 #include <QApplication>
@@ -34,9 +36,6 @@ namespace {
 
 constexpr int kMinYear = 1900;
 constexpr int kMaxYear = 2050;
-
-const QString kPromptCaption = QStringLiteral("提示信息");
-const QString kErrorCaption = QStringLiteral("提示");
 
 QString fieldText(db::Dataset &ds, const QString &field)
 {
@@ -118,14 +117,11 @@ TFormNew::TFormNew(QWidget *parent) : QDialog(parent)
     setFixedSize(520, 270);
 
     // Every handler runs through the dispatcher.
-    auto handler = [this](void (TFormNew::*fn)()) {
-        return [this, fn] { platform::runHandler(this, [this, fn] { (this->*fn)(); }); };
-    };
-    connect(ComboBox1, &QComboBox::activated, this, handler(&TFormNew::ComboBox1Change));
-    connect(cbYear, &QLineEdit::textEdited, this, handler(&TFormNew::cbYearChange));
-    connect(UpDown1, &YearUpDown::stepped, this, handler(&TFormNew::cbYearChange));
-    connect(Button1, &QPushButton::clicked, this, handler(&TFormNew::Button1Click));
-    connect(Button2, &QPushButton::clicked, this, handler(&TFormNew::Button2Click));
+    connect(ComboBox1, &QComboBox::activated, this, platform::handlerSlot(this, &TFormNew::ComboBox1Change));
+    connect(cbYear, &QLineEdit::textEdited, this, platform::handlerSlot(this, &TFormNew::cbYearChange));
+    connect(UpDown1, &YearUpDown::stepped, this, platform::handlerSlot(this, &TFormNew::cbYearChange));
+    connect(Button1, &QPushButton::clicked, this, platform::handlerSlot(this, &TFormNew::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, platform::handlerSlot(this, &TFormNew::Button2Click));
     // Any change, typed or set, leaves something unsaved until the next
     // showing or save.
     for (QLineEdit *e : {edt_120, edt_3, edt_9})
@@ -158,25 +154,11 @@ void TFormNew::ShowForMainItems(int categoryPos)
 
 void TFormNew::buildControls()
 {
-    auto label = [this](const char *name, const QString &text) {
-        auto *l = new QLabel(text, this);
-        l->setObjectName(QLatin1String(name));
-        return l;
-    };
-    auto edit = [this](const char *name, int bytes) {
-        auto *e = new QLineEdit(this);
-        e->setObjectName(QLatin1String(name));
-        limitGbkBytes(e, bytes);
-        return e;
-    };
-
-    Label1 = label("Label1", QStringLiteral("请选择成果类型"));
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    Label1 = makeLabel(this, QStringLiteral("请选择成果类型"), QStringLiteral("Label1"));
+    ComboBox1 = makeComboBox(this, QStringLiteral("ComboBox1"), 140);
     ComboBox1->addItems({QStringLiteral("应用技术"), QStringLiteral("软科学"), QStringLiteral("基础理论")});
-    ComboBox1->setFixedWidth(140);
 
-    Label2 = label("Label2", QStringLiteral("请选择年份"));
+    Label2 = makeLabel(this, QStringLiteral("请选择年份"), QStringLiteral("Label2"));
     cbYear = new QLineEdit(this);
     cbYear->setObjectName(QStringLiteral("cbYear"));
     cbYear->setMaxLength(4);
@@ -186,22 +168,18 @@ void TFormNew::buildControls()
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
     UpDown1->setRange(kMinYear, kMaxYear);
 
-    Label3 = label("Label3", QStringLiteral("成果管理编号"));
-    edt_120 = edit("edt_120", 20);
+    Label3 = makeLabel(this, QStringLiteral("成果管理编号"), QStringLiteral("Label3"));
+    edt_120 = makeLineEdit(this, QStringLiteral("edt_120"), 20);
     edt_120->setFixedWidth(200);
-    Label4 = label("Label4", QStringLiteral("成果名称"));
-    edt_3 = edit("edt_3", 140);
-    Label5 = label("Label5", QStringLiteral("成果第一完成单位名称"));
-    edt_9 = edit("edt_9", 140);
+    Label4 = makeLabel(this, QStringLiteral("成果名称"), QStringLiteral("Label4"));
+    edt_3 = makeLineEdit(this, QStringLiteral("edt_3"), 140);
+    Label5 = makeLabel(this, QStringLiteral("成果第一完成单位名称"), QStringLiteral("Label5"));
+    edt_9 = makeLineEdit(this, QStringLiteral("edt_9"), 140);
 
-    Button1 = new QPushButton(QStringLiteral("存储"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("退出"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton *b : {Button1, Button2}) {
-        b->setAutoDefault(false);
+    Button1 = makeButton(this, QStringLiteral("Button1"), QStringLiteral("存储"), 88);
+    Button2 = makeButton(this, QStringLiteral("Button2"), QStringLiteral("退出"), 88);
+    for (QPushButton *b : {Button1, Button2})
         b->setFixedSize(88, 30);
-    }
 
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(10);
@@ -419,8 +397,8 @@ void TFormNew::saveEdited(const QString &year)
     for (DM->tempquery.first(); !DM->tempquery.eof(); DM->tempquery.next()) {
         if (fieldText(DM->tempquery, QStringLiteral("item_4")) != oldKey
             || fieldText(DM->tempquery, QStringLiteral("item_dqdm")) != region) {
-            platform::messageBox(this, QStringLiteral("已有同名项目!"), kPromptCaption, platform::Icon::Information,
-                                 platform::Ok);
+            platform::messageBox(this, QStringLiteral("已有同名项目!"), platform::PromptCaption,
+                                 platform::Icon::Information, platform::Ok);
             afterSave(oldCategoryPos, oldYear, oldKey, region);
             close();
             return;
@@ -452,7 +430,7 @@ void TFormNew::saveEdited(const QString &year)
             record.fieldByName(QStringLiteral("ITEM_9")).setAsString(edt_9->text().trimmed());
         });
     } catch (const std::exception &e) {
-        platform::messageBox(this, base::errorText(e), kErrorCaption, platform::Icon::None, platform::Ok);
+        platform::messageBox(this, base::errorText(e), platform::NoteCaption, platform::Icon::None, platform::Ok);
         NewFormSaved = false;
         afterSave(oldCategoryPos, oldYear, oldKey, region);
         return;
@@ -473,7 +451,8 @@ void TFormNew::saveNew(const QString &year)
     MainForm->RunQuery(DM->tempquery, QStringLiteral("select * from kjcg where item_3='") + EscapeSqlQuotes(name)
                                           + QLatin1Char('\''));
     if (!DM->tempquery.isEmpty()) {
-        platform::messageBox(this, QStringLiteral("已有同名项目!"), kPromptCaption, platform::Icon::Information, platform::Ok);
+        platform::messageBox(this, QStringLiteral("已有同名项目!"), platform::PromptCaption,
+                             platform::Icon::Information, platform::Ok);
         NewFormSaved = false;
         return;
     }
@@ -504,7 +483,7 @@ void TFormNew::saveNew(const QString &year)
         record.cancel();
         const QString currentKey = list.isEmpty() ? QString() : fieldText(list, QStringLiteral("item_4"));
         const QString currentRegion = list.isEmpty() ? QString() : fieldText(list, QStringLiteral("item_dqdm"));
-        platform::messageBox(this, base::errorText(e), kErrorCaption, platform::Icon::None, platform::Ok);
+        platform::messageBox(this, base::errorText(e), platform::NoteCaption, platform::Icon::None, platform::Ok);
         NewFormSaved = false;
         MainForm->RunQuery(list, ListSQL);
         locateRecord(list, currentKey, currentRegion);
@@ -538,7 +517,7 @@ void TFormNew::Button2Click()
         return;
     }
     if (!noName && !noOrganisation) {
-        const int answer = platform::messageBox(this, QStringLiteral("退出并储存？"), kPromptCaption,
+        const int answer = platform::messageBox(this, QStringLiteral("退出并储存？"), platform::PromptCaption,
                                                 platform::Icon::Information, platform::Ok | platform::Cancel);
         if (answer == platform::Ok) {
             Button1Click();

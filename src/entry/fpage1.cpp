@@ -6,10 +6,11 @@
 #include "db/dataset.h"
 #include "db/gbk.h"
 #include "entry/formtree.h"
-#include "forms/gbkvalidator.h"
 #include "entry/treeflags.h"
-#include "platform/widgets/dispatch.h"
+#include "forms/controls.h"
+#include "forms/gbkvalidator.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 
 #include <QAbstractButton>
@@ -49,29 +50,6 @@ public:
         return GbkLengthValidator::validate(input, pos);
     }
 };
-
-QLabel *label(QWidget *parent, const QString &text, const QString &name = QString())
-{
-    auto *l = new QLabel(text, parent);
-    if (!name.isEmpty())
-        l->setObjectName(name);
-    return l;
-}
-
-QComboBox *combo(QWidget *parent, const QString &name, int width)
-{
-    auto *c = new QComboBox(parent);
-    c->setObjectName(name);
-    c->setFixedWidth(width);
-    return c;
-}
-
-QLineEdit *edit(QWidget *parent, const QString &name)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(name);
-    return e;
-}
 
 QToolButton *dropButton(QWidget *parent, const QString &name)
 {
@@ -135,8 +113,15 @@ void TFpage1::buildControls()
     page->setContentsMargins(8, 4, 8, 4);
     page->setSpacing(3);
     page->addWidget(makeHeading(this, QStringLiteral("成  果  概  况")));
+    buildItems(page);
+    buildCodePanels(page);
+    buildMemos(page);
+    page->addWidget(makeButtonRow(this));
+}
 
-    // The record's items, two or three to a line.
+// The record's items, two or three to a line.
+void TFpage1::buildItems(QVBoxLayout *page)
+{
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
@@ -156,28 +141,21 @@ void TFpage1::buildControls()
             h->addStretch();
         grid->addLayout(h, r, 1);
     };
-    auto caption = [&](int r, const QString &text) {
-        QLabel *l = label(this, text);
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        grid->addWidget(l, r, 0);
-    };
 
-    Edt_120 = edit(this, QStringLiteral("Edt_120"));
-    limitGbkBytes(Edt_120, 20);
+    Edt_120 = makeLineEdit(this, QStringLiteral("Edt_120"), 20);
     Edt_120->setFixedWidth(170);
     Date_121 = new SplitDateEdit(this, QStringLiteral("edt_121_y"), QStringLiteral("edt_121_m"), QStringLiteral("edt_121_d"));
     Date_121->setObjectName(QStringLiteral("Pl_121"));
     edt_121_y = Date_121->year();
     edt_121_m = Date_121->month();
     edt_121_d = Date_121->day();
-    CB_1 = combo(this, QStringLiteral("CB_1"), 100);
-    caption(0, QStringLiteral("批准登记号"));
-    row(0, {Edt_120, nullptr, label(this, QStringLiteral("批准登记日期")), Date_121, nullptr,
-            label(this, QStringLiteral("成果密级")), CB_1});
+    CB_1 = makeComboBox(this, QStringLiteral("CB_1"), 100);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("批准登记号")), 0, 0);
+    row(0, {Edt_120, nullptr, makeLabel(this, QStringLiteral("批准登记日期")), Date_121, nullptr,
+            makeLabel(this, QStringLiteral("成果密级")), CB_1});
 
-    Edt_128 = edit(this, QStringLiteral("Edt_128"));
-    limitGbkBytes(Edt_128, 80);
-    caption(1, QStringLiteral("推荐单位"));
+    Edt_128 = makeLineEdit(this, QStringLiteral("Edt_128"), 80);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("推荐单位")), 1, 0);
     grid->addWidget(Edt_128, 1, 1);
 
     Date_8_s = new SplitDateEdit(this, QStringLiteral("edt_8_y_s"), QStringLiteral("edt_8_m_s"));
@@ -188,49 +166,53 @@ void TFpage1::buildControls()
     edt_8_m_s = Date_8_s->month();
     edt_8_y_e = Date_8_e->year();
     edt_8_m_e = Date_8_e->month();
-    cb_2 = combo(this, QStringLiteral("cb_2"), 110);
-    cb_201 = combo(this, QStringLiteral("cb_201"), 150);
-    caption(2, QStringLiteral("研究起止时间"));
-    row(2, {Date_8_s, label(this, QStringLiteral("至")), Date_8_e, nullptr, label(this, QStringLiteral("成果水平")), cb_2,
-            nullptr, label(this, QStringLiteral("研究形式")), cb_201});
+    cb_2 = makeComboBox(this, QStringLiteral("cb_2"), 110);
+    cb_201 = makeComboBox(this, QStringLiteral("cb_201"), 150);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("研究起止时间")), 2, 0);
+    row(2, {Date_8_s, makeLabel(this, QStringLiteral("至")), Date_8_e, nullptr,
+            makeLabel(this, QStringLiteral("成果水平")), cb_2, nullptr, makeLabel(this, QStringLiteral("研究形式")),
+            cb_201});
 
-    edt_14_1 = edit(this, QStringLiteral("edt_14_1"));
-    edt_14_2 = edit(this, QStringLiteral("edt_14_2"));
-    edt_14_3 = edit(this, QStringLiteral("edt_14_3"));
+    edt_14_1 = makeLineEdit(this, QStringLiteral("edt_14_1"));
+    edt_14_2 = makeLineEdit(this, QStringLiteral("edt_14_2"));
+    edt_14_3 = makeLineEdit(this, QStringLiteral("edt_14_3"));
     for (QLineEdit *e : {edt_14_1, edt_14_2, edt_14_3}) {
         e->setMaxLength(198);
         e->setValidator(new KeywordValidator(198, e));
         e->setFixedWidth(132);
     }
-    Lb_125_1 = label(this, QStringLiteral("成果属性"), QStringLiteral("Lb_125_1"));
-    Cb_125_1 = combo(this, QStringLiteral("Cb_125_1"), 190);
-    caption(3, QStringLiteral("关键词"));
+    Lb_125_1 = makeLabel(this, QStringLiteral("成果属性"), QStringLiteral("Lb_125_1"));
+    Cb_125_1 = makeComboBox(this, QStringLiteral("Cb_125_1"), 190);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("关键词")), 3, 0);
     row(3, {edt_14_1, edt_14_2, edt_14_3, nullptr, Lb_125_1, Cb_125_1});
 
-    Edt_15 = edit(this, QStringLiteral("Edt_15"));
-    edt_15_1 = edit(this, QStringLiteral("edt_15_1"));
+    Edt_15 = makeLineEdit(this, QStringLiteral("Edt_15"));
+    edt_15_1 = makeLineEdit(this, QStringLiteral("edt_15_1"));
     cb_15 = dropButton(this, QStringLiteral("cb_15"));
     cb_15_1 = dropButton(this, QStringLiteral("cb_15_1"));
-    edt_12 = edit(this, QStringLiteral("edt_12"));
-    edt_12_1 = edit(this, QStringLiteral("edt_12_1"));
+    edt_12 = makeLineEdit(this, QStringLiteral("edt_12"));
+    edt_12_1 = makeLineEdit(this, QStringLiteral("edt_12_1"));
     CB_12 = dropButton(this, QStringLiteral("CB_12"));
     CB_12_1 = dropButton(this, QStringLiteral("CB_12_1"));
     for (QLineEdit *e : {Edt_15, edt_15_1, edt_12, edt_12_1})
         e->setFixedWidth(180);
-    Lb_16 = label(this, QStringLiteral("成果所处阶段"), QStringLiteral("Lb_16"));
-    cb_16 = combo(this, QStringLiteral("cb_16"), 140);
-    Lb_210 = label(this, QStringLiteral("成果体现形式"), QStringLiteral("Lb_210"));
-    cb_210 = combo(this, QStringLiteral("cb_210"), 140);
-    Lb_33 = label(this, QStringLiteral("转让范围"), QStringLiteral("Lb_33"));
-    cb_33 = combo(this, QStringLiteral("cb_33"), 140);
-    caption(4, QStringLiteral("学科分类"));
+    Lb_16 = makeLabel(this, QStringLiteral("成果所处阶段"), QStringLiteral("Lb_16"));
+    cb_16 = makeComboBox(this, QStringLiteral("cb_16"), 140);
+    Lb_210 = makeLabel(this, QStringLiteral("成果体现形式"), QStringLiteral("Lb_210"));
+    cb_210 = makeComboBox(this, QStringLiteral("cb_210"), 140);
+    Lb_33 = makeLabel(this, QStringLiteral("转让范围"), QStringLiteral("Lb_33"));
+    cb_33 = makeComboBox(this, QStringLiteral("cb_33"), 140);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("学科分类")), 4, 0);
     row(4, {Edt_15, cb_15, edt_15_1, cb_15_1, nullptr, Lb_16, cb_16, Lb_210, cb_210}, 3);
-    caption(5, QStringLiteral("中图分类号"));
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("中图分类号")), 5, 0);
     row(5, {edt_12, CB_12, edt_12_1, CB_12_1, nullptr, Lb_33, cb_33}, 3);
     grid->setColumnStretch(1, 1);
+}
 
-    // The coded items: a caption at the left of each panel, on one line,
-    // all as wide as the widest of them (Label22 takes two texts).
+// The coded items: a caption at the left of each panel, on one line, all as
+// wide as the widest of them (Label22 takes two texts).
+void TFpage1::buildCodePanels(QVBoxLayout *page)
+{
     int captionWidth = 0;
     for (const char *text : {"成果体现形式", "所属高新科技领域", "社会经济目标", "成果应用行业"})
         captionWidth = std::max(captionWidth, fontMetrics().horizontalAdvance(QString::fromUtf8(text)) + 6);
@@ -255,11 +237,11 @@ void TFpage1::buildControls()
                                     {"新技术", "新工艺", "新产品", "新材料", "农业、生物新品种", "矿产新品种", "新装备",
                                      "其他应用技术", "国际标准", "国家标准", "行业标准", "地方标准", "企业标准"}),
                            7);
-    Lb_123 = label(this, QStringLiteral("成果体现形式"), QStringLiteral("Lb_123"));
+    Lb_123 = makeLabel(this, QStringLiteral("成果体现形式"), QStringLiteral("Lb_123"));
     framed(PL_123);
     panelRow(Lb_123, PL_123);
 
-    Label22 = label(this, QStringLiteral("所属高新科技领域"), QStringLiteral("Label22"));
+    Label22 = makeLabel(this, QStringLiteral("所属高新科技领域"), QStringLiteral("Label22"));
     Pl_124_1 = new CodePanel(this, QStringLiteral("Pl_124_1"), CodePanel::CheckBoxes, QStringLiteral("CB_124_1_"),
                              captions({"01", "02", "03", "04", "05", "06", "07", "08", "09", "10", "11"},
                                       {"电子信息", "软件", "航空航天", "光机电一体化", "生物、医药和医疗器械", "新材料",
@@ -296,8 +278,11 @@ void TFpage1::buildControls()
     framed(PL_125);
     if (auto *grid125 = qobject_cast<QGridLayout *>(PL_125->layout()))
         grid125->setVerticalSpacing(0);   // twenty boxes: keep room for the memos
-    panelRow(label(this, QStringLiteral("成果应用行业"), QStringLiteral("Lb_125")), PL_125);
+    panelRow(makeLabel(this, QStringLiteral("成果应用行业"), QStringLiteral("Lb_125")), PL_125);
+}
 
+void TFpage1::buildMemos(QVBoxLayout *page)
+{
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     Mo_13_1 = new QPlainTextEdit;
@@ -310,20 +295,17 @@ void TFpage1::buildControls()
         PageControl1->tabBar()->setTabTextColor(i, kMaroon);
     PageControl1->setMinimumHeight(90);
     page->addWidget(PageControl1, 1);
-
-    page->addWidget(makeButtonRow(this));
 }
 
 void TFpage1::connectHandlers()
 {
-    auto handle = [this](auto f) { return [this, f] { platform::runHandler(this, f); }; };
-    connect(edt_14_1, &QLineEdit::textChanged, this, handle([this] { edt_14_1Change(); }));
-    connect(edt_14_2, &QLineEdit::textChanged, this, handle([this] { edt_14_2Change(); }));
-    connect(cb_15, &QToolButton::clicked, this, handle([this] { cb_15DropDown(); }));
-    connect(cb_15_1, &QToolButton::clicked, this, handle([this] { cb_15_1DropDown(); }));
-    connect(CB_12, &QToolButton::clicked, this, handle([this] { CB_12DropDown(); }));
-    connect(CB_12_1, &QToolButton::clicked, this, handle([this] { CB_12_1DropDown(); }));
-    connect(Button3, &QPushButton::clicked, this, handle([this] { Button3Click(); }));
+    connect(edt_14_1, &QLineEdit::textChanged, this, platform::handlerSlot(this, [this] { edt_14_1Change(); }));
+    connect(edt_14_2, &QLineEdit::textChanged, this, platform::handlerSlot(this, [this] { edt_14_2Change(); }));
+    connect(cb_15, &QToolButton::clicked, this, platform::handlerSlot(this, [this] { cb_15DropDown(); }));
+    connect(cb_15_1, &QToolButton::clicked, this, platform::handlerSlot(this, [this] { cb_15_1DropDown(); }));
+    connect(CB_12, &QToolButton::clicked, this, platform::handlerSlot(this, [this] { CB_12DropDown(); }));
+    connect(CB_12_1, &QToolButton::clicked, this, platform::handlerSlot(this, [this] { CB_12_1DropDown(); }));
+    connect(Button3, &QPushButton::clicked, this, platform::handlerSlot(this, [this] { Button3Click(); }));
     markHelpButtonWired(Button3);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) {
         platform::runHandler(this, [this, i] { PageControl1Change(i); });

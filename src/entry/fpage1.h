@@ -2,6 +2,7 @@
 
 #include "entry/recordpage.h"
 
+class QVBoxLayout;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -73,6 +74,9 @@ protected:
 
 private:
     void buildControls();
+    void buildItems(QVBoxLayout *page);
+    void buildCodePanels(QVBoxLayout *page);
+    void buildMemos(QVBoxLayout *page);
     void connectHandlers();
     void dropDown(int flag);
     void showTab(QWidget *memo);

@@ -8,9 +8,11 @@
 #include "db/dataset.h"
 #include "db/error.h"
 #include "db/value.h"
+#include "forms/controls.h"
 #include "forms/gbkvalidator.h"
-#include "platform/widgets/dispatch.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 
 #include <QAbstractButton>
@@ -35,8 +37,6 @@ const QString kReasonCaption = QStringLiteral("未应用或停用原因");
 const QString kReasonDetailCaption = QStringLiteral("未应用或停用原因细类");
 const QString kPromotionCaption = QStringLiteral("推广形式");
 const QString kDropPatentsQuestion = QStringLiteral("知识产权形式如果不选择专利,专利信息将被删除");
-const QString kQuestionCaption = QStringLiteral("提示信息");
-const QString kErrorCaption = QStringLiteral("提示");
 const QString kPatentsKept = QStringLiteral("本页内容已储存，但专利信息未能删除，仍然保留：\n%1");
 
 constexpr int kRowHeight = 22;
@@ -55,34 +55,13 @@ const QList<QList<CodeCaption>> &reasonDetails()
     return groups;
 }
 
-QLabel *label(QWidget *parent, const char *name, const QString &text)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-QLineEdit *lineEdit(QWidget *parent, const char *name)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    return e;
-}
-
-QComboBox *combo(QWidget *parent, const char *name)
-{
-    auto *c = new QComboBox(parent);
-    c->setObjectName(QLatin1String(name));
-    return c;
-}
-
 // A figure edit: digits and one "." (the fields keep fractions), at most
 // `length` characters typed; a text that is no number is told when the user
 // leaves the edit.  The limit is a validator and not a maximum length, so a
 // stored value wider than the edit is shown whole and never cut on loading.
 QLineEdit *figureEdit(QWidget *parent, const char *name, int length)
 {
-    QLineEdit *e = lineEdit(parent, name);
+    QLineEdit *e = makeLineEdit(parent, QLatin1String(name));
     e->setValidator(new GbkLengthValidator(length, e));
     makeFigureEdit(e, true, [e] { checkFigure(e); });
     e->setAlignment(Qt::AlignRight);
@@ -97,17 +76,6 @@ QString storedFigure(const QLineEdit *edit)
     const QString text = edit->text().trimmed();
     double d = 0;
     return db::parseNumber(text, d) ? db::formatNumber(d) : text;
-}
-
-void setCheckedQuietly(QAbstractButton *b, bool on)
-{
-    // An exclusive radio button cannot be unticked directly.
-    const bool exclusive = b->autoExclusive();
-    if (!on && exclusive)
-        b->setAutoExclusive(false);
-    b->setChecked(on);
-    if (!on && exclusive)
-        b->setAutoExclusive(true);
 }
 
 // Every radio button lying on the panel: unticked and disabled, or enabled.
@@ -157,15 +125,24 @@ void TFpage2::buildControls()
     page->setContentsMargins(10, 6, 10, 4);
     page->setSpacing(6);
     page->addWidget(makeHeading(this, kHeading));
+    buildProperty(page);
+    buildApplication(page);
+    buildFigures(page);
+    page->addStretch();
+    page->addWidget(makeButtonRow(this));
+}
 
-    // Intellectual property.
+// Intellectual property: its forms, the patent counts and the software
+// copyright.
+void TFpage2::buildProperty(QVBoxLayout *page)
+{
     auto *ipBox = new QGroupBox(QStringLiteral("知识产权"), this);
     ipBox->setObjectName(QStringLiteral("GroupBox1"));
     auto *ip = new QGridLayout(ipBox);
     ip->setContentsMargins(10, 6, 10, 6);
     ip->setHorizontalSpacing(8);
     ip->setVerticalSpacing(4);
-    ip->addWidget(label(ipBox, "Label51", QStringLiteral("知识产权形式：")), 0, 0);
+    ip->addWidget(makeLabel(ipBox, QStringLiteral("知识产权形式："), QStringLiteral("Label51")), 0, 0);
     pl51 = new CodePanel(ipBox, QStringLiteral("pl51"), CodePanel::CheckBoxes, QStringLiteral("cb_51_"),
                          {{"1", "专利"}, {"3", "软件著作权"}, {"9", "其他"}}, 3);
     cb_51_1 = pl51->box(QStringLiteral("1"));
@@ -173,13 +150,13 @@ void TFpage2::buildControls()
     cb_51_9 = pl51->box(QStringLiteral("9"));
     auto *ipRow = new QHBoxLayout;
     ipRow->addWidget(pl51);
-    ipRow->addWidget(label(ipBox, "Label51hint", QStringLiteral("（可复选，最多2项）")));
+    ipRow->addWidget(makeLabel(ipBox, QStringLiteral("（可复选，最多2项）"), QStringLiteral("Label51hint")));
     ipRow->addStretch();
     ip->addLayout(ipRow, 0, 1);
 
-    edt_51_1 = lineEdit(ipBox, "edt_51_1");
+    edt_51_1 = makeLineEdit(ipBox, QStringLiteral("edt_51_1"));
     edt_51_1->hide();
-    patent_ty = lineEdit(ipBox, "patent_ty");
+    patent_ty = makeLineEdit(ipBox, QStringLiteral("patent_ty"));
     patent_ty->hide();
 
     PatentPart = new QWidget(ipBox);
@@ -187,17 +164,17 @@ void TFpage2::buildControls()
     auto *pat = new QHBoxLayout(PatentPart);
     pat->setContentsMargins(0, 0, 0, 0);
     pat->setSpacing(8);
-    edt_51_2 = lineEdit(PatentPart, "edt_51_2");
-    edt_51_3 = lineEdit(PatentPart, "edt_51_3");
+    edt_51_2 = makeLineEdit(PatentPart, QStringLiteral("edt_51_2"));
+    edt_51_3 = makeLineEdit(PatentPart, QStringLiteral("edt_51_3"));
     for (QLineEdit *e : {edt_51_2, edt_51_3}) {
         e->setReadOnly(true);
         e->setFixedWidth(60);
         e->setAlignment(Qt::AlignRight);
     }
-    pat->addWidget(label(PatentPart, "Label51_2", QStringLiteral("已受理专利项数")));
+    pat->addWidget(makeLabel(PatentPart, QStringLiteral("已受理专利项数"), QStringLiteral("Label51_2")));
     pat->addWidget(edt_51_2);
     pat->addSpacing(16);
-    pat->addWidget(label(PatentPart, "Label51_3", QStringLiteral("授权专利项数")));
+    pat->addWidget(makeLabel(PatentPart, QStringLiteral("授权专利项数"), QStringLiteral("Label51_3")));
     pat->addWidget(edt_51_3);
     pat->addSpacing(16);
     Button1 = new QPushButton(QStringLiteral("进入填写专利"), PatentPart);
@@ -213,34 +190,38 @@ void TFpage2::buildControls()
     auto *soft = new QHBoxLayout(SoftwarePart);
     soft->setContentsMargins(0, 0, 0, 0);
     soft->setSpacing(8);
-    Edt_52 = lineEdit(SoftwarePart, "Edt_52");
+    Edt_52 = makeLineEdit(SoftwarePart, QStringLiteral("Edt_52"));
     limitGbkBytes(Edt_52, 80);
-    Edt_53 = lineEdit(SoftwarePart, "Edt_53");
+    Edt_53 = makeLineEdit(SoftwarePart, QStringLiteral("Edt_53"));
     limitGbkBytes(Edt_53, 12);
     Edt_53->setFixedWidth(120);
-    soft->addWidget(label(SoftwarePart, "Label52", QStringLiteral("软件著作权名称")));
+    soft->addWidget(makeLabel(SoftwarePart, QStringLiteral("软件著作权名称"), QStringLiteral("Label52")));
     soft->addWidget(Edt_52, 1);
     soft->addSpacing(8);
-    soft->addWidget(label(SoftwarePart, "Label53", QStringLiteral("软件著作权登记号")));
+    soft->addWidget(makeLabel(SoftwarePart, QStringLiteral("软件著作权登记号"), QStringLiteral("Label53")));
     soft->addWidget(Edt_53);
     keepSpaceWhenHidden(SoftwarePart);
     ip->addWidget(SoftwarePart, 2, 1);
     ip->setColumnStretch(1, 1);
     page->addWidget(ipBox);
+}
 
-    // Application.
+// The application: its state, the reasons it is not applied, its promotion.
+void TFpage2::buildApplication(QVBoxLayout *page)
+{
     auto *useBox = new QGroupBox(QStringLiteral("成果应用情况"), this);
     useBox->setObjectName(QStringLiteral("GroupBox2"));
     auto *use = new QGridLayout(useBox);
     use->setContentsMargins(10, 6, 10, 6);
     use->setHorizontalSpacing(8);
     use->setVerticalSpacing(4);
-    use->addWidget(label(useBox, "Label32", QStringLiteral("应用状态：")), 0, 0);
-    CB_32 = combo(useBox, "CB_32");
+    use->addWidget(makeLabel(useBox, QStringLiteral("应用状态："), QStringLiteral("Label32")), 0, 0);
+    CB_32 = makeComboBox(useBox, QStringLiteral("CB_32"));
     CB_32->setFixedWidth(220);
     use->addWidget(CB_32, 0, 1, Qt::AlignLeft);
 
-    use->addWidget(label(useBox, "Label32_1", kReasonCaption + QStringLiteral("：")), 1, 0, Qt::AlignTop);
+    use->addWidget(makeLabel(useBox, kReasonCaption + QStringLiteral("："), QStringLiteral("Label32_1")), 1, 0,
+                   Qt::AlignTop);
     auto *reasons = new QHBoxLayout;
     reasons->setSpacing(0);
     // The group boxes carry no caption of their own: they are never clicked,
@@ -276,34 +257,36 @@ void TFpage2::buildControls()
     reasons->addWidget(Pl_160, 1);
     use->addLayout(reasons, 1, 1);
 
-    use->addWidget(label(useBox, "Label161", kPromotionCaption + QStringLiteral("：")), 2, 0);
+    use->addWidget(makeLabel(useBox, kPromotionCaption + QStringLiteral("："), QStringLiteral("Label161")), 2, 0);
     pl_161 = new CodePanel(useBox, QStringLiteral("pl_161"), CodePanel::CheckBoxes, QStringLiteral("cb_161_"),
                            {{"1", "产权转让"}, {"2", "资金入股"}, {"3", "技术入股"}, {"4", "合作开发"}, {"5", "技术服务"},
                             {"9", "其他"}},
                            6);
     auto *promotion = new QHBoxLayout;
     promotion->addWidget(pl_161);
-    promotion->addWidget(label(useBox, "Label161hint", QStringLiteral("（可复选，最多2项）")));
+    promotion->addWidget(makeLabel(useBox, QStringLiteral("（可复选，最多2项）"), QStringLiteral("Label161hint")));
     promotion->addStretch();
     use->addLayout(promotion, 2, 1);
 
     auto *ranges = new QHBoxLayout;
     ranges->setSpacing(8);
-    ranges->addWidget(label(useBox, "Label46", QStringLiteral("预计达产投资（万元）")));
-    cb_46 = combo(useBox, "cb_46");
+    ranges->addWidget(makeLabel(useBox, QStringLiteral("预计达产投资（万元）"), QStringLiteral("Label46")));
+    cb_46 = makeComboBox(useBox, QStringLiteral("cb_46"));
     cb_46->setFixedWidth(170);
     ranges->addWidget(cb_46);
     ranges->addSpacing(24);
-    ranges->addWidget(label(useBox, "Label47", QStringLiteral("预计达产利税（万元）")));
-    cb_47 = combo(useBox, "cb_47");
+    ranges->addWidget(makeLabel(useBox, QStringLiteral("预计达产利税（万元）"), QStringLiteral("Label47")));
+    cb_47 = makeComboBox(useBox, QStringLiteral("cb_47"));
     cb_47->setFixedWidth(170);
     ranges->addWidget(cb_47);
     ranges->addStretch();
     use->addLayout(ranges, 3, 0, 1, 2);
     use->setColumnStretch(1, 1);
     page->addWidget(useBox);
+}
 
-    // Figures.
+void TFpage2::buildFigures(QVBoxLayout *page)
+{
     auto *figBox = new QGroupBox(QStringLiteral("经济效益"), this);
     figBox->setObjectName(QStringLiteral("GroupBox3"));
     auto *fig = new QGridLayout(figBox);
@@ -318,7 +301,7 @@ void TFpage2::buildControls()
     Edt_153 = figureEdit(figBox, "Edt_153", 7);
     Edt_154 = figureEdit(figBox, "Edt_154", 7);
     auto place = [&](int row, int col, const char *name, const char *caption, QLineEdit *edit) {
-        fig->addWidget(label(figBox, name, QString::fromUtf8(caption)), row, col, Qt::AlignRight);
+        fig->addWidget(makeLabel(figBox, QString::fromUtf8(caption), QLatin1String(name)), row, col, Qt::AlignRight);
         fig->addWidget(edit, row, col + 1);
     };
     place(0, 0, "Label45", "已转让企业数（个）", Edt_45);
@@ -328,25 +311,20 @@ void TFpage2::buildControls()
     place(1, 2, "Label152_1", "实交税金（万元）", Edt_152_1);
     place(2, 0, "Label153", "出口创汇（万元）", Edt_153);
     place(2, 2, "Label154", "节约资金（万元）", Edt_154);
-    auto *hint = label(figBox, "LabelHint", QStringLiteral("（数据长度及格式 9999999）"));
+    auto *hint = makeLabel(figBox, QStringLiteral("（数据长度及格式 9999999）"), QStringLiteral("LabelHint"));
     hint->setStyleSheet(QStringLiteral("color: maroon;"));
     fig->addWidget(hint, 1, 4, 2, 2, Qt::AlignLeft | Qt::AlignVCenter);
     fig->setColumnStretch(5, 1);
     page->addWidget(figBox);
-
-    page->addStretch();
-    page->addWidget(makeButtonRow(this));
 }
 
 void TFpage2::connectHandlers()
 {
-    auto run = [this](auto handler) { return [this, handler] { platform::runHandler(this, handler); }; };
-
-    connect(cb_51_1, &QAbstractButton::toggled, this, run([this] { cb_51_1Click(); }));
-    connect(cb_51_3, &QAbstractButton::toggled, this, run([this] { cb_51_1Click(); }));
-    connect(CB_32, &QComboBox::activated, this, run([this] { cb_32Change(); }));
-    connect(Button1, &QPushButton::clicked, this, run([this] { Button1Click(); }));
-    connect(Button3, &QPushButton::clicked, this, run([this] { Button3Click(); }));
+    connect(cb_51_1, &QAbstractButton::toggled, this, platform::handlerSlot(this, [this] { cb_51_1Click(); }));
+    connect(cb_51_3, &QAbstractButton::toggled, this, platform::handlerSlot(this, [this] { cb_51_1Click(); }));
+    connect(CB_32, &QComboBox::activated, this, platform::handlerSlot(this, [this] { cb_32Change(); }));
+    connect(Button1, &QPushButton::clicked, this, platform::handlerSlot(this, [this] { Button1Click(); }));
+    connect(Button3, &QPushButton::clicked, this, platform::handlerSlot(this, [this] { Button3Click(); }));
     markHelpButtonWired(Button3);
 
     // One reason group at a time, chosen through its detailed reasons.
@@ -362,7 +340,7 @@ void TFpage2::connectHandlers()
     });
 
     for (QLineEdit *e : figureEdits())
-        connect(e, &QLineEdit::textChanged, this, run([e] { checkFigure(e); }));
+        connect(e, &QLineEdit::textChanged, this, platform::handlerSlot(this, [e] { checkFigure(e); }));
 }
 
 QList<QLineEdit *> TFpage2::figureEdits() const
@@ -567,8 +545,8 @@ bool TFpage2::save()
     if (!patentTicked() && DM->Qrykjcg.isActive() && !DM->Qrykjcg.isEmpty()) {
         filterPatents();
         if (!DM->tblzlqk.isEmpty())
-            m_dropPatents = platform::messageBox(this, kDropPatentsQuestion, kQuestionCaption, platform::Icon::Information,
-                                                 platform::Yes | platform::No)
+            m_dropPatents = platform::messageBox(this, kDropPatentsQuestion, platform::PromptCaption,
+                                                 platform::Icon::Information, platform::Yes | platform::No)
                             == platform::Yes;
     }
     const bool saved = RecordPage::save();
@@ -594,6 +572,7 @@ void TFpage2::afterSave()
     } catch (const base::Error &e) {
         if (t.isActive())
             t.cancel();
-        platform::messageBox(this, kPatentsKept.arg(e.message()), kErrorCaption, platform::Icon::Warning, platform::Ok);
+        platform::messageBox(this, kPatentsKept.arg(e.message()), platform::NoteCaption, platform::Icon::Warning,
+                             platform::Ok);
     }
 }

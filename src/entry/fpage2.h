@@ -5,6 +5,7 @@
 #include <functional>
 
 class CodePanel;
+class QVBoxLayout;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -71,6 +72,9 @@ protected:
 
 private:
     void buildControls();
+    void buildProperty(QVBoxLayout *page);
+    void buildApplication(QVBoxLayout *page);
+    void buildFigures(QVBoxLayout *page);
     void connectHandlers();
     // The rules that follow the application state: reasons for a state in
     // use, figures for a result not applied.

@@ -4,6 +4,7 @@
 
 #include "data/dm.h"
 #include "db/dataset.h"
+#include "forms/controls.h"
 #include "forms/gbkvalidator.h"
 #include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
@@ -48,17 +49,9 @@ QString trimmedText(const QLineEdit *e)
     return e->text().trimmed();
 }
 
-QLabel *fieldLabel(const QString &text, QWidget *parent)
-{
-    auto *l = new QLabel(text, parent);
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return l;
-}
-
 QComboBox *listCombo(const char *name, QWidget *parent)
 {
-    auto *c = new QComboBox(parent);
-    c->setObjectName(QLatin1String(name));
+    QComboBox *c = makeComboBox(parent, QLatin1String(name));
     c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return c;
 }
@@ -94,8 +87,18 @@ void TFpage3::buildControls()
     root->setContentsMargins(12, 4, 12, 4);
     root->setSpacing(10);
     root->addWidget(makeHeading(this, kPageCaption));
+    buildSources(root);
+    buildProject(root);
+    buildFunding(root);
+    buildAppraisal(root);
+    root->addStretch();
+    root->addWidget(makeButtonRow(this));
+}
 
-    // --- Project source -------------------------------------------------
+// The project's sources: "国家计划" with its kinds on the first row, the
+// other sources below, and the sub-classes of the chosen plan.
+void TFpage3::buildSources(QVBoxLayout *root)
+{
     auto *gbSource = new QGroupBox(kSourceCaption, this);
     gbSource->setObjectName(QStringLiteral("gbSource"));
     auto *sourceLay = new QVBoxLayout(gbSource);
@@ -116,8 +119,7 @@ void TFpage3::buildControls()
     for (int i = 0; i < sourceBoxes.size(); ++i)
         *sourceSlots[i] = sourceBoxes[i];
     cb_126_01->setEnabled(false);
-    Label_gjjh = new QLabel(QStringLiteral("国家计划"), Pl_126);
-    Label_gjjh->setObjectName(QStringLiteral("Label_gjjh"));
+    Label_gjjh = makeLabel(Pl_126, QStringLiteral("国家计划"), QStringLiteral("Label_gjjh"));
 
     const QList<CodeCaption> kinds = {{QStringLiteral("1"), QStringLiteral("高技术研究发展计划(863计划）")},
                                       {QStringLiteral("3"), QStringLiteral("基础研究计划")},
@@ -171,27 +173,27 @@ void TFpage3::buildControls()
     }
     sourceLay->addLayout(subRow);
     root->addWidget(gbSource);
+}
 
-    // --- Project approval -----------------------------------------------
+void TFpage3::buildProject(QVBoxLayout *root)
+{
     auto *projectRow = new QHBoxLayout;
     projectRow->setContentsMargins(4, 0, 4, 0);
-    Label1 = new QLabel(QStringLiteral("课题立项编号"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Edt_127 = new QLineEdit(this);
-    Edt_127->setObjectName(QStringLiteral("Edt_127"));
-    limitGbkBytes(Edt_127, 30);
+    Label1 = makeLabel(this, QStringLiteral("课题立项编号"), QStringLiteral("Label1"));
+    Edt_127 = makeLineEdit(this, QStringLiteral("Edt_127"), 30);
     Edt_127->setFixedWidth(210);
-    Edt_127_1 = new QLineEdit(this);
-    Edt_127_1->setObjectName(QStringLiteral("Edt_127_1"));
-    limitGbkBytes(Edt_127_1, 140);
+    Edt_127_1 = makeLineEdit(this, QStringLiteral("Edt_127_1"), 140);
     projectRow->addWidget(Label1);
     projectRow->addWidget(Edt_127);
     projectRow->addSpacing(12);
     projectRow->addWidget(new QLabel(QStringLiteral("课题立项名称"), this));
     projectRow->addWidget(Edt_127_1, 1);
     root->addLayout(projectRow);
+}
 
-    // --- Funding ----------------------------------------------------------
+// The invested funds: figure edits, the local and total sums read-only.
+void TFpage3::buildFunding(QVBoxLayout *root)
+{
     auto *gbMoney = new QGroupBox(QStringLiteral("实际投入经费（万元）"), this);
     gbMoney->setObjectName(QStringLiteral("gbMoney"));
     auto *money = new QGridLayout(gbMoney);
@@ -199,8 +201,7 @@ void TFpage3::buildControls()
     money->setHorizontalSpacing(6);
     money->setVerticalSpacing(4);
     auto figure = [&](QLineEdit *&edit, const char *name, const char *caption, int row, int col, bool sum = false) {
-        edit = new QLineEdit(gbMoney);
-        edit->setObjectName(QLatin1String(name));
+        edit = makeLineEdit(gbMoney, QLatin1String(name));
         edit->setFixedWidth(86);
         edit->setAlignment(Qt::AlignRight);
         if (sum) {
@@ -216,7 +217,7 @@ void TFpage3::buildControls()
                 platform::runHandler(this, [this, local] { local ? Edt_142_1Change() : Edt_141Change(); });
             });
         }
-        money->addWidget(fieldLabel(QString::fromUtf8(caption), gbMoney), row, col * 2);
+        money->addWidget(makeFieldLabel(gbMoney, QString::fromUtf8(caption)), row, col * 2);
         money->addWidget(edit, row, col * 2 + 1);
     };
     figure(Edt_141, "Edt_141", "国家投入", 0, 0);
@@ -237,8 +238,10 @@ void TFpage3::buildControls()
     money->addWidget(moneyHint, 3, 0, 1, 8);
     money->setColumnStretch(8, 1);
     root->addWidget(gbMoney);
+}
 
-    // --- Appraisal --------------------------------------------------------
+void TFpage3::buildAppraisal(QVBoxLayout *root)
+{
     auto *gbAppraisal = new QGroupBox(QStringLiteral("评价情况"), this);
     gbAppraisal->setObjectName(QStringLiteral("gbAppraisal"));
     auto *appraisal = new QGridLayout(gbAppraisal);
@@ -253,12 +256,8 @@ void TFpage3::buildControls()
     }
     cb_21_l->hide();
     forms->addStretch();
-    Edt_130 = new QLineEdit(gbAppraisal);
-    Edt_130->setObjectName(QStringLiteral("Edt_130"));
-    limitGbkBytes(Edt_130, 80);
-    edt_22 = new QLineEdit(gbAppraisal);
-    edt_22->setObjectName(QStringLiteral("edt_22"));
-    limitGbkBytes(edt_22, 30);
+    Edt_130 = makeLineEdit(gbAppraisal, QStringLiteral("Edt_130"), 80);
+    edt_22 = makeLineEdit(gbAppraisal, QStringLiteral("edt_22"), 30);
     date_34 = new SplitDateEdit(gbAppraisal, QStringLiteral("edt_34_y"), QStringLiteral("edt_34_m"),
                                 QStringLiteral("edt_34_d"));
     date_34->setObjectName(QStringLiteral("date_34"));
@@ -271,20 +270,17 @@ void TFpage3::buildControls()
     dateRow->addSpacing(16);
     dateRow->addWidget(new QLabel(QStringLiteral("(日期格式：YYYY.MM.DD)"), gbAppraisal));
     dateRow->addStretch();
-    appraisal->addWidget(fieldLabel(QStringLiteral("评价方式"), gbAppraisal), 0, 0);
+    appraisal->addWidget(makeFieldLabel(gbAppraisal, QStringLiteral("评价方式")), 0, 0);
     appraisal->addLayout(forms, 0, 1);
-    appraisal->addWidget(fieldLabel(QStringLiteral("评价报告编号"), gbAppraisal), 0, 2);
+    appraisal->addWidget(makeFieldLabel(gbAppraisal, QStringLiteral("评价报告编号")), 0, 2);
     appraisal->addWidget(edt_22, 0, 3);
-    appraisal->addWidget(fieldLabel(QStringLiteral("评价单位"), gbAppraisal), 1, 0);
+    appraisal->addWidget(makeFieldLabel(gbAppraisal, QStringLiteral("评价单位")), 1, 0);
     appraisal->addWidget(Edt_130, 1, 1, 1, 3);
-    appraisal->addWidget(fieldLabel(QStringLiteral("评价日期"), gbAppraisal), 2, 0);
+    appraisal->addWidget(makeFieldLabel(gbAppraisal, QStringLiteral("评价日期")), 2, 0);
     appraisal->addLayout(dateRow, 2, 1, 1, 3);
     appraisal->setColumnStretch(1, 1);
     appraisal->setColumnStretch(3, 1);
     root->addWidget(gbAppraisal);
-
-    root->addStretch();
-    root->addWidget(makeButtonRow(this));
 }
 
 QComboBox *TFpage3::appraisalCombo() const

@@ -4,6 +4,7 @@
 
 class QAbstractButton;
 class QComboBox;
+class QVBoxLayout;
 class QLabel;
 class QLineEdit;
 namespace db { class Table; }
@@ -70,6 +71,10 @@ protected:
 
 private:
     void buildControls();
+    void buildSources(QVBoxLayout *root);
+    void buildProject(QVBoxLayout *root);
+    void buildFunding(QVBoxLayout *root);
+    void buildAppraisal(QVBoxLayout *root);
     void colourLabel1();
     QComboBox *appraisalCombo() const;
     QString sourceCaption(const QAbstractButton *box) const;

@@ -3,6 +3,8 @@
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/gbk.h"
+#include "forms/controls.h"
+#include "forms/enterprise.h"
 #include "forms/gbkvalidator.h"
 #include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
@@ -22,8 +24,6 @@ TFpage4 *Fpage4 = nullptr;
 namespace {
 
 const QString kPageCaption = QStringLiteral("第一完成单位情况");
-const QString kEnterprise = QStringLiteral("企业");
-const QString kEnterpriseCode = QStringLiteral("3");
 
 // A code item's code: its first three characters, trimmed.
 QString itemCode(const QComboBox *c)
@@ -34,13 +34,6 @@ QString itemCode(const QComboBox *c)
 QString emptyMessage(const char *label)
 {
     return QLatin1Char('"') + QString::fromUtf8(label) + QStringLiteral("\"不能为空！");
-}
-
-QLabel *fieldLabel(const QString &text, QWidget *parent)
-{
-    auto *l = new QLabel(text, parent);
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return l;
 }
 
 // The edits of the page with the record field each one stores.
@@ -72,22 +65,8 @@ void TFpage4::buildControls()
     root->setSpacing(8);
     root->addWidget(makeHeading(this, kPageCaption));
 
-    auto edit = [](QLineEdit *&e, const char *name, int bytes, QWidget *parent) {
-        e = new QLineEdit(parent);
-        e->setObjectName(QLatin1String(name));
-        // Every edit holds what its field holds, in GBK bytes.
-        limitGbkBytes(e, bytes);
-        return e;
-    };
-    auto combo = [](QComboBox *&c, const char *name, QWidget *parent) {
-        c = new QComboBox(parent);
-        c->setObjectName(QLatin1String(name));
-        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        c->setMinimumContentsLength(12);
-        return c;
-    };
-
     // --- The organisation ---------------------------------------------------
+    // Every edit holds what its field holds, in GBK bytes.
     auto *gbUnit = new QGroupBox(QStringLiteral("单位基本情况"), this);
     gbUnit->setObjectName(QStringLiteral("gbUnit"));
     auto *g = new QGridLayout(gbUnit);
@@ -95,37 +74,37 @@ void TFpage4::buildControls()
     g->setHorizontalSpacing(6);
     g->setVerticalSpacing(6);
     int row = 0;
-    g->addWidget(fieldLabel(QStringLiteral("单位名称"), gbUnit), row, 0);
-    g->addWidget(edit(Edt_9, "Edt_9", 140, gbUnit), row, 1, 1, 3);
+    g->addWidget(makeFieldLabel(gbUnit, QStringLiteral("单位名称")), row, 0);
+    g->addWidget(Edt_9 = makeLineEdit(gbUnit, QStringLiteral("Edt_9"), 140), row, 1, 1, 3);
     ++row;
-    g->addWidget(fieldLabel(QStringLiteral("组织机构代码"), gbUnit), row, 0);
+    g->addWidget(makeFieldLabel(gbUnit, QStringLiteral("组织机构代码")), row, 0);
     auto *codeRow = new QHBoxLayout;
-    codeRow->addWidget(edit(Edt_420, "Edt_420", 20, gbUnit));
+    codeRow->addWidget(Edt_420 = makeLineEdit(gbUnit, QStringLiteral("Edt_420"), 20));
     Label420Hint = new QLabel(QStringLiteral("格式为(XXXXXXXX-X)"), gbUnit);
     Label420Hint->setObjectName(QStringLiteral("Label420Hint"));
     Label420Hint->setStyleSheet(QStringLiteral("color: maroon;"));
     codeRow->addWidget(Label420Hint);
     g->addLayout(codeRow, row, 1);
-    g->addWidget(fieldLabel(QStringLiteral("邮政编码"), gbUnit), row, 2);
-    g->addWidget(edit(Edt_38, "Edt_38", 6, gbUnit), row, 3);
+    g->addWidget(makeFieldLabel(gbUnit, QStringLiteral("邮政编码")), row, 2);
+    g->addWidget(Edt_38 = makeLineEdit(gbUnit, QStringLiteral("Edt_38"), 6), row, 3);
     ++row;
-    g->addWidget(fieldLabel(QStringLiteral("通讯地址"), gbUnit), row, 0);
-    g->addWidget(edit(Edt_37, "Edt_37", 100, gbUnit), row, 1, 1, 3);
+    g->addWidget(makeFieldLabel(gbUnit, QStringLiteral("通讯地址")), row, 0);
+    g->addWidget(Edt_37 = makeLineEdit(gbUnit, QStringLiteral("Edt_37"), 100), row, 1, 1, 3);
     ++row;
-    g->addWidget(fieldLabel(QStringLiteral("电话（含区号）"), gbUnit), row, 0);
-    g->addWidget(edit(Edt_39, "Edt_39", 30, gbUnit), row, 1);
-    g->addWidget(fieldLabel(QStringLiteral("传真（含区号）"), gbUnit), row, 2);
-    g->addWidget(edit(Edt_40, "Edt_40", 30, gbUnit), row, 3);
+    g->addWidget(makeFieldLabel(gbUnit, QStringLiteral("电话（含区号）")), row, 0);
+    g->addWidget(Edt_39 = makeLineEdit(gbUnit, QStringLiteral("Edt_39"), 30), row, 1);
+    g->addWidget(makeFieldLabel(gbUnit, QStringLiteral("传真（含区号）")), row, 2);
+    g->addWidget(Edt_40 = makeLineEdit(gbUnit, QStringLiteral("Edt_40"), 30), row, 3);
     ++row;
-    g->addWidget(fieldLabel(QStringLiteral("单位网址"), gbUnit), row, 0);
-    g->addWidget(edit(Edt_60, "Edt_60", 100, gbUnit), row, 1);
-    g->addWidget(fieldLabel(QStringLiteral("电子信箱"), gbUnit), row, 2);
-    g->addWidget(edit(Edt_61, "Edt_61", 80, gbUnit), row, 3);
+    g->addWidget(makeFieldLabel(gbUnit, QStringLiteral("单位网址")), row, 0);
+    g->addWidget(Edt_60 = makeLineEdit(gbUnit, QStringLiteral("Edt_60"), 100), row, 1);
+    g->addWidget(makeFieldLabel(gbUnit, QStringLiteral("电子信箱")), row, 2);
+    g->addWidget(Edt_61 = makeLineEdit(gbUnit, QStringLiteral("Edt_61"), 80), row, 3);
     ++row;
-    g->addWidget(fieldLabel(QStringLiteral("单位属性"), gbUnit), row, 0);
-    g->addWidget(combo(cb_62, "cb_62", gbUnit), row, 1);
-    g->addWidget(fieldLabel(QStringLiteral("企业所有制属性"), gbUnit), row, 2);
-    g->addWidget(combo(CB_41_3, "CB_41_3", gbUnit), row, 3);
+    g->addWidget(makeFieldLabel(gbUnit, QStringLiteral("单位属性")), row, 0);
+    g->addWidget(cb_62 = makeComboBox(gbUnit, QStringLiteral("cb_62")), row, 1);
+    g->addWidget(makeFieldLabel(gbUnit, QStringLiteral("企业所有制属性")), row, 2);
+    g->addWidget(CB_41_3 = makeComboBox(gbUnit, QStringLiteral("CB_41_3")), row, 3);
     ++row;
     Pl_163 = new QWidget(gbUnit);
     Pl_163->setObjectName(QStringLiteral("Pl_163"));
@@ -137,15 +116,15 @@ void TFpage4::buildControls()
     pl->addStretch();
     g->addWidget(Pl_163, row, 3);
     ++row;
-    g->addWidget(fieldLabel(QStringLiteral("单位所在省市"), gbUnit), row, 0);
-    g->addWidget(combo(cb_64, "cb_64", gbUnit), row, 1);
-    g->addWidget(fieldLabel(QStringLiteral("隶属关系"), gbUnit), row, 2);
-    g->addWidget(combo(cb_63, "cb_63", gbUnit), row, 3);
+    g->addWidget(makeFieldLabel(gbUnit, QStringLiteral("单位所在省市")), row, 0);
+    g->addWidget(cb_64 = makeComboBox(gbUnit, QStringLiteral("cb_64")), row, 1);
+    g->addWidget(makeFieldLabel(gbUnit, QStringLiteral("隶属关系")), row, 2);
+    g->addWidget(cb_63 = makeComboBox(gbUnit, QStringLiteral("cb_63")), row, 3);
     ++row;
-    g->addWidget(fieldLabel(QStringLiteral("联系人"), gbUnit), row, 0);
-    g->addWidget(edit(Edt_41, "Edt_41", 20, gbUnit), row, 1);
-    g->addWidget(fieldLabel(QStringLiteral("联系人电话"), gbUnit), row, 2);
-    g->addWidget(edit(Edt_41_2, "Edt_41_2", 30, gbUnit), row, 3);
+    g->addWidget(makeFieldLabel(gbUnit, QStringLiteral("联系人")), row, 0);
+    g->addWidget(Edt_41 = makeLineEdit(gbUnit, QStringLiteral("Edt_41"), 20), row, 1);
+    g->addWidget(makeFieldLabel(gbUnit, QStringLiteral("联系人电话")), row, 2);
+    g->addWidget(Edt_41_2 = makeLineEdit(gbUnit, QStringLiteral("Edt_41_2"), 30), row, 3);
     g->setColumnStretch(1, 1);
     g->setColumnStretch(3, 1);
     root->addWidget(gbUnit);
@@ -157,15 +136,20 @@ void TFpage4::buildControls()
     l->setContentsMargins(8, 6, 8, 6);
     l->setHorizontalSpacing(6);
     l->setVerticalSpacing(6);
-    l->addWidget(fieldLabel(QStringLiteral("成果转让联系人"), gbLink), 0, 0);
-    l->addWidget(edit(TLinkMan, "TLinkMan", 20, gbLink), 0, 1);
-    l->addWidget(fieldLabel(QStringLiteral("成果转让联系人电话"), gbLink), 0, 2);
-    l->addWidget(edit(TLinkManTel, "TLinkManTel", 30, gbLink), 0, 3);
-    l->addWidget(fieldLabel(QStringLiteral("成果转让联系人电子信箱"), gbLink), 1, 0);
-    l->addWidget(edit(TLinkManEmail, "TLinkManEmail", 80, gbLink), 1, 1, 1, 3);
+    l->addWidget(makeFieldLabel(gbLink, QStringLiteral("成果转让联系人")), 0, 0);
+    l->addWidget(TLinkMan = makeLineEdit(gbLink, QStringLiteral("TLinkMan"), 20), 0, 1);
+    l->addWidget(makeFieldLabel(gbLink, QStringLiteral("成果转让联系人电话")), 0, 2);
+    l->addWidget(TLinkManTel = makeLineEdit(gbLink, QStringLiteral("TLinkManTel"), 30), 0, 3);
+    l->addWidget(makeFieldLabel(gbLink, QStringLiteral("成果转让联系人电子信箱")), 1, 0);
+    l->addWidget(TLinkManEmail = makeLineEdit(gbLink, QStringLiteral("TLinkManEmail"), 80), 1, 1, 1, 3);
     l->setColumnStretch(1, 1);
     l->setColumnStretch(3, 1);
     root->addWidget(gbLink);
+
+    for (QComboBox *c : {cb_62, CB_41_3, cb_64, cb_63}) {
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        c->setMinimumContentsLength(12);
+    }
 
     root->addStretch();
     root->addWidget(makeButtonRow(this));
@@ -209,7 +193,7 @@ void TFpage4::loadFields()
     const QString attribute = shown("ITEM_62").trimmed();
     MainForm->FillComboFromDict(DM->Tblzdxx, QStringLiteral("item_62"), true, cb_62);
     select(cb_62, attribute);
-    const bool enterprise = attribute == kEnterpriseCode;
+    const bool enterprise = isEnterpriseAttribute(attribute);
     CB_41_3->setEnabled(enterprise);
     cb_163->setEnabled(enterprise);
     cb_163->setChecked(enterprise && shown("ITEM_163").trimmed() == QLatin1String("1"));
@@ -226,15 +210,7 @@ void TFpage4::cb_62Change()
 {
     MainForm->FillComboFromDict(DM->Tblzdxx, QStringLiteral("item_41_3"), true, CB_41_3);
     CB_41_3->setCurrentIndex(-1);
-    if (cb_62->currentText().contains(kEnterprise)) {
-        cb_163->setEnabled(true);
-        CB_41_3->setEnabled(true);
-    } else {
-        cb_163->setChecked(false);
-        cb_163->setEnabled(false);
-        CB_41_3->clear();
-        CB_41_3->setEnabled(false);
-    }
+    showEnterpriseDetails(isEnterpriseAttribute(itemCode(cb_62)), CB_41_3, cb_163);
 }
 
 void TFpage4::checks()
@@ -248,7 +224,7 @@ void TFpage4::checks()
         fail(nullptr, emptyMessage("邮政编码"));
     if (cb_62->currentIndex() < 0 || itemCode(cb_62).isEmpty())
         fail(nullptr, emptyMessage("单位属性"));
-    if (cb_62->currentText().contains(kEnterprise) && CB_41_3->currentText().trimmed().isEmpty())
+    if (isEnterpriseAttribute(itemCode(cb_62)) && CB_41_3->currentText().trimmed().isEmpty())
         fail(nullptr, emptyMessage("企业所有制属性"));
     if (cb_64->currentIndex() < 0 || itemCode(cb_64).isEmpty())
         fail(nullptr, emptyMessage("单位所在省市"));
@@ -275,7 +251,7 @@ void TFpage4::collect(RecordValues &values)
     put(QStringLiteral("ITEM_62"), attribute);
     // Ownership and conversion belong to enterprises; the unsaved-change
     // test compares them by its own rules (isChanged).
-    if (attribute.trimmed() == kEnterpriseCode) {
+    if (isEnterpriseAttribute(attribute)) {
         put(QStringLiteral("ITEM_41_3"), itemCode(CB_41_3), false);
         put(QStringLiteral("ITEM_163"), cb_163->isChecked() ? QStringLiteral("1") : QStringLiteral("0"), false);
     } else {

@@ -4,8 +4,9 @@
 #include "db/dataset.h"
 #include "db/gbk.h"
 #include "forms/gbkvalidator.h"
-#include "platform/widgets/dispatch.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 
 #include <QDialog>
@@ -214,7 +215,7 @@ void TFpage9::quit()
     // asks for.  A refused or failed save keeps the page, and its four
     // texts, open; the focus is on the failing part.
     if (isChanged()) {
-        const int answer = platform::messageBox(this, QStringLiteral("记录已经更改,是否保存？"), QStringLiteral("请注意！"),
+        const int answer = platform::messageBox(this, platform::UnsavedQuestion, platform::AttentionCaption,
                                                 platform::Icon::Question, platform::Yes | platform::No);
         if (answer == platform::Yes && !save())
             return;

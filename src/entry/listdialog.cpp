@@ -9,8 +9,10 @@
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/error.h"
-#include "platform/widgets/dispatch.h"
+#include "forms/controls.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 
 #include <QCloseEvent>
@@ -26,9 +28,6 @@
 namespace {
 
 const QString kDeleteQuestion = QStringLiteral("是否删除该项目？!");
-const QString kDeleteCaption = QStringLiteral("提示信息");
-const QString kSaved = QStringLiteral("储存成功！");
-const QString kChangedCaption = QStringLiteral("请注意！");
 
 } // namespace
 
@@ -73,7 +72,7 @@ bool ListDialog::save()
     validate();
     store(m);
     if (MainForm)
-        MainForm->ShowMsg(kSaved);
+        MainForm->ShowMsg(platform::SavedMessage);
     afterStored(m);
     m_marker->clear();
     leave();
@@ -83,8 +82,8 @@ bool ListDialog::save()
 void ListDialog::quit()
 {
     if (!inputEmpty(true) && (!m_marker->text().isEmpty() || !isUnchanged())) {
-        const int answer = platform::messageBox(this, changedQuestion(), kChangedCaption, platform::Icon::Question,
-                                                platform::Yes | platform::No);
+        const int answer = platform::messageBox(this, changedQuestion(), platform::AttentionCaption,
+                                                platform::Icon::Question, platform::Yes | platform::No);
         // A save whose checks fail shows its message and keeps the dialog
         // open on the failing field: the entry is not lost.
         if (answer == platform::Yes && save())
@@ -97,15 +96,10 @@ QHBoxLayout *ListDialog::makeButtonRow(QPushButton *&save, QPushButton *&quit)
 {
     auto *row = new QHBoxLayout;
     row->addStretch();
-    save = new QPushButton(QStringLiteral("储存"), this);
-    save->setObjectName(QStringLiteral("Button1"));
-    quit = new QPushButton(QStringLiteral("退出"), this);
-    quit->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton *b : {save, quit}) {
-        b->setAutoDefault(false);
-        b->setMinimumWidth(80);
-        row->addWidget(b);
-    }
+    save = makeButton(this, QStringLiteral("Button1"), QStringLiteral("储存"), 80);
+    quit = makeButton(this, QStringLiteral("Button2"), QStringLiteral("退出"), 80);
+    row->addWidget(save);
+    row->addWidget(quit);
     connect(save, &QPushButton::clicked, this, &ListDialog::saveClick);
     connect(quit, &QPushButton::clicked, this, &ListDialog::quitClick);
     return row;

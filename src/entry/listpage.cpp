@@ -6,8 +6,10 @@
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/error.h"
-#include "platform/widgets/dispatch.h"
+#include "forms/controls.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 
 #include <QCloseEvent>
@@ -23,9 +25,6 @@
 namespace {
 
 const QString kDeleteQuestion = QStringLiteral("是否删除该项目？!");
-const QString kDeleteCaption = QStringLiteral("提示信息");
-const QString kSaved = QStringLiteral("储存成功！");
-const QString kChangedCaption = QStringLiteral("请注意！");
 
 QString recordField(const char *name)
 {
@@ -71,22 +70,13 @@ ListPage::ListPage(const QString &objectName, const QString &listName, const But
     panel->setAutoFillBackground(true);
     auto *row = new QHBoxLayout(panel);
     row->setContentsMargins(12, 6, 12, 6);
-    heading = new QLabel(listName, panel);
-    heading->setObjectName(QStringLiteral("Label1"));
-    QFont f = heading->font();
-    f.setPointSizeF(f.pointSizeF() * 1.5);
-    f.setBold(true);
-    heading->setFont(f);
-    heading->setStyleSheet(QStringLiteral("color: navy;"));
+    heading = makeHeading(panel, QStringLiteral("Label1"), listName, Qt::AlignLeft | Qt::AlignVCenter);
     row->addWidget(heading);
     row->addStretch();
     auto make = [&](const QString &name, const char *caption, void (ListPage::*handler)()) -> QPushButton * {
         if (name.isEmpty())
             return nullptr;
-        auto *b = new QPushButton(QString::fromUtf8(caption), panel);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-        b->setMinimumWidth(76);
+        QPushButton *b = makeButton(panel, name, QString::fromUtf8(caption), 76);
         row->addWidget(b);
         connect(b, &QPushButton::clicked, this, handler);
         return b;
@@ -335,7 +325,7 @@ void ListPage::deleteClick()
         if (!ds.isActive() || ds.isEmpty())
             return;
         const int order = m_orderField.isEmpty() ? ds.recNo() : currentOrder();
-        if (platform::messageBox(this, kDeleteQuestion, kDeleteCaption, platform::Icon::Information,
+        if (platform::messageBox(this, kDeleteQuestion, platform::PromptCaption, platform::Icon::Information,
                                  platform::Yes | platform::No)
             != platform::Yes)
             return;

@@ -4,8 +4,10 @@
 #include "data/dm.h"
 #include "db/dataset.h"
 #include "db/error.h"
-#include "platform/widgets/dispatch.h"
+#include "forms/controls.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 
 #include <QCheckBox>
@@ -24,11 +26,6 @@
 #include <exception>
 
 namespace {
-
-const QString kSavedMessage = QStringLiteral("储存成功！");
-const QString kChangedQuestion = QStringLiteral("记录已经更改,是否保存？");
-const QString kChangedCaption = QStringLiteral("请注意！");
-const QString kErrorCaption = QStringLiteral("提示");
 
 QString withoutTrailingBlanks(QString s)
 {
@@ -165,11 +162,12 @@ bool RecordPage::save()
         rec.post();
     } catch (const base::Error &e) {
         rec.cancel();
-        platform::messageBox(this, e.message(), kErrorCaption, platform::Icon::None, platform::Ok);
+        platform::messageBox(this, e.message(), platform::NoteCaption, platform::Icon::None, platform::Ok);
         return false;
     } catch (const std::exception &e) {
         rec.cancel();
-        platform::messageBox(this, QString::fromLocal8Bit(e.what()), kErrorCaption, platform::Icon::None, platform::Ok);
+        platform::messageBox(this, QString::fromLocal8Bit(e.what()), platform::NoteCaption, platform::Icon::None,
+                             platform::Ok);
         return false;
     } catch (...) {
         rec.cancel();
@@ -178,7 +176,7 @@ bool RecordPage::save()
     afterSave();
     clearChangeMarker();
     if (MainForm)
-        MainForm->ShowMsg(kSavedMessage);
+        MainForm->ShowMsg(platform::SavedMessage);
     if (QPushButton *b = pageButton()) {
         TMainForm::setPageComplete(b, true);
         b->setText(m_pageCaption);
@@ -198,8 +196,8 @@ void RecordPage::quit()
 {
     checks();
     if (isChanged()) {
-        const int answer = platform::messageBox(this, kChangedQuestion, kChangedCaption, platform::Icon::Question,
-                                                platform::Yes | platform::No);
+        const int answer = platform::messageBox(this, platform::UnsavedQuestion, platform::AttentionCaption,
+                                                platform::Icon::Question, platform::Yes | platform::No);
         if (answer == platform::Yes && !save())
             return;   // the page stays open with what could not be saved
     }
@@ -257,7 +255,7 @@ RecordValues RecordPage::pendingValues()
 
 QString RecordPage::recordCategory()
 {
-    const QString stored = recordText(QStringLiteral("ITEM_CGLB")).trimmed();
+    QString stored = recordText(QStringLiteral("ITEM_CGLB")).trimmed();
     if (!stored.isEmpty() || !MainForm)
         return stored;
     return QString::number(MainForm->ComboBox1->currentIndex() + 1);
@@ -294,17 +292,11 @@ QWidget *RecordPage::makeButtonRow(QWidget *parent, const char *quitName, const 
     auto *lay = new QHBoxLayout(row);
     lay->setContentsMargins(8, 4, 8, 4);
     lay->addStretch();
-    auto make = [&](const char *name, const char *caption) {
-        auto *b = new QPushButton(QString::fromUtf8(caption), row);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        b->setMinimumWidth(88);
+    btnSave01 = makeButton(row, QStringLiteral("btnSave01"), QStringLiteral("储存"), 88);
+    quit01 = makeButton(row, QLatin1String(quitName), QStringLiteral("退出"), 88);
+    Button3 = makeButton(row, QLatin1String(helpName), QStringLiteral("帮助"), 88);
+    for (QPushButton *b : {btnSave01, quit01, Button3})
         lay->addWidget(b);
-        return b;
-    };
-    btnSave01 = make("btnSave01", "储存");
-    quit01 = make(quitName, "退出");
-    Button3 = make(helpName, "帮助");
     connect(btnSave01, &QPushButton::clicked, this, [this] { btnSave01Click(); });
     connect(quit01, &QPushButton::clicked, this, [this] { quit01Click(); });
     return row;
@@ -312,15 +304,7 @@ QWidget *RecordPage::makeButtonRow(QWidget *parent, const char *quitName, const 
 
 QLabel *RecordPage::makeHeading(QWidget *parent, const QString &text)
 {
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QStringLiteral("PanelHeading"));
-    l->setAlignment(Qt::AlignCenter);
-    QFont f = l->font();
-    f.setPointSizeF(f.pointSizeF() * 1.5);
-    f.setBold(true);
-    l->setFont(f);
-    l->setStyleSheet(QStringLiteral("color: navy; padding: 4px;"));
-    return l;
+    return ::makeHeading(parent, QStringLiteral("PanelHeading"), text, Qt::AlignCenter, 4);
 }
 
 void RecordPage::showEvent(QShowEvent *e)

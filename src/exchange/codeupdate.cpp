@@ -5,6 +5,7 @@
 #include "db/error.h"
 #include "exchange/format.h"
 #include "exchange/tables.h"
+#include "platform/core/captions.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,8 +15,6 @@
 namespace exchange {
 
 namespace {
-const QString kAttention = QStringLiteral("请注意！");
-const QString kNote = QStringLiteral("提示");
 const QString kUnchanged = QStringLiteral("代码表未更改。");
 } // namespace
 
@@ -52,7 +51,8 @@ bool CodeUpdater::updateFromPackage(int index, const QString &chosenFile)
 {
     const CodeTable &t = codeTables().at(index);
     if (!chosenFile.trimmed().toUpper().endsWith(t.package)) {
-        m_prompt.message(QStringLiteral("请选择正确导入包,名字是") + t.package + QStringLiteral("!"), kAttention);
+        m_prompt.message(QStringLiteral("请选择正确导入包,名字是") + t.package + QStringLiteral("!"),
+                         platform::AttentionCaption);
         return false;
     }
     try {
@@ -90,7 +90,7 @@ bool CodeUpdater::updateFromPackage(int index, const QString &chosenFile)
         }
         swapIn(t, built);
     } catch (const base::Error &e) {
-        m_prompt.failure(e, kNote, kUnchanged);
+        m_prompt.failure(e, platform::NoteCaption, kUnchanged);
         return false;
     }
     m_prompt.notice(QStringLiteral("导入更新成功！"));
@@ -107,7 +107,8 @@ bool CodeUpdater::updateFromFile(int index, const QString &chosenFile)
     const QString target = db::resolveFileName(m_data, t.tableFile);
     const QFileInfo source(chosenFile);
     if (!target.isEmpty() && source.exists() && source.canonicalFilePath() == QFileInfo(target).canonicalFilePath()) {
-        m_prompt.message(QStringLiteral("所选文件就是正在使用的代码表，不能用它更新自己。"), kAttention);
+        m_prompt.message(QStringLiteral("所选文件就是正在使用的代码表，不能用它更新自己。"),
+                         platform::AttentionCaption);
         return false;
     }
     try {
@@ -122,7 +123,7 @@ bool CodeUpdater::updateFromFile(int index, const QString &chosenFile)
         }
         swapIn(t, source.absoluteFilePath());
     } catch (const base::Error &e) {
-        m_prompt.failure(e, kNote, kUnchanged);
+        m_prompt.failure(e, platform::NoteCaption, kUnchanged);
         return false;
     }
     m_prompt.notice(t.success);

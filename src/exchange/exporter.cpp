@@ -6,6 +6,7 @@
 #include "db/error.h"
 #include "exchange/format.h"
 #include "exchange/tables.h"
+#include "platform/core/captions.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,8 +19,6 @@
 namespace exchange {
 
 namespace {
-
-const QString kCaption = QStringLiteral("提示信息");
 
 // The organisation file's columns, in the order other installations read them.
 const QStringList &unitColumns()
@@ -177,16 +176,19 @@ bool Exporter::exportRecords(const QString &folderText, QList<int> selected)
         return false;
     }
     if (!db::resolveFileName(folder, QStringLiteral("cgsbqy.arj")).isEmpty()) {
-        const int a = m_prompt.ask ? m_prompt.ask(QStringLiteral("该路径存在上报文件！选择“是”该文件将被覆盖；选择“否”放弃操作。如果需要保存现存文件，需要把该文件保存到到别的文件夹内，再执行该操作！"),
-                                                  kCaption, Tone::Information, kYes | kNo)
-                                   : kNo;
+        const int a =
+            m_prompt.ask
+                ? m_prompt.ask(QStringLiteral("该路径存在上报文件！选择“是”该文件将被覆盖；选择“否”放弃操作。如果需要保"
+                                              "存现存文件，需要把该文件保存到到别的文件夹内，再执行该操作！"),
+                               platform::PromptCaption, Tone::Information, kYes | kNo)
+                : kNo;
         if (a != kYes)
             return false;
     }
     const TablePtr kjcg = openTable(m_data, data::recordFile(data::Store::Main));
     if (selected.isEmpty()) {
-        const int a = m_prompt.ask ? m_prompt.ask(QStringLiteral("请选择您要导出的项目，是否全部选择？"), kCaption,
-                                                  Tone::Information, kYes | kNo)
+        const int a = m_prompt.ask ? m_prompt.ask(QStringLiteral("请选择您要导出的项目，是否全部选择？"),
+                                                  platform::PromptCaption, Tone::Information, kYes | kNo)
                                    : kNo;
         if (a != kYes)
             return false;
@@ -225,7 +227,7 @@ bool Exporter::exportRecords(const QString &folderText, QList<int> selected)
         }
         kjcg->sync();
     } catch (const base::Error &e) {
-        m_prompt.failure(e, kCaption);
+        m_prompt.failure(e, platform::PromptCaption);
         return false;
     }
     // The package's name as it stands in the folder (an older one written

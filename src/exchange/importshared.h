@@ -8,6 +8,7 @@
 #include "db/error.h"
 #include "db/gbk.h"
 #include "db/tablefile.h"
+#include "platform/core/captions.h"
 
 #include <QByteArray>
 #include <QList>
@@ -16,8 +17,8 @@
 
 namespace exchange::import {
 
-inline const QString kAttention = QStringLiteral("请注意！");
-inline const QString kNote = QStringLiteral("提示");
+inline const QString &kAttention = platform::AttentionCaption;
+inline const QString &kNote = platform::NoteCaption;
 
 using data::Store;
 using data::SubTable;

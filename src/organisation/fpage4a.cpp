@@ -6,14 +6,17 @@
 #include "db/error.h"
 #include "db/gbk.h"
 #include "entry/formtree.h"
-#include "forms/elidededit.h"
-#include "forms/gbkvalidator.h"
 #include "entry/recordpage.h"
 #include "entry/treeflags.h"
+#include "forms/controls.h"
+#include "forms/elidededit.h"
+#include "forms/enterprise.h"
+#include "forms/gbkvalidator.h"
 #include "organisation/fpage11.h"
 #include "organisation/unittexts.h"
-#include "platform/widgets/dispatch.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 #include "shell/mainform.h"
 
 #include <QCheckBox>
@@ -39,15 +42,10 @@ namespace {
 
 const QString kOwnUnitCode = QStringLiteral("9990001000");
 const QString kChiefExpert = QStringLiteral("   9999999999");
-const QString kSavedMessage = QStringLiteral("储存成功！");
-const QString kChangedQuestion = QStringLiteral("记录已经更改,是否保存？");
-const QString kChangedCaption = QStringLiteral("请注意！");
-const QString kErrorCaption = QStringLiteral("提示");
 const QString kEndQuestion = QStringLiteral("单位情况尚未填写完整，本程序需要先填写单位情况才能使用。\n是否退出本程序？");
 const QString kLeaveUnstoredQuestion =
     QStringLiteral("单位情况尚未填写完整，现在退出将不储存任何内容，成果登记的命令仍不能使用。\n是否退出？");
 const QString kRowRequired = QStringLiteral("单位情况尚未完整储存，请填写完整并储存后再退出！");
-const QString kEnterprise = QStringLiteral("3");
 
 // A code edit shows "code  name": the tree tables' code and name widths
 // and the two blanks between them.
@@ -133,29 +131,6 @@ bool unitHasRow()
     return !t.isEmpty();
 }
 
-QLineEdit *makeEdit(QWidget *parent, const QString &name, int maxBytes)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(name);
-    limitGbkBytes(e, maxBytes);
-    return e;
-}
-
-QComboBox *makeCombo(QWidget *parent, const QString &name)
-{
-    auto *c = new QComboBox(parent);
-    c->setObjectName(name);
-    c->setMaxVisibleItems(20);
-    return c;
-}
-
-QLabel *caption(QWidget *parent, const QString &text)
-{
-    auto *l = new QLabel(text, parent);
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return l;
-}
-
 QPlainTextEdit *makeMemo(QWidget *parent, const QString &name)
 {
     auto *m = new QPlainTextEdit(parent);
@@ -180,7 +155,7 @@ QString PackCodeTexts(const QStringList &texts)
         const QString text = t.trimmed();
         if (text.isEmpty())
             continue;
-        const int blank = text.indexOf(QLatin1Char(' '));
+        const qsizetype blank = text.indexOf(QLatin1Char(' '));
         out += (blank < 0 ? text : text.left(blank)) + QStringLiteral(" ;");
     }
     return out;
@@ -245,32 +220,48 @@ void TFpage4a::buildControls()
     page->setContentsMargins(10, 4, 10, 6);
     page->setSpacing(4);
 
-    Panel1 = new QLabel(QStringLiteral("单  位  情  况"), this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setAlignment(Qt::AlignCenter);
-    {
-        QFont f = Panel1->font();
-        f.setPointSizeF(f.pointSizeF() * 1.5);
-        f.setBold(true);
-        Panel1->setFont(f);
-    }
-    Panel1->setStyleSheet(QStringLiteral("color: navy; padding: 2px;"));
+    Panel1 = makeHeading(this, QStringLiteral("Panel1"), QStringLiteral("单  位  情  况"), Qt::AlignCenter, 2);
     page->addWidget(Panel1);
+    buildItems(page);
+    buildCodeLists(page);
+    buildTexts(page);
 
-    // The organisation's items; field widths in GBK bytes.
-    edt_9 = makeEdit(this, QStringLiteral("edt_9"), 140);
-    edt_420 = makeEdit(this, QStringLiteral("edt_420"), 10);
-    Edt_37 = makeEdit(this, QStringLiteral("Edt_37"), 100);
-    Edt_38 = makeEdit(this, QStringLiteral("Edt_38"), 6);
-    Edt_39 = makeEdit(this, QStringLiteral("Edt_39"), 30);
-    Edt_40 = makeEdit(this, QStringLiteral("Edt_40"), 30);
-    Edt_60 = makeEdit(this, QStringLiteral("Edt_60"), 100);
-    Edt_41 = makeEdit(this, QStringLiteral("Edt_41"), 20);
-    Edt_41_2 = makeEdit(this, QStringLiteral("Edt_41_2"), 30);
-    Edt_61 = makeEdit(this, QStringLiteral("Edt_61"), 80);
-    cb_62 = makeCombo(this, QStringLiteral("cb_62"));
-    CB_41_3 = makeCombo(this, QStringLiteral("CB_41_3"));
-    cb_64 = makeCombo(this, QStringLiteral("cb_64"));
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->hide();
+    Button2 = new QPushButton(this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->hide();
+
+    BitBtndtr = makeButton(this, QStringLiteral("BitBtndtr"), QStringLiteral("学科带头人情况"), 90);
+    btnSave01 = makeButton(this, QStringLiteral("btnSave01"), QStringLiteral("储存"), 90);
+    quit01 = makeButton(this, QStringLiteral("quit01"), QStringLiteral("退出"), 90);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(BitBtndtr);
+    buttons->addStretch();
+    buttons->addWidget(btnSave01);
+    buttons->addWidget(quit01);
+    page->addLayout(buttons);
+}
+
+// The organisation's items; field widths in GBK bytes.
+void TFpage4a::buildItems(QVBoxLayout *page)
+{
+    edt_9 = makeLineEdit(this, QStringLiteral("edt_9"), 140);
+    edt_420 = makeLineEdit(this, QStringLiteral("edt_420"), 10);
+    Edt_37 = makeLineEdit(this, QStringLiteral("Edt_37"), 100);
+    Edt_38 = makeLineEdit(this, QStringLiteral("Edt_38"), 6);
+    Edt_39 = makeLineEdit(this, QStringLiteral("Edt_39"), 30);
+    Edt_40 = makeLineEdit(this, QStringLiteral("Edt_40"), 30);
+    Edt_60 = makeLineEdit(this, QStringLiteral("Edt_60"), 100);
+    Edt_41 = makeLineEdit(this, QStringLiteral("Edt_41"), 20);
+    Edt_41_2 = makeLineEdit(this, QStringLiteral("Edt_41_2"), 30);
+    Edt_61 = makeLineEdit(this, QStringLiteral("Edt_61"), 80);
+    cb_62 = makeComboBox(this, QStringLiteral("cb_62"));
+    CB_41_3 = makeComboBox(this, QStringLiteral("CB_41_3"));
+    cb_64 = makeComboBox(this, QStringLiteral("cb_64"));
+    for (QComboBox *c : {cb_62, CB_41_3, cb_64})
+        c->setMaxVisibleItems(20);
     cb_163 = new QCheckBox(QStringLiteral("其中,科研机构转制型企业"), this);
     cb_163->setObjectName(QStringLiteral("cb_163"));
     edt_420->setFixedWidth(110);
@@ -282,11 +273,11 @@ void TFpage4a::buildControls()
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
     page->addLayout(grid);
-    grid->addWidget(caption(this, QStringLiteral("单位名称")), 0, 0);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("单位名称")), 0, 0);
     grid->addWidget(edt_9, 0, 1, 1, 3);
-    grid->addWidget(caption(this, QStringLiteral("单位所在省市")), 0, 4);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("单位所在省市")), 0, 4);
     grid->addWidget(cb_64, 0, 5);
-    grid->addWidget(caption(this, QStringLiteral("组织机构代码")), 1, 0);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("组织机构代码")), 1, 0);
     {
         auto *h = new QHBoxLayout;
         h->setSpacing(6);
@@ -298,37 +289,40 @@ void TFpage4a::buildControls()
         h->addStretch();
         grid->addLayout(h, 1, 1, 1, 3);
     }
-    grid->addWidget(caption(this, QStringLiteral("邮政编码")), 1, 4);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("邮政编码")), 1, 4);
     {
         auto *h = new QHBoxLayout;
         h->addWidget(Edt_38);
         h->addStretch();
         grid->addLayout(h, 1, 5);
     }
-    grid->addWidget(caption(this, QStringLiteral("通讯地址")), 2, 0);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("通讯地址")), 2, 0);
     grid->addWidget(Edt_37, 2, 1, 1, 3);
-    grid->addWidget(caption(this, QStringLiteral("单位网址")), 2, 4);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("单位网址")), 2, 4);
     grid->addWidget(Edt_60, 2, 5);
-    grid->addWidget(caption(this, QStringLiteral("单位电话（含区号）")), 3, 0);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("单位电话（含区号）")), 3, 0);
     grid->addWidget(Edt_39, 3, 1);
-    grid->addWidget(caption(this, QStringLiteral("单位传真（含区号）")), 3, 2);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("单位传真（含区号）")), 3, 2);
     grid->addWidget(Edt_40, 3, 3);
-    grid->addWidget(caption(this, QStringLiteral("联系部门")), 4, 0);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("联系部门")), 4, 0);
     grid->addWidget(Edt_41, 4, 1);
-    grid->addWidget(caption(this, QStringLiteral("联系部门电话")), 4, 2);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("联系部门电话")), 4, 2);
     grid->addWidget(Edt_41_2, 4, 3);
-    grid->addWidget(caption(this, QStringLiteral("联系部门电子信箱")), 4, 4);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("联系部门电子信箱")), 4, 4);
     grid->addWidget(Edt_61, 4, 5);
-    grid->addWidget(caption(this, QStringLiteral("单位属性")), 5, 0);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("单位属性")), 5, 0);
     grid->addWidget(cb_62, 5, 1);
-    grid->addWidget(caption(this, QStringLiteral("企业所有制属性")), 5, 2);
+    grid->addWidget(makeFieldLabel(this, QStringLiteral("企业所有制属性")), 5, 2);
     grid->addWidget(CB_41_3, 5, 3);
     grid->addWidget(cb_163, 5, 4, 1, 2);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(5, 1);
+}
 
-    // The code lists: ten slots each, five to a line.
+// The code lists: ten slots each, five to a line.
+void TFpage4a::buildCodeLists(QVBoxLayout *page)
+{
     struct ListSpec {
         const char *panel, *field, *prefix;
     };
@@ -390,8 +384,11 @@ void TFpage4a::buildControls()
         row->addWidget(panel, 1);
         groups[i / 2]->addLayout(row);
     }
+}
 
-    // The three long texts, each opened in its dialog by a click.
+// The three long texts, each opened in its dialog by a click.
+void TFpage4a::buildTexts(QVBoxLayout *page)
+{
     Memo1 = makeMemo(this, QStringLiteral("Memo1"));
     Memo2 = makeMemo(this, QStringLiteral("Memo2"));
     Memo3 = makeMemo(this, QStringLiteral("Memo3"));
@@ -409,40 +406,15 @@ void TFpage4a::buildControls()
         }
         page->addLayout(texts, 1);
     }
-
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->hide();
-    Button2 = new QPushButton(this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->hide();
-
-    BitBtndtr = new QPushButton(QStringLiteral("学科带头人情况"), this);
-    BitBtndtr->setObjectName(QStringLiteral("BitBtndtr"));
-    btnSave01 = new QPushButton(QStringLiteral("储存"), this);
-    btnSave01->setObjectName(QStringLiteral("btnSave01"));
-    quit01 = new QPushButton(QStringLiteral("退出"), this);
-    quit01->setObjectName(QStringLiteral("quit01"));
-    for (QPushButton *b : {BitBtndtr, btnSave01, quit01}) {
-        b->setAutoDefault(false);
-        b->setMinimumWidth(90);
-    }
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(BitBtndtr);
-    buttons->addStretch();
-    buttons->addWidget(btnSave01);
-    buttons->addWidget(quit01);
-    page->addLayout(buttons);
 }
 
 void TFpage4a::connectHandlers()
 {
-    auto handle = [this](auto f) { return [this, f] { platform::runHandler(this, f); }; };
-    connect(btnSave01, &QPushButton::clicked, this, handle([this] { btnSave01Click(); }));
-    connect(quit01, &QPushButton::clicked, this, handle([this] { quit01Click(); }));
-    connect(BitBtndtr, &QPushButton::clicked, this, handle([this] { BitBtndtrClick(); }));
-    connect(Button2, &QPushButton::clicked, this, handle([this] { Button2Click(); }));
-    connect(cb_62, &QComboBox::activated, this, handle([this] { cb_62Change(); }));
+    connect(btnSave01, &QPushButton::clicked, this, platform::handlerSlot(this, [this] { btnSave01Click(); }));
+    connect(quit01, &QPushButton::clicked, this, platform::handlerSlot(this, [this] { quit01Click(); }));
+    connect(BitBtndtr, &QPushButton::clicked, this, platform::handlerSlot(this, [this] { BitBtndtrClick(); }));
+    connect(Button2, &QPushButton::clicked, this, platform::handlerSlot(this, [this] { Button2Click(); }));
+    connect(cb_62, &QComboBox::activated, this, platform::handlerSlot(this, [this] { cb_62Change(); }));
     for (int n = 0; n < 40; ++n) {
         QLineEdit *e = codeEdit(n);
         const QString marker = QStringLiteral("item_") + e->objectName().mid(4);
@@ -452,7 +424,8 @@ void TFpage4a::connectHandlers()
             if (!e->hasFocus())
                 e->setCursorPosition(0);
         });
-        connect(lists[n / 10].drops[n % 10], &QToolButton::clicked, this, handle([this, n] { dropDown(n); }));
+        connect(lists[n / 10].drops[n % 10], &QToolButton::clicked, this,
+                platform::handlerSlot(this, [this, n] { dropDown(n); }));
     }
     for (QPlainTextEdit *m : {Memo1, Memo2, Memo3})
         m->viewport()->installEventFilter(this);
@@ -578,7 +551,7 @@ void TFpage4a::LoadUnitPage()
     cb_62->setCurrentIndex(-1);
     MainForm->SelectComboByCode(attribute, cb_62);
 
-    const bool enterprise = attribute == kEnterprise;
+    const bool enterprise = isEnterpriseAttribute(attribute);
     setEnterpriseControls(enterprise);
     cb_163->setChecked(enterprise && unitText(QStringLiteral("item_163")).trimmed() == QLatin1String("1"));
 
@@ -670,7 +643,7 @@ RecordValues TFpage4a::unitValues() const
     v.set(QStringLiteral("unitlevel"), QStringLiteral("1"), fixed);
     const QString attribute = comboCode(cb_62);
     v.set(QStringLiteral("item_62"), attribute);
-    if (attribute != kEnterprise) {
+    if (!isEnterpriseAttribute(attribute)) {
         v.set(QStringLiteral("item_41_3"), QString());
         v.set(QStringLiteral("item_163"), QString());
     } else {
@@ -730,7 +703,7 @@ void TFpage4a::saveChecked()
     }
     t.flush();
     Edit1->clear();
-    MainForm->ShowMsg(kSavedMessage);
+    MainForm->ShowMsg(platform::SavedMessage);
 }
 
 // ---------------------------------------------------------------------------
@@ -772,13 +745,13 @@ void TFpage4a::quit01Click()
     // Opened later with nothing stored yet, it may be left unfilled: the
     // record commands stay off and the main window's status line says why.
     if (!unitHasRow() && !passesChecks()) {
-        leaveUnfilledOrStay(kLeaveUnstoredQuestion, kChangedCaption, firstFailure().focus);
+        leaveUnfilledOrStay(kLeaveUnstoredQuestion, platform::AttentionCaption, firstFailure().focus);
         return;
     }
     ValidateUnit();
     if (!UnitUnchanged()) {
-        const int answer = platform::messageBox(this, kChangedQuestion, kChangedCaption, platform::Icon::Question,
-                                                platform::Yes | platform::No);
+        const int answer = platform::messageBox(this, platform::UnsavedQuestion, platform::AttentionCaption,
+                                                platform::Icon::Question, platform::Yes | platform::No);
         if (answer == platform::Yes)
             saveChecked();
     }
@@ -809,11 +782,11 @@ void TFpage4a::Button2Click()
     } catch (const base::Error &e) {
         if (t.isActive())
             t.cancel();
-        platform::messageBox(this, e.message(), kErrorCaption, platform::Icon::Error, platform::Ok);
+        platform::messageBox(this, e.message(), platform::NoteCaption, platform::Icon::Error, platform::Ok);
     } catch (const std::exception &e) {
         if (t.isActive())
             t.cancel();
-        platform::messageBox(this, QString::fromLocal8Bit(e.what()), kErrorCaption, platform::Icon::Error,
+        platform::messageBox(this, QString::fromLocal8Bit(e.what()), platform::NoteCaption, platform::Icon::Error,
                              platform::Ok);
     }
 }
@@ -829,15 +802,7 @@ void TFpage4a::cb_62Change()
 {
     MainForm->FillComboFromDict(DM->Tblzdxx, QStringLiteral("item_41_3"), true, CB_41_3);
     CB_41_3->setCurrentIndex(-1);
-    if (cb_62->currentText().contains(QStringLiteral("企业"))) {
-        cb_163->setEnabled(true);
-        CB_41_3->setEnabled(true);
-    } else {
-        cb_163->setChecked(false);
-        cb_163->setEnabled(false);
-        CB_41_3->clear();
-        CB_41_3->setEnabled(false);
-    }
+    showEnterpriseDetails(isEnterpriseAttribute(comboCode(cb_62)), CB_41_3, cb_163);
 }
 
 void TFpage4a::dropDown(int flag)

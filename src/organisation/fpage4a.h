@@ -29,6 +29,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QToolButton;
+class QVBoxLayout;
 class QWidget;
 class RecordValues;
 namespace db { class Table; }
@@ -141,6 +142,9 @@ protected:
 
 private:
     void buildControls();
+    void buildItems(QVBoxLayout *page);
+    void buildCodeLists(QVBoxLayout *page);
+    void buildTexts(QVBoxLayout *page);
     void connectHandlers();
     void WriteUnitFields();
     void saveChecked();

@@ -2,6 +2,7 @@
 
 #include "data/dm.h"
 #include "db/dataset.h"
+#include "forms/controls.h"
 #include "organisation/fpage4a.h"
 #include "platform/widgets/dispatch.h"
 
@@ -24,12 +25,8 @@ UnitTextDialog::UnitTextDialog(const QString &objectName, const QString &caption
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Button1 = new QPushButton(QStringLiteral("保存"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QStringLiteral("退出"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    for (QPushButton *b : {Button1, Button2})
-        b->setAutoDefault(false);
+    Button1 = makeButton(this, QStringLiteral("Button1"), QStringLiteral("保存"));
+    Button2 = makeButton(this, QStringLiteral("Button2"), QStringLiteral("退出"));
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();

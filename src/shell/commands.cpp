@@ -7,8 +7,9 @@
 #include "db/dataset.h"
 #include "db/error.h"
 #include "forms/dbgrid.h"
-#include "platform/widgets/dispatch.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -36,37 +37,40 @@ QString field(db::Dataset &ds, const char *name)
 
 void TMainForm::connectHandlers()
 {
-    auto on = [this](QAbstractButton *b, std::function<void()> fn) {
-        connect(b, &QAbstractButton::clicked, this, [this, fn] { platform::runHandler(this, fn); });
-    };
-    auto onCombo = [this](QComboBox *c, std::function<void()> fn) {
-        connect(c, &QComboBox::activated, this, [this, fn] { platform::runHandler(this, fn); });
-    };
-    onCombo(ComboBox1, [this] { CategoryOrYearChange(); });
-    onCombo(cbYear, [this] { CategoryOrYearChange(); });
+    connect(ComboBox1, &QComboBox::activated, this, platform::handlerSlot(this, [this] { CategoryOrYearChange(); }));
+    connect(cbYear, &QComboBox::activated, this, platform::handlerSlot(this, [this] { CategoryOrYearChange(); }));
     connect(cbYear->lineEdit(), &QLineEdit::textEdited, this,
             [this] { platform::runHandler(this, [this] { CategoryOrYearChange(); }); });
-    on(Button1, [this] { Button1Click(); });
-    on(Button5, [this] { Button5Click(); });
-    on(Button4, [this] { Button4Click(); });
-    on(BitBtn4, [this] { BitBtn4Click(); });
-    on(Button2, [this] { Button2Click(); });
-    on(BitBtn7, [this] { BitBtn7Click(); });
-    on(BitBtn1, [this] { if (openImport) openImport(); });
-    on(BitBtn2, [this] { if (openExport) openExport(); });
-    on(BitBtn3, [this] { if (openCodeManage) openCodeManage(); });
+    platform::onClicked(Button1, this, [this] { Button1Click(); });
+    platform::onClicked(Button5, this, [this] { Button5Click(); });
+    platform::onClicked(Button4, this, [this] { Button4Click(); });
+    platform::onClicked(BitBtn4, this, [this] { BitBtn4Click(); });
+    platform::onClicked(Button2, this, [this] { Button2Click(); });
+    platform::onClicked(BitBtn7, this, [this] { BitBtn7Click(); });
+    platform::onClicked(BitBtn1, this, [this] {
+        if (openImport)
+            openImport();
+    });
+    platform::onClicked(BitBtn2, this, [this] {
+        if (openExport)
+            openExport();
+    });
+    platform::onClicked(BitBtn3, this, [this] {
+        if (openCodeManage)
+            openCodeManage();
+    });
     for (QPushButton *b : pageButtons())
-        on(b, [this, b] { PageButtonClick(b); });
-    onCombo(ComboBox2, [this] { ComboBox2Change(); });
-    on(SpeedButton24, [this] { SpeedButton24Click(); });
-    on(SpeedButton15, [this] { InsertConditionText(QStringLiteral("and ")); });
-    on(SpeedButton18, [this] { InsertConditionText(QStringLiteral("or ")); });
-    on(SpeedButton17, [this] { InsertConditionText(QStringLiteral("not ")); });
-    on(SpeedButton20, [this] { InsertConditionText(QStringLiteral("(")); });
-    on(SpeedButton21, [this] { InsertConditionText(QStringLiteral(")")); });
-    on(SpeedButton23, [this] { SpeedButton23Click(); });
-    on(SpeedButton16, [this] { SpeedButton16Click(); });
-    on(SpeedButton26, [this] { SpeedButton26Click(); });
+        platform::onClicked(b, this, [this, b] { PageButtonClick(b); });
+    connect(ComboBox2, &QComboBox::activated, this, platform::handlerSlot(this, [this] { ComboBox2Change(); }));
+    platform::onClicked(SpeedButton24, this, [this] { SpeedButton24Click(); });
+    platform::onClicked(SpeedButton15, this, [this] { InsertConditionText(QStringLiteral("and ")); });
+    platform::onClicked(SpeedButton18, this, [this] { InsertConditionText(QStringLiteral("or ")); });
+    platform::onClicked(SpeedButton17, this, [this] { InsertConditionText(QStringLiteral("not ")); });
+    platform::onClicked(SpeedButton20, this, [this] { InsertConditionText(QStringLiteral("(")); });
+    platform::onClicked(SpeedButton21, this, [this] { InsertConditionText(QStringLiteral(")")); });
+    platform::onClicked(SpeedButton23, this, [this] { SpeedButton23Click(); });
+    platform::onClicked(SpeedButton16, this, [this] { SpeedButton16Click(); });
+    platform::onClicked(SpeedButton26, this, [this] { SpeedButton26Click(); });
     connect(DBGrid1, &DBGrid::cellClicked, this, [this] { platform::runHandler(this, [this] { DBGrid1CellClick(); }); });
     // A user's move to another record (mouse or keys) has already
     // recomputed the marks; tell about the lock it brought.  (A click that
@@ -76,8 +80,8 @@ void TMainForm::connectHandlers()
         // the newly selected row.
         QMetaObject::invokeMethod(this, [this] {
             if (!DBGrid1->isEnabled())
-                platform::messageBox(this, QStringLiteral("当前项目有未完成栏目，请您填写完毕!"), QStringLiteral("提示信息"),
-                                     platform::Icon::Information, platform::Ok);
+                platform::messageBox(this, QStringLiteral("当前项目有未完成栏目，请您填写完毕!"),
+                                     platform::PromptCaption, platform::Icon::Information, platform::Ok);
         }, Qt::QueuedConnection);
     });
 }
@@ -207,7 +211,7 @@ void TMainForm::DBGrid1CellClick()
     UpdatePageStatus();
     UpdateCommandState();
     if (!DBGrid1->isEnabled())
-        platform::messageBox(this, QStringLiteral("当前项目有未完成栏目，请您填写完毕!"), QStringLiteral("提示信息"),
+        platform::messageBox(this, QStringLiteral("当前项目有未完成栏目，请您填写完毕!"), platform::PromptCaption,
                              platform::Icon::Information, platform::Ok);
 }
 
@@ -226,8 +230,8 @@ void TMainForm::Button5Click()
 {
     db::Query &rec = DM->Qrykjcg;
     if (rec.isEmpty()) {
-        platform::messageBox(this, QStringLiteral("当前没有可以修改的项目"), QStringLiteral("请注意！"), platform::Icon::Question,
-                             platform::Ok);
+        platform::messageBox(this, QStringLiteral("当前没有可以修改的项目"), platform::AttentionCaption,
+                             platform::Icon::Question, platform::Ok);
         return;
     }
     EditOldItem4 = field(rec, "item_4");
@@ -247,8 +251,9 @@ void TMainForm::Button4Click()
     db::Query &rec = DM->Qrykjcg;
     if (rec.isEmpty())
         return;
-    if (platform::messageBox(this, QStringLiteral("是否删除'") + field(rec, "item_3") + QStringLiteral("'") + QStringLiteral("项目?"),
-                             QStringLiteral("提示信息"), platform::Icon::Information, platform::Yes | platform::No)
+    if (platform::messageBox(
+            this, QStringLiteral("是否删除'") + field(rec, "item_3") + QStringLiteral("'") + QStringLiteral("项目?"),
+            platform::PromptCaption, platform::Icon::Information, platform::Yes | platform::No)
         != platform::Yes)
         return;
     BulkListWork bulk(this);

@@ -7,8 +7,9 @@
 #include "data/dm.h"
 #include "db/error.h"
 #include "forms/dbgrid.h"
-#include "platform/widgets/dispatch.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -21,13 +22,12 @@
 namespace {
 
 const QString InfoCaption = QStringLiteral("信息");
-const QString WarnCaption = QStringLiteral("请注意！");
 
 // The code of a code item text: the trimmed text before its first two
 // blanks; a text without two blanks is a code typed by hand and counts whole.
 QString codeOfItem(const QString &text)
 {
-    const int at = text.indexOf(QStringLiteral("  "));
+    const qsizetype at = text.indexOf(QStringLiteral("  "));
     return (at < 0 ? text : text.left(at)).trimmed();
 }
 
@@ -58,7 +58,7 @@ bool parenthesesInOrder(const QString &condition)
             s += c;
     }
     while (s.contains(QLatin1Char('(')) && s.contains(QLatin1Char(')'))) {
-        const int close = s.indexOf(QLatin1Char(')'));
+        const qsizetype close = s.indexOf(QLatin1Char(')'));
         if (s.indexOf(QLatin1Char('(')) > close)
             return false;
         s = s.mid(close + 1);
@@ -233,7 +233,8 @@ void TMainForm::SpeedButton16Click()
     }
     // A failure while numbering can leave the grid detached from the list.
     DBGrid1->setDataSource(&DM->DSQkjcg);
-    if (platform::messageBox(this, error, WarnCaption, platform::Icon::Question, platform::Ok) == platform::Ok)
+    if (platform::messageBox(this, error, platform::AttentionCaption, platform::Icon::Question, platform::Ok)
+        == platform::Ok)
         reopenList();
 }
 

@@ -4,8 +4,10 @@
 
 #include "data/dm.h"
 #include "db/dataset.h"
-#include "platform/widgets/dispatch.h"
+#include "forms/controls.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,17 +42,6 @@ QList<QAbstractButton *> panelBoxes(QWidget *form, QWidget *panel)
     };
     walk(form);
     return out;
-}
-
-void setCheckedQuietly(QAbstractButton *b, bool on)
-{
-    // An exclusive radio button cannot be unchecked directly.
-    const bool exclusive = b->autoExclusive();
-    if (!on && exclusive)
-        b->setAutoExclusive(false);
-    b->setChecked(on);
-    if (!on && exclusive)
-        b->setAutoExclusive(true);
 }
 
 } // namespace
@@ -180,7 +171,7 @@ void TMainForm::SelectComboByCode(const QString &code, QComboBox *combo)
         const QString text = combo->itemText(i);
         if (text == QLatin1String(" "))
             continue;
-        const int at = text.indexOf(QStringLiteral("  "));
+        const qsizetype at = text.indexOf(QStringLiteral("  "));
         if ((at < 0 ? QString() : text.left(at).trimmed()) == code)
             hit = i;
     }
@@ -246,8 +237,10 @@ QString TMainForm::GetCheckedCodes(QWidget *form, QWidget *panel, const QString 
     const int first = number(codes.value(0));
     const int second = codes.size() > 1 ? number(codes.value(1)) : 0;
     if (codes.size() > 2 && caption != QStringLiteral("知识产权形式")) {
-        platform::messageBox(this, QStringLiteral("'") + caption + QStringLiteral("'") + QStringLiteral("项目为复选项目，但至多选择二项！"),
-                             QStringLiteral("提示"), platform::Icon::Question, platform::Ok);
+        platform::messageBox(this,
+                             QStringLiteral("'") + caption + QStringLiteral("'")
+                                 + QStringLiteral("项目为复选项目，但至多选择二项！"),
+                             platform::NoteCaption, platform::Icon::Question, platform::Ok);
         platform::abortSilently();
     }
     if (first > 0 && second > 0 && second < first)
@@ -257,7 +250,7 @@ QString TMainForm::GetCheckedCodes(QWidget *form, QWidget *panel, const QString 
 
 QString TMainForm::RequireText(const QString &text, const QString &message)
 {
-    const QString value = text.trimmed();
+    QString value = text.trimmed();
     if (value.isEmpty()) {
         ShowMsg(message);
         platform::abortSilently();

@@ -6,6 +6,7 @@
 #include "db/dataset.h"
 #include "db/error.h"
 #include "db/tablefile.h"
+#include "support/printqstring.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,8 +14,6 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 

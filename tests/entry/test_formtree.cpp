@@ -23,8 +23,6 @@
 
 using namespace Qt::StringLiterals;
 
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 const QString kOld = u"旧值"_s;

@@ -28,8 +28,6 @@
 
 using namespace Qt::StringLiterals;
 
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 using testsupport::Cells;

@@ -6,9 +6,9 @@
 #include "entry/fpage5.h"
 #include "entry/pages.h"
 #include "platform/core/seams.h"
-#include "shell/mainform.h"
-#include "support/seededfolder.h"
 #include "seed_loader.h"
+#include "shell/mainform.h"
+#include "support/listpagetest.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -18,8 +18,6 @@
 
 using namespace Qt::StringLiterals;
 
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 using testsupport::Fields;
@@ -28,11 +26,11 @@ const QString kKey = u"2010000007"_s;
 const QString kAddCaption = u"新增－－【合作完成单位情况】"_s;
 const QString kEditCaption = u"修改－－【合作完成单位情况】"_s;
 
-class CooperatingTest : public testsupport::SeededFolderTest {
+class CooperatingTest : public testsupport::ListPageTest {
 protected:
     void SetUp() override
     {
-        SeededFolderTest::SetUp();
+        ListPageTest::SetUp();
         addOrganisation();
         add(u"kjcg"_s, {{u"ITEM_4"_s, kKey}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_CGLB"_s, u"1"_s},
                         {u"ITEM_3"_s, u"黄河下游滩区水沙调控技术"_s}});
@@ -52,18 +50,7 @@ protected:
     // The table's rows in file order: "region order name address".
     QStringList stored()
     {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(u"cgwcdw"_s);
-        t.open();
-        QStringList out;
-        for (t.first(); !t.eof(); t.next()) {
-            QStringList row;
-            for (const char *f : {"ITEM_DQDM", "ITEM_176", "ITEM_170", "ITEM_171"})
-                row << t.fieldByName(QLatin1String(f)).asString();
-            out << row.join(u' ');
-        }
-        return out;
+        return tableRows(u"cgwcdw"_s, {u"ITEM_DQDM"_s, u"ITEM_176"_s, u"ITEM_170"_s, u"ITEM_171"_s});
     }
     // The names of the list as the page shows it.
     static QStringList listed()
@@ -77,20 +64,7 @@ protected:
     }
     static QString selected() { return DM->QryCgwcdw.fieldByName(u"ITEM_170"_s).asString(); }
     void page(const std::function<void(TFpage5 *)> &driver) { throughPage(MainForm->btn_page05, Fpage5, driver); }
-    void dialog(const std::function<void(TFinto5 *)> &driver)
-    {
-        seams.onModal(u"Finto5"_s, [=](QDialog *) { driver(Finto5); return 0; });
-    }
-    void saved() { expectWarning(u"储存成功！"_s); }
-    void deleteAnswer(int answer)
-    {
-        seams.expectMessage(u"是否删除该项目？!"_s, [=](const platform::MessageCall &c) {
-            EXPECT_EQ(c.caption, u"提示信息"_s);
-            EXPECT_EQ(c.icon, platform::Icon::Information);
-            EXPECT_EQ(c.buttons, platform::Yes | platform::No);
-            return answer;
-        });
-    }
+    void dialog(const std::function<void(TFinto5 *)> &driver) { onDialog(u"Finto5"_s, Finto5, driver); }
     // Adds one organisation through the page's add button.
     void addThroughDialog(TFpage5 *p, const QString &name, const QString &expectedOrder)
     {
@@ -102,7 +76,7 @@ protected:
             d->Button1->click();
             EXPECT_FALSE(d->isVisible());
         });
-        saved();
+        expectSaved();
         p->Button2->click();
     }
 };
@@ -133,7 +107,7 @@ TEST_F(CooperatingTest, OpensInOrderAndAddsEditsDeletesWithRenumbering)
             d->Button1->click();
             EXPECT_EQ(d->edtdw_170->text() + d->edtdw_172->text(), QString());
         });
-        saved();
+        expectSaved();
         p->Button2->click();
         EXPECT_EQ(listed().last(), u"4 华北水利水电大学"_s);
         EXPECT_EQ(selected(), u"华北水利水电大学"_s);
@@ -148,17 +122,17 @@ TEST_F(CooperatingTest, OpensInOrderAndAddsEditsDeletesWithRenumbering)
             d->edtdw_171->setText(u"郑州市高新区科学大道100号"_s);
             d->Button1->click();
         });
-        saved();
+        expectSaved();
         p->btnSave01->click();
         EXPECT_EQ(selected(), u"郑州大学水利与环境学院"_s);
         EXPECT_EQ(DM->QryCgwcdw.fieldByName(u"ITEM_174"_s).asString(), u"0371-66023311"_s);
 
         // Delete the second of 1..4: No keeps it; Yes closes the numbers
         // up and selects the former third.
-        deleteAnswer(platform::No);
+        answerDelete(platform::No);
         p->Button1->click();
         EXPECT_EQ(DM->QryCgwcdw.recordCount(), 4);
-        deleteAnswer(platform::Yes);
+        answerDelete(platform::Yes);
         p->Button1->click();
         EXPECT_EQ(listed(), QStringList({u"1 河南省水利勘测设计研究有限公司"_s, u"2 黄河水利科学研究院"_s,
                                          u"3 华北水利水电大学"_s}));
@@ -215,7 +189,7 @@ TEST_F(CooperatingTest, ModeComesFromTheCaptionAndEmptyInputsStoreNothing)
             d->Button1->click();
             EXPECT_TRUE(d->isVisible());
             d->edt_176->setText(u"1"_s);
-            saved();
+            expectSaved();
             d->Button1->click();
         });
         p->Button2->click();
@@ -242,7 +216,7 @@ TEST_F(CooperatingTest, QuitAsksOnlyAboutRealChanges)
                 EXPECT_EQ(c.icon, platform::Icon::Question);
                 return platform::Yes;
             });
-            saved();
+            expectSaved();
             d->Button2->click();
             EXPECT_FALSE(d->isVisible());
         });
@@ -298,7 +272,7 @@ TEST_F(CooperatingTest, NumbersWithGapsGetAFreshNumberAndChangesHitOneRow)
             d->edtdw_171->setText(u"新地址"_s);
             d->Button1->click();
         });
-        saved();
+        expectSaved();
         p->btnSave01->click();
         p->quit01->click();
     });
@@ -324,13 +298,13 @@ TEST_F(CooperatingTest, DuplicateNumbersAreEditedAndDeletedOneRowAtATime)
             DM->QryCgwcdw.first();
             d->Button1->click();
         });
-        saved();
+        expectSaved();
         p->btnSave01->click();
         EXPECT_EQ(listed(), QStringList({u"1 甲单位"_s, u"2 乙单位"_s, u"2 丙单位（改）"_s}));
         EXPECT_EQ(selected(), u"丙单位（改）"_s);
         // Deleting one of the two deletes that one; the rest read 1..n.
         DM->QryCgwcdw.moveToPosition(1);
-        deleteAnswer(platform::Yes);
+        answerDelete(platform::Yes);
         p->Button1->click();
         EXPECT_EQ(listed(), QStringList({u"1 甲单位"_s, u"2 丙单位（改）"_s}));
         // The next new row follows the largest number.

@@ -5,15 +5,13 @@
 #include "entry/finto6.h"
 #include "entry/fpage2.h"
 #include "entry/fpage6.h"
-#include "support/seededfolder.h"
+#include "support/listpagetest.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
-
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
@@ -23,11 +21,11 @@ const QString kAddCaption = u"新增－－【专利情况】"_s;
 const QString kEditCaption = u"修改－－【专利情况】"_s;
 const QString kSaved = u"储存成功！"_s;
 
-class Page6Test : public testsupport::SeededFolderTest {
+class Page6Test : public testsupport::ListPageTest {
 protected:
     void SetUp() override
     {
-        SeededFolderTest::SetUp();
+        ListPageTest::SetUp();
         addOrganisation();
     }
     void record(const QString &key = kKey, const QString &region = u"."_s)
@@ -45,17 +43,10 @@ protected:
     // Every patent row in file order: "key/region no number st ty".
     QStringList stored()
     {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(u"zlqk"_s);
-        t.open();
         QStringList out;
-        for (t.first(); !t.eof(); t.next()) {
-            QStringList cells;
-            for (const char *f : {"ITEM_4", "ITEM_DQDM", "ITEM_NO", "PATENT_NO", "PATENT_ST", "PATENT_TY"})
-                cells << t.fieldByName(QLatin1String(f)).asString();
-            out << cells.first() + u'/' + cells.mid(1).join(u' ');
-        }
+        for (const QString &row : tableRows(u"zlqk"_s, {u"ITEM_4"_s, u"ITEM_DQDM"_s, u"ITEM_NO"_s, u"PATENT_NO"_s,
+                                                        u"PATENT_ST"_s, u"PATENT_TY"_s}))
+            out << QString(row).replace(row.indexOf(u' '), 1, u'/');
         return out;
     }
     // The program's windows, with page 2 showing the record.

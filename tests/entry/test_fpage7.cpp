@@ -6,9 +6,9 @@
 #include "entry/fpage7.h"
 #include "entry/pages.h"
 #include "platform/core/seams.h"
-#include "shell/mainform.h"
-#include "support/seededfolder.h"
 #include "seed_loader.h"
+#include "shell/mainform.h"
+#include "support/listpagetest.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -18,8 +18,6 @@
 
 using namespace Qt::StringLiterals;
 
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 using testsupport::Fields;
@@ -28,11 +26,11 @@ const QString kKey = u"2010000012"_s;
 const QString kAddCaption = u"新增－－【评价委员会名单】"_s;
 const QString kEditCaption = u"修改－－【评价委员会名单】"_s;
 
-class CommitteeTest : public testsupport::SeededFolderTest {
+class CommitteeTest : public testsupport::ListPageTest {
 protected:
     void SetUp() override
     {
-        SeededFolderTest::SetUp();
+        ListPageTest::SetUp();
         addOrganisation();
         add(u"kjcg"_s, {{u"ITEM_4"_s, kKey}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_CGLB"_s, u"1"_s},
                         {u"ITEM_3"_s, u"高寒地区沥青路面抗裂技术"_s}});
@@ -52,18 +50,7 @@ protected:
     // The stored members in file order: "number post name rank title".
     QStringList stored()
     {
-        db::Table t;
-        t.setDatabaseName(data);
-        t.setTableName(u"jdwyhmd"_s);
-        t.open();
-        QStringList out;
-        for (t.first(); !t.eof(); t.next()) {
-            QStringList row;
-            for (const char *f : {"ITEM_190", "ITEM_191", "ITEM_192", "ITEM_194", "ITEM_198"})
-                row << t.fieldByName(QLatin1String(f)).asString();
-            out << row.join(u' ');
-        }
-        return out;
+        return tableRows(u"jdwyhmd"_s, {u"ITEM_190"_s, u"ITEM_191"_s, u"ITEM_192"_s, u"ITEM_194"_s, u"ITEM_198"_s});
     }
     // The names of the list as the page shows it.
     static QStringList listed()
@@ -77,22 +64,13 @@ protected:
     }
     static QString selected() { return DM->QryJdwyhmd.fieldByName(u"ITEM_192"_s).asString(); }
     void page(const std::function<void(TFpage7 *)> &driver) { throughPage(MainForm->btn_page07, Fpage7, driver); }
-    void dialog(const std::function<void(TFinto7 *)> &driver)
-    {
-        seams.onModal(u"Finto7"_s, [=](QDialog *) { driver(Finto7); return 0; });
-    }
+    void dialog(const std::function<void(TFinto7 *)> &driver) { onDialog(u"Finto7"_s, Finto7, driver); }
     void oneChair()
     {
         seams.expectMessage(u"只能有一个主任委员"_s, [](const platform::MessageCall &c) {
             EXPECT_EQ(c.icon, platform::Icon::None);
             return platform::Ok;
         });
-    }
-    static void pick(QComboBox *c, const QString &text)
-    {
-        const int i = c->findText(text);
-        ASSERT_GE(i, 0) << text.toStdString();
-        c->setCurrentIndex(i);
     }
     // The user chooses a post (the change handler runs on a user's pick only).
     static void choosePost(TFinto7 *d, const QString &post)
@@ -109,7 +87,7 @@ protected:
             pick(d->cbwy_193, u"1  女"_s);
             pick(d->cbwy_198, title);
             d->edtwy_195->setText(u"哈尔滨工业大学交通科学与工程学院"_s);
-            expectWarning(u"储存成功！"_s);
+            expectSaved();
             d->Button1->click();
             EXPECT_FALSE(d->isVisible());
         });
@@ -165,7 +143,7 @@ TEST_F(CommitteeTest, OnlyOneChairIsAllowed)
             EXPECT_EQ(d->cbwy_191->currentText(), u"委员"_s);
             EXPECT_EQ(selected(), u"赵磊"_s);
             d->edtwy_197->setText(u"道路检测"_s);
-            expectWarning(u"储存成功！"_s);
+            expectSaved();
             d->Button1->click();
         });
         p->btnSave01->click();
@@ -208,7 +186,7 @@ TEST_F(CommitteeTest, AnEditLandsOnTheMemberItWasLoadedFrom)
             choosePost(d, u"主任委员"_s);
             DM->QryJdwyhmd.first();   // anything else moving the list
             choosePost(d, u"副主任委员"_s);
-            expectWarning(u"储存成功！"_s);
+            expectSaved();
             d->Button1->click();
         });
         p->btnSave01->click();
@@ -227,11 +205,7 @@ TEST_F(CommitteeTest, MemberNumbersContinueFromTheLargestAndAreNeverRenumbered)
     page([&](TFpage7 *p) {
         addThroughDialog(p, u"委员"_s, u"丁"_s);
         DM->QryJdwyhmd.moveToPosition(1);
-        seams.expectMessage(u"是否删除该项目？!"_s, [](const platform::MessageCall &c) {
-            EXPECT_EQ(c.caption, u"提示信息"_s);
-            EXPECT_EQ(c.icon, platform::Icon::Information);
-            return platform::Yes;
-        });
+        answerDelete(platform::Yes);
         p->Button1->click();
         EXPECT_EQ(listed(), QStringList({u"甲"_s, u"丙"_s, u"丁"_s}));
         p->quit01->click();
@@ -258,7 +232,7 @@ TEST_F(CommitteeTest, RequiredInputsAndTheCaptionDecideTheSave)
             d->setWindowTitle(u"评价委员会名单"_s);
             EXPECT_FALSE(d->save());
             d->setWindowTitle(kEditCaption);
-            expectWarning(u"储存成功！"_s);
+            expectSaved();
             d->Button1->click();
         });
         p->btnSave01->click();
@@ -280,7 +254,7 @@ TEST_F(CommitteeTest, RequiredInputsAndTheCaptionDecideTheSave)
             expectWarning(u"\"职称\"不能为空！"_s);
             d->Button1->click();
             pick(d->cbwy_198, u"9  其他"_s);
-            expectWarning(u"储存成功！"_s);
+            expectSaved();
             d->Button1->click();
             EXPECT_FALSE(d->isVisible());
         });
@@ -309,7 +283,7 @@ TEST_F(CommitteeTest, YesToTheLeavingQuestionKeepsARefusedEntry)
             pick(d->cbwy_193, u"1  女"_s);
             pick(d->cbwy_198, u"9  其他"_s);
             seams.expectMessage(u"记录已更改，是否保存后退出？"_s, platform::Yes);
-            expectWarning(u"储存成功！"_s);
+            expectSaved();
             d->Button2->click();
             EXPECT_FALSE(d->isVisible());
         });

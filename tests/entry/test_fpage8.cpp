@@ -1,16 +1,16 @@
 // The completing persons list (page 8), its add/edit dialog and the person
 // pool, driven through the main window's page button over a seeded folder.
 #include "data/dm.h"
-#include "support/fakeclock.h"
 #include "db/dataset.h"
 #include "db/gbk.h"
 #include "entry/finto8.h"
 #include "entry/fpage8.h"
 #include "entry/pages.h"
 #include "platform/core/seams.h"
-#include "shell/mainform.h"
-#include "support/seededfolder.h"
 #include "seed_loader.h"
+#include "shell/mainform.h"
+#include "support/fakeclock.h"
+#include "support/listpagetest.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -21,8 +21,6 @@
 
 using namespace Qt::StringLiterals;
 
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 using testsupport::Fields;
@@ -31,12 +29,12 @@ const QString kKey = u"2011000001"_s;
 const QString kAddCaption = u"新增－－【成果完成人员名单】"_s;
 const QString kEditCaption = u"修改－－【成果完成人员名单】"_s;
 
-class PersonsTest : public testsupport::SeededFolderTest {
+class PersonsTest : public testsupport::ListPageTest {
 protected:
     void SetUp() override
     {
         testsupport::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
-        SeededFolderTest::SetUp();
+        ListPageTest::SetUp();
         addOrganisation();
     }
     // An applied-technology record whose other pages are all complete.
@@ -65,7 +63,7 @@ protected:
         t.fieldByName(u"ITEM_9"_s).setAsString(employer);
         t.post();
     }
-    void person(const QString &no, int order, const QString &name, Fields more = {})
+    void person(const QString &no, int order, const QString &name, const Fields &more = {})
     {
         Fields row = {{u"ITEM_4"_s, kKey}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_NO"_s, no},
                       {u"ITEM_187"_s, QString::number(order)}, {u"ITEM_180"_s, name}, {u"ITEM_181"_s, u"0"_s},
@@ -97,10 +95,7 @@ protected:
         return out;
     }
     void page(const std::function<void(TFpage8 *)> &driver) { throughPage(MainForm->btn_page08, Fpage8, driver); }
-    void dialog(const std::function<void(TFinto8 *)> &driver)
-    {
-        seams.onModal(u"Finto8"_s, [=](QDialog *) { driver(Finto8); return 0; });
-    }
+    void dialog(const std::function<void(TFinto8 *)> &driver) { onDialog(u"Finto8"_s, Finto8, driver); }
     void question(const QString &text, const QString &caption, platform::Icon icon, int answer)
     {
         seams.expectMessage(text, [=](const platform::MessageCall &c) {
@@ -110,12 +105,6 @@ protected:
             EXPECT_EQ(c.buttons, platform::Yes | platform::No);
             return answer;
         });
-    }
-    static void pick(QComboBox *c, const QString &text)
-    {
-        const int i = c->findText(text);
-        ASSERT_GE(i, 0) << text.toStdString();
-        c->setCurrentIndex(i);
     }
     static void fill(TFinto8 *d, const QString &name, const QString &year = u"1968"_s, const QString &month = u"7"_s,
                      const QString &title = u"2  正高"_s)
@@ -135,7 +124,7 @@ protected:
             fill(d, name);
             d->Button1->click();
         });
-        expectWarning(u"储存成功！"_s);
+        expectSaved();
         p->Button2->click();
     }
 };
@@ -163,7 +152,7 @@ TEST_F(PersonsTest, AddEditAndDeleteKeepTheOrderOneToN)
             EXPECT_FALSE(d->isVisible());
             EXPECT_EQ(d->edtry_180->text(), QString());
         });
-        expectWarning(u"储存成功！"_s);
+        expectSaved();
         p->Button2->click();
         for (const char *name : {"钱晓梅", "孙国华", "李卫东", "周敏", "吴志刚"})
             addThroughDialog(p, QString::fromUtf8(name));
@@ -182,7 +171,7 @@ TEST_F(PersonsTest, AddEditAndDeleteKeepTheOrderOneToN)
             d->edtry_187->setText(u"1"_s);
             d->Button1->click();
         });
-        expectWarning(u"储存成功！"_s);
+        expectSaved();
         p->Button3->click();
         EXPECT_EQ(DM->QryCgwcr.fieldByName(u"ITEM_180"_s).asString(), u"周敏"_s);   // still selected
         p->quit01->click();
@@ -197,10 +186,10 @@ TEST_F(PersonsTest, AddEditAndDeleteKeepTheOrderOneToN)
     page([&](TFpage8 *p) {
         p->DBGrid4->selectRow(1);
         const QString third = DM->QryCgwcr.valueAt(2, DM->QryCgwcr.fieldByName(u"ITEM_180"_s).index()).toString();
-        question(u"是否删除该项目？!"_s, u"提示信息"_s, platform::Icon::Information, platform::No);
+        answerDelete(platform::No);
         p->Button1->click();
         EXPECT_EQ(DM->QryCgwcr.recordCount(), 6);
-        question(u"是否删除该项目？!"_s, u"提示信息"_s, platform::Icon::Information, platform::Yes);
+        answerDelete(platform::Yes);
         p->Button1->click();
         EXPECT_EQ(DM->QryCgwcr.recordCount(), 5);
         EXPECT_EQ(DM->QryCgwcr.fieldByName(u"ITEM_180"_s).asString(), third);
@@ -222,7 +211,7 @@ TEST_F(PersonsTest, DeleteWritesTheRowItWasReadFromEvenWithDuplicateNumbers)
     start();
     page([&](TFpage8 *p) {
         p->DBGrid4->selectRow(1);
-        question(u"是否删除该项目？!"_s, u"提示信息"_s, platform::Icon::Information, platform::Yes);
+        answerDelete(platform::Yes);
         p->Button1->click();
         p->quit01->click();
     });
@@ -316,7 +305,7 @@ TEST_F(PersonsTest, ThePoolKeepsTheLastCopyOfAUniqueName)
             d->edtry_185->setText(u"改后单位"_s);
             d->Button1->click();
         });
-        expectWarning(u"储存成功！"_s);
+        expectSaved();
         p->Button3->click();
         p->quit01->click();
     });
@@ -464,7 +453,7 @@ TEST_F(PersonsTest, QuitAsksOnlyWhenSomethingChanged)
             d->Button2->click();
         });
         question(u"记录已更改,是否保存后退出？"_s, u"请注意！"_s, platform::Icon::Question, platform::Yes);
-        expectWarning(u"储存成功！"_s);
+        expectSaved();
         p->Button3->click();
         p->quit01->click();
     });
@@ -555,14 +544,14 @@ TEST_F(PersonsTest, StoredAcademicianTitlesRoundTrip)
             EXPECT_EQ(d->cbry_188->currentText(), u"0  否"_s);   // nothing stored: "no"
             d->Button1->click();
         });
-        expectWarning(u"储存成功！"_s);
+        expectSaved();
         p->Button3->click();
         // Added as 1c, stored as c.
         dialog([&](TFinto8 *d) {
             fill(d, u"乙"_s, u"1950"_s, u"12"_s, u"1c  工程院院士"_s);
             d->Button1->click();
         });
-        expectWarning(u"储存成功！"_s);
+        expectSaved();
         p->Button2->click();
         p->quit01->click();
     });
@@ -583,7 +572,7 @@ TEST_F(PersonsTest, TheEmployerPresetFitsItsField)
             fill(d, u"甲"_s);
             d->Button1->click();
         });
-        expectWarning(u"储存成功！"_s);
+        expectSaved();
         p->Button2->click();
         p->quit01->click();
     });

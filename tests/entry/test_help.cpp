@@ -27,8 +27,6 @@
 
 using namespace Qt::StringLiterals;
 
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 const QString kHelpFolder = QStringLiteral(SORVEL_SOURCE_DIR "/resources/help");

@@ -6,6 +6,7 @@
 #include "forms/elidededit.h"
 #include "forms/figureedit.h"
 #include "forms/gbkvalidator.h"
+#include "support/printqstring.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -24,8 +25,6 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 

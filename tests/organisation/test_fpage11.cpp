@@ -1,15 +1,15 @@
 // The discipline leaders list and its add/edit dialog, opened as the
 // organisation page opens them, over a seeded data folder.
 #include "data/dm.h"
-#include "support/fakeclock.h"
 #include "db/dataset.h"
+#include "forms/dbgrid.h"
 #include "organisation/finto11.h"
 #include "organisation/fpage11.h"
 #include "platform/core/seams.h"
-#include "forms/dbgrid.h"
-#include "shell/mainform.h"
-#include "support/seededfolder.h"
 #include "seed_loader.h"
+#include "shell/mainform.h"
+#include "support/fakeclock.h"
+#include "support/listpagetest.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>
@@ -19,8 +19,6 @@
 
 using namespace Qt::StringLiterals;
 
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 using testsupport::Fields;
@@ -28,12 +26,12 @@ using testsupport::Fields;
 const QString kAdd = u"新增－－【学科带头人名单】"_s;
 const QString kEdit = u"修改－－【学科带头人名单】"_s;
 
-class LeadersTest : public testsupport::SeededFolderTest {
+class LeadersTest : public testsupport::ListPageTest {
 protected:
     void SetUp() override
     {
         testsupport::FakeClock::activate(QDateTime(QDate(2012, 6, 1), QTime(9, 0)));
-        SeededFolderTest::SetUp();
+        ListPageTest::SetUp();
     }
     void unit(const QString &code = u"9990001000"_s)
     {
@@ -78,10 +76,7 @@ protected:
         openDisciplineLeaders();
     }
     // The next showing of the dialog runs `driver`.
-    void dialog(const std::function<void(TFinto11 *)> &driver)
-    {
-        seams.onModal(u"Finto11"_s, [=](QDialog *) { driver(Finto11); return 0; });
-    }
+    void dialog(const std::function<void(TFinto11 *)> &driver) { onDialog(u"Finto11"_s, Finto11, driver); }
     void message(const QString &text, int answer = platform::Ok)
     {
         seams.expectMessage(text, [=](const platform::MessageCall &c) {

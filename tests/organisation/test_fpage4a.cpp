@@ -27,8 +27,6 @@
 
 using namespace Qt::StringLiterals;
 
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 using testsupport::Cells;
@@ -647,7 +645,7 @@ TEST_F(OrgPageTest, FromItsButtonAHalfStoredRowKeepsThePage)
 TEST_F(OrgPageTest, TextDialogsWriteNoRowBeforeThePage)
 {
     seams.onModal(u"Fpage4a"_s, [this](QDialog *) {
-        for (QString name : {u"formadvantage"_s, u"Formstudy"_s})
+        for (const QString &name : {u"formadvantage"_s, u"Formstudy"_s})
             seams.onModal(name, [](QDialog *d) {
                 static_cast<UnitTextDialog *>(d)->Memo1->setPlainText(u"集成电路设计与测试"_s);
                 static_cast<UnitTextDialog *>(d)->Button1->click();

@@ -446,6 +446,36 @@ TEST(Dispatcher, ShowsEveryErrorKindInTheDefaultBoxAndSilentAbortsNothing)
     platform::setErrorCaption(QString());
 }
 
+// A control connected through handlerSlot or onClicked runs its handler in
+// the dispatcher: a member function or a lambda, an error shown, nothing
+// escaping into the event loop.
+class ClickedWindow : public QWidget {
+public:
+    int runs = 0;
+    void fail() { throw base::Error(QStringLiteral("拒绝储存")); }
+};
+
+TEST(Dispatcher, ConnectedHandlersRunThroughIt)
+{
+    TestSeams seams;
+    ClickedWindow w;
+    auto *member = new QPushButton(&w);
+    auto *lambda = new QPushButton(&w);
+    auto *edit = new QLineEdit(&w);
+    platform::onClicked(member, &w, &ClickedWindow::fail);
+    platform::onClicked(lambda, &w, [&w] { ++w.runs; });
+    QObject::connect(edit, &QLineEdit::textChanged, &w, platform::handlerSlot(&w, [&w] {
+                         ++w.runs;
+                         platform::abortSilently();
+                     }));
+    seams.expectMessage(QStringLiteral("拒绝储存"), platform::Ok);
+    member->click();
+    lambda->click();
+    edit->setText(QStringLiteral("1"));
+    EXPECT_EQ(w.runs, 2);
+    seams.verifyAllUsed();
+}
+
 // ---------------------------------------------------------------------------
 // Every message box is written to standard error as well, so a start from a
 // terminal or without a screen says why it stopped.

@@ -21,8 +21,6 @@ using namespace Qt::Literals::StringLiterals;
 // Refills the query items with their fields (querybuilder.cpp).
 void FillQueryItems(db::Dataset &items, QComboBox *combo);
 
-static void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 class QueryBuilder : public testsupport::SeededFolderTest {

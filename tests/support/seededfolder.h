@@ -13,6 +13,7 @@
 #include "shell/formwel.h"
 #include "shell/mainform.h"
 #include "support/fakeclock.h"
+#include "support/printqstring.h"
 #include "support/tablerows.h"
 #include "support/testseams.h"
 
@@ -74,7 +75,7 @@ protected:
         more.insert(QStringLiteral("ITEM_3"), QStringLiteral("成果") + key);
         add(QStringLiteral("kjcg"), more);
     }
-    void record(const QString &key, Fields more = {}) { record(key, QStringLiteral("1"), more); }
+    void record(const QString &key, const Fields &more = {}) { record(key, QStringLiteral("1"), more); }
     // A complete record: key, region "." and category, every field the
     // required-field table (checkup) names filled (dates 2009-05-01, wider
     // fields and memos "01", one-character fields "1"), then the name and

@@ -8,10 +8,11 @@
 #include "exchange/importer.h"
 #include "exchange/ui/fileanimation.h"
 #include "exchange/ui/windowprompt.h"
-#include "platform/widgets/dispatch.h"
-#include "platform/core/seams.h"
 #include "forms/dbgrid.h"
 #include "forms/gbkvalidator.h"
+#include "platform/core/captions.h"
+#include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 
 #include <QApplication>
 #include <QDir>
@@ -109,18 +110,15 @@ TFormin::TFormin(QWidget *parent)
     layout->addWidget(Panel4);
     layout->addLayout(buttons);
 
-    const auto on = [this](QPushButton *b, void (TFormin::*handler)()) {
-        connect(b, &QPushButton::clicked, this, [this, handler] { platform::runHandler(this, [this, handler] { (this->*handler)(); }); });
-    };
-    on(Button1, &TFormin::Button1Click);
-    on(Button3, &TFormin::Button3Click);
-    on(Button4, &TFormin::Button4Click);
-    on(Button2, &TFormin::Button2Click);
-    on(Button6, &TFormin::Button6Click);
-    on(Button8, &TFormin::Button8Click);
-    on(Button7, &TFormin::Button7Click);
-    on(btnformat, &TFormin::btnformatClick);
-    on(Button5, &TFormin::Button5Click);
+    platform::onClicked(Button1, this, &TFormin::Button1Click);
+    platform::onClicked(Button3, this, &TFormin::Button3Click);
+    platform::onClicked(Button4, this, &TFormin::Button4Click);
+    platform::onClicked(Button2, this, &TFormin::Button2Click);
+    platform::onClicked(Button6, this, &TFormin::Button6Click);
+    platform::onClicked(Button8, this, &TFormin::Button8Click);
+    platform::onClicked(Button7, this, &TFormin::Button7Click);
+    platform::onClicked(btnformat, this, &TFormin::btnformatClick);
+    platform::onClicked(Button5, this, &TFormin::Button5Click);
     connect(Label7, &QLabel::linkActivated, this, [this] { platform::runHandler(this, [this] { Label7Click(); }); });
 }
 
@@ -284,7 +282,7 @@ void TFormin::Button2Click()
     try {
         m_importer->renameStaged(m_renaming, Edit2->text());
     } catch (const base::Error &e) {
-        platform::messageBox(this, e.message(), QStringLiteral("提示"), platform::Icon::Error, platform::Ok);
+        platform::messageBox(this, e.message(), platform::NoteCaption, platform::Icon::Error, platform::Ok);
     }
     reenable();
 }
@@ -370,8 +368,8 @@ void TFormin::Button5Click()
         return;
     }
     if (Button6->isEnabled()
-        && platform::messageBox(this, QStringLiteral("是否保存导入数据？"), QStringLiteral("请注意！"), platform::Icon::Question,
-                                platform::Yes | platform::No)
+        && platform::messageBox(this, QStringLiteral("是否保存导入数据？"), platform::AttentionCaption,
+                                platform::Icon::Question, platform::Yes | platform::No)
                == platform::Yes)
         save(false);
     SetImportButtons(0);

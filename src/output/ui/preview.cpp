@@ -1,7 +1,8 @@
 #include "preview.h"
 
-#include "platform/widgets/dispatch.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 #include "printcuts.h"
 #include "printsink.h"
 #include "report/render.h"
@@ -67,15 +68,12 @@ ReportPreview::ReportPreview(QWidget *parent) : QDialog(parent)
     layout->addWidget(m_scroll, 1);
     layout->addWidget(lblStatus);
 
-    auto on = [this](QPushButton *b, std::function<void()> fn) {
-        connect(b, &QPushButton::clicked, this, [this, fn] { platform::runHandler(this, fn); });
-    };
-    on(btnFirst, [this] { showPage(0); });
-    on(btnPrior, [this] { showPage(m_page - 1); });
-    on(btnNext, [this] { showPage(m_page + 1); });
-    on(btnLast, [this] { showPage(m_doc.pageCount() - 1); });
-    on(btnPrint, [this] { printReport(); });
-    on(btnSavePdf, [this] { saveWholePdf(); });
+    platform::onClicked(btnFirst, this, [this] { showPage(0); });
+    platform::onClicked(btnPrior, this, [this] { showPage(m_page - 1); });
+    platform::onClicked(btnNext, this, [this] { showPage(m_page + 1); });
+    platform::onClicked(btnLast, this, [this] { showPage(m_doc.pageCount() - 1); });
+    platform::onClicked(btnPrint, this, [this] { printReport(); });
+    platform::onClicked(btnSavePdf, this, [this] { saveWholePdf(); });
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -154,7 +152,7 @@ void ReportPreview::printReport()
     const PrintResult r = printSink().print(m_doc, 1, m_doc.pageCount(), PrintSink::Printer::Chosen);
     if (!r.ok) {
         lblStatus->clear();
-        platform::messageBox(this, refusalMessage(r), QStringLiteral("提示"), platform::Icon::Warning, platform::Ok);
+        platform::messageBox(this, refusalMessage(r), platform::NoteCaption, platform::Icon::Warning, platform::Ok);
         return;
     }
     lblStatus->setText(QStringLiteral("已送往打印机“%1”，共 %2 页。").arg(r.printer).arg(r.pages)
@@ -186,7 +184,7 @@ void ReportPreview::saveWholePdf()
     QString error;
     if (!report::writePdf(ptrs, path, &error)) {
         lblStatus->clear();
-        platform::messageBox(this, error, QStringLiteral("提示"), platform::Icon::Warning, platform::Ok);
+        platform::messageBox(this, error, platform::NoteCaption, platform::Icon::Warning, platform::Ok);
         return;
     }
     lblStatus->setText(QStringLiteral("已保存为 %1（共 %2 页）。").arg(QDir::toNativeSeparators(path)).arg(pages));

@@ -3,6 +3,7 @@
 #include "data/dm.h"
 #include "output/fill/printprep.h"
 #include "output/fill/printrecord.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
 #include "printform.h"
 #include "shell/mainform.h"
@@ -13,13 +14,13 @@ void runPrintCommand(TMainForm &mainForm, TPrintForm &printForm)
         return;
     const QString failure = output::closeKnowledgeForms(*DM);
     if (!failure.isEmpty()) {
-        platform::messageBox(&mainForm, failure, QStringLiteral("提示"), platform::Icon::None, platform::Ok);
+        platform::messageBox(&mainForm, failure, platform::NoteCaption, platform::Icon::None, platform::Ok);
         return;
     }
     mainForm.UpdatePageStatus();
     if (!mainForm.UpdateCommandState()) {
         // The record is locked: say which page is not complete.
-        platform::messageBox(&mainForm, mainForm.IncompleteMessage(), QStringLiteral("提示信息"),
+        platform::messageBox(&mainForm, mainForm.IncompleteMessage(), platform::PromptCaption,
                              platform::Icon::Information, platform::Ok);
         return;
     }

@@ -1,6 +1,7 @@
 #include "printcuts.h"
 
 #include "output/fill/printpages.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
 
 namespace output {
@@ -34,7 +35,8 @@ bool confirmCuts(QWidget *parent, const std::vector<const report::Document *> &d
         return true;
     const QString text = QStringLiteral("以下内容超出了表格，印出来不完整（记录中的数据不受影响）：\n") + describeCuts(cuts)
                          + QStringLiteral("\n\n") + question;
-    return platform::messageBox(parent, text, QStringLiteral("提示"), platform::Icon::Warning, platform::Yes | platform::No)
+    return platform::messageBox(parent, text, platform::NoteCaption, platform::Icon::Warning,
+                                platform::Yes | platform::No)
            == platform::Yes;
 }
 

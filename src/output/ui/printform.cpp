@@ -1,7 +1,8 @@
 #include "printform.h"
 
-#include "platform/widgets/dispatch.h"
+#include "platform/core/captions.h"
 #include "platform/core/seams.h"
+#include "platform/widgets/dispatch.h"
 #include "preview.h"
 #include "printcuts.h"
 #include "printsink.h"
@@ -69,9 +70,6 @@ void TPrintForm::buildPanels()
         p->setFrameShape(QFrame::StyledPanel);
         return p;
     };
-    auto on = [this](QPushButton *b, std::function<void()> fn) {
-        connect(b, &QPushButton::clicked, this, [this, fn] { platform::runHandler(this, fn); });
-    };
 
     // Start panel.
     Panel5 = panel("Panel5");
@@ -88,12 +86,12 @@ void TPrintForm::buildPanels()
     makeLabel(Panel5, QStringLiteral("注意：此页用于打印登记表或生成Word文档，"), {12, 178, 330, 18});
     makeLabel(Panel5, QStringLiteral("生成管理机构认可的上报文件需使用“导出”功能"), {12, 196, 330, 18});
     Button3 = makeButton(Panel5, QStringLiteral("Button3"), QStringLiteral("退出"), {139, 220, 75, 25});
-    on(Button4, [this] { Button4Click(); });
-    on(Button7, [this] { Button7Click(); });
-    on(YY_Button, [this] { YY_ButtonClick(); });
-    on(RJ_Button, [this] { RJ_ButtonClick(); });
-    on(Button5, [this] { Button5Click(); });
-    on(Button6, [this] { Button6Click(); });
+    platform::onClicked(Button4, this, [this] { Button4Click(); });
+    platform::onClicked(Button7, this, [this] { Button7Click(); });
+    platform::onClicked(YY_Button, this, [this] { YY_ButtonClick(); });
+    platform::onClicked(RJ_Button, this, [this] { RJ_ButtonClick(); });
+    platform::onClicked(Button5, this, [this] { Button5Click(); });
+    platform::onClicked(Button6, this, [this] { Button6Click(); });
     connect(Button3, &QPushButton::clicked, this, &QDialog::accept);
 
     // Page previews: page buttons of 75 by 25 in three columns.
@@ -105,7 +103,7 @@ void TPrintForm::buildPanels()
             const QRect g(40 + 85 * (i % 3), 30 + 29 * (i / 3), 75, 25);
             QPushButton *b = makeButton(p, all[size_t(i)].previewButton, all[size_t(i)].label, g);
             pageButtons.insert(b->objectName(), b);
-            on(b, [this, family, i] { PreviewPage(family, i); });
+            platform::onClicked(b, this, [this, family, i] { PreviewPage(family, i); });
         }
         makeLabel(p, QStringLiteral("标*的按钮代表正文"), {40, 30 + 29 * 5 + 4, 200, 18});
         back = makeButton(p, QLatin1String(backName), QStringLiteral("返回"), {90, 220, 75, 25});
@@ -116,24 +114,24 @@ void TPrintForm::buildPanels()
     previewPanel(Panel2, Family::Applied, QStringLiteral("应用技术成果"), Button1, "Button1", BitBtn2, "BitBtn2");
     Panel1 = panel("Panel1");
     previewPanel(Panel1, Family::Basic, QStringLiteral("“基础理论、软科学类”成果"), Button2, "Button2", BitBtn3, "BitBtn3");
-    on(Button1, [this] { Button1Click(); });
-    on(Button2, [this] { Button2Click(); });
+    platform::onClicked(Button1, this, [this] { Button1Click(); });
+    platform::onClicked(Button2, this, [this] { Button2Click(); });
 
     // Direct printing: the whole form, then the sections, one under the other.
     auto directPanel = [&](QFrame *p, Family family, QPushButton *&whole, const char *wholeName, QPushButton *&back,
                            const char *backName, QPushButton *&quit, const char *quitName) {
         whole = makeButton(p, QLatin1String(wholeName), QStringLiteral("全文打印"), {51, 0, 250, 25});
-        on(whole, [this, family] { PrintWhole(family); });
+        platform::onClicked(whole, this, [this, family] { PrintWhole(family); });
         int row = 1;
         for (int i : PrintPages::wholePrintOrder(family)) {
             const auto &entry = PrintPages::pages(family)[size_t(i)];
             QPushButton *b = makeButton(p, entry.directButton, entry.directCaption, {51, 25 * row++, 250, 25});
             pageButtons.insert(b->objectName(), b);
-            on(b, [this, family, i] { DirectPrint(family, i); });
+            platform::onClicked(b, this, [this, family, i] { DirectPrint(family, i); });
         }
         back = makeButton(p, QLatin1String(backName), QStringLiteral("返回"), {51, 25 * row, 124, 25});
         quit = makeButton(p, QLatin1String(quitName), QStringLiteral("退出"), {177, 25 * row, 124, 25});
-        on(back, [this] { ShowPanel(5); });
+        platform::onClicked(back, this, [this] { ShowPanel(5); });
         connect(quit, &QPushButton::clicked, this, &QDialog::accept);
     };
     Panel3 = panel("Panel3");
@@ -225,6 +223,7 @@ void TPrintForm::printSections(const std::vector<Section> &sections, const QStri
 {
     lblStatus->clear();
     std::vector<const report::Document *> docs;
+    docs.reserve(sections.size());
     for (const Section &s : sections)
         docs.push_back(&s.doc);
     if (!output::confirmCuts(this, docs, QStringLiteral("是否仍然打印？"))) {
@@ -244,7 +243,7 @@ void TPrintForm::printSections(const std::vector<Section> &sections, const QStri
                 if (jobs > 0)
                     lblStatus->setText(QStringLiteral("“%1”只打印了一部分：%2 个打印任务（%3 页）已送往打印机“%4”。")
                                            .arg(what).arg(jobs).arg(pages).arg(printer));
-                platform::messageBox(this, output::refusalMessage(r), QStringLiteral("提示"), platform::Icon::Warning,
+                platform::messageBox(this, output::refusalMessage(r), platform::NoteCaption, platform::Icon::Warning,
                                      platform::Ok);
                 return;
             }

@@ -5,6 +5,7 @@
 #include "db/dataset.h"
 #include "db/error.h"
 #include "output/word/docxfiller.h"
+#include "platform/core/captions.h"
 #include "platform/core/syserror.h"
 
 #include <QDir>
@@ -88,7 +89,7 @@ void tellWhere(WordHost &host, const QString &path)
 {
     host.inform(QStringLiteral("没有可以显示Word文档的程序，文档已保存在：\r\n%1\r\n请用文字处理软件打开它。")
                     .arg(QDir::toNativeSeparators(path)),
-                QStringLiteral("提示"));
+                platform::NoteCaption);
 }
 
 ExportEnd openWithDesktop(WordHost &host, const QString &path)
@@ -131,7 +132,7 @@ ExportOutcome exportWord(WordHost &host, WordForm form, const QString &dataFolde
                          const CodeTables *tables, const QString &tempRoot)
 {
     ExportOutcome outcome;
-    if (!host.confirm(QStringLiteral("您确定输出word文档吗？\r\n"), QStringLiteral("提示")))
+    if (!host.confirm(QStringLiteral("您确定输出word文档吗？\r\n"), platform::NoteCaption))
         return outcome;
 
     const QString templatePath = findTemplate(dataFolder, templateFileName(form));

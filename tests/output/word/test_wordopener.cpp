@@ -57,9 +57,12 @@ protected:
     // `<name>.ran` beside the test's folders and ends with `status`.
     QString program(const QString &folder, const QString &name, int status)
     {
-        const QString file = QDir(folder).filePath(name);
+        QString file = QDir(folder).filePath(name);
         writeFile(file,
-                  QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$*\" > '%1'\nexit %2\n").arg(ran(name)).arg(status).toLocal8Bit(),
+                  QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$*\" > '%1'\nexit %2\n")
+                      .arg(ran(name))
+                      .arg(status)
+                      .toLocal8Bit(),
                   true);
         return file;
     }
