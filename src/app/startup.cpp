@@ -34,6 +34,8 @@
 #include "output/layouts/pages.h"
 #include "output/ui/printcommand.h"
 #include "output/ui/printform.h"
+#include "output/word/wordexport.h"
+#include "platform/core/tempfolders.h"
 
 #include <QDir>
 #include "base/error.h"
@@ -247,4 +249,9 @@ bool showMainWindow()
         return false;
     MainForm->show();
     return true;
+}
+
+void removeTempLeftovers()
+{
+    platform::removeLeftoverTempFolders({word::WordFolderKind});
 }

@@ -2,6 +2,7 @@
 
 #include "db/gbk.h"
 #include "db/tablefile.h"
+#include "platform/core/tempfolders.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -58,7 +59,7 @@ QString sizeText(qint64 bytes)
 
 QTemporaryDir makeWorkFolder()
 {
-    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/sorvel-arj-XXXXXX"));
+    QTemporaryDir dir(platform::workFolderTemplate(QStringLiteral("arj")));
     if (!dir.isValid())
         throw ArchiveError(QStringLiteral("无法建立临时文件夹：%1").arg(dir.errorString()));
     return dir;

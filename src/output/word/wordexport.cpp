@@ -6,6 +6,7 @@
 #include "db/error.h"
 #include "output/word/docxfiller.h"
 #include "platform/core/syserror.h"
+#include "platform/core/tempfolders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -156,7 +157,7 @@ ExportOutcome exportWord(WordHost &host, WordForm form, const QString &dataFolde
         return outcome;
     }
 
-    QTemporaryDir folder((tempRoot.isEmpty() ? QDir::tempPath() : tempRoot) + QStringLiteral("/sorvel-word-XXXXXX"));
+    QTemporaryDir folder(platform::keptFolderTemplate(WordFolderKind, tempRoot));
     if (!folder.isValid()) {
         host.error(QStringLiteral("无法建立临时文件夹：") + platform::systemErrorText(folder.errorString()));
         outcome.end = ExportEnd::Failed;

@@ -212,4 +212,4 @@ TEST_P(FullRecord, PdfHoldsEveryValueWholeInsideItsCell)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFamilies, FullRecord, ::testing::Values(Family::Applied, Family::Basic),
-                         [](const auto &info) { return info.param == Family::Applied ? "Applied" : "Basic"; });
+                         [](const auto &family) { return family.param == Family::Applied ? "Applied" : "Basic"; });

@@ -182,8 +182,9 @@ TEST(FilledPages, ListsPrintEveryRowAndNeverASheetOfHeadAndNotesAlone)
                 EXPECT_GE(p.detailRows(), 1) << persons << " persons, page " << p.number;
             }
             EXPECT_EQ(printed, persons);
-            if (persons > 0)
+            if (persons > 0) {
                 EXPECT_GE(dataRows(d.pages.back(), QStringLiteral("QRDBText2")), 1) << persons << " persons";
+            }
             EXPECT_EQ(d.pageCount() == 1, persons <= pt + 1) << persons << " persons";
             const bool running = d.pageCount() > 1;
             EXPECT_EQ(d.pages[0].find(QStringLiteral("QRSysData1")) != nullptr, running);
