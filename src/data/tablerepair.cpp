@@ -30,8 +30,8 @@ void copyLink(const QString &from, const QString &to)
     QByteArray target(4096, '\0');
     const ssize_t n = ::readlink(QFile::encodeName(from).constData(), target.data(), size_t(target.size()));
     if (n < 0 || n >= target.size() || ::symlink(target.left(n).constData(), QFile::encodeName(to).constData()) != 0)
-        throw db::EngineError(QStringLiteral("无法把链接 %1 复制到 %2").arg(QDir::toNativeSeparators(from),
-                                                                         QDir::toNativeSeparators(to)));
+        throw db::EngineError(QStringLiteral("无法把链接 %1 复制到 %2")
+                                  .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to)));
 }
 
 // Copies the files of `from` (and its sub-folders) into the new folder `to`;
@@ -40,7 +40,8 @@ void copyFolder(const QString &from, const QString &to)
 {
     if (!QDir().mkpath(to))
         throw db::EngineError(QStringLiteral("无法创建文件夹 %1").arg(QDir::toNativeSeparators(to)));
-    const QFileInfoList entries = QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    const QFileInfoList entries =
+        QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     for (const QFileInfo &e : entries) {
         const QString target = to + QLatin1Char('/') + e.fileName();
         if (e.isSymLink()) {
@@ -52,7 +53,7 @@ void copyFolder(const QString &from, const QString &to)
             continue;
         }
         if (!e.isFile())
-            continue;   // a pipe or socket holds no data to keep
+            continue; // a pipe or socket holds no data to keep
         if (!QFile::copy(e.absoluteFilePath(), target))
             throw db::EngineError(QStringLiteral("无法把 %1 复制到 %2").arg(QDir::toNativeSeparators(e.absoluteFilePath()),
                                                                            QDir::toNativeSeparators(target)));

@@ -362,7 +362,8 @@ private:
             take();
             const Token &e = peek();
             if (e.kind != Tok::Text || e.bytes.size() != 1 || uchar(e.bytes[0]) >= 0x80)
-                throw EngineError(QStringLiteral("条件在第 %1 个字符处：escape 后面应是一个英文字符，如 '\\'").arg(e.pos + 1));
+                throw EngineError(
+                    QStringLiteral("条件在第 %1 个字符处：escape 后面应是一个英文字符，如 '\\'").arg(e.pos + 1));
             node->escape = e.bytes[0];
             take();
         }

@@ -2,13 +2,12 @@
 #include "error.h"
 #include "tablefile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
-#include <QDir>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

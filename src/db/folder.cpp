@@ -1,8 +1,8 @@
 #include "folder.h"
-#include "tablefile.h"
 #include "error.h"
 #include "fileio.h"
 #include "gbk.h"
+#include "tablefile.h"
 
 #include <QDir>
 #include <QFile>

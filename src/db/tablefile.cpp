@@ -56,7 +56,7 @@ struct Registry {
 QString resolveFileName(const QString &folder, const QString &fileName)
 {
     QDir dir(folder);
-    const QString exact = dir.filePath(fileName);
+    QString exact = dir.filePath(fileName);
     if (QFileInfo::exists(exact))
         return exact;
     QStringList hits;
@@ -354,7 +354,7 @@ void TableFile::scanRows(const std::function<void(const QString &)> &fault)
         for (int r = 0; r < n; ++r) {
             const char *rec = buf.constData() + qsizetype(r) * recLen;
             if (rec[0] == '*') {
-                m_deleted[size_t(first + r)] = true;
+                m_deleted[size_t(first) + size_t(r)] = true;
                 ++m_deletedCount;
             }
             for (int f : memoFields) {
@@ -371,11 +371,16 @@ void TableFile::scanRows(const std::function<void(const QString &)> &fault)
                     // The text of a live record must be text: garbage
                     // blocks behind a sound header would be shown, and
                     // packed, as if they were the user's.
-                    const QByteArrayView text = rec[0] == '*' ? QByteArrayView() : m_memo->view(quint32(block), memoScratch);
+                    const QByteArrayView text =
+                        rec[0] == '*' ? QByteArrayView() : m_memo->view(quint32(block), memoScratch);
                     const qsizetype readable = readableMemoLength(text);
                     if (readable < text.size())
-                        report(QStringLiteral("第 %1 条记录：备注字段 %2（备注文件 %3 第 %4 块）从第 %5 个字节起不是文字")
-                                   .arg(first + r + 1).arg(fd.name, memoName).arg(block).arg(readable + 1));
+                        report(
+                            QStringLiteral("第 %1 条记录：备注字段 %2（备注文件 %3 第 %4 块）从第 %5 个字节起不是文字")
+                                .arg(first + r + 1)
+                                .arg(fd.name, memoName)
+                                .arg(block)
+                                .arg(readable + 1));
                 }
             }
         }

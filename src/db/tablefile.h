@@ -124,7 +124,7 @@ private:
 
     friend class Registry;
     QString m_path;
-    QString m_openedAs;           // the path as the opener named it (a link is not followed)
+    QString m_openedAs; // the path as the opener named it (a link is not followed)
     QString m_name;
     Schema m_schema;
     QByteArray m_header;          // the header bytes as read (descriptors included)

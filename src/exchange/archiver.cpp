@@ -100,8 +100,8 @@ void ArjArchiver::run(const QStringList &args, const QString &workFolder, ArjTas
     while (!p.waitForFinished(50)) {
         // Its output is read only to name a failing member: the last 64 KB do.
         output += p.readAll();
-        if (output.size() > 128 * 1024)
-            output = output.right(64 * 1024);
+        if (output.size() > qsizetype(128) * 1024)
+            output = output.right(qsizetype(64) * 1024);
         if (p.state() == QProcess::NotRunning)
             break;
         if (deadline.hasExpired()) {

@@ -2,8 +2,8 @@
 
 #include "exchange/importer.h"
 
-#include "exchange/importshared.h"
 #include "db/database.h"
+#include "exchange/importshared.h"
 #include "platform/core/tempfolders.h"
 
 #include <QDir>

@@ -180,7 +180,7 @@ QString PackCodeTexts(const QStringList &texts)
         const QString text = t.trimmed();
         if (text.isEmpty())
             continue;
-        const int blank = text.indexOf(QLatin1Char(' '));
+        const qsizetype blank = text.indexOf(QLatin1Char(' '));
         out += (blank < 0 ? text : text.left(blank)) + QStringLiteral(" ;");
     }
     return out;

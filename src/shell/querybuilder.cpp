@@ -27,7 +27,7 @@ const QString WarnCaption = QStringLiteral("请注意！");
 // blanks; a text without two blanks is a code typed by hand and counts whole.
 QString codeOfItem(const QString &text)
 {
-    const int at = text.indexOf(QStringLiteral("  "));
+    const qsizetype at = text.indexOf(QStringLiteral("  "));
     return (at < 0 ? text : text.left(at)).trimmed();
 }
 
@@ -58,7 +58,7 @@ bool parenthesesInOrder(const QString &condition)
             s += c;
     }
     while (s.contains(QLatin1Char('(')) && s.contains(QLatin1Char(')'))) {
-        const int close = s.indexOf(QLatin1Char(')'));
+        const qsizetype close = s.indexOf(QLatin1Char(')'));
         if (s.indexOf(QLatin1Char('(')) > close)
             return false;
         s = s.mid(close + 1);

@@ -115,11 +115,14 @@ TEST_F(DataModuleStart, RepairCopiesLinksAsLinksAndRefusesATableThatIsALink)
     // A link round a loop and a link out of the folder.
     ASSERT_EQ(::symlink("..", QFile::encodeName(data + QStringLiteral("/loop")).constData()), 0);
     ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.filePath(QStringLiteral("notes.txt"))).constData(),
-                        QFile::encodeName(data + QStringLiteral("/notes.txt")).constData()), 0);
+                        QFile::encodeName(data + QStringLiteral("/notes.txt")).constData()),
+              0);
     const TableRepairResult r = keepReadableRows(data, QStringLiteral("cgwcr.DBF"));
-    const QFileInfo loop(r.backupFolder + QStringLiteral("/loop")), notes(r.backupFolder + QStringLiteral("/notes.txt"));
+    const QFileInfo loop(r.backupFolder + QStringLiteral("/loop")),
+        notes(r.backupFolder + QStringLiteral("/notes.txt"));
     EXPECT_TRUE(loop.isSymLink());
-    EXPECT_EQ(QFile::encodeName(QFile::symLinkTarget(loop.filePath())), QFile::encodeName(QFileInfo(r.backupFolder).absolutePath()));
+    EXPECT_EQ(QFile::encodeName(QFile::symLinkTarget(loop.filePath())),
+              QFile::encodeName(QFileInfo(r.backupFolder).absolutePath()));
     EXPECT_TRUE(notes.isSymLink());
     EXPECT_EQ(bytes(notes.filePath()), QByteArray("outside"));
     EXPECT_EQ(rowsIn(QStringLiteral("cgwcr")), 3) << "the repaired table is whole";

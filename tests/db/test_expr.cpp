@@ -349,9 +349,9 @@ TEST_F(ExprEval, Like)
 TEST_F(ExprEval, LikeEscapeMakesWildcardsMatchThemselves)
 {
     const FakeRow r = row({{"ITEM_3", text("节能50%方案")}, {"ITEM_4", text("A_B")}, {"NOTE", text("C:\\x%")}});
-    for (const char *cond : {"item_3 like '%50\\%%' escape '\\'", "item_4 like 'A\\_B' escape '\\'",
-                             "item_4 like 'A!_%' escape '!'", "note like '%\\\\x\\%' escape '\\'",
-                             "item_3 like '%%%' escape '\\'", "item_4 not like 'A\\%' escape '\\'"})
+    for (const char *cond :
+         {"item_3 like '%50\\%%' escape '\\'", "item_4 like 'A\\_B' escape '\\'", "item_4 like 'A!_%' escape '!'",
+          "note like '%\\\\x\\%' escape '\\'", "item_3 like '%%%' escape '\\'", "item_4 not like 'A\\%' escape '\\'"})
         EXPECT_TRUE(match(cond, r)) << cond;
     for (const char *cond : {"item_3 like '%500\\%%' escape '\\'", "item_4 like 'Ax\\_B' escape '\\'",
                              "item_4 like '\\%' escape '\\'", "item_3 like '节能\\%' escape '\\'"})

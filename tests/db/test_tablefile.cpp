@@ -673,9 +673,11 @@ TEST_F(PackTest, TablesReachedThroughASymbolicLinkAreNeitherPackedNorRepaired)
     for (const char *f : {"cgwcr.DBF", "cgwcr.dbt"})
         ASSERT_TRUE(QFile::rename(path(f), elsewhere.filePath(f)));
     ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.filePath("cgwcr.DBF")).constData(),
-                        QFile::encodeName(path("cgwcr.DBF")).constData()), 0);
+                        QFile::encodeName(path("cgwcr.DBF")).constData()),
+              0);
     ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.filePath("cgwcr.dbt")).constData(),
-                        QFile::encodeName(path("cgwcr.dbt")).constData()), 0);
+                        QFile::encodeName(path("cgwcr.dbt")).constData()),
+              0);
     const QByteArray before = readFile(elsewhere.filePath("cgwcr.DBF"));
     {
         auto t = open("cgwcr", true);

@@ -651,19 +651,20 @@ TEST_F(OrgPageTest, FromItsButtonWithNothingStoredTheLeadersButtonDoesNotLockThe
     seams.onModal(u"Fpage4a"_s, [this](QDialog *) {
         fillValid();
         expectQuestion(platform::No);
-        page->quit01->click();   // valid but not stored
+        page->quit01->click(); // valid but not stored
         return 1;
     });
     start();
     ASSERT_EQ(stored(u"item_9"_s), u"<no row>"_s);
     Fpage11 = new TFpage11(MainForm);
     const auto leaveQuestion = [this](int answer) {
-        seams.expectMessage(u"单位情况尚未填写完整，现在退出将不储存任何内容"_s, [answer](const platform::MessageCall &) { return answer; });
+        seams.expectMessage(u"单位情况尚未填写完整，现在退出将不储存任何内容"_s,
+                            [answer](const platform::MessageCall &) { return answer; });
     };
     seams.onModal(u"Fpage4a"_s, [&](QDialog *) {
         page->edt_9->setText(u"青岚应用技术研究院"_s);
         seams.onModal(u"Fpage11"_s, [](QDialog *) { return 0; });
-        page->BitBtndtr->click();   // stored without checks
+        page->BitBtndtr->click(); // stored without checks
         EXPECT_EQ(stored(u"item_9"_s), u"青岚应用技术研究院"_s);
         page->Edt_37->setText(u"武汉市洪山区珞喻路129号"_s);
         leaveQuestion(platform::No);
@@ -683,7 +684,7 @@ TEST_F(OrgPageTest, FromItsButtonWithNothingStoredTheLeadersButtonDoesNotLockThe
 TEST_F(OrgPageTest, TextDialogsWriteNoRowBeforeThePage)
 {
     seams.onModal(u"Fpage4a"_s, [this](QDialog *) {
-        for (QString name : {u"formadvantage"_s, u"Formstudy"_s})
+        for (const QString &name : {u"formadvantage"_s, u"Formstudy"_s})
             seams.onModal(name, [](QDialog *d) {
                 static_cast<UnitTextDialog *>(d)->Memo1->setPlainText(u"集成电路设计与测试"_s);
                 static_cast<UnitTextDialog *>(d)->Button1->click();

@@ -1,17 +1,17 @@
 #include "base/error.h"
 #include "db/error.h"
 #include "platform/core/instance.h"
+#include "platform/core/jpeg.h"
+#include "platform/core/seams.h"
+#include "platform/core/tempfolders.h"
 #include "platform/widgets/dispatch.h"
 #include "support/fakeclock.h"
-#include "platform/core/jpeg.h"
-#include "platform/core/tempfolders.h"
-#include "platform/core/seams.h"
 #include "support/testseams.h"
 
+#include <QDateTime>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QDateTime>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
@@ -26,9 +26,9 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <random>
 
 using testsupport::FakeClock;
 using testsupport::TestSeams;
@@ -200,7 +200,7 @@ TEST_F(SingleInstanceTest, WithoutARuntimeFolderTheLockLivesInAPrivateFolderAndA
         SCOPED_TRACE(p.name);
         p.make();
         if (QByteArray(p.name) == "other user" && ::getuid() != 0)
-            continue;   // only root can give a folder away
+            continue; // only root can give a folder away
         platform::SingleInstance planted(title);
         EXPECT_FALSE(planted.isFirst());
         EXPECT_TRUE(planted.problem().contains(QString::fromUtf8(p.reason))) << qPrintable(planted.problem());

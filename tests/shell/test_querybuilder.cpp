@@ -187,11 +187,14 @@ TEST_F(QueryBuilder, SearchNarrowsTheShownListAndFailuresRestoreThePreviousOne)
 
 TEST_F(QueryBuilder, ContainsMatchesPercentAndUnderscoreAsTyped)
 {
-    const QStringList more[] = {{u"2009000005"_s, u"节能50%方案"_s}, {u"2009000006"_s, u"节能500方案"_s},
-                                {u"2009000007"_s, u"A_B型电机"_s}, {u"2009000008"_s, u"AxB型电机"_s},
+    const QStringList more[] = {{u"2009000005"_s, u"节能50%方案"_s},
+                                {u"2009000006"_s, u"节能500方案"_s},
+                                {u"2009000007"_s, u"A_B型电机"_s},
+                                {u"2009000008"_s, u"AxB型电机"_s},
                                 {u"2009000009"_s, u"路径C:\\_x"_s}};
     for (const QStringList &r : more)
-        append(u"kjcg"_s, {{u"ITEM_4"_s, r[0]}, {u"ITEM_CGLB"_s, u"1"_s}, {u"ITEM_3"_s, r[1]}, {u"ITEM_63"_s, u"110"_s}});
+        append(u"kjcg"_s,
+               {{u"ITEM_4"_s, r[0]}, {u"ITEM_CGLB"_s, u"1"_s}, {u"ITEM_3"_s, r[1]}, {u"ITEM_63"_s, u"110"_s}});
     start();
     const struct {
         QString typed;

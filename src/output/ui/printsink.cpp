@@ -1,9 +1,9 @@
 #include "printsink.h"
 
 #include "platform/core/seams.h"
+#include "platform/core/tempfolders.h"
 #include "printqueue.h"
 #include "report/render.h"
-#include "platform/core/tempfolders.h"
 
 #include <QPrintDialog>
 #include <QPrinter>

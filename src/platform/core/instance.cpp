@@ -29,8 +29,9 @@ QString privateFolderProblem(const QString &folder)
     if (st.st_uid != ::getuid())
         return QStringLiteral("文件夹 %1 属于另一个用户（用户号 %2）").arg(shown).arg(uint(st.st_uid));
     if ((st.st_mode & 077) != 0)
-        return QStringLiteral("文件夹 %1 其他用户也可以进入（权限 %2）").arg(shown).arg(uint(st.st_mode & 0777), 3, 8,
-                                                                                   QLatin1Char('0'));
+        return QStringLiteral("文件夹 %1 其他用户也可以进入（权限 %2）")
+            .arg(shown)
+            .arg(uint(st.st_mode & 0777), 3, 8, QLatin1Char('0'));
     return QString();
 }
 
@@ -41,10 +42,11 @@ QString privateFolderProblem(const QString &folder)
 // lock file there and keep the program from starting.
 QString lockFolder(QString &problem)
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && privateFolderProblem(runtime).isEmpty() && ::access(QFile::encodeName(runtime).constData(), W_OK) == 0)
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && privateFolderProblem(runtime).isEmpty()
+        && ::access(QFile::encodeName(runtime).constData(), W_OK) == 0)
         return runtime;
-    const QString own = QDir::tempPath() + QStringLiteral("/sorvel-%1").arg(uint(::getuid()));
+    QString own = QDir::tempPath() + QStringLiteral("/sorvel-%1").arg(uint(::getuid()));
     if (::mkdir(QFile::encodeName(own).constData(), 0700) != 0 && errno != EEXIST)
         problem = QStringLiteral("无法创建文件夹 %1：%2").arg(QDir::toNativeSeparators(own), systemErrorText(errno));
     else
@@ -63,7 +65,8 @@ SingleInstance::SingleInstance(const QString &title, const QString &folder)
         problem = privateFolderProblem(folder);
     m_path = where + QStringLiteral("/sorvel-") + QString::fromLatin1(hash) + QStringLiteral(".lock");
     if (!problem.isEmpty()) {
-        m_problem = QStringLiteral("无法确认本程序是否已在运行：%1。\n请删除或改正该文件夹后再启动本程序。").arg(problem);
+        m_problem =
+            QStringLiteral("无法确认本程序是否已在运行：%1。\n请删除或改正该文件夹后再启动本程序。").arg(problem);
         return;
     }
     const QByteArray path = QFile::encodeName(m_path);

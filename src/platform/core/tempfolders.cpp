@@ -53,8 +53,8 @@ QString runFolder()
     if (!folder.isEmpty() && madeIn == root && QFileInfo(folder).isDir())
         return folder;
     folder.clear();
-    const QByteArray draft =
-        QFile::encodeName(root + QLatin1Char('/') + kNewPrefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX"));
+    const QByteArray draft = QFile::encodeName(root + QLatin1Char('/') + kNewPrefix + QString::number(::getpid())
+                                               + QStringLiteral("-XXXXXX"));
     QByteArray made = draft;
     if (!::mkdtemp(made.data()))
         return QString();
@@ -73,7 +73,7 @@ QString runFolder()
         QDir(QFile::decodeName(made)).removeRecursively();
         return QString();
     }
-    folder = final;   // the descriptor (and the lock) live as long as the process
+    folder = final; // the descriptor (and the lock) live as long as the process
     madeIn = root;
     return folder;
 }
@@ -81,11 +81,12 @@ QString runFolder()
 // True when the run that made `folder` has ended: nobody holds its lock.
 bool runEnded(const QString &folder)
 {
-    const int fd = ::open(QFile::encodeName(folder + QLatin1Char('/') + kLockName).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd =
+        ::open(QFile::encodeName(folder + QLatin1Char('/') + kLockName).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return !processAlive(pidInName(QFileInfo(folder).fileName(), kRunPrefix));
     const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    ::close(fd);   // our own lock goes with the descriptor
+    ::close(fd); // our own lock goes with the descriptor
     return free;
 }
 
@@ -109,7 +110,8 @@ int removeLeftoverTempFolders(const QStringList &keptKinds, const QString &root)
     const QDir dir(rootOr(root));
     const QDateTime today = QDateTime(QDate::currentDate(), QTime(0, 0));
     int removed = 0;
-    const QStringList names = dir.entryList({QStringLiteral("sorvel-*")}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    const QStringList names =
+        dir.entryList({QStringLiteral("sorvel-*")}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     for (const QString &name : names) {
         const QString path = dir.filePath(name);
         struct stat st {};
