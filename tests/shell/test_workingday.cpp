@@ -83,9 +83,9 @@ protected:
     void shot(const QString &name) { RealWindowsTest::shot(name, u"day-"_s); }
     static QAbstractButton *ok(QWidget *box) { return qobject_cast<QMessageBox *>(box)->button(QMessageBox::Ok); }
     // The next message box must say `text`; OK closes it.
-    void box(const QString &text, std::function<void()> check = {})
+    void box(const QString &text, const std::function<void()> &check = {})
     {
-        script.expect(u"QMessageBox"_s, [this, text, check](QWidget *w) {
+        script.expect(u"QMessageBox"_s, [text, check](QWidget *w) {
             EXPECT_EQ(qobject_cast<QMessageBox *>(w)->text(), text);
             if (check)
                 check();
@@ -168,7 +168,7 @@ TEST_F(WorkingDay, ImportThenEveryPageOfTheRecord)
     // pressed once it is on.
     script.expect(
         u"Formin"_s,
-        [this, &shownPath](QWidget *) {
+        [&shownPath](QWidget *) {
             shownPath = Formin->Edit1->text();
             Formin->Button3->click();
         },
@@ -205,7 +205,7 @@ TEST_F(WorkingDay, ImportThenEveryPageOfTheRecord)
     // 2. Every page of the record, from its button: each opens where the
     // others do.
     QMap<QString, QPoint> at;
-    const auto page = [&](QPushButton *button, const QString &name, std::function<void(QDialog *)> work) {
+    const auto page = [&](QPushButton *button, const QString &name, const std::function<void(QDialog *)> &work) {
         script.expect(name, [&, name, work](QWidget *w) {
             at[name] = settledPlace(w);
             shot(name);
