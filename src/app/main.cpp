@@ -20,8 +20,13 @@ int main(int argc, char *argv[])
 
     // A second copy ends at once, without a word or a window.
     platform::SingleInstance instance(AppTitle);
+    if (!instance.problem().isEmpty()) {
+        platform::messageBox(nullptr, instance.problem(), AppTitle, platform::Icon::Error, platform::Ok);
+        return 1;
+    }
     if (!instance.isFirst())
         return 0;
+    removeTempLeftovers();
 
     // The windows and the data module, each once, in the program's order.
     if (!openDataAndWindows(QCoreApplication::applicationDirPath() + QStringLiteral("/data")))

@@ -3,7 +3,6 @@
 #include "data/dm.h"
 #include "data/tablerepair.h"
 #include "db/error.h"
-#include "platform/core/seams.h"
 #include "entry/finto5.h"
 #include "entry/finto6.h"
 #include "entry/finto7.h"
@@ -24,9 +23,6 @@
 #include "exchange/ui/codemanage.h"
 #include "exchange/ui/formin.h"
 #include "exchange/ui/formout.h"
-#include "platform/core/seams.h"
-#include "shell/formwel.h"
-#include "shell/mainform.h"
 #include "organisation/finto11.h"
 #include "organisation/fpage11.h"
 #include "organisation/fpage4a.h"
@@ -34,6 +30,11 @@
 #include "output/layouts/pages.h"
 #include "output/ui/printcommand.h"
 #include "output/ui/printform.h"
+#include "output/word/wordexport.h"
+#include "platform/core/seams.h"
+#include "platform/core/tempfolders.h"
+#include "shell/formwel.h"
+#include "shell/mainform.h"
 
 #include <QDir>
 #include "base/error.h"
@@ -248,3 +249,5 @@ bool showMainWindow()
     MainForm->show();
     return true;
 }
+
+void removeTempLeftovers() { platform::removeLeftoverTempFolders({word::WordFolderKind}); }

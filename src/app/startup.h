@@ -32,3 +32,8 @@ bool installQtTranslations();
 // message), or the user ending the program on the organisation page.  The
 // caller then destroys the windows.
 bool showMainWindow();
+
+// Removes what earlier runs of the program left in the system's temporary
+// folder: the work folders of runs that have ended (a killed import's
+// unpacked package), and Word documents of earlier days.  Only this user's.
+void removeTempLeftovers();

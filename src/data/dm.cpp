@@ -1,6 +1,8 @@
 #include "dm.h"
 
+#include "data/schema.h"
 #include "db/error.h"
+#include "db/folder.h"
 #include "db/tablefile.h"
 
 #include <QDir>
@@ -75,9 +77,11 @@ TDM::TDM(const QString &dataPath, QObject *parent) : QObject(parent)
     // 2. Pack the record, organisation and code tables.  The two
     // classification tables are optional: a missing one is passed over.
     // Every table is looked at before any is packed: a damaged one stops
-    // the start (db::TableDamagedError names it) with nothing rewritten.
-    // Tables without deleted rows stay open here, so the datasets below
-    // share what was read; a pack that fails is noted and the start goes on.
+    // the start (db::TableDamagedError names it), and so does one that is
+    // missing, cannot be read or is not laid out as the program reads it,
+    // with nothing rewritten.  Tables without deleted rows stay open here,
+    // so the datasets below share what was read; a pack that fails is noted
+    // and the start goes on.
     std::vector<std::shared_ptr<db::TableFile>> held;
     QStringList toPack;
     QStringList checked = packedFiles();
@@ -85,33 +89,33 @@ TDM::TDM(const QString &dataPath, QObject *parent) : QObject(parent)
         if (!checked.contains(QLatin1String(other), Qt::CaseInsensitive))
             checked << QLatin1String(other);
     for (const QString &f : checked) {
-        const QString file = db::resolveFileName(DataPath, f);
-        if (file.isEmpty())
-            continue;   // the step that needs it says so
+        const bool optional = f.compare(QLatin1String("ZTFLH.dbf"), Qt::CaseInsensitive) == 0
+                              || f.compare(QLatin1String("XKFL.dbf"), Qt::CaseInsensitive) == 0;
+        if (optional && !exists(f))
+            continue;
+        const QString file = db::resolveTablePath(DataPath, f);
         try {
             auto store = db::TableFile::open(file, false);
+            if (const data::TableSchema *expected = data::findSchema(f)) {
+                const QString mismatch =
+                    data::layoutMismatch(*expected, store->schema().fields, QStringLiteral("数据表 ") + store->name());
+                if (!mismatch.isEmpty())
+                    throw db::EngineError(mismatch + QStringLiteral("，与程序使用的格式不符，程序无法使用该表。"));
+            }
             if (packedFiles().contains(f, Qt::CaseInsensitive) && store->hasDeletedRows())
                 toPack << f;
             else
                 held.push_back(std::move(store));
-        } catch (const db::TableDamagedError &) {
-            throw;
-        } catch (const db::EngineError &) {
-            // Held by another program: packing it says so below; any other
-            // trouble stops the start where the table is opened.
+        } catch (const db::TableBusyError &) {
+            // Held by another program: packing it says so below.
             if (packedFiles().contains(f, Qt::CaseInsensitive))
                 toPack << f;
         }
     }
     at(Table_pack);
-    for (const QString &f : packedFiles()) {
-        const bool optional = f.compare(QLatin1String("ZTFLH.dbf"), Qt::CaseInsensitive) == 0
-                              || f.compare(QLatin1String("XKFL.dbf"), Qt::CaseInsensitive) == 0;
-        if (optional && !exists(f))
-            continue;
-        if (toPack.contains(f) || !exists(f))
+    for (const QString &f : packedFiles())
+        if (toPack.contains(f))
             PackTableFile(Table_pack, f);
-    }
 
     // 3. The queries.
     OpenQuerySQL(Query1, QStringLiteral("select * from kjcg"));

@@ -12,6 +12,13 @@ public:
     using base::Error::Error;
 };
 
+// A table held by somebody else (another program, or another exclusive use
+// in this one): nothing is wrong with the file, only it cannot be had now.
+class TableBusyError : public EngineError {
+public:
+    using EngineError::EngineError;
+};
+
 // A table file whose contents do not hold together: rows missing against the
 // header, a row cut off, a memo pointer past the end of the memo file, a memo
 // file whose header or blocks are not what the table needs.  Reading on would

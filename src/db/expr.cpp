@@ -20,6 +20,7 @@ struct ExprNode {
     Kind kind = Kind::Field;
     CompOp op = CompOp::Eq;
     bool negated = false;        // NOT LIKE
+    char escape = 0;             // LIKE ... ESCAPE 'c': c makes the next character match itself
     bool prefix = false;         // filter "field = 'abc*'": prefix match
     bool exact = false;          // Text written #'...': never a prefix match
     std::vector<ExprPtr> kids;   // Or/And: the terms; Not: one; Compare/Like: two
@@ -357,6 +358,15 @@ private:
             return lhs;
         }
         NodePtr rhs = parseOperand();
+        if (node->kind == ExprNode::Kind::Like && peekWord("escape")) {
+            take();
+            const Token &e = peek();
+            if (e.kind != Tok::Text || e.bytes.size() != 1 || uchar(e.bytes[0]) >= 0x80)
+                throw EngineError(
+                    QStringLiteral("条件在第 %1 个字符处：escape 后面应是一个英文字符，如 '\\'").arg(e.pos + 1));
+            node->escape = e.bytes[0];
+            take();
+        }
         if (node->kind == ExprNode::Kind::Compare) {
             // Keep a literal on the right: "'K' = item_4" reads as "item_4 = 'K'".
             const bool lhsLiteral = lhs->kind == ExprNode::Kind::Text || lhs->kind == ExprNode::Kind::Number;
@@ -384,7 +394,7 @@ private:
         NodePtr n;
         switch (t.kind) {
         case Tok::Ident:
-            for (const char *reserved : {"and", "or", "not", "like", "order", "where"})
+            for (const char *reserved : {"and", "or", "not", "like", "escape", "order", "where"})
                 if (sameWord(t.text, reserved))
                     fail(t);
             [[fallthrough]];
@@ -534,31 +544,35 @@ qsizetype gbkCharLength(QByteArrayView s, qsizetype i)
     return gbk::isLeadByte(uchar(s[i])) && i + 1 < s.size() ? 2 : 1;
 }
 
-// LIKE: '%' any run of characters, '_' exactly one character.  Both sides are
-// walked by GBK characters, so the second byte of a double-byte character is
-// never taken for a wildcard and '_' consumes both bytes.  Greedy with a
-// single restart point: time is bounded by subject x pattern length.
-bool likeMatch(QByteArrayView s, QByteArrayView p)
+// LIKE: '%' any run of characters, '_' exactly one character; with an
+// escape character, the character after it matches itself only (an escape
+// at the very end is itself).  Both sides are walked by GBK characters, so
+// the second byte of a double-byte character is never taken for a wildcard
+// and '_' consumes both bytes.  Greedy with a single restart point: time is
+// bounded by subject x pattern length.
+bool likeMatch(QByteArrayView s, QByteArrayView p, char escape)
 {
     qsizetype si = 0, pi = 0;
     qsizetype starP = -1, starS = 0;
     while (si < s.size()) {
         if (pi < p.size()) {
-            if (p[pi] == '%') {
+            const bool escaped = escape && p[pi] == escape && pi + 1 < p.size();
+            if (!escaped && p[pi] == '%') {
                 starP = ++pi;
                 starS = si;
                 continue;
             }
             const qsizetype sl = gbkCharLength(s, si);
-            if (p[pi] == '_') {
+            if (!escaped && p[pi] == '_') {
                 si += sl;
                 ++pi;
                 continue;
             }
-            const qsizetype pl = gbkCharLength(p, pi);
-            if (pl == sl && std::memcmp(p.data() + pi, s.data() + si, size_t(pl)) == 0) {
+            const qsizetype at = escaped ? pi + 1 : pi;
+            const qsizetype pl = gbkCharLength(p, at);
+            if (pl == sl && std::memcmp(p.data() + at, s.data() + si, size_t(pl)) == 0) {
                 si += sl;
-                pi += pl;
+                pi = at + pl;
                 continue;
             }
         }
@@ -630,6 +644,7 @@ struct Node {
     Kind kind = Kind::And;
     CompOp op = CompOp::Eq;
     bool negated = false;
+    char escape = 0;
     bool prefix = false;
     std::vector<Node> kids;
     Operand a, b;
@@ -684,6 +699,7 @@ Node bindNode(const ExprNode &n, const Schema &schema, const QString &table)
     b.kind = n.kind;
     b.op = n.op;
     b.negated = n.negated;
+    b.escape = n.escape;
     b.prefix = n.prefix;
     if (n.isOperand()) {
         b.a = bindOperand(n, schema, table);
@@ -897,7 +913,7 @@ bool matchNode(const Node &n, const RowSource &row, const Params *params)
         if (a.type == Value::Type::Null || b.type == Value::Type::Null)
             return false;
         QByteArray bufA, bufB;
-        return likeMatch(likeText(a, bufA), likeText(b, bufB)) != n.negated;
+        return likeMatch(likeText(a, bufA), likeText(b, bufB), n.escape) != n.negated;
     }
     default:
         throw EngineError(QStringLiteral("此处需要一个条件，而不是单独的值“%1”")

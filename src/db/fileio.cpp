@@ -2,12 +2,14 @@
 #include "error.h"
 #include "tablefile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace db {
@@ -60,6 +62,20 @@ QString memoPathFor(const QString &tablePath)
     QString want = fi.completeBaseName() + QStringLiteral(".dbt");
     QString found = resolveFileName(folder, want);
     return found.isEmpty() ? folder + QLatin1Char('/') + want : found;
+}
+
+void keepModeOf(const QString &original, int fd)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(original).constData(), &st) != 0)
+        return;
+    // The owner first: a change of owner may clear the set-id bits.  Only
+    // the superuser may give a file away; a group the user belongs to is
+    // still kept.
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0 && ::fchown(fd, uid_t(-1), st.st_gid) != 0) {
+        // The copy stays this user's: it is still the user's table.
+    }
+    ::fchmod(fd, st.st_mode & 07777);
 }
 
 QString registryKey(const QString &path)

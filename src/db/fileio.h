@@ -24,6 +24,12 @@ void syncDir(const QString &folder);
 // The memo file beside a table ("x.dbt", found without regard to case).
 QString memoPathFor(const QString &tablePath);
 
+// Gives the file open at `fd`, a copy written to take the place of
+// `original`, the permission bits of `original` and, where the system lets
+// this user, its owner and group.  Nothing is done when `original` is not
+// there.
+void keepModeOf(const QString &original, int fd);
+
 // The path a table's shared store is known by: canonical when the file
 // exists, else absolute.
 QString registryKey(const QString &path);

@@ -1,7 +1,8 @@
 #include "folder.h"
-#include "tablefile.h"
 #include "error.h"
+#include "fileio.h"
 #include "gbk.h"
+#include "tablefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace db {
@@ -28,6 +30,20 @@ QString resolveTablePath(const QString &folder, const QString &name)
     if (found.isEmpty())
         throw EngineError(QStringLiteral("在 %2 中找不到数据表 %1").arg(name, QDir::toNativeSeparators(folder)));
     return found;
+}
+
+void refuseLinkedTable(const QString &tablePath, const QString &tableName, const QString &action)
+{
+    const QString absolute = QFileInfo(tablePath).absoluteFilePath();
+    for (const QString &file : {absolute, memoPathFor(absolute)}) {
+        struct stat st {};
+        if (::lstat(QFile::encodeName(file).constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            continue;
+        throw EngineError(QStringLiteral("数据表 %1 的文件 %2 是指向 %3 的符号链接，程序不通过链接%4数据表。\n"
+                                         "请把链接换成数据表文件本身后再试。")
+                              .arg(tableName, QDir::toNativeSeparators(file),
+                                   QDir::toNativeSeparators(QFileInfo(file).symLinkTarget()), action));
+    }
 }
 
 void replaceTableFile(const QString &folder, const QString &name, const QString &sourcePath)
@@ -53,6 +69,7 @@ void replaceTableFile(const QString &folder, const QString &name, const QString 
             throw EngineError(QStringLiteral("无法把 %1 复制到 %2").arg(from, tmp));
         int fd = ::open(QFile::encodeName(tmp).constData(), O_RDWR | O_CLOEXEC);
         if (fd >= 0) {
+            keepModeOf(to, fd);
             syncFile(fd);
             ::close(fd);
         }

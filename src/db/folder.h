@@ -14,4 +14,10 @@ QString resolveTablePath(const QString &folder, const QString &name);
 // the table is open in this program.
 void replaceTableFile(const QString &folder, const QString &name, const QString &sourcePath);
 
+// Throws EngineError naming the file when the table at `tablePath` (as the
+// data folder names it) or its memo file is a symbolic link: a rewrite of the
+// table would write beside the link's target, outside the data folder, or
+// replace the link with a file.  `action` says what was refused ("整理").
+void refuseLinkedTable(const QString &tablePath, const QString &tableName, const QString &action);
+
 } // namespace db

@@ -96,7 +96,7 @@ QByteArray MemoFile::readFromFile(quint32 block) const
             QByteArray out(qsizetype(len), Qt::Uninitialized);
             if (!readAllFd(fd, qint64(start + 8), out.data(), out.size()))
                 return {};
-            int cut = out.indexOf('\x1A');
+            const qsizetype cut = out.indexOf('\x1A');
             if (cut >= 0)
                 out.truncate(cut);
             return out;
@@ -205,6 +205,33 @@ void MemoFile::writeHeader()
     char head[4];
     put32(head, nextFree);
     writeAllFd(fd, 0, head, 4, path);
+}
+
+qsizetype readableMemoLength(QByteArrayView t)
+{
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const uchar c = uchar(t[i]);
+        if (c == 0 || c == 0x80 || c == 0xFF)
+            return i;
+        if (c > 0x80) {
+            if (i + 1 >= t.size())
+                return i;
+            const uchar d = uchar(t[i + 1]);
+            if (d < 0x40 || d == 0x7F || d == 0xFF)
+                return i;
+            ++i;
+        }
+    }
+    return t.size();
+}
+
+QByteArrayView readableMemoPart(QByteArrayView text)
+{
+    const QByteArrayView part = text.first(readableMemoLength(text));
+    for (const char c : part)
+        if (uchar(c) > 0x20 && uchar(c) != 0x7F)
+            return part;
+    return QByteArrayView();
 }
 
 void MemoFile::createEmpty(const QString &p, bool v4, quint32 nextFreeBlock)

@@ -56,6 +56,14 @@ public:
     static void createEmpty(const QString &p, bool v4, quint32 nextFreeBlock = 1);
 };
 
+// How much of a memo's bytes, from the start, is text a table can hold:
+// whole GBK characters, and no zero byte (what zeroed or random blocks
+// show).  The whole size when all of it is.
+qsizetype readableMemoLength(QByteArrayView text);
+// What a repair keeps of a memo: its readable beginning, or nothing when
+// that holds nothing to see (only blanks and control bytes).
+QByteArrayView readableMemoPart(QByteArrayView text);
+
 // The block number in a table's memo cell; 0 for none or for a damaged
 // pointer.
 quint32 memoBlock(const char *cell, int width);

@@ -56,7 +56,7 @@ struct Registry {
 QString resolveFileName(const QString &folder, const QString &fileName)
 {
     QDir dir(folder);
-    const QString exact = dir.filePath(fileName);
+    QString exact = dir.filePath(fileName);
     if (QFileInfo::exists(exact))
         return exact;
     QStringList hits;
@@ -87,11 +87,12 @@ std::shared_ptr<TableFile> TableFile::open(const QString &path, bool exclusive)
     const QString key = registryKey(path);
     if (auto existing = reg.stores.value(key).lock()) {
         if (exclusive || existing->m_exclusive)
-            throw EngineError(QStringLiteral("数据表 %1 正在使用").arg(existing->m_name));
+            throw TableBusyError(QStringLiteral("数据表 %1 正在使用").arg(existing->m_name));
         return existing;
     }
     std::shared_ptr<TableFile> t(new TableFile);
     t->m_path = key;
+    t->m_openedAs = QFileInfo(path).absoluteFilePath();
     t->m_name = QFileInfo(path).fileName();
     t->m_exclusive = exclusive;
     try {
@@ -165,13 +166,13 @@ int TableFile::openLocked()
             throw EngineError(QStringLiteral("无法打开数据表 %1：%2").arg(QDir::toNativeSeparators(m_path), sysError()));
         if (::flock(fd, (m_exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
             ::close(fd);
-            throw EngineError(QStringLiteral("数据表 %1 正被其他程序使用").arg(m_name));
+            throw TableBusyError(QStringLiteral("数据表 %1 正被其他程序使用").arg(m_name));
         }
         if (attempt > 0 || m_readOnly || !packLeftoversExist(m_path))
             return fd;
         if (!m_exclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             ::close(fd);
-            throw EngineError(QStringLiteral("数据表 %1 正被其他程序使用").arg(m_name));
+            throw TableBusyError(QStringLiteral("数据表 %1 正被其他程序使用").arg(m_name));
         }
         recoverInterruptedPack(m_path);
         ::close(fd);
@@ -338,7 +339,7 @@ void TableFile::scanRows(const std::function<void(const QString &)> &fault)
     const quint64 blocks = m_memo ? (memoSize + m_memo->blockSize - 1) / m_memo->blockSize : 0;
     const int recLen = m_schema.recordLength;
     const int perChunk = qMax(1, (4 << 20) / recLen);
-    QByteArray buf;
+    QByteArray buf, memoScratch;
     quint64 lastBlock = 0;
     int reported = 0;
     auto report = [&](const QString &why) {
@@ -353,7 +354,7 @@ void TableFile::scanRows(const std::function<void(const QString &)> &fault)
         for (int r = 0; r < n; ++r) {
             const char *rec = buf.constData() + qsizetype(r) * recLen;
             if (rec[0] == '*') {
-                m_deleted[size_t(first + r)] = true;
+                m_deleted[size_t(first) + size_t(r)] = true;
                 ++m_deletedCount;
             }
             for (int f : memoFields) {
@@ -365,8 +366,22 @@ void TableFile::scanRows(const std::function<void(const QString &)> &fault)
                 else if (block > 0 && quint64(block) >= blocks)
                     report(QStringLiteral("第 %1 条记录：备注字段 %2 指向第 %3 块，超出了备注文件 %4 的末尾（共 %5 块）")
                                .arg(first + r + 1).arg(fd.name).arg(block).arg(memoName).arg(blocks));
-                else if (quint64(block) > lastBlock)
-                    lastBlock = quint64(block);
+                else if (block > 0) {
+                    lastBlock = qMax(lastBlock, quint64(block));
+                    // The text of a live record must be text: garbage
+                    // blocks behind a sound header would be shown, and
+                    // packed, as if they were the user's.
+                    const QByteArrayView text =
+                        rec[0] == '*' ? QByteArrayView() : m_memo->view(quint32(block), memoScratch);
+                    const qsizetype readable = readableMemoLength(text);
+                    if (readable < text.size())
+                        report(
+                            QStringLiteral("第 %1 条记录：备注字段 %2（备注文件 %3 第 %4 块）从第 %5 个字节起不是文字")
+                                .arg(first + r + 1)
+                                .arg(fd.name, memoName)
+                                .arg(block)
+                                .arg(readable + 1));
+                }
             }
         }
     }

@@ -83,7 +83,9 @@ public:
     // before the renames, so no other process ever opens a table beside a
     // memo file of the other generation.  Memory stays flat: the rows and
     // memos read are dropped from memory piece by piece.
-    // Returns false when there was nothing to purge.
+    // Returns false when there was nothing to purge.  The packed files keep
+    // the mode (and owner, where the system allows) of the files they
+    // replace; a table or memo file that is a symbolic link is refused.
     bool pack();
 
     // Rewrites a damaged table with the rows that can be read: complete rows
@@ -91,6 +93,7 @@ public:
     // the memo file's header made right.  Returns what was found wrong (the
     // faults that were mended).  Needs the table closed in this program; it
     // is opened exclusively for the repair.  The caller keeps a copy first.
+    // A table or memo file that is a symbolic link is refused.
     static QStringList repair(const QString &path);
 
     // Syncing to disk, on by default.  Fuzzing switches it off: what is
@@ -121,6 +124,7 @@ private:
 
     friend class Registry;
     QString m_path;
+    QString m_openedAs; // the path as the opener named it (a link is not followed)
     QString m_name;
     Schema m_schema;
     QByteArray m_header;          // the header bytes as read (descriptors included)

@@ -4,6 +4,7 @@
 
 #include "error.h"
 #include "fileio.h"
+#include "folder.h"
 #include "gbk.h"
 #include "memofile.h"
 #include "tablefile.h"
@@ -76,6 +77,7 @@ bool TableFile::pack()
     ensureWritable();
     if (!hasDeletedRows())
         return false;
+    refuseLinkedTable(m_openedAs, m_name, QStringLiteral("整理"));
     packRows(false);
     return true;
 }
@@ -84,8 +86,10 @@ QStringList TableFile::repair(const QString &path)
 {
     if (isOpen(path))
         throw EngineError(QStringLiteral("数据表 %1 正在使用，无法修复").arg(QFileInfo(path).fileName()));
+    refuseLinkedTable(path, QFileInfo(path).fileName(), QStringLiteral("修复"));
     std::shared_ptr<TableFile> t(new TableFile);
     t->m_path = registryKey(path);
+    t->m_openedAs = QFileInfo(path).absoluteFilePath();
     t->m_name = QFileInfo(path).fileName();
     t->m_exclusive = true;
     t->m_salvage = true;
@@ -101,28 +105,6 @@ QStringList TableFile::repair(const QString &path)
         t->m_path.clear();
         throw;
     }
-}
-
-// Text a repair keeps from a damaged memo file: GBK without control bytes
-// other than tab, carriage return and line feed.
-static bool readableMemo(QByteArrayView t)
-{
-    for (qsizetype i = 0; i < t.size(); ++i) {
-        const uchar c = uchar(t[i]);
-        if (c < 0x20) {
-            if (c != '\t' && c != '\r' && c != '\n')
-                return false;
-        } else if (c == 0x7F || c == 0x80 || c == 0xFF) {
-            return false;
-        } else if (c > 0x80) {
-            if (i + 1 >= t.size())
-                return false;
-            const uchar d = uchar(t[++i]);
-            if (d < 0x40 || d == 0x7F || d == 0xFF)
-                return false;
-        }
-    }
-    return true;
 }
 
 bool TableFile::packRows(bool repairing)
@@ -148,6 +130,7 @@ bool TableFile::packRows(bool repairing)
         newMemo = std::make_unique<MemoFile>();
         newMemo->tableName = m_name;
         newMemo->openFile(memoTmp, false, m_memo->dbase4);
+        keepModeOf(memoPath, newMemo->fd);
         newMemo->batch = true;
     }
     // The packed rows go out in pieces of a few megabytes; writeback of each
@@ -170,6 +153,7 @@ bool TableFile::packRows(bool repairing)
             }
         }
     } cleanup{fd, dbfTmp, m_memo ? memoTmp : QString()};
+    keepModeOf(m_path, fd);
     QByteArray scratch;
     QByteArray out;
     const qsizetype chunk = qMax<qsizetype>(recLen, 4 << 20);
@@ -210,8 +194,8 @@ bool TableFile::packRows(bool repairing)
                 if (field.kind != FieldKind::Memo)
                     continue;
                 QByteArrayView text = m_memo->view(memoBlock(rec + field.offset, field.width), scratch);
-                if (repairing && !readableMemo(text))
-                    text = QByteArrayView();
+                if (repairing)
+                    text = readableMemoPart(text);
                 if (m_memo->map && text.data() >= m_memo->map && text.data() < m_memo->map + m_memo->mapSize) {
                     const quint64 off = quint64(text.data() - m_memo->map);
                     memoLo = qMin(memoLo, off);

@@ -2,6 +2,7 @@
 
 #include "db/gbk.h"
 #include "db/tablefile.h"
+#include "platform/core/tempfolders.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -58,7 +59,7 @@ QString sizeText(qint64 bytes)
 
 QTemporaryDir makeWorkFolder()
 {
-    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/sorvel-arj-XXXXXX"));
+    QTemporaryDir dir(platform::workFolderTemplate(QStringLiteral("arj")));
     if (!dir.isValid())
         throw ArchiveError(QStringLiteral("无法建立临时文件夹：%1").arg(dir.errorString()));
     return dir;
@@ -99,8 +100,8 @@ void ArjArchiver::run(const QStringList &args, const QString &workFolder, ArjTas
     while (!p.waitForFinished(50)) {
         // Its output is read only to name a failing member: the last 64 KB do.
         output += p.readAll();
-        if (output.size() > 128 * 1024)
-            output = output.right(64 * 1024);
+        if (output.size() > qsizetype(128) * 1024)
+            output = output.right(qsizetype(64) * 1024);
         if (p.state() == QProcess::NotRunning)
             break;
         if (deadline.hasExpired()) {

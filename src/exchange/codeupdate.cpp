@@ -6,6 +6,7 @@
 #include "exchange/format.h"
 #include "exchange/tables.h"
 #include "platform/core/captions.h"
+#include "platform/core/tempfolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,7 +57,7 @@ bool CodeUpdater::updateFromPackage(int index, const QString &chosenFile)
         return false;
     }
     try {
-        QTemporaryDir work(QDir::tempPath() + QStringLiteral("/sorvel-codes-XXXXXX"));
+        QTemporaryDir work(platform::workFolderTemplate(QStringLiteral("codes")));
         if (!work.isValid())
             throw ArchiveError(QStringLiteral("无法建立临时文件夹"));
         const QString unpacked = work.filePath(QStringLiteral("in"));

@@ -7,6 +7,7 @@
 #include "exchange/format.h"
 #include "exchange/tables.h"
 #include "platform/core/captions.h"
+#include "platform/core/tempfolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -203,7 +204,7 @@ bool Exporter::exportRecords(const QString &folderText, QList<int> selected)
     QString package;
     try {
         const auto members = memberTexts(selected);
-        QTemporaryDir work(QDir::tempPath() + QStringLiteral("/sorvel-export-XXXXXX"));
+        QTemporaryDir work(platform::workFolderTemplate(QStringLiteral("export")));
         if (!work.isValid())
             throw ArchiveError(QStringLiteral("无法建立临时文件夹：%1").arg(work.errorString()));
         QStringList names;

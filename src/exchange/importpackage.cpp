@@ -2,8 +2,9 @@
 
 #include "exchange/importer.h"
 
-#include "exchange/importshared.h"
 #include "db/database.h"
+#include "exchange/importshared.h"
+#include "platform/core/tempfolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,7 +24,7 @@ bool Importer::choosePackage(const QString &path)
         return false;
     }
     m_unpacked.reset();
-    auto dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/sorvel-import-XXXXXX"));
+    auto dir = std::make_unique<QTemporaryDir>(platform::workFolderTemplate(QStringLiteral("import")));
     try {
         if (!dir->isValid())
             throw ArchiveError(QStringLiteral("无法建立临时文件夹：%1").arg(dir->errorString()));
@@ -54,7 +55,7 @@ bool Importer::convertOldPackage(const QString &path)
                                                   {QStringLiteral("JDMD"), QStringLiteral("JDWYHMD.TXT")},
                                                   {QStringLiteral("ZLQK"), QStringLiteral("ZLQK.TXT")}};
     try {
-        QTemporaryDir work(QDir::tempPath() + QStringLiteral("/sorvel-convert-XXXXXX"));
+        QTemporaryDir work(platform::workFolderTemplate(QStringLiteral("convert")));
         const QString from = work.filePath(QStringLiteral("old"));
         const QString to = work.filePath(QStringLiteral("new"));
         if (!work.isValid() || !QDir().mkpath(from) || !QDir().mkpath(to))

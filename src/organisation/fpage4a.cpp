@@ -531,7 +531,7 @@ void TFpage4a::UnpackCodes(const QString &list, UnitCodeList &codes, db::Table &
 
 void TFpage4a::LoadUnitPage()
 {
-    unitHasRow();
+    m_rowWhenLoaded = unitHasRow();
     edt_9->setText(unitText(QStringLiteral("item_9")));
     edt_420->setText(unitText(QStringLiteral("item_420")));
     Edt_37->setText(unitText(QStringLiteral("item_37")));
@@ -744,7 +744,10 @@ void TFpage4a::quit01Click()
     }
     // Opened later with nothing stored yet, it may be left unfilled: the
     // record commands stay off and the main window's status line says why.
-    if (!unitHasRow() && !passesChecks()) {
+    // A half row the leaders button stored meanwhile does not close this
+    // way out.
+    const bool nothingStoredBefore = !m_rowWhenLoaded || !unitHasRow();
+    if (nothingStoredBefore && !passesChecks()) {
         leaveUnfilledOrStay(kLeaveUnstoredQuestion, platform::AttentionCaption, firstFailure().focus);
         return;
     }
@@ -763,8 +766,10 @@ void TFpage4a::quit01Click()
             endProgramOrStay(nullptr);
             return;
         }
-        MainForm->ShowMsg(kRowRequired);
-        platform::abortSilently();
+        if (!nothingStoredBefore) {
+            MainForm->ShowMsg(kRowRequired);
+            platform::abortSilently();
+        }
     }
     Edit1->clear();
     m_leaving = true;

@@ -166,6 +166,7 @@ private:
     Failure firstFailure() const;
     bool m_leaving = false;
     bool m_firstStart = false;
+    bool m_rowWhenLoaded = false; // the organisation's row was stored when the page was loaded
     bool m_placed = false;
 };
 

@@ -159,9 +159,18 @@ void TMainForm::SpeedButton24Click()
     v = EscapeSqlQuotes(v);
 
     QString part = QLatin1Char(' ') + field;
-    if (op == QStringLiteral("包含"))
+    if (op == QStringLiteral("包含")) {
+        // A '%' or '_' typed in the value stands for itself, not for any text.
+        const bool wild = v.contains(QLatin1Char('%')) || v.contains(QLatin1Char('_'));
+        if (wild) {
+            v.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+            v.replace(QLatin1Char('%'), QStringLiteral("\\%"));
+            v.replace(QLatin1Char('_'), QStringLiteral("\\_"));
+        }
         part += QStringLiteral(" like '%") + v + QStringLiteral("%'");
-    else
+        if (wild)
+            part += QStringLiteral(" escape '\\'");
+    } else
         part += QLatin1Char(' ') + op + QLatin1Char('\'') + v + QLatin1Char('\'');
     appendToCondition(MMSysV, part);
 }

@@ -2,10 +2,12 @@
 // table stops it before anything is packed, the readable rows are kept only
 // through a copy and a repair, and a pack that fails is noted, not fatal.
 #include "data/dm.h"
+#include "data/schema.h"
 #include "data/tablerepair.h"
 #include "db/database.h"
 #include "db/dataset.h"
 #include "db/error.h"
+#include "db/gbk.h"
 #include "db/tablefile.h"
 #include "seed_loader.h"
 
@@ -105,6 +107,42 @@ TEST_F(DataModuleStart, DamagedTableStopsTheStartBeforeAnyTableIsPackedAndARepai
     QDir(r.backupFolder).removeRecursively();
 }
 
+TEST_F(DataModuleStart, RepairCopiesLinksAsLinksAndRefusesATableThatIsALink)
+{
+    addRows(QStringLiteral("cgwcr"), QStringLiteral("ITEM_180"), 3, 1);
+    QTemporaryDir elsewhere;
+    write(elsewhere.filePath(QStringLiteral("notes.txt")), "outside");
+    // A link round a loop and a link out of the folder.
+    ASSERT_EQ(::symlink("..", QFile::encodeName(data + QStringLiteral("/loop")).constData()), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.filePath(QStringLiteral("notes.txt"))).constData(),
+                        QFile::encodeName(data + QStringLiteral("/notes.txt")).constData()),
+              0);
+    const TableRepairResult r = keepReadableRows(data, QStringLiteral("cgwcr.DBF"));
+    const QFileInfo loop(r.backupFolder + QStringLiteral("/loop")),
+        notes(r.backupFolder + QStringLiteral("/notes.txt"));
+    EXPECT_TRUE(loop.isSymLink());
+    EXPECT_EQ(QFile::encodeName(QFile::symLinkTarget(loop.filePath())),
+              QFile::encodeName(QFileInfo(r.backupFolder).absolutePath()));
+    EXPECT_TRUE(notes.isSymLink());
+    EXPECT_EQ(bytes(notes.filePath()), QByteArray("outside"));
+    EXPECT_EQ(rowsIn(QStringLiteral("cgwcr")), 3) << "the repaired table is whole";
+    QDir(r.backupFolder).removeRecursively();
+
+    // The table itself behind a link: refused before anything is copied.
+    const QString table = file(QStringLiteral("cgwcr.DBF"));
+    ASSERT_TRUE(QFile::rename(table, elsewhere.filePath(QStringLiteral("cgwcr.DBF"))));
+    ASSERT_TRUE(QFile::link(elsewhere.filePath(QStringLiteral("cgwcr.DBF")), table));
+    const QStringList before = QDir(tmp.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    try {
+        keepReadableRows(data, QStringLiteral("cgwcr.DBF"));
+        ADD_FAILURE() << "a linked table must be refused";
+    } catch (const db::EngineError &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("符号链接"))) << qPrintable(e.message());
+        EXPECT_TRUE(e.message().contains(QStringLiteral("cgwcr.DBF"))) << qPrintable(e.message());
+    }
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), before) << "no backup was made";
+}
+
 TEST_F(DataModuleStart, GarbageMemoFileStopsTheStartAndIsNotRewritten)
 {
     addRows(QStringLiteral("kjcg"), QStringLiteral("ITEM_3"), 6, 2, QStringLiteral("ITEM_13"));
@@ -123,6 +161,106 @@ TEST_F(DataModuleStart, GarbageMemoFileStopsTheStartAndIsNotRewritten)
     }
     EXPECT_EQ(bytes(memo), garbage);
     EXPECT_EQ(bytes(file(QStringLiteral("kjcg.DBF"))), table) << "nothing was packed";
+}
+
+TEST_F(DataModuleStart, AnyFaultOfALaterTableStopsTheStartBeforeAnythingIsPacked)
+{
+    addRows(QStringLiteral("kjcg"), QStringLiteral("ITEM_3"), 5, 2, QStringLiteral("ITEM_13"));
+    const QString kjcg = file(QStringLiteral("kjcg.DBF"));
+    const QByteArray before = bytes(kjcg), memoBefore = bytes(file(QStringLiteral("kjcg.dbt")));
+    // A table of another layout, made beside the folder and put in place.
+    auto relaidOut = [&](const QString &name, const std::function<void(QVector<db::FieldDef> &)> &change) {
+        const data::TableSchema &schema = data::schemaFor(name);
+        QVector<db::FieldDef> fields = schema.fields;
+        change(fields);
+        const QString target = file(name);
+        QFile::remove(target);
+        QFile::remove(db::resolveFileName(data, schema.tableName() + QStringLiteral(".dbt")));
+        db::TableFile::createFile(target, fields);
+    };
+    struct Case {
+        const char *name;
+        std::function<void()> make;
+        QStringList said;
+    };
+    const Case cases[] = {
+        {"zero bytes", [&] { write(file(QStringLiteral("gxjs.dbf")), QByteArray()); }, {QStringLiteral("gxjs.dbf")}},
+        {"a folder",
+         [&] {
+             const QString f = file(QStringLiteral("zdxx1.dbf"));
+             QFile::remove(f);
+             ASSERT_TRUE(QDir().mkpath(f));
+         },
+         {QStringLiteral("zdxx1.dbf")}},
+        {"missing", [&] { QFile::remove(file(QStringLiteral("province.dbf"))); }, {QStringLiteral("province")}},
+        {"field missing",
+         [&] { relaidOut(QStringLiteral("cgwcdw.DBF"), [](QVector<db::FieldDef> &f) { f.removeLast(); }); },
+         {QStringLiteral("cgwcdw.DBF"), QStringLiteral("缺少字段")}},
+        {"field of another type",
+         [&] {
+             relaidOut(QStringLiteral("unit.dbf"), [](QVector<db::FieldDef> &f) {
+                 f[1].type = 'D';
+                 f[1].width = 8;
+             });
+         },
+         {QStringLiteral("unit.dbf"), data::schemaFor(QStringLiteral("unit.dbf")).fields[1].name}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        c.make();
+        try {
+            DM = new TDM(data);
+            ADD_FAILURE() << "the start must stop";
+        } catch (const db::TableDamagedError &e) {
+            ADD_FAILURE() << qPrintable(e.message());
+        } catch (const db::EngineError &e) {
+            for (const QString &said : c.said)
+                EXPECT_TRUE(e.message().contains(said, Qt::CaseInsensitive)) << qPrintable(e.message());
+        }
+        delete DM;
+        DM = nullptr;
+        EXPECT_EQ(bytes(kjcg), before) << "kjcg is not packed";
+        EXPECT_EQ(bytes(file(QStringLiteral("kjcg.dbt"))), memoBefore);
+        QDir(data).removeRecursively();
+        seed::seedDataFolder(QStringLiteral(SORVEL_SOURCE_DIR "/resources/seed"), data);
+        addRows(QStringLiteral("kjcg"), QStringLiteral("ITEM_3"), 5, 2, QStringLiteral("ITEM_13"));
+        ASSERT_EQ(bytes(kjcg), before);
+    }
+}
+
+TEST_F(DataModuleStart, GarbageMemoBlocksBehindASoundHeaderStopTheStartAndARepairKeepsTheReadableText)
+{
+    addRows(QStringLiteral("kjcg"), QStringLiteral("ITEM_3"), 6, 2, QStringLiteral("ITEM_13"));
+    const QString memo = file(QStringLiteral("kjcg.dbt"));
+    QByteArray damaged = bytes(memo);
+    damaged.replace(512, damaged.size() - 512, QByteArray(damaged.size() - 512, '\xFF'));
+    const QByteArray readable = QStringLiteral("可读的开头").toUtf8();
+    QByteArray readableGbk;
+    ASSERT_TRUE(db::gbk::encode(QString::fromUtf8(readable), readableGbk));
+    damaged.replace(512, readableGbk.size(), readableGbk);
+    write(memo, damaged);
+    const QByteArray table = bytes(file(QStringLiteral("kjcg.DBF")));
+    try {
+        DM = new TDM(data);
+        FAIL() << "garbage memo blocks must stop the start";
+    } catch (const db::TableDamagedError &e) {
+        EXPECT_EQ(e.table().toLower(), QStringLiteral("kjcg.dbf"));
+        EXPECT_TRUE(e.fault().contains(QStringLiteral("ITEM_13"))) << qPrintable(e.fault());
+        EXPECT_TRUE(e.fault().contains(QStringLiteral("不是文字"))) << qPrintable(e.fault());
+    }
+    EXPECT_EQ(bytes(memo), damaged) << "nothing was packed";
+    EXPECT_EQ(bytes(file(QStringLiteral("kjcg.DBF"))), table);
+
+    const TableRepairResult r = keepReadableRows(data, QStringLiteral("kjcg.DBF"));
+    ASSERT_GE(r.mended.size(), 4) << qPrintable(r.mended.join(u'\n'));
+    EXPECT_TRUE(r.mended[0].startsWith(QStringLiteral("第 1 条记录：备注字段 ITEM_13"))) << qPrintable(r.mended[0]);
+    EXPECT_EQ(bytes(db::resolveFileName(r.backupFolder, QStringLiteral("kjcg.dbt"))), damaged);
+    DM = new TDM(data);
+    QStringList memos;
+    for (DM->Tblkjcg.first(); !DM->Tblkjcg.eof(); DM->Tblkjcg.next())
+        memos << DM->Tblkjcg.fieldByName(QStringLiteral("ITEM_13")).asString();
+    EXPECT_EQ(memos, QStringList({QString::fromUtf8(readable), QString(), QString(), QString()}));
+    QDir(r.backupFolder).removeRecursively();
 }
 
 TEST_F(DataModuleStart, PackThatCannotWriteIsNotedAndTheStartGoesOn)

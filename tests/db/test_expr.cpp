@@ -346,6 +346,25 @@ TEST_F(ExprEval, Like)
     EXPECT_FALSE(match("item_45 like '%'", row({})));
 }
 
+TEST_F(ExprEval, LikeEscapeMakesWildcardsMatchThemselves)
+{
+    const FakeRow r = row({{"ITEM_3", text("节能50%方案")}, {"ITEM_4", text("A_B")}, {"NOTE", text("C:\\x%")}});
+    for (const char *cond :
+         {"item_3 like '%50\\%%' escape '\\'", "item_4 like 'A\\_B' escape '\\'", "item_4 like 'A!_%' escape '!'",
+          "note like '%\\\\x\\%' escape '\\'", "item_3 like '%%%' escape '\\'", "item_4 not like 'A\\%' escape '\\'"})
+        EXPECT_TRUE(match(cond, r)) << cond;
+    for (const char *cond : {"item_3 like '%500\\%%' escape '\\'", "item_4 like 'Ax\\_B' escape '\\'",
+                             "item_4 like '\\%' escape '\\'", "item_3 like '节能\\%' escape '\\'"})
+        EXPECT_FALSE(match(cond, r)) << cond;
+    const FakeRow plain = row({{"ITEM_4", text("AxB")}});
+    EXPECT_TRUE(match("item_4 like 'A_B'", plain));
+    EXPECT_FALSE(match("item_4 like 'A\\_B' escape '\\'", plain));
+    // The escape is one plain character.
+    for (const char *bad : {"item_4 like 'a' escape", "item_4 like 'a' escape ''", "item_4 like 'a' escape 'ab'",
+                            "item_4 like 'a' escape item_3", "item_4 = 'a' escape '!'"})
+        EXPECT_THROW(parseExpression(QString::fromUtf8(bad), ExprMode::Sql), EngineError) << bad;
+}
+
 TEST_F(ExprEval, LikeWalksGbkCharacters)
 {
     // Two characters sharing the lead byte 0x81; the first has 0x5F ('_') as

@@ -634,6 +634,72 @@ TEST_F(PackTest, AnotherProcessOpeningDuringAPackNeitherDisturbsItNorSeesAMismat
     }
 }
 
+mode_t modeOf(const QString &p)
+{
+    struct stat st {};
+    ::stat(QFile::encodeName(p).constData(), &st);
+    return st.st_mode & 07777;
+}
+
+TEST_F(PackTest, PackedAndReplacedFilesKeepTheModeOfTheFilesTheyReplace)
+{
+    makeTable();
+    ::chmod(QFile::encodeName(path("cgwcr.DBF")).constData(), 0600);
+    ::chmod(QFile::encodeName(path("cgwcr.dbt")).constData(), 0640);
+    {
+        auto t = open("cgwcr", true);
+        ASSERT_TRUE(t->pack()) << qPrintable(t->lastError());
+    }
+    EXPECT_EQ(physicalRows(), 3);
+    EXPECT_EQ(modeOf(path("cgwcr.DBF")), mode_t(0600));
+    EXPECT_EQ(modeOf(path("cgwcr.dbt")), mode_t(0640));
+
+    // A replacement takes the place, and the mode, of the table it replaces.
+    QTemporaryDir incoming;
+    const QString src = incoming.filePath("cgwcr.DBF");
+    TableFile::createFile(src, {fld("ITEM_NO", 'C', 3), fld("ITEM_180", 'C', 20), fld("NOTE", 'M')});
+    ::chmod(QFile::encodeName(src).constData(), 0664);
+    replaceTableFile(folder(), "cgwcr.DBF", src);
+    EXPECT_EQ(physicalRows(), 0);
+    EXPECT_EQ(modeOf(path("cgwcr.DBF")), mode_t(0600));
+    EXPECT_EQ(modeOf(path("cgwcr.dbt")), mode_t(0640));
+}
+
+TEST_F(PackTest, TablesReachedThroughASymbolicLinkAreNeitherPackedNorRepaired)
+{
+    // The table lives elsewhere; the data folder holds a link to it.
+    QTemporaryDir elsewhere;
+    makeTable();
+    for (const char *f : {"cgwcr.DBF", "cgwcr.dbt"})
+        ASSERT_TRUE(QFile::rename(path(f), elsewhere.filePath(f)));
+    ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.filePath("cgwcr.DBF")).constData(),
+                        QFile::encodeName(path("cgwcr.DBF")).constData()),
+              0);
+    ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.filePath("cgwcr.dbt")).constData(),
+                        QFile::encodeName(path("cgwcr.dbt")).constData()),
+              0);
+    const QByteArray before = readFile(elsewhere.filePath("cgwcr.DBF"));
+    {
+        auto t = open("cgwcr", true);
+        EXPECT_FALSE(t->pack());
+        EXPECT_TRUE(t->lastError().contains(QStringLiteral("符号链接"))) << qPrintable(t->lastError());
+        EXPECT_TRUE(t->lastError().contains(path("cgwcr.DBF"))) << qPrintable(t->lastError());
+    }
+    const QString repairRefusal = messageOf([&] { TableFile::repair(path("cgwcr.DBF")); });
+    EXPECT_TRUE(repairRefusal.contains(QStringLiteral("符号链接"))) << qPrintable(repairRefusal);
+    EXPECT_EQ(readFile(elsewhere.filePath("cgwcr.DBF")), before);
+    EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files), QStringList({"cgwcr.DBF", "cgwcr.dbt"}));
+    EXPECT_TRUE(QFileInfo(path("cgwcr.DBF")).isSymLink());
+
+    // A memo alone behind a link is refused too: the rename would put a file
+    // where the link was.
+    ASSERT_TRUE(QFile::remove(path("cgwcr.DBF")));
+    ASSERT_TRUE(QFile::copy(elsewhere.filePath("cgwcr.DBF"), path("cgwcr.DBF")));
+    auto t = open("cgwcr", true);
+    EXPECT_FALSE(t->pack());
+    EXPECT_TRUE(t->lastError().contains(path("cgwcr.dbt"))) << qPrintable(t->lastError());
+}
+
 // ---------------------------------------------------------------------------
 // Replacing a table file
 

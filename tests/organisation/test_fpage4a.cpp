@@ -642,6 +642,43 @@ TEST_F(OrgPageTest, FromItsButtonAHalfStoredRowKeepsThePage)
     EXPECT_TRUE(UnitRowComplete());
 }
 
+// From "单位情况" with nothing stored at its opening, a half row the
+// leaders button stored does not keep the page: it may be left as it is.
+TEST_F(OrgPageTest, FromItsButtonWithNothingStoredTheLeadersButtonDoesNotLockThePage)
+{
+    seams.onModal(u"Fpage4a"_s, [this](QDialog *) {
+        fillValid();
+        expectQuestion(platform::No);
+        page->quit01->click(); // valid but not stored
+        return 1;
+    });
+    start();
+    ASSERT_EQ(stored(u"item_9"_s), u"<no row>"_s);
+    Fpage11 = new TFpage11(MainForm);
+    const auto leaveQuestion = [this](int answer) {
+        seams.expectMessage(u"单位情况尚未填写完整，现在退出将不储存任何内容"_s,
+                            [answer](const platform::MessageCall &) { return answer; });
+    };
+    seams.onModal(u"Fpage4a"_s, [&](QDialog *) {
+        page->edt_9->setText(u"青岚应用技术研究院"_s);
+        seams.onModal(u"Fpage11"_s, [](QDialog *) { return 0; });
+        page->BitBtndtr->click(); // stored without checks
+        EXPECT_EQ(stored(u"item_9"_s), u"青岚应用技术研究院"_s);
+        page->Edt_37->setText(u"武汉市洪山区珞喻路129号"_s);
+        leaveQuestion(platform::No);
+        page->quit01->click();
+        EXPECT_TRUE(page->isVisible());
+        leaveQuestion(platform::Yes);
+        page->reject();
+        EXPECT_FALSE(page->isVisible());
+        return 0;
+    });
+    MainForm->Button2Click();
+    EXPECT_EQ(stored(u"item_37"_s), QString()) << "leaving wrote nothing";
+    EXPECT_FALSE(MainForm->Button1->isEnabled());
+    EXPECT_FALSE(MainForm->startEnded());
+}
+
 TEST_F(OrgPageTest, TextDialogsWriteNoRowBeforeThePage)
 {
     seams.onModal(u"Fpage4a"_s, [this](QDialog *) {

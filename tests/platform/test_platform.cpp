@@ -1,14 +1,18 @@
 #include "base/error.h"
 #include "db/error.h"
 #include "platform/core/instance.h"
-#include "platform/widgets/dispatch.h"
-#include "support/fakeclock.h"
 #include "platform/core/jpeg.h"
 #include "platform/core/seams.h"
+#include "platform/core/tempfolders.h"
+#include "platform/widgets/dispatch.h"
+#include "support/fakeclock.h"
 #include "support/testseams.h"
 
+#include <QDateTime>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -21,8 +25,10 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
-#include <unistd.h>
+#include <functional>
 #include <random>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using testsupport::FakeClock;
 using testsupport::TestSeams;
@@ -137,6 +143,134 @@ TEST_F(SingleInstanceTest, ReleasedWhenTheGuardGoesAway)
         EXPECT_FALSE(platform::SingleInstance(title).isFirst());
     }
     EXPECT_TRUE(platform::SingleInstance(title).isFirst());
+}
+
+TEST_F(SingleInstanceTest, WithoutARuntimeFolderTheLockLivesInAPrivateFolderAndAPlantedOneIsRefused)
+{
+    // No usable runtime folder: unset, or open to other users.
+    QTemporaryDir tmp, shared;
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    ::chmod(QFile::encodeName(shared.path()).constData(), 0777);
+    const QString own = tmp.path() + QStringLiteral("/sorvel-%1").arg(uint(::getuid()));
+    const QString title = QStringLiteral("private-folder");
+    for (const char *runtime : {"", "shared"}) {
+        SCOPED_TRACE(runtime);
+        if (*runtime)
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared.path()));
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+        platform::SingleInstance first(title);
+        EXPECT_TRUE(first.problem().isEmpty()) << qPrintable(first.problem());
+        EXPECT_TRUE(first.isFirst());
+        EXPECT_EQ(QFileInfo(first.lockPath()).absolutePath(), own);
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(own).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, mode_t(0700));
+        EXPECT_FALSE(platform::SingleInstance(title).isFirst());
+    }
+    qunsetenv("XDG_RUNTIME_DIR");
+
+    // Somebody planted the folder before us: open to all, a link, another
+    // user's.  The lock is refused with the reason, never taken silently.
+    struct Plant {
+        const char *name;
+        std::function<void()> make;
+        const char *reason;
+    };
+    const Plant plants[] = {
+        {"open", [&] { ::chmod(QFile::encodeName(own).constData(), 0777); }, "其他用户也可以进入"},
+        {"link",
+         [&] {
+             QDir(own).removeRecursively();
+             ASSERT_TRUE(QFile::link(shared.path(), own));
+         },
+         "符号链接"},
+        {"other user",
+         [&] {
+             QFile::remove(own);
+             ASSERT_EQ(::mkdir(QFile::encodeName(own).constData(), 0700), 0);
+             if (::getuid() == 0) {
+                 ASSERT_EQ(::chown(QFile::encodeName(own).constData(), 65534, 65534), 0);
+             }
+         },
+         "另一个用户"},
+    };
+    for (const Plant &p : plants) {
+        SCOPED_TRACE(p.name);
+        p.make();
+        if (QByteArray(p.name) == "other user" && ::getuid() != 0)
+            continue; // only root can give a folder away
+        platform::SingleInstance planted(title);
+        EXPECT_FALSE(planted.isFirst());
+        EXPECT_TRUE(planted.problem().contains(QString::fromUtf8(p.reason))) << qPrintable(planted.problem());
+        EXPECT_TRUE(planted.problem().contains(own)) << qPrintable(planted.problem());
+    }
+    if (savedTmp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", savedTmp);
+}
+
+// ---------------------------------------------------------------------------
+// Temporary folders
+
+TEST_F(SingleInstanceTest, AStartRemovesTheFoldersOfEndedRunsAndOldDocumentsOfThisUserOnly)
+{
+    QTemporaryDir tmp, elsewhere;
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    QProcess *killed = nullptr, *alive = nullptr;
+    const QString killedWork = hold(QStringLiteral("--work"), "", &killed);
+    const QString aliveWork = hold(QStringLiteral("--work"), "", &alive);
+    ASSERT_TRUE(QFileInfo::exists(killedWork + QStringLiteral("/KJCG.TXT"))) << qPrintable(killedWork);
+    ASSERT_TRUE(QFileInfo::exists(aliveWork + QStringLiteral("/KJCG.TXT"))) << qPrintable(aliveWork);
+    EXPECT_NE(QFileInfo(killedWork).absolutePath(), QFileInfo(aliveWork).absolutePath()) << "a folder per run";
+    EXPECT_TRUE(QFileInfo(killedWork).absolutePath().startsWith(tmp.path() + QStringLiteral("/sorvel-run-")));
+    killAndWait(killed);
+
+    // Documents: yesterday's go, today's stay.
+    auto document = [&](const QDateTime &when) {
+        QTemporaryDir d(platform::keptFolderTemplate(QStringLiteral("word")));
+        d.setAutoRemove(false);
+        QFile f(d.filePath(QStringLiteral("成果登记表.docx")));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.close();
+        const struct timespec times[2] = {{time_t(when.toSecsSinceEpoch()), 0}, {time_t(when.toSecsSinceEpoch()), 0}};
+        EXPECT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(d.path()).constData(), times, 0), 0);
+        return d.path();
+    };
+    const QString oldDocument = document(QDateTime::currentDateTime().addDays(-1));
+    const QString newDocument = document(QDateTime::currentDateTime());
+    // Look-alikes that are not this user's own folders: a link, another user's.
+    ASSERT_TRUE(QFile::link(elsewhere.path(), tmp.path() + QStringLiteral("/sorvel-run-1-linked")));
+    const QString foreign = tmp.path() + QStringLiteral("/sorvel-run-1-foreign");
+    ASSERT_TRUE(QDir().mkpath(foreign));
+    {
+        QFile unheld(foreign + QStringLiteral("/.lock"));
+        ASSERT_TRUE(unheld.open(QIODevice::WriteOnly));
+    }
+    const bool root = ::getuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), 65534, 65534), 0);
+    }
+    const QString mine = QFileInfo(platform::workFolderTemplate(QStringLiteral("x"))).absolutePath();
+
+    EXPECT_EQ(platform::removeLeftoverTempFolders({QStringLiteral("word")}), root ? 2 : 3);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(killedWork).absolutePath())) << "the killed run's folder is gone";
+    EXPECT_TRUE(QFileInfo::exists(aliveWork + QStringLiteral("/KJCG.TXT"))) << "a live run keeps its folder";
+    EXPECT_TRUE(QFileInfo::exists(mine)) << "this run keeps its folder";
+    EXPECT_FALSE(QFileInfo::exists(oldDocument));
+    EXPECT_TRUE(QFileInfo::exists(newDocument));
+    EXPECT_TRUE(QFileInfo(tmp.path() + QStringLiteral("/sorvel-run-1-linked")).isSymLink());
+    EXPECT_TRUE(QDir(elsewhere.path()).exists());
+    if (root) {
+        EXPECT_TRUE(QFileInfo::exists(foreign)) << "another user's folder is left alone";
+    }
+    if (savedTmp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", savedTmp);
 }
 
 // ---------------------------------------------------------------------------

@@ -183,6 +183,34 @@ TEST_F(QueryBuilder, SearchNarrowsTheShownListAndFailuresRestoreThePreviousOne)
     EXPECT_TRUE(condition().isEmpty());
 }
 
+TEST_F(QueryBuilder, ContainsMatchesPercentAndUnderscoreAsTyped)
+{
+    const QStringList more[] = {{u"2009000005"_s, u"节能50%方案"_s},
+                                {u"2009000006"_s, u"节能500方案"_s},
+                                {u"2009000007"_s, u"A_B型电机"_s},
+                                {u"2009000008"_s, u"AxB型电机"_s},
+                                {u"2009000009"_s, u"路径C:\\_x"_s}};
+    for (const QStringList &r : more)
+        append(u"kjcg"_s,
+               {{u"ITEM_4"_s, r[0]}, {u"ITEM_CGLB"_s, u"1"_s}, {u"ITEM_3"_s, r[1]}, {u"ITEM_63"_s, u"110"_s}});
+    start();
+    const struct {
+        QString typed;
+        QStringList found;
+    } cases[] = {{u"50%"_s, {u"2009000005"_s}},
+                 {u"A_B"_s, {u"2009000007"_s}},
+                 {u"\\_"_s, {u"2009000009"_s}},
+                 {u"电机"_s, {u"2009000001"_s, u"2009000002"_s, u"2009000007"_s, u"2009000008"_s}}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        w().MMSysV->clear();
+        ASSERT_TRUE(add(u"成果名称"_s, u"包含"_s, c.typed));
+        search(condition());
+        EXPECT_EQ(listed("ITEM_4"), c.found) << qPrintable(condition());
+    }
+    EXPECT_EQ(condition(), u" item_3 like '%电机%'"_s) << "a plain value is written as before";
+}
+
 TEST_F(QueryBuilder, SearchAndRestoreLeaveTheMarksAndTheLockAlone)
 {
     start();

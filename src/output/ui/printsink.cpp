@@ -1,6 +1,7 @@
 #include "printsink.h"
 
 #include "platform/core/seams.h"
+#include "platform/core/tempfolders.h"
 #include "printqueue.h"
 #include "report/render.h"
 
@@ -82,7 +83,7 @@ private:
         if (!takesJobs(printqueue::defaultPrinter(), QStringLiteral("系统没有设置默认打印机"), r))
             return r;
         const QString note = r.reason;
-        QTemporaryDir dir;
+        QTemporaryDir dir(platform::workFolderTemplate(QStringLiteral("print")));
         const QString file = dir.filePath(QStringLiteral("job.pdf"));
         QString error;
         if (!dir.isValid() || !report::writePdf(doc, fromPage, toPage, file, &error)) {

@@ -7,6 +7,7 @@
 #include "output/word/docxfiller.h"
 #include "platform/core/captions.h"
 #include "platform/core/syserror.h"
+#include "platform/core/tempfolders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -157,7 +158,7 @@ ExportOutcome exportWord(WordHost &host, WordForm form, const QString &dataFolde
         return outcome;
     }
 
-    QTemporaryDir folder((tempRoot.isEmpty() ? QDir::tempPath() : tempRoot) + QStringLiteral("/sorvel-word-XXXXXX"));
+    QTemporaryDir folder(platform::keptFolderTemplate(WordFolderKind, tempRoot));
     if (!folder.isValid()) {
         host.error(QStringLiteral("无法建立临时文件夹：") + platform::systemErrorText(folder.errorString()));
         outcome.end = ExportEnd::Failed;

@@ -45,6 +45,11 @@ enum class ExportEnd {
 // A program that took the document and soon fails passes it on: the writer
 // to the desktop's opener, the opener to the message saying where it is.
 
+// The kind of the folders the documents are written into
+// (platform::keptFolderTemplate): they outlive the run, since the document
+// is handed to another program, and a start on a later day removes them.
+inline const QString WordFolderKind = QStringLiteral("word");
+
 struct ExportOutcome {
     ExportEnd end = ExportEnd::Cancelled;
     QString document;  // the written .docx, when there is one
