@@ -129,7 +129,7 @@ bool Importer::load()
         };
         announce(0);
         progress(rows.size());
-        appendAll(rows, [&](int done, int count) {
+        data::appendRows(rows, [&](int done, int count) {
             announce(std::min<qsizetype>(done, count - 1));
             progress(total + done);
         });

@@ -66,10 +66,7 @@ inline bool isPersons(const SubTable &s) { return s.exchangeName == QLatin1Strin
 
 inline int col(const db::TableFile &t, const QString &name)
 {
-    const int i = t.schema().indexOf(name);
-    if (i < 0)
-        throw db::EngineError(QStringLiteral("表%1中没有字段%2").arg(t.name(), name));
-    return i;
+    return data::fieldIndex(t, name);
 }
 
 inline QList<int> liveRows(const db::TableFile &t)
