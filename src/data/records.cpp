@@ -106,10 +106,15 @@ int fieldIndex(const db::TableFile &t, const QString &name)
 
 void forEachLiveRow(const db::TableFile &t, const std::function<void(int)> &visit)
 {
+    constexpr int kPiece = 4096;
     const int rows = t.rowCount();
-    for (int r = 0; r < rows; ++r) {
-        if (!t.isDeleted(r))
-            visit(r);
+    for (int first = 0; first < rows; first += kPiece) {
+        const int end = qMin(rows, first + kPiece);
+        for (int r = first; r < end; ++r) {
+            if (!t.isDeleted(r))
+                visit(r);
+        }
+        t.releaseRows(first, end);
     }
 }
 

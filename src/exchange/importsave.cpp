@@ -25,7 +25,7 @@ using data::SubTable;
 
 namespace {
 
-constexpr int kBatch = 250;
+constexpr int kBatch = 1000;
 
 using NameOrg = QPair<QByteArray, QByteArray>;
 

@@ -29,9 +29,15 @@ int Importer::checkDuplicates()
     const TablePtr staged = openTable(m_data, data::recordFile(Store::Staging));
     const int mName = col(*main, "ITEM_3"), mOrg = col(*main, "ITEM_9");
     const int sName = col(*staged, "ITEM_3"), sOrg = col(*staged, "ITEM_9");
-    QSet<QPair<QByteArray, QByteArray>> existing;
-    for (int r : liveRows(*main))
-        existing.insert({trimmedText(*main, r, mName), trimmedText(*main, r, mOrg)});
+    // Only the names that are staged are looked for, in one walk.
+    QSet<QPair<QByteArray, QByteArray>> wanted, existing;
+    for (int r : liveRows(*staged))
+        wanted.insert({trimmedText(*staged, r, sName), trimmedText(*staged, r, sOrg)});
+    data::forEachLiveRow(*main, [&](int r) {
+        const QPair<QByteArray, QByteArray> id{trimmedText(*main, r, mName), trimmedText(*main, r, mOrg)};
+        if (wanted.contains(id))
+            existing.insert(id);
+    });
     for (int r : liveRows(*staged)) {
         if (!existing.contains({trimmedText(*staged, r, sName), trimmedText(*staged, r, sOrg)}))
             continue;
