@@ -316,14 +316,20 @@ void RecordJournal::begin()
         text += '\n';
     }
     text += "end\n";
+    // Written beside and renamed over: a journal already in place (a batch
+    // naming more changes as it goes) is never seen half written.
     const QString path = recordJournalPath(m_folder);
+    const QString next = path + QStringLiteral(".new");
     callHook();
-    QFile f(path);
+    QFile f(next);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(text) != text.size() || !f.flush())
         throw db::EngineError(journalError(path, f.errorString()));
     if (db::syncFile(f.handle()) != 0)
         throw db::EngineError(journalError(path, QString::fromLocal8Bit(std::strerror(errno))));
     f.close();
+    callHook();
+    if (::rename(QFile::encodeName(next).constData(), QFile::encodeName(path).constData()) != 0)
+        throw db::EngineError(journalError(path, QString::fromLocal8Bit(std::strerror(errno))));
     syncFolder(m_folder);
     m_begun = true;
     callHook();
@@ -360,6 +366,7 @@ void RecordJournal::rollBack()
 bool recoverRecordJournal(const QString &folder)
 {
     const QString path = recordJournalPath(folder);
+    QFile::remove(path + QStringLiteral(".new"));   // never renamed: nothing was written after it
     QFile f(path);
     if (!f.exists())
         return false;
@@ -367,8 +374,8 @@ bool recoverRecordJournal(const QString &folder)
         throw db::EngineError(QStringLiteral("无法读取数据文件夹中的%1：%2").arg(QFileInfo(path).fileName(), f.errorString()));
     const QList<QByteArray> lines = f.readAll().split('\n');
     f.close();
-    // A journal without its end line was cut by the kill while it was being
-    // written: no row had been touched yet.
+    // A journal is renamed into place only when whole; one without its end
+    // line is not ours to trust, and nothing is put back from it.
     const bool whole = lines.size() >= 3 && lines.first() == kJournalHead && lines.at(lines.size() - 2) == "end";
     if (whole) {
         QList<RecordJournal::Entry> entries;

@@ -203,8 +203,8 @@ long runChild(const QString &folder, const QString &mode, long stopAt, int killA
 TEST(RecordKill, EveryRecordWholeOrAbsentAfterAKill)
 {
     const bool longRun = qEnvironmentVariableIntValue("SORVEL_KILL_LONG") > 0;
-    const int randomPerMode = longRun ? 150 : 15;
-    const int instantsPerMode = longRun ? 100000 : 14;
+    const int randomPerMode = longRun ? 150 : 13;
+    const int instantsPerMode = longRun ? 100000 : 10;
     QTemporaryDir tmp;
     const QString base = tmp.filePath(QStringLiteral("base"));
     data::layOutDataFolder(base);
