@@ -7,12 +7,12 @@
 // members and 1 patent, a summary memo of about 600 bytes and Chinese names.
 
 #include "data/schema.h"
-#include "fillrecords.h"
 #include "db/gbk.h"
 #include "exchange/archiver.h"
 #include "exchange/exporter.h"
 #include "exchange/importer.h"
 #include "exchange/tables.h"
+#include "fillrecords.h"
 
 #include <QCoreApplication>
 #include <QDir>

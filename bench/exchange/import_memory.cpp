@@ -24,13 +24,15 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 4) {
-        std::fprintf(stderr, "usage: import_memory fill FOLDER N | export FOLDER OUTDIR | import FOLDER PACKAGE [--overwrite]\n");
+        std::fprintf(
+            stderr,
+            "usage: import_memory fill FOLDER N | export FOLDER OUTDIR | import FOLDER PACKAGE [--overwrite]\n");
         return 2;
     }
     Prompt quiet;
     quiet.ask = [](const QString &, const QString &, Tone, int) { return int(kYes); };
     ArjArchiver arj;
-    const QString command = args[1], folder = args[2];
+    const QString &command = args[1], &folder = args[2];
     QElapsedTimer t;
     t.start();
     if (command == QLatin1String("fill")) {
@@ -56,6 +58,7 @@ int main(int argc, char **argv)
     } else {
         return 2;
     }
-    std::printf("%s: %.0f ms\n", command == QLatin1String("import") ? "save" : qPrintable(command), t.nsecsElapsed() / 1e6);
+    std::printf("%s: %.0f ms\n", command == QLatin1String("import") ? "save" : qPrintable(command),
+                t.nsecsElapsed() / 1e6);
     return 0;
 }

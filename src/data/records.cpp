@@ -4,8 +4,8 @@
 
 #include "data/dm.h"
 #include "data/schema.h"
-#include "db/error.h"
 #include "db/database.h"
+#include "db/error.h"
 #include "db/gbk.h"
 #include "db/recordcodec.h"
 #include "db/tablefile.h"
@@ -31,10 +31,7 @@ namespace {
 
 using base::errorText;
 
-bool isTenDigitKey(QByteArrayView s)
-{
-    return s.size() == 10 && base::isAsciiDigits(s);
-}
+bool isTenDigitKey(QByteArrayView s) { return s.size() == 10 && base::isAsciiDigits(s); }
 
 QString text(db::Dataset &ds, const QString &field)
 {
@@ -50,10 +47,7 @@ RecordId recordIdOf(db::Dataset &row)
     return {text(row, kKeyField), text(row, kRegionField)};
 }
 
-QString SubTable::file(Store store) const
-{
-    return store == Store::Main ? fileName : stagingFileName(exchangeName);
-}
+QString SubTable::file(Store store) const { return store == Store::Main ? fileName : stagingFileName(exchangeName); }
 
 const QList<SubTable> &subTables()
 {
@@ -69,7 +63,8 @@ const QList<SubTable> &subTables()
 const SubTable *findSubTable(const QString &name)
 {
     for (const SubTable &s : subTables()) {
-        for (const QString &candidate : {s.exchangeName, s.fileName, s.file(Store::Staging), s.fileName.section(QLatin1Char('.'), 0, 0)})
+        for (const QString &candidate :
+             {s.exchangeName, s.fileName, s.file(Store::Staging), s.fileName.section(QLatin1Char('.'), 0, 0)})
             if (name.compare(candidate, Qt::CaseInsensitive) == 0)
                 return &s;
     }
@@ -83,7 +78,8 @@ QString recordFile(Store store)
 
 QString recordFilter(const QString &key, const QString &region)
 {
-    return db::equalsFilter(QStringLiteral("item_4"), key) + QStringLiteral(" and ") + db::equalsFilter(QStringLiteral("item_dqdm"), region);
+    return db::equalsFilter(QStringLiteral("item_4"), key) + QStringLiteral(" and ")
+           + db::equalsFilter(QStringLiteral("item_dqdm"), region);
 }
 
 TablePtr openTableFile(const QString &folder, const QString &name)
@@ -276,8 +272,7 @@ RecordJournal::~RecordJournal()
     if (m_begun) {
         try {
             rollBack();
-        } catch (...) {
-        }
+        } catch (...) {}
     }
 }
 
@@ -357,7 +352,8 @@ void RecordJournal::rollBack()
     if (!problems.isEmpty()) {
         // The journal stays: the next open of the folder tries again.
         problems.removeDuplicates();
-        throw db::EngineError(QStringLiteral("未能全部恢复原样（%1），下次打开数据时将再次恢复。").arg(problems.join(QStringLiteral("；"))));
+        throw db::EngineError(QStringLiteral("未能全部恢复原样（%1），下次打开数据时将再次恢复。")
+                                  .arg(problems.join(QStringLiteral("；"))));
     }
     QFile::remove(recordJournalPath(m_folder));
     syncFolder(m_folder);
@@ -366,12 +362,13 @@ void RecordJournal::rollBack()
 bool recoverRecordJournal(const QString &folder)
 {
     const QString path = recordJournalPath(folder);
-    QFile::remove(path + QStringLiteral(".new"));   // never renamed: nothing was written after it
+    QFile::remove(path + QStringLiteral(".new")); // never renamed: nothing was written after it
     QFile f(path);
     if (!f.exists())
         return false;
     if (!f.open(QIODevice::ReadOnly))
-        throw db::EngineError(QStringLiteral("无法读取数据文件夹中的%1：%2").arg(QFileInfo(path).fileName(), f.errorString()));
+        throw db::EngineError(
+            QStringLiteral("无法读取数据文件夹中的%1：%2").arg(QFileInfo(path).fileName(), f.errorString()));
     const QList<QByteArray> lines = f.readAll().split('\n');
     f.close();
     // A journal is renamed into place only when whole; one without its end
@@ -391,7 +388,8 @@ bool recoverRecordJournal(const QString &folder)
         QStringList problems;
         undo(folder, entries, problems);
         if (!problems.isEmpty())
-            throw db::EngineError(QStringLiteral("数据文件夹中有一次未完成的保存，未能恢复原样：%1").arg(problems.join(QStringLiteral("；"))));
+            throw db::EngineError(QStringLiteral("数据文件夹中有一次未完成的保存，未能恢复原样：%1")
+                                      .arg(problems.join(QStringLiteral("；"))));
     }
     QFile::remove(path);
     syncFolder(folder);
@@ -419,8 +417,7 @@ QList<int> appendRows(QList<Append> &rows, const std::function<void(int, int)> &
         for (auto it = written.rbegin(); it != written.rend(); ++it) {
             try {
                 it->first->setDeleted(it->second, true);
-            } catch (...) {
-            }
+            } catch (...) {}
         }
         throw;
     }
@@ -552,9 +549,6 @@ int deleteRecord(const RecordTables &tables, const RecordId &id)
     return count;
 }
 
-int deleteRecord(Store store, const RecordId &id)
-{
-    return deleteRecord(RecordTables(DataPath, store), id);
-}
+int deleteRecord(Store store, const RecordId &id) { return deleteRecord(RecordTables(DataPath, store), id); }
 
 } // namespace data

@@ -22,10 +22,10 @@
 #include "db/dataset.h"
 #include "db/tablefile.h"
 
-#include <QList>
-#include <QString>
 #include <QHash>
+#include <QList>
 #include <QSet>
+#include <QString>
 #include <functional>
 #include <memory>
 
@@ -134,7 +134,7 @@ public:
     QByteArray take(const QByteArray &year, const QByteArray &incoming = {});
 
 private:
-    QHash<QByteArray, qint64> m_top;   // year -> largest key in use
+    QHash<QByteArray, qint64> m_top; // year -> largest key in use
 };
 
 // The key the next record of `year` gets in the tables of DataPath.
@@ -164,10 +164,10 @@ public:
     void rollBack();
 
     struct Entry {
-        char kind;      // 'a' appends from row on, 'd' deletes row, 'w' rewrites row
-        QString file;   // the table's file name
+        char kind;    // 'a' appends from row on, 'd' deletes row, 'w' rewrites row
+        QString file; // the table's file name
         int row;
-        QByteArray before;   // 'w': the row's bytes before
+        QByteArray before; // 'w': the row's bytes before
     };
 
 private:

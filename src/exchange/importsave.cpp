@@ -44,8 +44,8 @@ struct Importer::Saving {
     std::unique_ptr<data::KeyBook> keys;
     QHash<NameOrg, QList<int>> byName;
     QHash<QByteArray, QList<int>> mainByKey;
-    QList<QHash<QByteArray, QList<int>>> subByKey;   // subTables() order
-    QList<QHash<NameOrg, QList<int>>> stagedByKey;   // subTables() order
+    QList<QHash<QByteArray, QList<int>>> subByKey; // subTables() order
+    QList<QHash<NameOrg, QList<int>>> stagedByKey; // subTables() order
     QHash<QByteArray, QList<int>> poolByName;
     int added = 0, overwritten = 0;
 };
@@ -54,9 +54,9 @@ struct Importer::Saving {
 struct Importer::Planned {
     int stagingRow = -1;
     QByteArray key, region, name, org, newKey;
-    QList<data::Append> rows;                 // the sub-table rows in copy order, the record row last
-    QList<const SubTable *> rowTables;        // the sub-table of each row (nullptr: the record row)
-    QList<int> personRows;                    // staged person rows
+    QList<data::Append> rows;          // the sub-table rows in copy order, the record row last
+    QList<const SubTable *> rowTables; // the sub-table of each row (nullptr: the record row)
+    QList<int> personRows;             // staged person rows
     QList<QPair<const SubTable *, int>> stagedSubRows;
     QList<int> written;
 };
@@ -73,7 +73,8 @@ bool Importer::planRecord(Saving &s, int r, bool overwrite, Planned &p)
         return false;
     try {
         if (!isValidRecordKey(p.key) || !isValidRegion(p.region))
-            throw db::EngineError(QStringLiteral("成果编号“%1”或地区代码“%2”不正确").arg(shown(p.key), shown(p.region)));
+            throw db::EngineError(
+                QStringLiteral("成果编号“%1”或地区代码“%2”不正确").arg(shown(p.key), shown(p.region)));
         // Every row of the record, converted before any is written.
         for (const SubTable *sub : copyOrder()) {
             const int i = subIndex(sub);
@@ -120,7 +121,8 @@ void Importer::finishRecord(Saving &s, Planned &p, bool overwrite, QList<QPair<d
             const QList<int> oldRows = s.mainByKey.take(oldKey);
             for (int o : oldRows) {
                 deletes.append({&main, o});
-                s.byName[{trimmedText(main, o, col(main, "ITEM_3")), trimmedText(main, o, col(main, "ITEM_9"))}].removeAll(o);
+                s.byName[{trimmedText(main, o, col(main, "ITEM_3")), trimmedText(main, o, col(main, "ITEM_9"))}]
+                    .removeAll(o);
             }
             ++s.overwritten;
         } else {
@@ -174,7 +176,7 @@ void Importer::saveBatch(Saving &s, const QList<int> &stagingRows, bool overwrit
     for (db::TableFile *t : s.main->all())
         journal.appendsTo(*t);
     for (db::TableFile *t : s.staged->all())
-        journal.appendsTo(*t);   // nothing is appended there: named so they are synced with the rest
+        journal.appendsTo(*t); // nothing is appended there: named so they are synced with the rest
     journal.begin();
 
     // The new rows of every record first, each record all or none.
@@ -182,7 +184,8 @@ void Importer::saveBatch(Saving &s, const QList<int> &stagingRows, bool overwrit
         try {
             p.written = data::appendRows(p.rows);
         } catch (const db::EngineError &e) {
-            m_prompt.message(QStringLiteral("成果“%1”未能入库，其数据未写入：%2").arg(shown(p.name), e.message()), kNote);
+            m_prompt.message(QStringLiteral("成果“%1”未能入库，其数据未写入：%2").arg(shown(p.name), e.message()),
+                             kNote);
         }
     }
     // Then what they replace and their staged copies, named in the journal

@@ -64,10 +64,7 @@ inline const QList<const SubTable *> &emptyingOrder()
 
 inline bool isPersons(const SubTable &s) { return s.exchangeName == QLatin1String("CGWCR"); }
 
-inline int col(const db::TableFile &t, const QString &name)
-{
-    return data::fieldIndex(t, name);
-}
+inline int col(const db::TableFile &t, const QString &name) { return data::fieldIndex(t, name); }
 
 inline QList<int> liveRows(const db::TableFile &t)
 {

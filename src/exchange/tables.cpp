@@ -5,10 +5,7 @@
 
 namespace exchange {
 
-TablePtr openTable(const QString &folder, const QString &name)
-{
-    return data::openTableFile(folder, name);
-}
+TablePtr openTable(const QString &folder, const QString &name) { return data::openTableFile(folder, name); }
 
 QByteArray exchangeText(const db::TableFile &t, int row, int field)
 {
@@ -24,10 +21,7 @@ QByteArray exchangeText(const db::TableFile &t, int row, int field)
     }
 }
 
-QByteArray trimmedText(const db::TableFile &t, int row, int field)
-{
-    return data::trimmedField(t, row, field);
-}
+QByteArray trimmedText(const db::TableFile &t, int row, int field) { return data::trimmedField(t, row, field); }
 
 QList<int> rowsWithText(const db::TableFile &t, int field, QByteArrayView value)
 {

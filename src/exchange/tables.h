@@ -14,10 +14,10 @@
 // Row-level work on the table files that the exchange services share.
 namespace exchange {
 
-using data::TablePtr;
-using data::PreparedRow;
 using data::Append;
 using data::deleteRows;
+using data::PreparedRow;
+using data::TablePtr;
 
 // The shared store of a table of the data folder (any letter case).
 TablePtr openTable(const QString &folder, const QString &name);

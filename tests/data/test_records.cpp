@@ -210,8 +210,8 @@ TEST_F(RecordsTest, NewKeysPassEveryKeyLeftInASubTable)
     EXPECT_EQ(data::nextRecordKey(u"2009"_s), u"2009000041"_s);
     data::KeyBook book(data::RecordTables(folder, data::Store::Main));
     EXPECT_EQ(book.take("2009", "2009000005"), "2009000041");
-    EXPECT_EQ(book.take("2009", "2009000005"), "2009000042");   // each key handed out once
-    EXPECT_EQ(book.take("2012", "2012000007"), "2012000007");   // a year without keys keeps the incoming one
+    EXPECT_EQ(book.take("2009", "2009000005"), "2009000042"); // each key handed out once
+    EXPECT_EQ(book.take("2012", "2012000007"), "2012000007"); // a year without keys keeps the incoming one
     add(u"ZLQKtemp.dbf"_s, u"2010000003"_s, u"37"_s);
     EXPECT_EQ(data::nextRecordKey(u"2010"_s, data::Store::Staging), u"2010000004"_s);
 }

@@ -350,7 +350,7 @@ TEST_F(FormNewTest, FailedMovePutsTheRecordAndItsRowsBack)
     for (const QString &sub : {u"cgwcdw"_s, u"zlqk"_s, u"jdwyhmd"_s, u"cgwcr"_s, u"cgwcr"_s})
         subRow(sub, u"2009000001"_s);
     start();
-    static int writes;   // the fifth row of the move cannot be written
+    static int writes; // the fifth row of the move cannot be written
     writes = 0;
     data::recordWriteHook = [] {
         if (++writes == 6)

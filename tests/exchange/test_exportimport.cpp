@@ -215,12 +215,13 @@ TEST_F(ExportImport, NewKeysPassRowsLeftBehindAboveTheYearsRecords)
     QStringList keys;
     for (const auto &r : rows("kjcg"))
         keys << r["ITEM_4"] + "=" + r["ITEM_3"];
-    EXPECT_EQ(keys, QStringList({"2005000001=本地成果", "2005000061=甲成果", "2005000062=乙成果", "2011000002=丙成果"}));
+    EXPECT_EQ(keys,
+              QStringList({"2005000001=本地成果", "2005000061=甲成果", "2005000062=乙成果", "2011000002=丙成果"}));
     QStringList persons;
     for (const auto &r : rows("cgwcr"))
         persons << r["ITEM_4"];
     EXPECT_EQ(persons, QStringList({"2005000001", "2005000060", "2005000061", "2005000062", "2011000002"}));
-    EXPECT_EQ(rows("zlqk").size(), 4);   // the stray staged patent was not taken along
+    EXPECT_EQ(rows("zlqk").size(), 4); // the stray staged patent was not taken along
 }
 
 TEST_F(ExportImport, EmptyApprovalDateArrivesAsTodayAndPersonsMergeIntoThePool)

@@ -39,7 +39,7 @@ const QStringList kModes{QStringLiteral("save"), QStringLiteral("overwrite"), QS
 // Rows of every record in the sub-tables, in data::subTables() order.
 const int kShape[4] = {1, 2, 1, 1};
 constexpr int kMainRecords = 6;
-constexpr int kStagedRecords = 8;   // the first four share name and organisation with a main record
+constexpr int kStagedRecords = 8; // the first four share name and organisation with a main record
 
 QByteArray g(const QString &s) { return db::gbk::encodeLossy(s); }
 
@@ -56,11 +56,15 @@ void addRow(const QString &folder, const QString &file, const QList<QPair<QStrin
 void addRecord(const QString &folder, data::Store store, const QByteArray &key, const QString &name)
 {
     addRow(folder, data::recordFile(store),
-           {{QStringLiteral("ITEM_4"), key}, {QStringLiteral("ITEM_DQDM"), "."}, {QStringLiteral("ITEM_3"), g(name)},
-            {QStringLiteral("ITEM_9"), g(QStringLiteral("某研究院"))}, {QStringLiteral("ITEM_CGLB"), "1"}});
+           {{QStringLiteral("ITEM_4"), key},
+            {QStringLiteral("ITEM_DQDM"), "."},
+            {QStringLiteral("ITEM_3"), g(name)},
+            {QStringLiteral("ITEM_9"), g(QStringLiteral("某研究院"))},
+            {QStringLiteral("ITEM_CGLB"), "1"}});
     for (int i = 0; i < 4; ++i) {
         for (int n = 0; n < kShape[i]; ++n) {
-            QList<QPair<QString, QByteArray>> values{{QStringLiteral("ITEM_4"), key}, {QStringLiteral("ITEM_DQDM"), "."}};
+            QList<QPair<QString, QByteArray>> values{{QStringLiteral("ITEM_4"), key},
+                                                     {QStringLiteral("ITEM_DQDM"), "."}};
             if (data::subTables()[i].exchangeName == QLatin1String("CGWCR"))
                 values.append({QStringLiteral("ITEM_180"), g(name + QStringLiteral("的完成人") + QString::number(n))});
             addRow(folder, data::subTables()[i].file(store), values);
