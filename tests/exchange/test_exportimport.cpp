@@ -513,10 +513,10 @@ TEST_F(ExportImport, RedatingMovesTheRecordWithItsRows)
     answer("确定要更改成果年份吗？", kNo);
     EXPECT_FALSE(im.redate(staged[0], "2010"));
     // A year that cannot be is refused before anything is asked.
-    const qsizetype shownBefore = texts().size();
+    const qsizetype before = texts().size();
     EXPECT_FALSE(im.redate(staged[0], "20a0"));
     EXPECT_FALSE(im.redate(staged[0], "201"));
-    EXPECT_EQ(texts().mid(shownBefore), QStringList(2, QStringLiteral("成果年份应为四位数字的年份！")));
+    EXPECT_EQ(texts().mid(before), QStringList(2, QStringLiteral("成果年份应为四位数字的年份！")));
     EXPECT_EQ(rows("kjcgtemp")[0]["ITEM_4"], "2005000003");
     answer("确定要更改成果年份吗？", kYes);
     EXPECT_TRUE(im.redate(staged[0], " 2010 "));
