@@ -56,7 +56,7 @@ struct Registry {
 QString resolveFileName(const QString &folder, const QString &fileName)
 {
     QDir dir(folder);
-    const QString exact = dir.filePath(fileName);
+    QString exact = dir.filePath(fileName);
     if (QFileInfo::exists(exact))
         return exact;
     QStringList hits;
@@ -353,7 +353,7 @@ void TableFile::scanRows(const std::function<void(const QString &)> &fault)
         for (int r = 0; r < n; ++r) {
             const char *rec = buf.constData() + qsizetype(r) * recLen;
             if (rec[0] == '*') {
-                m_deleted[size_t(first + r)] = true;
+                m_deleted[size_t(first) + size_t(r)] = true;
                 ++m_deletedCount;
             }
             for (int f : memoFields) {
