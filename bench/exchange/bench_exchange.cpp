@@ -12,6 +12,7 @@
 #include "exchange/exporter.h"
 #include "exchange/importer.h"
 #include "exchange/tables.h"
+#include "fillrecords.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,53 +27,6 @@
 using namespace exchange;
 
 namespace {
-
-QByteArray g(const QString &s) { return db::gbk::encodeLossy(s); }
-
-void fill(const QString &folder, int records)
-{
-    data::layOutDataFolder(folder);
-    const TablePtr kjcg = openTable(folder, data::file::kjcg);
-    const TablePtr cgwcr = openTable(folder, data::file::cgwcr);
-    const TablePtr cgwcdw = openTable(folder, data::file::cgwcdw);
-    const TablePtr jdwyhmd = openTable(folder, data::file::jdwyhmd);
-    const TablePtr zlqk = openTable(folder, data::file::zlqk);
-    const QByteArray memo = g(QStringLiteral("本成果研究了一种新的方法，").repeated(25) + QStringLiteral("\r\n第二段"));
-    const auto row = [](const TablePtr &t, QList<QPair<const char *, QByteArray>> values) {
-        PreparedRow p = prepareRow(*t, {});
-        for (const auto &v : values) {
-            const int i = t->schema().indexOf(QString::fromLatin1(v.first));
-            if (t->schema().fields[i].kind == db::FieldKind::Memo)
-                p.memos.insert(i, v.second);
-            else
-                setText(*t, p, QString::fromLatin1(v.first), v.second);
-        }
-        t->appendRow(p.record, p.memos);
-    };
-    for (int r = 0; r < records; ++r) {
-        const QByteArray key = QByteArray::number(2000 + r % 20) + QByteArray::number(100000 + r).right(6);
-        const QByteArray n = QByteArray::number(r);
-        row(kjcg, {{"ITEM_4", key}, {"ITEM_DQDM", "."}, {"ITEM_3", g(QStringLiteral("一种新型材料的研究")) + n},
-                   {"ITEM_9", g(QStringLiteral("某某研究院"))}, {"ITEM_CGLB", QByteArray::number(1 + r % 3)},
-                   {"ITEM_121", "2005-03-01"}, {"ITEM_13_1", memo}, {"ITEM_14", g(QStringLiteral("材料;方法;应用"))},
-                   {"ITEM_45", "12.5"}});
-        for (int p = 1; p <= 3; ++p)
-            row(cgwcr, {{"ITEM_4", key}, {"ITEM_DQDM", "."}, {"ITEM_187", QByteArray::number(p)},
-                        {"ITEM_180", g(QStringLiteral("张三")) + n + QByteArray::number(p)}, {"ITEM_181", "1"},
-                        {"ITEM_185", g(QStringLiteral("某某研究院"))}, {"ITEM_186", g(QStringLiteral("主要完成人"))},
-                        {"ITEM_188", "0"}, {"ITEM_NO", QByteArray::number(p)}});
-        for (int o = 1; o <= 2; ++o)
-            row(cgwcdw, {{"ITEM_4", key}, {"ITEM_DQDM", "."}, {"ITEM_176", QByteArray::number(o)},
-                         {"ITEM_170", g(QStringLiteral("协作单位"))}, {"ITEM_171", g(QStringLiteral("北京市海淀区"))}});
-        for (int m = 1; m <= 2; ++m)
-            row(jdwyhmd, {{"ITEM_4", key}, {"ITEM_DQDM", "."}, {"ITEM_190", QByteArray::number(m)},
-                          {"ITEM_192", g(QStringLiteral("李四"))}, {"ITEM_195", g(QStringLiteral("某大学"))}});
-        row(zlqk, {{"ITEM_4", key}, {"ITEM_DQDM", "."}, {"ITEM_NO", "1"}, {"PATENT_NO", "ZL" + key},
-                   {"PATENT_NAM", g(QStringLiteral("一种装置"))}});
-    }
-    for (const TablePtr &t : {kjcg, cgwcr, cgwcdw, jdwyhmd, zlqk})
-        t->sync();
-}
 
 Prompt quiet()
 {
@@ -150,7 +104,7 @@ int main(int argc, char **argv)
     ArjArchiver arj;
     QTemporaryDir work;
     const QString source = work.filePath(QStringLiteral("source"));
-    fill(source, records);
+    benchfill::fill(source, records);
     const QString out = work.filePath(QStringLiteral("out"));
     QDir().mkpath(out);
 
@@ -209,7 +163,7 @@ int main(int argc, char **argv)
     for (int n : scale) {
         QTemporaryDir w;
         const QString src = w.filePath(QStringLiteral("src"));
-        fill(src, n);
+        benchfill::fill(src, n);
         const QString o = w.filePath(QStringLiteral("o"));
         QDir().mkpath(o);
         QList<int> all;

@@ -1,4 +1,5 @@
 #include "dm.h"
+#include "records.h"
 
 #include "data/schema.h"
 #include "db/error.h"
@@ -66,6 +67,8 @@ TDM::TDM(const QString &dataPath, QObject *parent) : QObject(parent)
     // 1. The data folder.
     QString path = QDir::cleanPath(dataPath);
     DataPath = path;
+    // A save that a kill interrupted is undone before any table is read.
+    data::recoverRecordJournal(DataPath);
     auto at = [&](db::Dataset &ds) {
         if (auto *t = qobject_cast<db::Table *>(&ds))
             t->setDatabaseName(DataPath);

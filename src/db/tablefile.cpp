@@ -606,6 +606,19 @@ void TableFile::sync()
     }
 }
 
+void TableFile::releaseRows(int first, int end) const
+{
+    end = qMin(end, m_baseRows);
+    if (!m_base || first < 0 || end <= first)
+        return;
+    // Safe on the private mapping: every change made to it is in the file too.
+    static const quintptr page = quintptr(::sysconf(_SC_PAGESIZE));
+    const quintptr from = quintptr(m_base + qsizetype(first) * m_schema.recordLength) & ~(page - 1);
+    const quintptr to = (quintptr(m_base + qsizetype(end) * m_schema.recordLength) + page - 1) & ~(page - 1);
+    if (to > from) // NOLINTNEXTLINE(performance-no-int-to-ptr): the page bounds are computed as integers
+        ::madvise(reinterpret_cast<void *>(from), size_t(to - from), MADV_DONTNEED);
+}
+
 void TableFile::createFile(const QString &path, const QVector<FieldDef> &fields, unsigned char languageDriver)
 {
     if (fields.isEmpty() || fields.size() > 255)

@@ -74,6 +74,10 @@ public:
     void reserveRows(int rows);
     // Forces what was written to disk (one sync for a whole user operation).
     void sync();
+    // Lets go of the memory holding rows [first, end) as read from the file:
+    // they are read again when next touched.  A walk over a large table
+    // calls it behind itself so the table is not kept in memory.
+    void releaseRows(int first, int end) const;
 
     // Purges deleted rows, keeping the order of the rest, the header bytes
     // and the language driver; memos are compacted.  Needs exclusive use.

@@ -417,17 +417,17 @@ void TFormNew::saveEdited(const QString &year)
         const QSet<QString> codes = appraisalCodes(category);
         // The record row and all of its sub-table rows move together, or
         // none of them.
-        data::rekeyRecord(data::Store::Main, {oldKey, region}, newKey, [&](db::Dataset &record) {
-            if (fieldText(record, QStringLiteral("ITEM_CGLB")) != category) {
+        data::rekeyRecord(data::Store::Main, {oldKey, region}, newKey, [&](data::RowText &record) {
+            if (record.text(QStringLiteral("ITEM_CGLB")) != category) {
                 for (const QString &f : fieldsOutsideCategory(category))
-                    record.fieldByName(f).clear();
-                if (!codes.contains(fieldText(record, QStringLiteral("ITEM_21"))))
-                    record.fieldByName(QStringLiteral("ITEM_21")).clear();
+                    record.clear(f);
+                if (!codes.contains(record.text(QStringLiteral("ITEM_21"))))
+                    record.clear(QStringLiteral("ITEM_21"));
             }
-            record.fieldByName(QStringLiteral("ITEM_CGLB")).setAsString(category);
-            record.fieldByName(QStringLiteral("ITEM_120")).setAsString(edt_120->text().trimmed());
-            record.fieldByName(QStringLiteral("ITEM_3")).setAsString(name);
-            record.fieldByName(QStringLiteral("ITEM_9")).setAsString(edt_9->text().trimmed());
+            record.set(QStringLiteral("ITEM_CGLB"), category);
+            record.set(QStringLiteral("ITEM_120"), edt_120->text().trimmed());
+            record.set(QStringLiteral("ITEM_3"), name);
+            record.set(QStringLiteral("ITEM_9"), edt_9->text().trimmed());
         });
     } catch (const std::exception &e) {
         platform::messageBox(this, base::errorText(e), platform::NoteCaption, platform::Icon::None, platform::Ok);

@@ -86,7 +86,7 @@ bool CodeUpdater::updateFromPackage(int index, const QString &chosenFile)
                     throw ArchiveError(QStringLiteral("%1 第%2行：%3").arg(t.member).arg(r.line).arg(e.message()));
                 }
             }
-            appendAll(out);
+            data::appendRows(out);
             nt->sync();
         }
         swapIn(t, built);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/records.h"
 #include "exchange/archiver.h"
 #include "exchange/prompt.h"
 
@@ -82,10 +83,14 @@ public:
 
 private:
     struct Saving;
-    bool saveRecord(Saving &s, int stagingRow, bool overwrite);
+    struct Planned;
+    bool planRecord(Saving &s, int stagingRow, bool overwrite, Planned &p);
+    void finishRecord(Saving &s, Planned &p, bool overwrite, QList<QPair<db::TableFile *, int>> &deletes);
+    void mergePersons(Saving &s, const Planned &p);
+    void saveBatch(Saving &s, const QList<int> &stagingRows, bool overwrite);
     void runSave(bool overwrite);
     void renumber();
-    QList<int> stagedSubRows(const QString &table, const QByteArray &key, const QByteArray &region) const;
+    void deleteStagedRecord(int stagingRow);
 
     QString m_data;
     Archiver &m_archiver;

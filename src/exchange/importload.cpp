@@ -64,7 +64,7 @@ bool Importer::load()
         progress(0);
         const QDate today = m_prompt.date();
         for (FileRows &file : files) {
-            const QString n = names.at(file.index);
+            const QString &n = names.at(file.index);
             const QString &fileName = file.fileName;
             const TablePtr &t = file.table;
             m_prompt.atFile(file.index);
@@ -129,7 +129,7 @@ bool Importer::load()
         };
         announce(0);
         progress(rows.size());
-        appendAll(rows, [&](int done, int count) {
+        data::appendRows(rows, [&](int done, int count) {
             announce(std::min<qsizetype>(done, count - 1));
             progress(total + done);
         });

@@ -1,12 +1,21 @@
 // Saving the staged records into the record tables under new keys.
+//
+// The records go in batches.  Each batch runs under one record journal: the
+// rows it appends to the record tables, the rows of the records it replaces
+// and the staged rows it takes are named (and synced) before they are
+// touched, so a kill leaves every staged record either saved whole, with its
+// staged copy gone, or still staged and not saved at all.  Only the rows that
+// concern the staged records are looked up in the record tables, each table
+// walked once, so the memory a save takes does not grow with them.
 
 #include "exchange/importer.h"
 
-#include "exchange/importshared.h"
 #include "data/schema.h"
+#include "exchange/importshared.h"
 #include "exchange/tables.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace exchange {
 
@@ -14,174 +23,265 @@ using namespace import;
 using data::Store;
 using data::SubTable;
 
-// What a run of saves shares: the tables, the largest key of every year,
-// and indexes of the rows by key, by name and organisation, and of the
-// person pool by name, kept current as records are added and removed.
+namespace {
+
+constexpr int kBatch = 1000;
+
+using NameOrg = QPair<QByteArray, QByteArray>;
+
+int subIndex(const SubTable *s) { return int(s - data::subTables().constData()); }
+
+} // namespace
+
+// What a run of saves shares: the two sets of tables, the keys in use, and
+// indexes of the rows the save may look for, kept current as records are
+// added and removed: main records by name and organisation (only names that
+// are staged), their rows by key, staged sub-table rows by key and region,
+// and pool persons by name (only names that are staged).
 struct Importer::Saving {
-    TablePtr main, staged, pool;
-    QList<TablePtr> subs, stagedSubs;
-    QHash<QByteArray, qint64> topKey;                          // year -> largest key
-    QHash<QPair<QByteArray, QByteArray>, QList<int>> byName;   // main rows by name and organisation
-    QList<QHash<QByteArray, QList<int>>> subByKey;             // main sub-table rows by key
+    std::unique_ptr<data::RecordTables> main, staged;
+    TablePtr pool;
+    std::unique_ptr<data::KeyBook> keys;
+    QHash<NameOrg, QList<int>> byName;
     QHash<QByteArray, QList<int>> mainByKey;
-    QList<QHash<QPair<QByteArray, QByteArray>, QList<int>>> stagedByKey;
+    QList<QHash<QByteArray, QList<int>>> subByKey; // subTables() order
+    QList<QHash<NameOrg, QList<int>>> stagedByKey; // subTables() order
     QHash<QByteArray, QList<int>> poolByName;
     int added = 0, overwritten = 0;
 };
 
-bool Importer::saveRecord(Saving &s, int r, bool overwrite)
+// One staged record of a batch, converted and appended.
+struct Importer::Planned {
+    int stagingRow = -1;
+    QByteArray key, region, name, org, newKey;
+    QList<data::Append> rows;          // the sub-table rows in copy order, the record row last
+    QList<const SubTable *> rowTables; // the sub-table of each row (nullptr: the record row)
+    QList<int> personRows;             // staged person rows
+    QList<QPair<const SubTable *, int>> stagedSubRows;
+    QList<int> written;
+};
+
+bool Importer::planRecord(Saving &s, int r, bool overwrite, Planned &p)
 {
-    const db::TableFile &st = *s.staged;
-    const QByteArray key = trimmedText(st, r, col(st, data::kKeyField));
-    const QByteArray region = trimmedText(st, r, col(st, data::kRegionField));
-    const QByteArray name = trimmedText(st, r, col(st, "ITEM_3"));
-    const QByteArray org = trimmedText(st, r, col(st, "ITEM_9"));
-    const QString shownName = shown(name);
-    if (overwrite && name.isEmpty())
+    const db::TableFile &st = s.staged->record();
+    p.stagingRow = r;
+    p.key = trimmedText(st, r, col(st, data::kKeyField));
+    p.region = trimmedText(st, r, col(st, data::kRegionField));
+    p.name = trimmedText(st, r, col(st, "ITEM_3"));
+    p.org = trimmedText(st, r, col(st, "ITEM_9"));
+    if (overwrite && p.name.isEmpty())
         return false;
     try {
-        if (!isValidRecordKey(key) || !isValidRegion(region))
-            throw db::EngineError(QStringLiteral("成果编号“%1”或地区代码“%2”不正确").arg(shown(key), shown(region)));
-        const QByteArray year = key.left(4);
-        QByteArray newKey = s.topKey.contains(year) ? keyText(s.topKey.value(year) + 1) : key;
-        if (!newKey.startsWith(year))
-            throw db::EngineError(QStringLiteral("%1年的成果编号已用完").arg(QString::fromLatin1(year)));
-
+        if (!isValidRecordKey(p.key) || !isValidRegion(p.region))
+            throw db::EngineError(
+                QStringLiteral("成果编号“%1”或地区代码“%2”不正确").arg(shown(p.key), shown(p.region)));
         // Every row of the record, converted before any is written.
-        QList<Append> rows;
-        QList<int> personRows;
-        for (int i = 0; i < copyOrder().size(); ++i) {
-            db::TableFile &from = *s.stagedSubs[i];
-            db::TableFile &to = *s.subs[i];
-            for (int sr : s.stagedByKey[i].value({key, region})) {
-                PreparedRow p = copyRow(from, sr, to);
-                setText(to, p, data::kKeyField, newKey);
-                setText(to, p, data::kRegionField, ".");
-                rows.append({&to, std::move(p)});
-                if (isPersons(*copyOrder()[i]))
-                    personRows << sr;
+        for (const SubTable *sub : copyOrder()) {
+            const int i = subIndex(sub);
+            db::TableFile &from = s.staged->sub(i);
+            db::TableFile &to = s.main->sub(i);
+            for (int sr : s.stagedByKey[i].value({p.key, p.region})) {
+                p.rows.append({&to, copyRow(from, sr, to)});
+                p.rowTables << sub;
+                p.stagedSubRows.append({sub, sr});
+                if (isPersons(*sub))
+                    p.personRows << sr;
             }
         }
-        PreparedRow p = copyRow(st, r, *s.main);
-        setText(*s.main, p, data::kKeyField, newKey);
-        setText(*s.main, p, data::kRegionField, ".");
-        rows.append({s.main.get(), std::move(p)});
-        const QList<int> written = appendAll(rows);
-
-        // Indexes follow the new rows.
-        for (int i = 0; i < rows.size() - 1; ++i) {
-            const int t = int(std::find_if(s.subs.begin(), s.subs.end(), [&](const TablePtr &x) { return x.get() == rows[i].table; })
-                              - s.subs.begin());
-            s.subByKey[t][newKey] << written[i];
-        }
-        const int mainRow = written.last();
-        s.topKey[year] = newKey.toLongLong();
-
-        if (overwrite) {
-            const QList<int> same = s.byName.value({name, org});
-            if (!same.isEmpty()) {
-                // The new record is in place: now the old one goes, with its rows.
-                const QByteArray oldKey = trimmedText(*s.main, same.first(), col(*s.main, data::kKeyField));
-                for (int i = 0; i < s.subs.size(); ++i) {
-                    deleteRows(*s.subs[i], s.subByKey[i].take(oldKey));
-                }
-                const QList<int> oldRows = s.mainByKey.take(oldKey);
-                deleteRows(*s.main, oldRows);
-                for (int o : oldRows) {
-                    const QPair<QByteArray, QByteArray> id{trimmedText(*s.main, o, col(*s.main, "ITEM_3")),
-                                                           trimmedText(*s.main, o, col(*s.main, "ITEM_9"))};
-                    s.byName[id].removeAll(o);
-                }
-                ++s.overwritten;
-            } else {
-                ++s.added;
-            }
-        } else {
-            ++s.added;
-        }
-        s.byName[{name, org}] << mainRow;
-        s.mainByKey[newKey] << mainRow;
-
-        // Every person also goes to the pool, merged by name.
-        const int stagedPersons = int(std::find_if(copyOrder().begin(), copyOrder().end(),
-                                                   [](const SubTable *x) { return isPersons(*x); })
-                                      - copyOrder().begin());
-        db::TableFile &from = *s.stagedSubs[stagedPersons];
-        const int personName = col(from, "ITEM_180");
-        for (int pr : personRows) {
-            const QByteArray person = trimmedText(from, pr, personName);
-            QList<int> &known = s.poolByName[person];
-            if (known.size() > 1)
-                continue;
-            PreparedRow row = copyRow(from, pr, *s.pool);
-            setText(*s.pool, row, QStringLiteral("ITEM_180"), person);
-            if (known.isEmpty())
-                known << s.pool->appendRow(row.record, row.memos);
-            else
-                s.pool->writeRow(known.first(), row.record, row.memos);
+        p.rows.append({&s.main->record(), copyRow(st, r, s.main->record())});
+        p.rowTables << nullptr;
+        p.newKey = s.keys->take(p.key.left(4), p.key);
+        for (data::Append &a : p.rows) {
+            setText(*a.table, a.row, data::kKeyField, p.newKey);
+            setText(*a.table, a.row, data::kRegionField, ".");
         }
         return true;
     } catch (const db::EngineError &e) {
-        m_prompt.message(QStringLiteral("成果“%1”未能入库，其数据未写入：%2").arg(shownName, e.message()), kNote);
+        m_prompt.message(QStringLiteral("成果“%1”未能入库，其数据未写入：%2").arg(shown(p.name), e.message()), kNote);
         return false;
     }
 }
 
-namespace {
-void indexRows(const db::TableFile &t, QHash<QByteArray, QList<int>> &index, int field)
+void Importer::finishRecord(Saving &s, Planned &p, bool overwrite, QList<QPair<db::TableFile *, int>> &deletes)
 {
-    for (int r : liveRows(t))
-        index[trimmedText(t, r, field)] << r;
+    // Indexes follow the new rows.
+    for (qsizetype i = 0; i + 1 < p.rows.size(); ++i)
+        s.subByKey[subIndex(p.rowTables[i])][p.newKey] << p.written[i];
+    const int mainRow = p.written.last();
+    if (overwrite) {
+        const QList<int> same = s.byName.value({p.name, p.org});
+        if (!same.isEmpty()) {
+            // The new record is in place: now the old one goes, with its rows.
+            db::TableFile &main = s.main->record();
+            const QByteArray oldKey = trimmedText(main, same.first(), col(main, data::kKeyField));
+            for (int i = 0; i < s.subByKey.size(); ++i) {
+                for (int row : s.subByKey[i].take(oldKey))
+                    deletes.append({&s.main->sub(i), row});
+            }
+            const QList<int> oldRows = s.mainByKey.take(oldKey);
+            for (int o : oldRows) {
+                deletes.append({&main, o});
+                s.byName[{trimmedText(main, o, col(main, "ITEM_3")), trimmedText(main, o, col(main, "ITEM_9"))}]
+                    .removeAll(o);
+            }
+            ++s.overwritten;
+        } else {
+            ++s.added;
+        }
+    } else {
+        ++s.added;
+    }
+    s.byName[{p.name, p.org}] << mainRow;
+    s.mainByKey[p.newKey] << mainRow;
+    // The staged copy goes in the same step.
+    for (const auto &[sub, row] : std::as_const(p.stagedSubRows))
+        deletes.append({&s.staged->sub(subIndex(sub)), row});
+    deletes.append({&s.staged->record(), p.stagingRow});
 }
-} // namespace
+
+void Importer::mergePersons(Saving &s, const Planned &p)
+{
+    // Every person also goes to the pool, merged by name.
+    int persons = 0;
+    for (const SubTable &sub : data::subTables())
+        if (isPersons(sub))
+            persons = subIndex(&sub);
+    db::TableFile &from = s.staged->sub(persons);
+    const int personName = col(from, "ITEM_180");
+    for (int pr : p.personRows) {
+        const QByteArray person = trimmedText(from, pr, personName);
+        QList<int> &known = s.poolByName[person];
+        if (known.size() > 1)
+            continue;
+        PreparedRow row = copyRow(from, pr, *s.pool);
+        setText(*s.pool, row, QStringLiteral("ITEM_180"), person);
+        if (known.isEmpty())
+            known << s.pool->appendRow(row.record, row.memos);
+        else
+            s.pool->writeRow(known.first(), row.record, row.memos);
+    }
+}
+
+void Importer::saveBatch(Saving &s, const QList<int> &stagingRows, bool overwrite)
+{
+    QList<Planned> plans;
+    for (int r : stagingRows) {
+        Planned p;
+        if (planRecord(s, r, overwrite, p))
+            plans << std::move(p);
+    }
+    if (plans.isEmpty())
+        return;
+    data::RecordJournal journal(m_data);
+    for (db::TableFile *t : s.main->all())
+        journal.appendsTo(*t);
+    for (db::TableFile *t : s.staged->all())
+        journal.appendsTo(*t); // nothing is appended there: named so they are synced with the rest
+    journal.begin();
+
+    // The new rows of every record first, each record all or none.
+    for (Planned &p : plans) {
+        try {
+            p.written = data::appendRows(p.rows);
+        } catch (const db::EngineError &e) {
+            m_prompt.message(QStringLiteral("成果“%1”未能入库，其数据未写入：%2").arg(shown(p.name), e.message()),
+                             kNote);
+        }
+    }
+    // Then what they replace and their staged copies, named in the journal
+    // before any of them goes.
+    QList<QPair<db::TableFile *, int>> deletes;
+    for (Planned &p : plans) {
+        if (!p.written.isEmpty())
+            finishRecord(s, p, overwrite, deletes);
+    }
+    if (!deletes.isEmpty()) {
+        for (const auto &[table, row] : std::as_const(deletes))
+            journal.deletes(*table, row);
+        journal.begin();
+        for (const auto &[table, row] : std::as_const(deletes))
+            data::deleteRows(*table, {row});
+    }
+    journal.finish();
+    for (const Planned &p : std::as_const(plans)) {
+        if (!p.written.isEmpty())
+            mergePersons(s, p);
+    }
+    s.pool->sync();
+}
 
 void Importer::runSave(bool overwrite)
 {
     Saving s;
-    s.main = openTable(m_data, data::recordFile(Store::Main));
-    s.staged = openTable(m_data, data::recordFile(Store::Staging));
+    s.main = std::make_unique<data::RecordTables>(m_data, Store::Main);
+    s.staged = std::make_unique<data::RecordTables>(m_data, Store::Staging);
     s.pool = openTable(m_data, data::file::cgwcrNew);
-    for (const SubTable *sub : copyOrder()) {
-        s.subs << openTable(m_data, sub->file(Store::Main));
-        s.stagedSubs << openTable(m_data, sub->file(Store::Staging));
-        QHash<QByteArray, QList<int>> byKey;
-        indexRows(*s.subs.last(), byKey, col(*s.subs.last(), sub->keyField));
-        s.subByKey << byKey;
-        const db::TableFile &st = *s.stagedSubs.last();
-        QHash<QPair<QByteArray, QByteArray>, QList<int>> staged;
-        const int k = col(st, sub->keyField), d = col(st, sub->regionField);
+    s.keys = std::make_unique<data::KeyBook>(*s.main);
+
+    // What the staged records bring: their rows, names and persons.
+    const db::TableFile &staged = s.staged->record();
+    QSet<NameOrg> names;
+    const int sn = col(staged, "ITEM_3"), so = col(staged, "ITEM_9");
+    const QList<int> stagedRows = liveRows(staged);
+    for (int r : stagedRows)
+        names.insert({trimmedText(staged, r, sn), trimmedText(staged, r, so)});
+    QSet<QByteArray> persons;
+    for (int i = 0; i < data::subTables().size(); ++i) {
+        const db::TableFile &st = s.staged->sub(i);
+        const int k = col(st, data::kKeyField), d = col(st, data::kRegionField);
+        QHash<NameOrg, QList<int>> byKey;
         for (int r : liveRows(st))
-            staged[{trimmedText(st, r, k), trimmedText(st, r, d)}] << r;
-        s.stagedByKey << staged;
-    }
-    const int mk = col(*s.main, data::kKeyField), mn = col(*s.main, "ITEM_3"), mo = col(*s.main, "ITEM_9");
-    for (int r : liveRows(*s.main)) {
-        const QByteArray key = trimmedText(*s.main, r, mk);
-        s.mainByKey[key] << r;
-        s.byName[{trimmedText(*s.main, r, mn), trimmedText(*s.main, r, mo)}] << r;
-        if (key.size() == 10 && isValidRecordKey(key))
-            s.topKey[key.left(4)] = std::max(s.topKey.value(key.left(4), 0), key.toLongLong());
-    }
-    // Keys left behind in a sub-table count as used: a new record must not
-    // inherit somebody else's rows.
-    for (int i = 0; i < s.subs.size(); ++i) {
-        for (auto it = s.subByKey[i].cbegin(); it != s.subByKey[i].cend(); ++it) {
-            if (isValidRecordKey(it.key()))
-                s.topKey[it.key().left(4)] = std::max(s.topKey.value(it.key().left(4), 0), it.key().toLongLong());
+            byKey[{trimmedText(st, r, k), trimmedText(st, r, d)}] << r;
+        s.stagedByKey << byKey;
+        s.subByKey << QHash<QByteArray, QList<int>>();
+        if (isPersons(data::subTables()[i])) {
+            const int pn = col(st, "ITEM_180");
+            for (int r : liveRows(st))
+                persons.insert(trimmedText(st, r, pn));
         }
     }
-    indexRows(*s.pool, s.poolByName, col(*s.pool, "ITEM_180"));
 
-    const QList<int> staged = liveRows(*s.staged);
-    int done = 0;
-    for (int r : staged) {
-        saveRecord(s, r, overwrite);
-        m_prompt.step(++done, int(staged.size()));
+    // The main records a staged one may replace, with their rows.
+    if (overwrite) {
+        const db::TableFile &main = s.main->record();
+        const int mk = col(main, data::kKeyField), mn = col(main, "ITEM_3"), mo = col(main, "ITEM_9");
+        QSet<QByteArray> oldKeys;
+        data::forEachLiveRow(main, [&](int r) {
+            const NameOrg id{trimmedText(main, r, mn), trimmedText(main, r, mo)};
+            if (names.contains(id)) {
+                s.byName[id] << r;
+                oldKeys.insert(trimmedText(main, r, mk));
+            }
+        });
+        if (!oldKeys.isEmpty()) {
+            data::forEachLiveRow(main, [&](int r) {
+                const QByteArray key = trimmedText(main, r, mk);
+                if (oldKeys.contains(key))
+                    s.mainByKey[key] << r;
+            });
+            for (int i = 0; i < data::subTables().size(); ++i) {
+                const db::TableFile &t = s.main->sub(i);
+                const int k = col(t, data::kKeyField);
+                data::forEachLiveRow(t, [&](int r) {
+                    const QByteArray key = trimmedText(t, r, k);
+                    if (oldKeys.contains(key))
+                        s.subByKey[i][key] << r;
+                });
+            }
+        }
     }
-    for (const TablePtr &t : s.subs)
-        t->sync();
-    s.main->sync();
-    s.pool->sync();
+    const int pn = col(*s.pool, "ITEM_180");
+    data::forEachLiveRow(*s.pool, [&](int r) {
+        const QByteArray person = trimmedText(*s.pool, r, pn);
+        if (persons.contains(person))
+            s.poolByName[person] << r;
+    });
+
+    for (qsizetype from = 0; from < stagedRows.size(); from += kBatch) {
+        const QList<int> batch = stagedRows.mid(from, kBatch);
+        saveBatch(s, batch, overwrite);
+        m_prompt.step(int(from + batch.size()), int(stagedRows.size()));
+    }
     emptyStaging();
     if (overwrite)
         m_prompt.notice(QStringLiteral("入库完毕！新增%1条,覆盖%2条。").arg(s.added).arg(s.overwritten));
@@ -191,6 +291,5 @@ void Importer::runSave(bool overwrite)
 
 void Importer::save() { runSave(false); }
 void Importer::saveOverwriting() { runSave(true); }
-
 
 } // namespace exchange

@@ -65,13 +65,7 @@ inline const QList<const SubTable *> &emptyingOrder()
 
 inline bool isPersons(const SubTable &s) { return s.exchangeName == QLatin1String("CGWCR"); }
 
-inline int col(const db::TableFile &t, const QString &name)
-{
-    const int i = t.schema().indexOf(name);
-    if (i < 0)
-        throw db::EngineError(QStringLiteral("表%1中没有字段%2").arg(t.name(), name));
-    return i;
-}
+inline int col(const db::TableFile &t, const QString &name) { return data::fieldIndex(t, name); }
 
 inline QList<int> liveRows(const db::TableFile &t)
 {

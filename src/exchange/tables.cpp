@@ -5,10 +5,7 @@
 
 namespace exchange {
 
-TablePtr openTable(const QString &folder, const QString &name)
-{
-    return db::TableFile::open(db::resolveTablePath(folder, name), false);
-}
+TablePtr openTable(const QString &folder, const QString &name) { return data::openTableFile(folder, name); }
 
 QByteArray exchangeText(const db::TableFile &t, int row, int field)
 {
@@ -24,10 +21,7 @@ QByteArray exchangeText(const db::TableFile &t, int row, int field)
     }
 }
 
-QByteArray trimmedText(const db::TableFile &t, int row, int field)
-{
-    return t.fieldText(t.row(row), field).trimmed().toByteArray();
-}
+QByteArray trimmedText(const db::TableFile &t, int row, int field) { return data::trimmedField(t, row, field); }
 
 QList<int> rowsWithText(const db::TableFile &t, int field, QByteArrayView value)
 {
@@ -70,38 +64,6 @@ void setText(const db::TableFile &t, PreparedRow &row, const QString &field, con
     if (i < 0)
         throw db::EngineError(QStringLiteral("表%1中没有字段%2").arg(t.name(), field));
     db::encodeFieldValue(t, row.record.data(), i, db::Value::fromBytes(value));
-}
-
-QList<int> appendAll(QList<Append> &rows, const std::function<void(int, int)> &progress)
-{
-    QList<QPair<db::TableFile *, int>> written;
-    QList<int> out;
-    try {
-        for (qsizetype i = 0; i < rows.size(); ++i) {
-            Append &a = rows[i];
-            const int r = a.table->appendRow(a.row.record, a.row.memos);
-            written.append({a.table, r});
-            out << r;
-            const bool runEnds = i + 1 < rows.size() && rows[i + 1].table != a.table;
-            if (progress && (out.size() % 500 == 0 || runEnds))
-                progress(int(out.size()), int(rows.size()));
-        }
-    } catch (...) {
-        for (auto it = written.rbegin(); it != written.rend(); ++it) {
-            try {
-                it->first->setDeleted(it->second, true);
-            } catch (...) {
-            }
-        }
-        throw;
-    }
-    return out;
-}
-
-void deleteRows(db::TableFile &t, const QList<int> &rows)
-{
-    for (int r : rows)
-        t.setDeleted(r, true);
 }
 
 } // namespace exchange

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/records.h"
 #include "db/tablefile.h"
 #include "db/value.h"
 
@@ -13,7 +14,10 @@
 // Row-level work on the table files that the exchange services share.
 namespace exchange {
 
-using TablePtr = std::shared_ptr<db::TableFile>;
+using data::Append;
+using data::deleteRows;
+using data::PreparedRow;
+using data::TablePtr;
 
 // The shared store of a table of the data folder (any letter case).
 TablePtr openTable(const QString &folder, const QString &name);
@@ -29,11 +33,6 @@ QByteArray trimmedText(const db::TableFile &t, int row, int field);
 // has a meaning.  Every lookup by package text goes through here.
 QList<int> rowsWithText(const db::TableFile &t, int field, QByteArrayView value);
 
-// A row ready to append: the record buffer and its memo texts.
-struct PreparedRow {
-    QByteArray record;
-    QHash<int, QByteArray> memos;
-};
 // Converts exchange texts, by position, into a row of `t`; values beyond the
 // columns are an error of the caller.  Throws db::EngineError naming table,
 // field and value when a value does not fit its column.
@@ -42,18 +41,5 @@ PreparedRow prepareRow(const db::TableFile &t, const QList<QByteArray> &values);
 PreparedRow copyRow(const db::TableFile &from, int row, const db::TableFile &to);
 // Sets a text column of a prepared row.
 void setText(const db::TableFile &t, PreparedRow &row, const QString &field, const QByteArray &value);
-
-// Appends prepared rows to their tables, all or none: when one append fails
-// the rows already appended are marked deleted again and the error is
-// rethrown.  Returns the physical rows written, in order.  `progress` hears
-// rows done of all every 500 rows and where one table's rows end.
-struct Append {
-    db::TableFile *table;
-    PreparedRow row;
-};
-QList<int> appendAll(QList<Append> &rows, const std::function<void(int, int)> &progress = {});
-
-// Marks rows deleted.
-void deleteRows(db::TableFile &t, const QList<int> &rows);
 
 } // namespace exchange

@@ -25,7 +25,6 @@ const QString MainCaption = QStringLiteral("Sorvel【QuentaV6.0】");
 const QString MsgCaption = QStringLiteral("Sorvel");
 const QString NoOrganisationHint =
     QStringLiteral("尚未储存本单位情况，成果登记的命令暂不能使用：请点击“单位情况”，填写完整并储存。");
-QStringList ExchangeTables;
 QString ListSQL;
 QString EditOldItem4;
 QString EditOldItem3;
@@ -82,8 +81,6 @@ TMainForm::TMainForm(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(MainCaption);
     setFixedSize(kWidth, kHeight);
-    ExchangeTables = {QStringLiteral("KJCG"), QStringLiteral("CGWCDW"), QStringLiteral("CGWCR"), QStringLiteral("JDWYHMD"),
-                      QStringLiteral("ZLQK"), QStringLiteral("unit"), QStringLiteral("expert")};
     platform::setErrorCaption(AppTitle);
     buildControls();
 }

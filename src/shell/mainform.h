@@ -25,9 +25,6 @@ extern const QString MsgCaption;
 // The status line's text while the organisation's row is not stored.
 extern const QString NoOrganisationHint;
 
-// Exchange names, indexes 0 to 6: they fix the exchange file names and the
-// import order.
-extern QStringList ExchangeTables;
 // The record list's statement as last set by RefreshRecordList.
 extern QString ListSQL;
 extern QString EditOldItem4;

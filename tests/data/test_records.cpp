@@ -1,10 +1,11 @@
 // Record operations over the tables of a freshly laid out data folder: keys,
-// re-keying with its undo, deleting, copying between main and staging tables.
+// re-keying with its undo, deleting, the record journal.
 #include "data/dm.h"
 #include "data/records.h"
 #include "data/schema.h"
 #include "db/dataset.h"
 #include "db/error.h"
+#include "db/recordcodec.h"
 #include "db/tablefile.h"
 #include "support/printqstring.h"
 
@@ -139,7 +140,7 @@ TEST_F(RecordsTest, RekeyMovesTheRecordWithItsRowsAndLeavesOthersAlone)
     record(data::Store::Main, u"2009000002"_s, u"."_s, u"丙"_s);
 
     const int moved = data::rekeyRecord(data::Store::Main, {u"2009000001"_s, u"."_s}, u"2011000001"_s,
-                                        [](db::Dataset &row) { row.fieldByName(u"ITEM_3"_s).setAsString(u"甲改"_s); });
+                                        [](data::RowText &row) { row.set(u"ITEM_3"_s, u"甲改"_s); });
     EXPECT_EQ(moved, 4);
     EXPECT_EQ(everything(data::Store::Main),
               QStringList({u"2011000001/.=甲改"_s, u"2009000001/37=乙"_s, u"2009000002/.=丙"_s,
@@ -150,7 +151,7 @@ TEST_F(RecordsTest, RekeyMovesTheRecordWithItsRowsAndLeavesOthersAlone)
 
     // The same key writes the record row only.
     EXPECT_EQ(data::rekeyRecord(data::Store::Main, {u"2009000002"_s, u"."_s}, u"2009000002"_s,
-                                [](db::Dataset &row) { row.fieldByName(u"ITEM_3"_s).setAsString(u"丙改"_s); }),
+                                [](data::RowText &row) { row.set(u"ITEM_3"_s, u"丙改"_s); }),
               0);
     EXPECT_EQ(rows(u"kjcg"_s, u"ITEM_3"_s).last(), u"2009000002/.=丙改"_s);
 
@@ -174,7 +175,7 @@ TEST_F(RecordsTest, RekeyThatFailsHalfWayPutsEveryTableBack)
         const QStringList before = everything(store);
         try {
             data::rekeyRecord(store, {u"2009001"_s, u"."_s}, u"2010000001"_s,
-                              [](db::Dataset &row) { row.fieldByName(u"ITEM_3"_s).setAsString(u"改名"_s); });
+                              [](data::RowText &row) { row.set(u"ITEM_3"_s, u"改名"_s); });
             ADD_FAILURE() << "no error";
         } catch (const db::EngineError &e) {
             EXPECT_TRUE(e.message().contains(u"ITEM_4"_s, Qt::CaseInsensitive)) << e.message().toStdString();
@@ -198,42 +199,86 @@ TEST_F(RecordsTest, DeleteTakesTheRecordAndItsRowsOnly)
     EXPECT_EQ(data::deleteRecord(data::Store::Main, {u"2009000001"_s, u"."_s}), 0);
 }
 
-TEST_F(RecordsTest, CopyBetweenStagingAndMainIsWholeOrNothing)
+TEST_F(RecordsTest, NewKeysPassEveryKeyLeftInASubTable)
 {
-    record(data::Store::Staging, u"2009000005"_s, u"37"_s, u"来稿"_s);
-    add(u"CGWCRtemp.dbf"_s, u"2009000005"_s, u"37"_s, u"ITEM_180"_s, u"张三"_s);
-    record(data::Store::Main, u"2009000001"_s, u"."_s, u"本地"_s);
+    // A person row left behind far above the year's records: neither a new
+    // record, nor an import, nor a re-dating may take its key, or the stray
+    // row would become part of it.
+    record(data::Store::Main, u"2009000001"_s, u"."_s, u"甲"_s);
+    add(u"cgwcr.DBF"_s, u"2009000040"_s, u"."_s);
+    EXPECT_EQ(data::nextRecordKey(u"2009"_s), u"2009000041"_s);
+    data::KeyBook book(data::RecordTables(folder, data::Store::Main));
+    EXPECT_EQ(book.take("2009", "2009000005"), "2009000041");
+    EXPECT_EQ(book.take("2009", "2009000005"), "2009000042"); // each key handed out once
+    EXPECT_EQ(book.take("2012", "2012000007"), "2012000007"); // a year without keys keeps the incoming one
+    add(u"ZLQKtemp.dbf"_s, u"2010000003"_s, u"37"_s);
+    EXPECT_EQ(data::nextRecordKey(u"2010"_s, data::Store::Staging), u"2010000004"_s);
+}
 
-    QStringList seen;
-    const int written = data::copyRecordRows(data::Store::Staging, data::Store::Main, {u"2009000005"_s, u"37"_s},
-                                             {u"2009000002"_s, u"."_s}, [&](const data::SubTable *s, db::Dataset &row) {
-                                                 seen << (s ? s->exchangeName : u"KJCG"_s) + u'='
-                                                             + row.fieldByName(u"ITEM_4"_s).asString().trimmed();
-                                             });
-    EXPECT_EQ(written, 6);
-    EXPECT_EQ(seen, QStringList({u"KJCG=2009000002"_s, u"CGWCDW=2009000002"_s, u"CGWCR=2009000002"_s,
-                                 u"CGWCR=2009000002"_s, u"JDWYHMD=2009000002"_s, u"ZLQK=2009000002"_s}));
-    EXPECT_EQ(rows(u"kjcg"_s, u"ITEM_3"_s), QStringList({u"2009000001/.=本地"_s, u"2009000002/.=来稿"_s}));
-    EXPECT_EQ(rows(u"cgwcr"_s, u"ITEM_180"_s), QStringList({u"2009000001/.="_s, u"2009000002/.="_s, u"2009000002/.=张三"_s}));
-    EXPECT_EQ(rows(u"KJCGtemp.dbf"_s).size(), 1);   // the source stays
-
-    // A second copy onto the same key is refused; a copy that fails half
-    // way (at the patents) takes back what it wrote.
-    EXPECT_THROW(data::copyRecordRows(data::Store::Staging, data::Store::Main, {u"2009000005"_s, u"37"_s},
-                                      {u"2009000002"_s, u"."_s}),
-                 db::EngineError);
-    narrowKeyColumn(data::subTables()[3], data::Store::Main);
+TEST_F(RecordsTest, JournalLeftByAKillPutsEveryNamedRowBack)
+{
+    record(data::Store::Main, u"2009000001"_s, u"."_s, u"甲"_s);
+    record(data::Store::Main, u"2009000002"_s, u"."_s, u"乙"_s);
     const QStringList before = everything(data::Store::Main);
-    EXPECT_THROW(data::copyRecordRows(data::Store::Staging, data::Store::Main, {u"2009000005"_s, u"37"_s},
-                                      {u"2009000003"_s, u"."_s}),
-                 db::EngineError);
-    EXPECT_EQ(everything(data::Store::Main), before);
+    const data::RecordTables tables(folder, data::Store::Main);
+    QByteArray journal;
+    {
+        data::RecordJournal j(folder);
+        for (db::TableFile *t : tables.all())
+            j.appendsTo(*t);
+        j.deletes(tables.sub(1), 0);
+        j.rewrites(tables.record(), 1);
+        j.begin();
+        QByteArray row(tables.record().row(1), tables.record().schema().recordLength);
+        data::RowText(tables.record(), row).set(u"ITEM_3"_s, u"改"_s);
+        tables.record().writeRow(1, row, {});
+        tables.sub(1).setDeleted(0, true);
+        data::PreparedRow added{db::blankRecord(tables.sub(3).schema()), {}};
+        QList<data::Append> rows{{&tables.sub(3), added}};
+        data::appendRows(rows);
+        QFile f(data::recordJournalPath(folder));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        journal = f.readAll();
+        j.finish();
+    }
+    EXPECT_FALSE(QFile::exists(data::recordJournalPath(folder)));
+    EXPECT_NE(everything(data::Store::Main), before);
 
-    // And back: a main record into the staging tables.
-    EXPECT_EQ(data::copyRecordRows(data::Store::Main, data::Store::Staging, {u"2009000001"_s, u"."_s},
-                                   {u"2009000001"_s, u"."_s}),
-              4);   // its patent went with the narrowed table
-    EXPECT_EQ(rows(u"KJCGtemp.dbf"_s, u"ITEM_3"_s), QStringList({u"2009000005/37=来稿"_s, u"2009000001/.=本地"_s}));
+    // The next open finds the journal as a kill left it.
+    QFile f(data::recordJournalPath(folder));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(journal);
+    f.close();
+    EXPECT_TRUE(data::recoverRecordJournal(folder));
+    EXPECT_EQ(everything(data::Store::Main), before);
+    EXPECT_FALSE(QFile::exists(data::recordJournalPath(folder)));
+
+    // One cut short was written before any row: it is only removed.
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(journal.left(journal.size() - 4));
+    f.close();
+    EXPECT_FALSE(data::recoverRecordJournal(folder));
+    EXPECT_FALSE(QFile::exists(data::recordJournalPath(folder)));
+}
+
+TEST_F(RecordsTest, FailedDeleteOrRekeyLeavesNoJournalAndTheRecordWhole)
+{
+    record(data::Store::Main, u"2009000001"_s, u"."_s, u"甲"_s);
+    const QStringList before = everything(data::Store::Main);
+    // A write that fails part way is undone at once.
+    static int writes = 0;
+    writes = 0;
+    data::recordWriteHook = [] {
+        if (++writes == 4)
+            throw db::EngineError(u"磁盘已满"_s);
+    };
+    EXPECT_THROW(data::deleteRecord(data::Store::Main, {u"2009000001"_s, u"."_s}), db::EngineError);
+    EXPECT_EQ(everything(data::Store::Main), before);
+    writes = 0;
+    EXPECT_THROW(data::rekeyRecord(data::Store::Main, {u"2009000001"_s, u"."_s}, u"2010000001"_s), db::EngineError);
+    data::recordWriteHook = nullptr;
+    EXPECT_EQ(everything(data::Store::Main), before);
+    EXPECT_FALSE(QFile::exists(data::recordJournalPath(folder)));
 }
 
 } // namespace

@@ -348,11 +348,12 @@ TEST_F(FormNewTest, FailedMovePutsTheRecordAndItsRowsBack)
     for (const QString &sub : {u"cgwcdw"_s, u"zlqk"_s, u"jdwyhmd"_s, u"cgwcr"_s, u"cgwcr"_s})
         subRow(sub, u"2009000001"_s);
     start();
-    int posts = 0;   // the second persons row cannot be written
-    QObject::connect(&DM->TblCgwcr, &db::Dataset::afterPost, [&] {
-        if (++posts == 2)
+    static int writes; // the fifth row of the move cannot be written
+    writes = 0;
+    data::recordWriteHook = [] {
+        if (++writes == 6)
             throw db::EngineError(u"磁盘已满"_s);
-    });
+    };
     show(0, u"2009"_s, u"2009000001"_s);
     expectBox(QString(), u"提示"_s, platform::Icon::None);   // the organisation does not fit
     expectBox(u"磁盘已满"_s, u"提示"_s, platform::Icon::None);
@@ -362,7 +363,7 @@ TEST_F(FormNewTest, FailedMovePutsTheRecordAndItsRowsBack)
         f->cbYear->setText(u"2010"_s);
         f->edt_9->setText(kTooLong);
         f->Button1->click();
-        EXPECT_EQ(posts, 0);
+        EXPECT_EQ(writes, 0);
         f->edt_9->setText(kOrg);
         f->edt_3->setText(u"城市供水管网在线监测"_s);
         f->Button1->click();
@@ -373,6 +374,8 @@ TEST_F(FormNewTest, FailedMovePutsTheRecordAndItsRowsBack)
         f->Button2->click();
         EXPECT_FALSE(f->isVisible());
     });
+    data::recordWriteHook = nullptr;
+    EXPECT_EQ(writes, 6);
     EXPECT_EQ(rows(u"kjcg"_s, u"ITEM_3"_s), QStringList{u"2009000001/.=城市供水管网监测"_s});
     EXPECT_EQ(at(u"2009000001"_s, {u"ITEM_CGLB"_s, u"ITEM_21"_s}), QStringList({u"1"_s, u"1"_s}));
     for (const QString &sub : {u"cgwcdw"_s, u"zlqk"_s, u"jdwyhmd"_s})

@@ -193,6 +193,37 @@ TEST_F(ExportImport, ImportIntoAnEmptyFolderGivesBackTheRecordsUnderNewKeys)
     EXPECT_GT(progressCalls, 0);
 }
 
+TEST_F(ExportImport, NewKeysPassRowsLeftBehindAboveTheYearsRecords)
+{
+    addRecord(source, "2005000003", "甲成果", "单位A");
+    addRecord(source, "2005000007", "乙成果", "单位A");
+    addRecord(source, "2006000002", "丙成果", "单位A");
+    exportRows({0, 1, 2});
+    addRecord(data, "2005000001", "本地成果", "单位B");
+    // A person row left behind well above the year's only record.
+    add("cgwcr", {{"ITEM_4", "2005000060"}, {"ITEM_DQDM", "."}, {"ITEM_180", "孤儿"}});
+    Importer im = importer();
+    loadPackage(im);
+    // A staged patent row astray under the first key of 2011.
+    add("zlqktemp", {{"ITEM_4", "2011000001"}, {"ITEM_DQDM", "."}, {"PATENT_NAM", "孤儿"}});
+    answer("确定要更改成果年份吗？", kYes);
+    ASSERT_TRUE(im.redate(im.stagedRows()[2], "2011"));
+    EXPECT_EQ(rows("kjcgtemp")[2]["ITEM_4"], "2011000002");
+    EXPECT_EQ(im.checkDuplicates(), -1);
+    im.save();
+
+    QStringList keys;
+    for (const auto &r : rows("kjcg"))
+        keys << r["ITEM_4"] + "=" + r["ITEM_3"];
+    EXPECT_EQ(keys,
+              QStringList({"2005000001=本地成果", "2005000061=甲成果", "2005000062=乙成果", "2011000002=丙成果"}));
+    QStringList persons;
+    for (const auto &r : rows("cgwcr"))
+        persons << r["ITEM_4"];
+    EXPECT_EQ(persons, QStringList({"2005000001", "2005000060", "2005000061", "2005000062", "2011000002"}));
+    EXPECT_EQ(rows("zlqk").size(), 4); // the stray staged patent was not taken along
+}
+
 TEST_F(ExportImport, EmptyApprovalDateArrivesAsTodayAndPersonsMergeIntoThePool)
 {
     EXPECT_EQ(arrivalApprovalDate("2005-03-01", today), "2005-03-01");
