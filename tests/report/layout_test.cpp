@@ -258,7 +258,7 @@ TEST(ReportLayout, TextsShrinkToTheirFloorThenWrapOrAreNamedAsCut)
     Element &box = b.rich(QStringLiteral("Box"), {0, 30, 40, 12}, QStringLiteral("ITEM_13_1"));
     box.minFontSize = 7;
     box.caption = QStringLiteral("成果简介");
-    Element &fixed = b.label(QStringLiteral("Fixed"), {0, 50, 20, 6}, QStringLiteral("固定的标题文字"));
+    b.label(QStringLiteral("Fixed"), {0, 50, 20, 6}, QStringLiteral("固定的标题文字"));
     Record r;
     r.set(QStringLiteral("ITEM_13_1"), name.repeated(10));
     f.setRecord(r);
