@@ -4,7 +4,6 @@
 #include "data/tablerepair.h"
 #include "db/error.h"
 #include "db/idle.h"
-#include "platform/core/seams.h"
 #include "entry/finto5.h"
 #include "entry/finto6.h"
 #include "entry/finto7.h"
@@ -25,9 +24,6 @@
 #include "exchange/ui/codemanage.h"
 #include "exchange/ui/formin.h"
 #include "exchange/ui/formout.h"
-#include "platform/core/seams.h"
-#include "shell/formwel.h"
-#include "shell/mainform.h"
 #include "organisation/finto11.h"
 #include "organisation/fpage11.h"
 #include "organisation/fpage4a.h"
@@ -35,6 +31,9 @@
 #include "output/layouts/pages.h"
 #include "output/ui/printcommand.h"
 #include "output/ui/printform.h"
+#include "platform/core/seams.h"
+#include "shell/formwel.h"
+#include "shell/mainform.h"
 
 #include <QDir>
 #include "base/error.h"

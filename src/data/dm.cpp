@@ -127,9 +127,9 @@ TDM::TDM(const QString &dataPath, QObject *parent) : QObject(parent)
     // The three lists of a record keep a private copy of what they read;
     // they are opened for the record that is shown (its page, printing), so
     // here they only learn their folder and statement and read nothing.
-    for (auto [query, statement] : {std::pair{&QryCgwcdw, "select * from cgwcdw"},
-                                    std::pair{&QryJdwyhmd, "select * from jdwyhmd"},
-                                    std::pair{&QryCgwcr, "select * from cgwcr"}}) {
+    for (auto [query, statement] :
+         {std::pair{&QryCgwcdw, "select * from cgwcdw"}, std::pair{&QryJdwyhmd, "select * from jdwyhmd"},
+          std::pair{&QryCgwcr, "select * from cgwcr"}}) {
         query->setDatabaseName(DataPath);
         query->close();
         query->setSQL(QLatin1String(statement));

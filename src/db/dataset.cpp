@@ -120,7 +120,8 @@ void Dataset::refreshView() const
         for (int r : *m_baseRows)
             if (rowPasses(r))
                 v.append(r);
-    } else if (const QVector<int> *candidates = useFilter ? indexedCandidates(*m_store, m_filterExpr, nullptr) : nullptr) {
+    } else if (const QVector<int> *candidates =
+                   useFilter ? indexedCandidates(*m_store, m_filterExpr, nullptr) : nullptr) {
         for (int r : *candidates)
             if (rowPasses(r))
                 v.append(r);

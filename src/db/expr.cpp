@@ -935,7 +935,7 @@ void collectKeyTerms(const Node &n, const Params *params, std::vector<BoundExpr:
             return;
         const bool rightField = !n.prefix && n.b.kind == Kind::Field && n.b.fieldKind == FieldKind::Text;
         if (textField == rightField)
-            return;   // no text field, or two of them
+            return; // no text field, or two of them
         BoundExpr::KeyTerm t;
         t.field = textField ? n.a.field : n.b.field;
         t.prefix = n.prefix;
@@ -961,8 +961,7 @@ void collectKeyTerms(const Node &n, const Params *params, std::vector<BoundExpr:
         out.push_back(std::move(t));
         return;
     }
-    default:
-        return;
+    default: return;
     }
 }
 

@@ -102,8 +102,8 @@ public:
     // are left out.
     struct KeyTerm {
         int field = -1;
-        QByteArray text;      // no trailing blanks
-        bool prefix = false;  // begins with `text`; else equals it
+        QByteArray text;     // no trailing blanks
+        bool prefix = false; // begins with `text`; else equals it
     };
     std::vector<KeyTerm> keyTerms(const Params *params = nullptr) const;
 

@@ -1,10 +1,10 @@
 #include "statements.h"
-#include "folder.h"
-#include "recordcodec.h"
 #include "error.h"
+#include "folder.h"
 #include "gbk.h"
 #include "idle.h"
 #include "keyindex.h"
+#include "recordcodec.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <set>
 #include <fcntl.h>
+#include <set>
 #include <unistd.h>
 
 namespace db {

@@ -1,8 +1,8 @@
 #include "tablefile.h"
-#include "idle.h"
 #include "error.h"
 #include "fileio.h"
 #include "gbk.h"
+#include "idle.h"
 #include "memofile.h"
 
 #include <QDate>
@@ -63,7 +63,8 @@ struct FileStamp {
     bool operator==(const FileStamp &o) const
     {
         return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec
-               && mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
+               && mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec
+               && ctime.tv_nsec == o.ctime.tv_nsec;
     }
 };
 
@@ -144,7 +145,7 @@ void TableFile::rememberChecked() const
 struct TableFile::KeyIndex {
     int field = -1;
     int prefix = 0;
-    QHash<quint64, QVector<int>> rows;   // hash of the key -> rows, ascending
+    QHash<quint64, QVector<int>> rows; // hash of the key -> rows, ascending
 
     quint64 hashOf(QByteArrayView key) const { return quint64(qHashBits(key.data(), size_t(key.size()), 0x5eed)); }
     // The key of a record, false when the record has none (shorter than the prefix).
@@ -164,7 +165,7 @@ namespace {
 
 struct DeclaredIndexes {
     QMutex mutex;
-    QHash<QString, QList<TableFile::IndexSpec>> byFile;   // lower-case file name
+    QHash<QString, QList<TableFile::IndexSpec>> byFile; // lower-case file name
     static DeclaredIndexes &instance()
     {
         static DeclaredIndexes d;
@@ -532,7 +533,7 @@ void TableFile::load(int lockedFd, const std::vector<bool> *knownDeleted)
         prepareIndexes();
         std::vector<bool> recalled;
         if (!knownDeleted && !m_salvage && recallChecked(recalled))
-            knownDeleted = &recalled;   // read through earlier in this run, unchanged since
+            knownDeleted = &recalled; // read through earlier in this run, unchanged since
         if (knownDeleted && knownDeleted->size() == size_t(rows)) {
             // A table this process has just written or checked: its marks are known.
             m_deleted = *knownDeleted;
@@ -703,7 +704,7 @@ void TableFile::pwriteAll(qint64 offset, const char *data, qsizetype size)
     try {
         writeAllFd(m_fd, offset, data, size, QStringLiteral("数据表 ") + m_name);
     } catch (...) {
-        m_loaded = false;   // part of it may be on disk: read the file through next time
+        m_loaded = false; // part of it may be on disk: read the file through next time
         throw;
     }
 }

@@ -247,7 +247,7 @@ TEST_F(DataModuleStart, RecordListsAreReadForTheRecordShown)
 {
     addRows(QStringLiteral("kjcg"), QStringLiteral("ITEM_3"), 3, 0);
     addRows(QStringLiteral("cgwcr"), QStringLiteral("ITEM_180"), 3, 0);
-    addRows(QStringLiteral("cgwcr"), QStringLiteral("ITEM_180"), 2, 0);   // two more for 2009000001 and 2009000002
+    addRows(QStringLiteral("cgwcr"), QStringLiteral("ITEM_180"), 2, 0); // two more for 2009000001 and 2009000002
     DM = new TDM(data);
     for (db::Query *q : {&DM->QryCgwcr, &DM->QryJdwyhmd, &DM->QryCgwcdw})
         EXPECT_FALSE(q->isActive()) << qPrintable(q->objectName());
@@ -256,7 +256,8 @@ TEST_F(DataModuleStart, RecordListsAreReadForTheRecordShown)
     auto openFor = [](const QString &key) {
         db::Query &q = DM->QryCgwcr;
         q.close();
-        q.setSQL(QStringLiteral("select *  from  cgwcr  where  item_4=:item_4 and  item_dqdm=:item_dqdm order  by  item_187 "));
+        q.setSQL(QStringLiteral(
+            "select *  from  cgwcr  where  item_4=:item_4 and  item_dqdm=:item_dqdm order  by  item_187 "));
         q.setParam(QStringLiteral("item_4"), key);
         q.setParam(QStringLiteral("item_dqdm"), QStringLiteral("."));
         q.open();

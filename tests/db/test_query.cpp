@@ -124,7 +124,7 @@ TEST_F(QueryTest, DistinctKeepsFirstOfEachValue)
     {
         auto t = open("kjcg");
         t->first();
-        t->next();   // the only 2008 record
+        t->next(); // the only 2008 record
         t->deleteRecord();
     }
     EXPECT_EQ(select("select distinct item_4 from kjcg where item_4 < '2009'", {"ITEM_4"}), QStringList({"2005010"}));
