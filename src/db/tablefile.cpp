@@ -145,7 +145,12 @@ void TableFile::rememberChecked() const
 struct TableFile::KeyIndex {
     int field = -1;
     int prefix = 0;
-    QHash<quint64, QVector<int>> rows; // hash of the key -> rows, ascending
+    // Rows chained by the hash of their key: the last row indexed under a
+    // hash, and for each row the one indexed before it under the same hash
+    // (-1 ends a chain).  No allocation per key.
+    QHash<quint64, int> head;
+    std::vector<int> next;
+    QVector<int> found;   // the rows of the last lookup, ascending
 
     quint64 hashOf(QByteArrayView key) const { return quint64(qHashBits(key.data(), size_t(key.size()), 0x5eed)); }
     // The key of a record, false when the record has none (shorter than the prefix).
@@ -158,6 +163,11 @@ struct TableFile::KeyIndex {
             return false;
         key = key.first(prefix);
         return true;
+    }
+    void clear()
+    {
+        head.clear();
+        next.clear();
     }
 };
 
@@ -210,11 +220,11 @@ void TableFile::indexRow(const char *record, int row) const
         QByteArrayView key;
         if (!idx->keyOf(*this, record, key))
             continue;
-        QVector<int> &list = idx->rows[idx->hashOf(key)];
-        if (list.isEmpty() || list.last() < row)
-            list.append(row);
-        else
-            list.insert(std::lower_bound(list.begin(), list.end(), row), row);
+        if (size_t(row) >= idx->next.size())
+            idx->next.resize(std::max(size_t(row) + 1, size_t(m_rowCount)), -1);
+        int &first = idx->head[idx->hashOf(key)];
+        idx->next[size_t(row)] = first - 1;
+        first = row + 1;   // stored one up: a new entry reads 0
     }
 }
 
@@ -224,14 +234,26 @@ void TableFile::unindexRow(const char *record, int row) const
         QByteArrayView key;
         if (!idx->keyOf(*this, record, key))
             continue;
-        auto it = idx->rows.find(idx->hashOf(key));
-        if (it == idx->rows.end())
+        auto it = idx->head.find(idx->hashOf(key));
+        if (it == idx->head.end())
             continue;
-        auto at = std::lower_bound(it->begin(), it->end(), row);
-        if (at != it->end() && *at == row)
-            it->erase(at);
-        if (it->isEmpty())
-            idx->rows.erase(it);
+        int *link = &*it;   // holds row + 1, like the chain below reads row
+        int at = *link - 1;
+        int *prevNext = nullptr;
+        while (at >= 0 && at != row) {
+            prevNext = &idx->next[size_t(at)];
+            at = *prevNext;
+        }
+        if (at != row)
+            continue;
+        const int after = idx->next[size_t(row)];
+        if (prevNext)
+            *prevNext = after;
+        else if (after >= 0)
+            *link = after + 1;
+        else
+            idx->head.erase(it);
+        idx->next[size_t(row)] = -1;
     }
 }
 
@@ -240,7 +262,7 @@ void TableFile::buildIndexes() const
     if (m_indexesBuilt)
         return;
     for (const auto &idx : m_indexes)
-        idx->rows.clear();
+        idx->clear();
     for (int r = 0; r < m_rowCount; ++r) {
         if ((r & 0x3FFF) == 0x3FFF)
             idle();
@@ -253,7 +275,7 @@ const QVector<int> *TableFile::keyRows(int field, QByteArrayView text, bool pref
 {
     // The index that narrows most: the whole value for an equal text, else
     // the longest prefix the text covers.
-    const KeyIndex *best = nullptr;
+    KeyIndex *best = nullptr;
     for (const auto &idx : m_indexes) {
         if (idx->field != field)
             continue;
@@ -265,9 +287,13 @@ const QVector<int> *TableFile::keyRows(int field, QByteArrayView text, bool pref
     if (!best)
         return nullptr;
     buildIndexes();
-    static const QVector<int> none;
-    auto it = best->rows.constFind(best->hashOf(best->prefix == 0 ? text : text.first(best->prefix)));
-    return it == best->rows.cend() ? &none : &*it;
+    best->found.clear();
+    auto it = best->head.constFind(best->hashOf(best->prefix == 0 ? text : text.first(best->prefix)));
+    if (it != best->head.cend())
+        for (int r = *it - 1; r >= 0; r = best->next[size_t(r)])
+            best->found.append(r);
+    std::sort(best->found.begin(), best->found.end());
+    return &best->found;
 }
 
 // ---------------------------------------------------------------------------
@@ -349,15 +375,17 @@ TableFile::~TableFile()
 
 void TableFile::unload()
 {
-    if (m_loaded && m_fd >= 0) {
-        // The marks in memory are the file's: what was written went to it.
-        if (m_dirty) {
-            syncFileData(m_fd);
-            if (m_memo)
-                syncFileData(m_memo->fd);
-            m_dirty = false;
-        }
-        rememberChecked();
+    if (!m_path.isEmpty() && m_fd >= 0) {
+        // What was remembered at the opening holds only while the files are
+        // as they were then: a write since (here or by another program)
+        // means the next opening reads the rows through again.
+        CheckedTables::Entry now;
+        const bool stamped = m_loaded && stampOf(m_fd, now.table) && (!m_memo || stampOf(m_memo->fd, now.memo));
+        auto &c = CheckedTables::instance();
+        QMutexLocker lock(&c.mutex);
+        auto it = c.entries.find(m_path);
+        if (it != c.entries.end() && (!stamped || !(it->table == now.table) || !(it->memo == now.memo)))
+            c.entries.erase(it);
     }
     m_loaded = false;
     m_indexes.clear();
@@ -567,7 +595,7 @@ QByteArrayView TableFile::fieldText(const char *record, int field) const
 void TableFile::scanRows(const std::function<void(const QString &)> &fault)
 {
     for (const auto &idx : m_indexes)
-        idx->rows.clear();
+        idx->clear();
     m_deleted.assign(size_t(m_rowCount), false);
     m_deletedCount = 0;
     const QString memoName = m_memo ? QFileInfo(m_memo->path).fileName() : QString();
@@ -763,16 +791,30 @@ void TableFile::writeRow(int i, QByteArray record, const QHash<int, QByteArray> 
     if (memos.isEmpty() && std::memcmp(row(i), record.constData(), size_t(record.size())) == 0)
         return;
     encodeMemos(record, memos);
-    if (!isMemory())
-        pwriteAll(m_headerLength + qint64(i) * m_schema.recordLength, record.constData(), record.size());
+    // Keys are read before the write: the mapped row may show the file's
+    // new bytes as soon as they are written.
+    bool rekey = false;
+    for (const auto &idx : m_indexes) {
+        const QByteArrayView was = fieldText(row(i), idx->field), now = fieldText(record.constData(), idx->field);
+        rekey = rekey || (m_indexesBuilt && (was.size() != now.size() || std::memcmp(was.data(), now.data(), size_t(was.size())) != 0));
+    }
+    if (rekey)
+        unindexRow(row(i), i);
+    if (!isMemory()) {
+        try {
+            pwriteAll(m_headerLength + qint64(i) * m_schema.recordLength, record.constData(), record.size());
+        } catch (...) {
+            if (rekey)
+                indexRow(row(i), i);
+            throw;
+        }
+    }
     if (isDeleted(i) != (record[0] == '*')) {
         ++m_memberGen;
         setDeletedMark(i, record[0] == '*');
     }
-    if (m_indexesBuilt)
-        unindexRow(row(i), i);
     std::memcpy(mutableRow(i), record.constData(), size_t(record.size()));
-    if (m_indexesBuilt)
+    if (rekey)
         indexRow(row(i), i);
     ++m_dataGen;
 }
