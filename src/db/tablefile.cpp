@@ -150,7 +150,7 @@ struct TableFile::KeyIndex {
     // (-1 ends a chain).  No allocation per key.
     QHash<quint64, int> head;
     std::vector<int> next;
-    QVector<int> found;   // the rows of the last lookup, ascending
+    QVector<int> found; // the rows of the last lookup, ascending
 
     quint64 hashOf(QByteArrayView key) const { return quint64(qHashBits(key.data(), size_t(key.size()), 0x5eed)); }
     // The key of a record, false when the record has none (shorter than the prefix).
@@ -224,7 +224,7 @@ void TableFile::indexRow(const char *record, int row) const
             idx->next.resize(std::max(size_t(row) + 1, size_t(m_rowCount)), -1);
         int &first = idx->head[idx->hashOf(key)];
         idx->next[size_t(row)] = first - 1;
-        first = row + 1;   // stored one up: a new entry reads 0
+        first = row + 1; // stored one up: a new entry reads 0
     }
 }
 
@@ -237,7 +237,7 @@ void TableFile::unindexRow(const char *record, int row) const
         auto it = idx->head.find(idx->hashOf(key));
         if (it == idx->head.end())
             continue;
-        int *link = &*it;   // holds row + 1, like the chain below reads row
+        int *link = &*it; // holds row + 1, like the chain below reads row
         int at = *link - 1;
         int *prevNext = nullptr;
         while (at >= 0 && at != row) {
@@ -796,7 +796,9 @@ void TableFile::writeRow(int i, QByteArray record, const QHash<int, QByteArray> 
     bool rekey = false;
     for (const auto &idx : m_indexes) {
         const QByteArrayView was = fieldText(row(i), idx->field), now = fieldText(record.constData(), idx->field);
-        rekey = rekey || (m_indexesBuilt && (was.size() != now.size() || std::memcmp(was.data(), now.data(), size_t(was.size())) != 0));
+        rekey = rekey
+                || (m_indexesBuilt
+                    && (was.size() != now.size() || std::memcmp(was.data(), now.data(), size_t(was.size())) != 0));
     }
     if (rekey)
         unindexRow(row(i), i);
