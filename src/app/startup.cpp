@@ -3,6 +3,7 @@
 #include "data/dm.h"
 #include "data/tablerepair.h"
 #include "db/error.h"
+#include "db/idle.h"
 #include "entry/finto5.h"
 #include "entry/finto6.h"
 #include "entry/finto7.h"
@@ -41,17 +42,44 @@
 #include "platform/core/seams.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+
+namespace {
+
+// While the start reads the tables, the splash keeps being painted and the
+// window system's questions answered; what the user types waits.
+void keepSplashPainted()
+{
+    static QElapsedTimer last;
+    if (last.isValid() && last.elapsed() < 40)
+        return;
+    last.start();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+struct SplashKeptPainted {
+    SplashKeptPainted() { db::setIdleHook(keepSplashPainted); }
+    ~SplashKeptPainted() { db::setIdleHook(nullptr); }
+    SplashKeptPainted(const SplashKeptPainted &) = delete;
+    SplashKeptPainted &operator=(const SplashKeptPainted &) = delete;
+};
+
+} // namespace
 
 void createWindows(const QString &dataPath)
 {
     // (Printing comes with its command.)
     MainForm = new TMainForm;
     formwel = new Tformwel(MainForm);
+    // The splash is on screen before the tables are read.
+    formwel->showWhileStarting();
+    SplashKeptPainted painted;
     Fpage6 = new TFpage6(MainForm);
     DM = new TDM(dataPath);
+    keepSplashPainted();
     FormTree = new TFormTree(MainForm);
     FormNew = new TFormNew(MainForm);
     Finto8 = new TFinto8(MainForm);

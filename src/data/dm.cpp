@@ -4,10 +4,13 @@
 #include "data/schema.h"
 #include "db/error.h"
 #include "db/folder.h"
+#include "db/idle.h"
 #include "db/tablefile.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <utility>
 
 QString DataPath;
 bool HasZtflh = false;
@@ -64,6 +67,8 @@ TDM::TDM(const QString &dataPath, QObject *parent) : QObject(parent)
     nameObjects();
     setUpDatasets();
 
+    declareKeyIndexes();
+
     // 1. The data folder.
     QString path = QDir::cleanPath(dataPath);
     DataPath = path;
@@ -116,17 +121,27 @@ TDM::TDM(const QString &dataPath, QObject *parent) : QObject(parent)
         }
     }
     at(Table_pack);
-    for (const QString &f : packedFiles())
-        if (toPack.contains(f))
+    for (const QString &f : packedFiles()) {
+        if (toPack.contains(f)) {
             PackTableFile(Table_pack, f);
+            db::idle();
+        }
+    }
 
     // 3. The queries.
     OpenQuerySQL(Query1, QStringLiteral("select * from kjcg"));
     OpenQuerySQL(Query2, QStringLiteral("select * from kjcg"));
     OpenQuerySQL(Qrykjcg, QStringLiteral("select * from kjcg"));
-    OpenQuerySQL(QryCgwcdw, QStringLiteral("select * from cgwcdw"));
-    OpenQuerySQL(QryJdwyhmd, QStringLiteral("select * from jdwyhmd"));
-    OpenQuerySQL(QryCgwcr, QStringLiteral("select * from cgwcr"));
+    // The three lists of a record keep a private copy of what they read;
+    // they are opened for the record that is shown (its page, printing), so
+    // here they only learn their folder and statement and read nothing.
+    for (auto [query, statement] :
+         {std::pair{&QryCgwcdw, "select * from cgwcdw"}, std::pair{&QryJdwyhmd, "select * from jdwyhmd"},
+          std::pair{&QryCgwcr, "select * from cgwcr"}}) {
+        query->setDatabaseName(DataPath);
+        query->close();
+        query->setSQL(QLatin1String(statement));
+    }
     OpenQuerySQL(Qrydwqk, QStringLiteral("select * from dwqk"));
     OpenQuerySQL(tempquery, QStringLiteral("select * from kjcg"));
     OpenQuerySQL(QryCheckUp, QStringLiteral("select * from CheckUp"));
@@ -178,6 +193,17 @@ TDM::TDM(const QString &dataPath, QObject *parent) : QObject(parent)
     }
     at(TableWcrTemp);
     at(tempquery2);
+}
+
+void TDM::declareKeyIndexes()
+{
+    // Records are listed by year ("like '2009%'") and found by key; the rows
+    // of a record in the lists by its key; a person in the pool by name.
+    const QString key = QStringLiteral("ITEM_4");
+    db::TableFile::setKeyIndexes(QStringLiteral("kjcg.dbf"), {{key, 0}, {key, 4}});
+    for (const char *list : {"cgwcr.dbf", "jdwyhmd.dbf", "cgwcdw.dbf", "zlqk.dbf"})
+        db::TableFile::setKeyIndexes(QLatin1String(list), {{key, 0}});
+    db::TableFile::setKeyIndexes(QStringLiteral("cgwcrNew.dbf"), {{QStringLiteral("ITEM_180"), 0}});
 }
 
 TDM::~TDM()

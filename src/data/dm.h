@@ -112,6 +112,8 @@ public:
     QStringList PackFailures;
 
 private:
+    // The in-memory key indexes of the record table and its lists.
+    static void declareKeyIndexes();
     void nameObjects();
     void setUpDatasets();
 };

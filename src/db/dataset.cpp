@@ -2,6 +2,7 @@
 #include "database.h"
 #include "error.h"
 #include "gbk.h"
+#include "keyindex.h"
 
 #include <cmath>
 #include <cstring>
@@ -117,6 +118,11 @@ void Dataset::refreshView() const
     if (m_baseRows) {
         v.reserve(m_baseRows->size());
         for (int r : *m_baseRows)
+            if (rowPasses(r))
+                v.append(r);
+    } else if (const QVector<int> *candidates =
+                   useFilter ? indexedCandidates(*m_store, m_filterExpr, nullptr) : nullptr) {
+        for (int r : *candidates)
             if (rowPasses(r))
                 v.append(r);
     } else {

@@ -921,6 +921,66 @@ bool matchNode(const Node &n, const RowSource &row, const Params *params)
     }
 }
 
+// The text a literal or parameter stands for, trailing blanks cut; false for
+// anything else (a number, an unset parameter).
+bool constantText(const Operand &o, const Params *params, QByteArray &out)
+{
+    if (o.kind == Kind::Text) {
+        out = QByteArray(o.bytes.constData(), o.keyLength);
+        return true;
+    }
+    if (o.kind != Kind::Param)
+        return false;
+    const Value *v = params ? params->find(o.key) : nullptr;
+    if (!v || v->type != Value::Type::Text)
+        return false;
+    out = trimBlanks(v->text).toByteArray();
+    return true;
+}
+
+void collectKeyTerms(const Node &n, const Params *params, std::vector<BoundExpr::KeyTerm> &out)
+{
+    const bool textField = n.a.kind == Kind::Field && n.a.fieldKind == FieldKind::Text;
+    switch (n.kind) {
+    case Kind::And:
+        for (const Node &k : n.kids)
+            collectKeyTerms(k, params, out);
+        return;
+    case Kind::Compare: {
+        if (n.op != CompOp::Eq)
+            return;
+        const bool rightField = !n.prefix && n.b.kind == Kind::Field && n.b.fieldKind == FieldKind::Text;
+        if (textField == rightField)
+            return; // no text field, or two of them
+        BoundExpr::KeyTerm t;
+        t.field = textField ? n.a.field : n.b.field;
+        t.prefix = n.prefix;
+        if (!constantText(textField ? n.b : n.a, params, t.text) || (t.prefix && t.text.isEmpty()))
+            return;
+        out.push_back(std::move(t));
+        return;
+    }
+    case Kind::Like: {
+        QByteArray pattern;
+        if (n.negated || !textField || !constantText(n.b, params, pattern))
+            return;
+        // The characters before the first wildcard, walked whole.
+        qsizetype i = 0;
+        while (i < pattern.size() && pattern[i] != '%' && pattern[i] != '_')
+            i += gbkCharLength(pattern, i);
+        if (i == 0)
+            return;
+        BoundExpr::KeyTerm t;
+        t.field = n.a.field;
+        t.prefix = i < pattern.size();
+        t.text = pattern.left(qMin(i, pattern.size()));
+        out.push_back(std::move(t));
+        return;
+    }
+    default: return;
+    }
+}
+
 } // namespace
 
 struct BoundExpr::Impl {
@@ -946,6 +1006,14 @@ BoundExpr::BoundExpr(BoundExpr &&) noexcept = default;
 BoundExpr &BoundExpr::operator=(BoundExpr &&) noexcept = default;
 
 bool BoundExpr::isEmpty() const { return !d; }
+
+std::vector<BoundExpr::KeyTerm> BoundExpr::keyTerms(const Params *params) const
+{
+    std::vector<KeyTerm> out;
+    if (d)
+        collectKeyTerms(d->root, params, out);
+    return out;
+}
 
 bool BoundExpr::matches(const RowSource &row, const Params *params) const
 {

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 namespace db {
 
@@ -92,6 +93,19 @@ public:
     bool matches(const RowSource &row, const Params *params = nullptr) const;
     // The expression's value (for the right-hand sides of update and insert).
     Value evaluate(const RowSource &row, const Params *params = nullptr) const;
+
+    // What a row's text field must hold for the whole condition to be true:
+    // the terms joined by "and" that compare a text field with a text (equal,
+    // or beginning with it: "like 'abc%'", a filter's 'abc*').  Rows lacking
+    // any one of them cannot match, so an index on that field narrows the
+    // rows to look at.  Terms that cannot be read (a parameter not set)
+    // are left out.
+    struct KeyTerm {
+        int field = -1;
+        QByteArray text;     // no trailing blanks
+        bool prefix = false; // begins with `text`; else equals it
+    };
+    std::vector<KeyTerm> keyTerms(const Params *params = nullptr) const;
 
 private:
     struct Impl;

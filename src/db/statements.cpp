@@ -1,8 +1,10 @@
 #include "statements.h"
-#include "folder.h"
-#include "recordcodec.h"
 #include "error.h"
+#include "folder.h"
 #include "gbk.h"
+#include "idle.h"
+#include "keyindex.h"
+#include "recordcodec.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <set>
 #include <unistd.h>
 
 namespace db {
@@ -38,11 +41,20 @@ int fieldIndexOrThrow(const TableFile &t, const QString &name)
 // Rows of `t` (not deleted) that satisfy the condition, in file order.
 QVector<int> matchingRows(const TableFile &t, const BoundExpr &cond, const Params &params)
 {
+    if (const QVector<int> *candidates = indexedCandidates(t, cond, &params)) {
+        QVector<int> rows;
+        for (int i : *candidates)
+            if (!t.isDeleted(i) && cond.matches(RecordRow(t, t.row(i)), &params))
+                rows.append(i);
+        return rows;
+    }
     QVector<int> rows;
     const int n = t.rowCount();
     rows.reserve(n);
     const bool all = cond.isEmpty();
     for (int i = 0; i < n; ++i) {
+        if ((i & 0x3FFF) == 0x3FFF)
+            idle();
         if (t.isDeleted(i))
             continue;
         if (all || cond.matches(RecordRow(t, t.row(i)), &params))
@@ -128,20 +140,14 @@ SelectResult runSelect(const SelectStatement &st, const QString &folder, const P
         put(best);
         return res;
     }
-    QVector<Value> seen;
+    // Values already listed, ordered as the engine compares them, so each
+    // row is looked up in log time and the first of equal values is kept.
+    auto less = [](const Value &a, const Value &b) { return compareValues(a, b) < 0; };
+    std::set<Value, decltype(less)> seen(less);
     for (int r : rows) {
         Value v = table->fieldValue(table->row(r), fi);
-        if (st.distinct) {
-            bool dup = false;
-            for (const Value &s : seen)
-                if (compareValues(s, v) == 0) {
-                    dup = true;
-                    break;
-                }
-            if (dup)
-                continue;
-            seen << v;
-        }
+        if (st.distinct && !seen.insert(v).second)
+            continue;
         put(v);
     }
     return res;

@@ -2,6 +2,7 @@
 #include "error.h"
 #include "fileio.h"
 #include "gbk.h"
+#include "idle.h"
 #include "memofile.h"
 
 #include <QDate>
@@ -16,6 +17,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -49,7 +51,250 @@ struct Registry {
     }
 };
 
+// What a table file and its memo file were when their rows were last found
+// sound in this process: device, inode, size and both times.  A file changed
+// since (by anybody) differs in one of them.
+struct FileStamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = -1;
+    timespec mtime{};
+    timespec ctime{};
+    bool operator==(const FileStamp &o) const
+    {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec
+               && mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec
+               && ctime.tv_nsec == o.ctime.tv_nsec;
+    }
+};
+
+// The stamp of an open file; false when it cannot be trusted: a file changed
+// within the last few milliseconds could change again without its times
+// moving on a file system that keeps coarse times.
+bool stampOf(int fd, FileStamp &out)
+{
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        return false;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const qint64 age = (qint64(now.tv_sec) - st.st_ctim.tv_sec) * 1000000000LL + (now.tv_nsec - st.st_ctim.tv_nsec);
+    if (age < 20000000LL)
+        return false;
+    out.dev = st.st_dev;
+    out.ino = st.st_ino;
+    out.size = st.st_size;
+    out.mtime = st.st_mtim;
+    out.ctime = st.st_ctim;
+    return true;
+}
+
+// Tables whose rows were read through once in this process and found sound,
+// with their deletion marks: opened again unchanged, they are not read again.
+struct CheckedTables {
+    struct Entry {
+        FileStamp table;
+        FileStamp memo;
+        std::vector<bool> deleted;
+    };
+    QMutex mutex;
+    QHash<QString, Entry> entries;
+    static CheckedTables &instance()
+    {
+        static CheckedTables c;
+        return c;
+    }
+};
+
 } // namespace
+
+bool TableFile::recallChecked(std::vector<bool> &deleted) const
+{
+    CheckedTables::Entry now;
+    if (!stampOf(m_fd, now.table) || (m_memo && !stampOf(m_memo->fd, now.memo)))
+        return false;
+    auto &c = CheckedTables::instance();
+    QMutexLocker lock(&c.mutex);
+    auto it = c.entries.constFind(m_path);
+    if (it == c.entries.cend() || !(it->table == now.table) || !(it->memo == now.memo)
+        || it->deleted.size() != size_t(m_rowCount))
+        return false;
+    deleted = it->deleted;
+    return true;
+}
+
+void TableFile::rememberChecked() const
+{
+    if (m_path.isEmpty() || m_salvage || m_deleted.size() != size_t(m_rowCount))
+        return;
+    CheckedTables::Entry e;
+    auto &c = CheckedTables::instance();
+    if (!stampOf(m_fd, e.table) || (m_memo && !stampOf(m_memo->fd, e.memo))) {
+        QMutexLocker lock(&c.mutex);
+        c.entries.remove(m_path);
+        return;
+    }
+    e.deleted = m_deleted;
+    QMutexLocker lock(&c.mutex);
+    c.entries.insert(m_path, std::move(e));
+}
+
+// ---------------------------------------------------------------------------
+// Key indexes
+
+struct TableFile::KeyIndex {
+    int field = -1;
+    int prefix = 0;
+    // Rows chained by the hash of their key: the last row indexed under a
+    // hash, and for each row the one indexed before it under the same hash
+    // (-1 ends a chain).  No allocation per key.
+    QHash<quint64, int> head;
+    std::vector<int> next;
+    QVector<int> found; // the rows of the last lookup, ascending
+
+    quint64 hashOf(QByteArrayView key) const { return quint64(qHashBits(key.data(), size_t(key.size()), 0x5eed)); }
+    // The key of a record, false when the record has none (shorter than the prefix).
+    bool keyOf(const TableFile &t, const char *record, QByteArrayView &key) const
+    {
+        key = t.fieldText(record, field);
+        if (prefix == 0)
+            return true;
+        if (key.size() < prefix)
+            return false;
+        key = key.first(prefix);
+        return true;
+    }
+    void clear()
+    {
+        head.clear();
+        next.clear();
+    }
+};
+
+namespace {
+
+struct DeclaredIndexes {
+    QMutex mutex;
+    QHash<QString, QList<TableFile::IndexSpec>> byFile; // lower-case file name
+    static DeclaredIndexes &instance()
+    {
+        static DeclaredIndexes d;
+        return d;
+    }
+};
+
+} // namespace
+
+void TableFile::setKeyIndexes(const QString &fileName, const QList<IndexSpec> &specs)
+{
+    auto &d = DeclaredIndexes::instance();
+    QMutexLocker lock(&d.mutex);
+    d.byFile.insert(fileName.toLower(), specs);
+}
+
+// The declared indexes of this table, empty until built.
+void TableFile::prepareIndexes()
+{
+    m_indexes.clear();
+    m_indexesBuilt = false;
+    QList<IndexSpec> specs;
+    {
+        auto &d = DeclaredIndexes::instance();
+        QMutexLocker lock(&d.mutex);
+        specs = d.byFile.value(m_name.toLower());
+    }
+    for (const IndexSpec &spec : specs) {
+        const int f = m_schema.indexOf(spec.field);
+        if (f < 0 || m_schema.fields[f].kind != FieldKind::Text || spec.prefix < 0)
+            continue;
+        auto idx = std::make_unique<KeyIndex>();
+        idx->field = f;
+        idx->prefix = spec.prefix;
+        m_indexes.push_back(std::move(idx));
+    }
+}
+
+void TableFile::indexRow(const char *record, int row) const
+{
+    for (const auto &idx : m_indexes) {
+        QByteArrayView key;
+        if (!idx->keyOf(*this, record, key))
+            continue;
+        if (size_t(row) >= idx->next.size())
+            idx->next.resize(std::max(size_t(row) + 1, size_t(m_rowCount)), -1);
+        int &first = idx->head[idx->hashOf(key)];
+        idx->next[size_t(row)] = first - 1;
+        first = row + 1; // stored one up: a new entry reads 0
+    }
+}
+
+void TableFile::unindexRow(const char *record, int row) const
+{
+    for (const auto &idx : m_indexes) {
+        QByteArrayView key;
+        if (!idx->keyOf(*this, record, key))
+            continue;
+        auto it = idx->head.find(idx->hashOf(key));
+        if (it == idx->head.end())
+            continue;
+        int *link = &*it; // holds row + 1, like the chain below reads row
+        int at = *link - 1;
+        int *prevNext = nullptr;
+        while (at >= 0 && at != row) {
+            prevNext = &idx->next[size_t(at)];
+            at = *prevNext;
+        }
+        if (at != row)
+            continue;
+        const int after = idx->next[size_t(row)];
+        if (prevNext)
+            *prevNext = after;
+        else if (after >= 0)
+            *link = after + 1;
+        else
+            idx->head.erase(it);
+        idx->next[size_t(row)] = -1;
+    }
+}
+
+void TableFile::buildIndexes() const
+{
+    if (m_indexesBuilt)
+        return;
+    for (const auto &idx : m_indexes)
+        idx->clear();
+    for (int r = 0; r < m_rowCount; ++r) {
+        if ((r & 0x3FFF) == 0x3FFF)
+            idle();
+        indexRow(row(r), r);
+    }
+    m_indexesBuilt = true;
+}
+
+const QVector<int> *TableFile::keyRows(int field, QByteArrayView text, bool prefix) const
+{
+    // The index that narrows most: the whole value for an equal text, else
+    // the longest prefix the text covers.
+    KeyIndex *best = nullptr;
+    for (const auto &idx : m_indexes) {
+        if (idx->field != field)
+            continue;
+        if (idx->prefix == 0 ? prefix : idx->prefix > text.size())
+            continue;
+        if (!best || (best->prefix != 0 && (idx->prefix == 0 || idx->prefix > best->prefix)))
+            best = idx.get();
+    }
+    if (!best)
+        return nullptr;
+    buildIndexes();
+    best->found.clear();
+    auto it = best->head.constFind(best->hashOf(best->prefix == 0 ? text : text.first(best->prefix)));
+    if (it != best->head.cend())
+        for (int r = *it - 1; r >= 0; r = best->next[size_t(r)])
+            best->found.append(r);
+    std::sort(best->found.begin(), best->found.end());
+    return &best->found;
+}
 
 // ---------------------------------------------------------------------------
 
@@ -115,6 +360,8 @@ std::shared_ptr<TableFile> TableFile::createMemory(const Schema &schema, const Q
     return t;
 }
 
+TableFile::TableFile() = default;
+
 TableFile::~TableFile()
 {
     unload();
@@ -129,6 +376,21 @@ TableFile::~TableFile()
 
 void TableFile::unload()
 {
+    if (!m_path.isEmpty() && m_fd >= 0) {
+        // What was remembered at the opening holds only while the files are
+        // as they were then: a write since (here or by another program)
+        // means the next opening reads the rows through again.
+        CheckedTables::Entry now;
+        const bool stamped = m_loaded && stampOf(m_fd, now.table) && (!m_memo || stampOf(m_memo->fd, now.memo));
+        auto &c = CheckedTables::instance();
+        QMutexLocker lock(&c.mutex);
+        auto it = c.entries.find(m_path);
+        if (it != c.entries.end() && (!stamped || !(it->table == now.table) || !(it->memo == now.memo)))
+            c.entries.erase(it);
+    }
+    m_loaded = false;
+    m_indexes.clear();
+    m_indexesBuilt = false;
     if (m_map)
         ::munmap(m_map, size_t(m_mapSize));
     m_map = nullptr;
@@ -297,13 +559,20 @@ void TableFile::load(int lockedFd, const std::vector<bool> *knownDeleted)
             m_memo->tableName = m_name;
             m_memo->openFile(memoPath, m_readOnly, m_version == 0x8B);
         }
+        prepareIndexes();
+        std::vector<bool> recalled;
+        if (!knownDeleted && !m_salvage && recallChecked(recalled))
+            knownDeleted = &recalled; // read through earlier in this run, unchanged since
         if (knownDeleted && knownDeleted->size() == size_t(rows)) {
-            // A table this process has just written: its marks are known.
+            // A table this process has just written or checked: its marks are known.
             m_deleted = *knownDeleted;
             m_deletedCount = int(std::count(m_deleted.begin(), m_deleted.end(), true));
         } else {
             scanRows(fault);
+            if (!m_salvage)
+                rememberChecked();
         }
+        m_loaded = true;
     } catch (...) {
         unload();
         throw;
@@ -326,6 +595,8 @@ QByteArrayView TableFile::fieldText(const char *record, int field) const
 // its header fits the file, and the last memo ends inside it.
 void TableFile::scanRows(const std::function<void(const QString &)> &fault)
 {
+    for (const auto &idx : m_indexes)
+        idx->clear();
     m_deleted.assign(size_t(m_rowCount), false);
     m_deletedCount = 0;
     const QString memoName = m_memo ? QFileInfo(m_memo->path).fileName() : QString();
@@ -347,12 +618,15 @@ void TableFile::scanRows(const std::function<void(const QString &)> &fault)
             fault(why);
     };
     for (int first = 0; first < m_rowCount; first += perChunk) {
+        idle();
         const int n = qMin(perChunk, m_rowCount - first);
         buf.resize(qsizetype(n) * recLen);
         if (!readAllFd(m_fd, m_headerLength + qint64(first) * recLen, buf.data(), buf.size()))
             throw EngineError(QStringLiteral("无法读取数据表 %1：%2").arg(m_name, sysError()));
         for (int r = 0; r < n; ++r) {
             const char *rec = buf.constData() + qsizetype(r) * recLen;
+            if (!m_indexes.empty())
+                indexRow(rec, first + r);
             if (rec[0] == '*') {
                 m_deleted[size_t(first) + size_t(r)] = true;
                 ++m_deletedCount;
@@ -385,6 +659,7 @@ void TableFile::scanRows(const std::function<void(const QString &)> &fault)
             }
         }
     }
+    m_indexesBuilt = true;
     if (reported > 5)
         fault(QStringLiteral("另有 %1 个备注指针已损坏").arg(reported - 5));
     if (lastBlock == 0)
@@ -468,8 +743,13 @@ void TableFile::ensureWritable() const
 
 void TableFile::pwriteAll(qint64 offset, const char *data, qsizetype size)
 {
-    writeAllFd(m_fd, offset, data, size, QStringLiteral("数据表 ") + m_name);
     m_dirty = true;
+    try {
+        writeAllFd(m_fd, offset, data, size, QStringLiteral("数据表 ") + m_name);
+    } catch (...) {
+        m_loaded = false; // part of it may be on disk: read the file through next time
+        throw;
+    }
 }
 
 char *TableFile::mutableRow(int i)
@@ -521,14 +801,38 @@ void TableFile::writeRow(int i, QByteArray record, const QHash<int, QByteArray> 
     Q_ASSERT(i >= 0 && i < m_rowCount && record.size() == m_schema.recordLength);
     if (!isMemory())
         ensureWritable();
+    // A row written back as it is costs no write (a list renumbered with the
+    // numbers it has).
+    if (memos.isEmpty() && std::memcmp(row(i), record.constData(), size_t(record.size())) == 0)
+        return;
     encodeMemos(record, memos);
-    if (!isMemory())
-        pwriteAll(m_headerLength + qint64(i) * m_schema.recordLength, record.constData(), record.size());
+    // Keys are read before the write: the mapped row may show the file's
+    // new bytes as soon as they are written.
+    bool rekey = false;
+    for (const auto &idx : m_indexes) {
+        const QByteArrayView was = fieldText(row(i), idx->field), now = fieldText(record.constData(), idx->field);
+        rekey = rekey
+                || (m_indexesBuilt
+                    && (was.size() != now.size() || std::memcmp(was.data(), now.data(), size_t(was.size())) != 0));
+    }
+    if (rekey)
+        unindexRow(row(i), i);
+    if (!isMemory()) {
+        try {
+            pwriteAll(m_headerLength + qint64(i) * m_schema.recordLength, record.constData(), record.size());
+        } catch (...) {
+            if (rekey)
+                indexRow(row(i), i);
+            throw;
+        }
+    }
     if (isDeleted(i) != (record[0] == '*')) {
         ++m_memberGen;
         setDeletedMark(i, record[0] == '*');
     }
     std::memcpy(mutableRow(i), record.constData(), size_t(record.size()));
+    if (rekey)
+        indexRow(row(i), i);
     ++m_dataGen;
 }
 
@@ -559,6 +863,8 @@ int TableFile::appendRow(QByteArray record, const QHash<int, QByteArray> &memos)
     m_extra.append(record);
     m_deleted.push_back(false);
     ++m_rowCount;
+    if (m_indexesBuilt)
+        indexRow(row(m_rowCount - 1), m_rowCount - 1);
     if (!isMemory())
         writeHeaderCount();
     ++m_dataGen;

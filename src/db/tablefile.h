@@ -105,6 +105,24 @@ public:
     static void setSyncEnabled(bool on);
     static bool syncEnabled();
 
+    // In-memory key indexes.  A program declares, once, which text fields of
+    // which tables (by file name, any letter case) it looks rows up by:
+    // `prefix` 0 indexes the whole value, n > 0 its first n bytes (for
+    // "like 'abcd%'").  A table builds its indexes in the pass its opening
+    // makes over the rows (or on first use when that pass was not needed)
+    // and keeps them true on every write, append and pack.  No file is
+    // written for them.
+    struct IndexSpec {
+        QString field;
+        int prefix = 0;
+    };
+    static void setKeyIndexes(const QString &fileName, const QList<IndexSpec> &specs);
+    // Rows (deleted ones too, in file order) whose text field `field` may
+    // equal `text` (or, with `prefix`, begin with it), from an index of the
+    // field; a row listed may still differ (keys are hashed), a row not
+    // listed never matches.  Null when no index of the field serves.
+    const QVector<int> *keyRows(int field, QByteArrayView text, bool prefix) const;
+
     // Counters that tell cursors when their views are stale.
     quint64 dataGeneration() const { return m_dataGen; }
     quint64 membershipGeneration() const { return m_memberGen; }
@@ -113,10 +131,19 @@ public:
     static void (*packStepHook)(int step);
 
 private:
-    TableFile() = default;
+    TableFile();
     void load(int lockedFd = -1, const std::vector<bool> *knownDeleted = nullptr);
     int openLocked();
     void scanRows(const std::function<void(const QString &)> &fault);
+    struct KeyIndex;
+    void prepareIndexes();
+    void buildIndexes() const;
+    void indexRow(const char *record, int row) const;
+    void unindexRow(const char *record, int row) const;
+    // The deletion marks of a file read through earlier in this process and
+    // unchanged since; remembering notes the marks of the file as it is now.
+    bool recallChecked(std::vector<bool> &deleted) const;
+    void rememberChecked() const;
     void setDeletedMark(int i, bool deleted);
     bool packRows(bool force);
     void unload();
@@ -153,6 +180,9 @@ private:
     quint64 m_memberGen = 1;
     bool m_dirty = false;
     bool m_salvage = false;       // opened for a repair: damage is noted, not refused
+    bool m_loaded = false;        // rows and marks in memory match the file
+    mutable std::vector<std::unique_ptr<KeyIndex>> m_indexes;
+    mutable bool m_indexesBuilt = false;
 };
 
 // fsync and fdatasync, unless syncing is switched off (setSyncEnabled).

@@ -3,10 +3,13 @@
 #include "platform/core/jpeg.h"
 #include "platform/core/seams.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QWindow>
 
 Tformwel *formwel = nullptr;
 
@@ -38,8 +41,22 @@ void Tformwel::showEvent(QShowEvent *e)
     Timer1->start();
 }
 
+void Tformwel::showWhileStarting()
+{
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    // Let the window system map and expose it, and paint it once.
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 100 && !(windowHandle() && windowHandle()->isExposed()))
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void Tformwel::Timer1Timer()
 {
     Timer1->stop();
+    m_timedOut = true;
     close();
 }

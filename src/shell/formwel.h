@@ -12,6 +12,12 @@ class Tformwel : public QDialog {
 public:
     explicit Tformwel(QWidget *parent = nullptr);
 
+    // Shows the splash at once, before the tables are read, and returns when
+    // it is on screen (or after a short wait).  Its timer runs from here.
+    void showWhileStarting();
+    // True once the timer has closed the splash: it is not shown again.
+    bool timedOut() const { return m_timedOut; }
+
     QLabel *Image1;
     platform::Timer *Timer1;
 
@@ -20,6 +26,7 @@ protected:
 
 private:
     void Timer1Timer();
+    bool m_timedOut = false;
 };
 
 extern Tformwel *formwel;

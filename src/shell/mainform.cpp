@@ -255,7 +255,7 @@ void TMainForm::FormShow()
     }
     // 1. The program's own date and time formats are fixed (platform).
     // 2. The splash window, closed by its timer.
-    if (formwel)
+    if (formwel && !formwel->timedOut())
         platform::showModal(formwel);
     // 3. Without the organisation's complete row, its page comes first; the
     // user may end the program there.

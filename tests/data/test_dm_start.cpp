@@ -376,3 +376,44 @@ TEST_F(DataModuleStart, PackInAFolderThatCannotBeWrittenIsNotedAndTheStartGoesOn
 }
 
 } // namespace
+
+namespace {
+
+// The lists of a record read nothing at the start; opened for a record they
+// hold its rows, find its rows by key as the indexes are kept, and write back.
+TEST_F(DataModuleStart, RecordListsAreReadForTheRecordShown)
+{
+    addRows(QStringLiteral("kjcg"), QStringLiteral("ITEM_3"), 3, 0);
+    addRows(QStringLiteral("cgwcr"), QStringLiteral("ITEM_180"), 3, 0);
+    addRows(QStringLiteral("cgwcr"), QStringLiteral("ITEM_180"), 2, 0); // two more for 2009000001 and 2009000002
+    DM = new TDM(data);
+    for (db::Query *q : {&DM->QryCgwcr, &DM->QryJdwyhmd, &DM->QryCgwcdw})
+        EXPECT_FALSE(q->isActive()) << qPrintable(q->objectName());
+    EXPECT_FALSE(DM->QryCgwcr.updatesPending());
+
+    auto openFor = [](const QString &key) {
+        db::Query &q = DM->QryCgwcr;
+        q.close();
+        q.setSQL(QStringLiteral(
+            "select *  from  cgwcr  where  item_4=:item_4 and  item_dqdm=:item_dqdm order  by  item_187 "));
+        q.setParam(QStringLiteral("item_4"), key);
+        q.setParam(QStringLiteral("item_dqdm"), QStringLiteral("."));
+        q.open();
+        return q.recordCount();
+    };
+    EXPECT_EQ(openFor(QStringLiteral("2009000001")), 2);
+    EXPECT_EQ(openFor(QStringLiteral("2009000003")), 1);
+    // A person added through the cached list.
+    db::Query &q = DM->QryCgwcr;
+    q.append();
+    q.fieldByName(QStringLiteral("ITEM_4")).setAsString(QStringLiteral("2009000003"));
+    q.fieldByName(QStringLiteral("ITEM_DQDM")).setAsString(QStringLiteral("."));
+    q.fieldByName(QStringLiteral("ITEM_NO")).setAsString(QStringLiteral("2"));
+    q.fieldByName(QStringLiteral("ITEM_180")).setAsString(QStringLiteral("张伟"));
+    q.post();
+    q.applyUpdates();
+    EXPECT_EQ(openFor(QStringLiteral("2009000003")), 2);
+    EXPECT_EQ(openFor(QStringLiteral("2009000002")), 2);
+}
+
+} // namespace

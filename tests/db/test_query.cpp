@@ -115,6 +115,38 @@ TEST_F(QueryTest, SelectionsOfTheProgram)
               QStringList({QStringLiteral("张伟"), QStringLiteral("王芳"), QStringLiteral("刘洋")}));
 }
 
+// Distinct keeps the first row of each value in the order the rows come,
+// sorted or not, skips deleted rows, and stays quick over many rows.
+TEST_F(QueryTest, DistinctKeepsFirstOfEachValue)
+{
+    EXPECT_EQ(select("select distinct item_dqdm from kjcg", {"ITEM_DQDM"}), QStringList({"110", "320", "440"}));
+    EXPECT_EQ(select("select distinct item_cglb from kjcg order by item_cglb", {"ITEM_CGLB"}), QStringList({"1", "2"}));
+    {
+        auto t = open("kjcg");
+        t->first();
+        t->next(); // the only 2008 record
+        t->deleteRecord();
+    }
+    EXPECT_EQ(select("select distinct item_4 from kjcg where item_4 < '2009'", {"ITEM_4"}), QStringList({"2005010"}));
+
+    create("many.DBF", {fld("K", 'C', 8)});
+    {
+        auto t = open("many");
+        for (int i = 0; i < 30000; ++i) {
+            t->append();
+            t->fieldByName("K").setAsString(QString::number((i * 7919) % 3000));
+            t->post();
+        }
+    }
+    const QStringList keys = select("select distinct k from many", {"K"});
+    ASSERT_EQ(keys.size(), 3000);
+    EXPECT_EQ(keys.mid(0, 3), QStringList({"0", "1919", "838"}));
+    const QStringList sorted = select("select distinct k from many order by k desc", {"K"});
+    ASSERT_EQ(sorted.size(), 3000);
+    EXPECT_EQ(sorted.first(), "999");
+    EXPECT_EQ(sorted.last(), "0");
+}
+
 TEST_F(QueryTest, MaxGivesOneRowNullOverNothing)
 {
     auto top = query("select max(item_4) from kjcg where item_4 like'2009%'");
