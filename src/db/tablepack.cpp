@@ -180,10 +180,12 @@ bool TableFile::packRows(bool repairing)
     int droppedRows = 0;
     quint64 memoLo = ~quint64(0), memoHi = 0;
     auto flushOut = [&](int rowsDone) {
-        writeAllFd(fd, written, out.constData(), out.size(), dbfTmp);
-        ::sync_file_range(fd, written, out.size(), SYNC_FILE_RANGE_WRITE);
-        written += out.size();
-        out.truncate(0);
+        if (!out.isEmpty()) {
+            writeAllFd(fd, written, out.constData(), out.size(), dbfTmp);
+            ::sync_file_range(fd, written, out.size(), SYNC_FILE_RANGE_WRITE);
+            written += out.size();
+            out.truncate(0);
+        }
         const int mappedDone = qMin(rowsDone, m_baseRows);
         if (m_map && mappedDone > droppedRows) {
             dropPages(row(droppedRows), row(mappedDone - 1) + recLen);
@@ -198,10 +200,37 @@ bool TableFile::packRows(bool repairing)
     int kept = 0;
     std::vector<bool> keptDeleted;
     keptDeleted.reserve(size_t(m_rowCount));
+    // A table without memos: the kept rows are the old file's bytes, so runs
+    // of them are copied by the kernel, straight from the old file.
+    const bool copyRows = !newMemo && !repairing;
+    // Memos whose old blocks hold exactly what a new memo would (the text
+    // and the two end marks) are copied block for block.
+    const bool copyMemos = newMemo && !repairing && !m_memo->dbase4 && m_memo->map && m_memo->fd >= 0;
+    const quint32 bs = m_memo ? m_memo->blockSize : 512;
+    int runFirst = -1, runRows = 0;
+    auto flushRun = [&] {
+        if (runRows == 0)
+            return;
+        flushOut(runFirst);
+        copyFileRange(m_fd, m_headerLength + qint64(runFirst) * recLen, fd, written, qint64(runRows) * recLen, dbfTmp);
+        ::sync_file_range(fd, written, qint64(runRows) * recLen, SYNC_FILE_RANGE_WRITE);
+        written += qint64(runRows) * recLen;
+        runRows = 0;
+    };
     for (int i = 0; i < m_rowCount; ++i) {
-        if (isDeleted(i) && !keepDeleted)
+        if (isDeleted(i) && !keepDeleted) {
+            flushRun();
             continue;
+        }
         keptDeleted.push_back(isDeleted(i));
+        ++kept;
+        if (copyRows && i < m_baseRows) {
+            if (runRows == 0)
+                runFirst = i;
+            ++runRows;
+            continue;
+        }
+        flushRun();
         out.append(row(i), recLen);
         if (newMemo) {
             char *rec = out.data() + out.size() - recLen;
@@ -209,24 +238,32 @@ bool TableFile::packRows(bool repairing)
                 const FieldDef &field = m_schema.fields[f];
                 if (field.kind != FieldKind::Memo)
                     continue;
-                QByteArrayView text = m_memo->view(memoBlock(rec + field.offset, field.width), scratch);
+                const quint32 old = memoBlock(rec + field.offset, field.width);
+                QByteArrayView text = m_memo->view(old, scratch);
                 if (repairing && !readableMemo(text))
                     text = QByteArrayView();
+                quint32 block = 0;
                 if (m_memo->map && text.data() >= m_memo->map && text.data() < m_memo->map + m_memo->mapSize) {
                     const quint64 off = quint64(text.data() - m_memo->map);
+                    const quint64 blocks = (quint64(text.size()) + 2 + bs - 1) / bs;
                     memoLo = qMin(memoLo, off);
-                    memoHi = qMax(memoHi, off + quint64(text.size()) + 1);
+                    memoHi = qMax(memoHi, off + quint64(text.size()) + 2);
+                    if (copyMemos && !text.isEmpty() && off == quint64(old) * bs && off + blocks * bs <= m_memo->mapSize
+                        && m_memo->map[off + quint64(text.size()) + 1] == '\x1A')
+                        block = newMemo->copyBlocks(*m_memo, old, quint32(blocks));
                 }
-                const quint32 block = newMemo->write(text);
+                // The text ends before the first end mark: nothing in it to replace.
+                if (!block)
+                    block = newMemo->write(text, false);
                 const QByteArray num = block ? QByteArray::number(block) : QByteArray();
                 std::memset(rec + field.offset, ' ', size_t(field.width));
                 std::memcpy(rec + field.offset + field.width - num.size(), num.constData(), size_t(num.size()));
             }
         }
-        ++kept;
         if (out.size() >= chunk)
             flushOut(i + 1);
     }
+    flushRun();
     out.append('\x1A');
     flushOut(m_rowCount);
     char count[4];
