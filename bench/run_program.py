@@ -5,7 +5,8 @@
 which builds the Release programs first.
 
 Environment: BUILD (the Release build folder), WORK (generated folders, kept
-between runs), SIZES, REPEATS, SEED (resources/seed), YEAR (list query year).
+between runs), SIZES, REPEATS, SEED (resources/seed), YEAR (list query year),
+IMPORT (records imported into each folder, 0 for none).
 """
 import os
 import shutil
@@ -20,6 +21,7 @@ SEED = os.environ["SEED"]
 SIZES = [int(s) for s in os.environ.get("SIZES", "10000 50000 200000").split()]
 REPEATS = int(os.environ.get("REPEATS", "3"))
 YEAR = os.environ.get("YEAR", "2009")
+IMPORT = int(os.environ.get("IMPORT", "5000"))
 TIMEOUT = int(os.environ.get("TIMEOUT", "900"))
 
 env = dict(os.environ)
@@ -61,6 +63,11 @@ def fresh_copy(src, dst):
     shutil.rmtree(dst, ignore_errors=True)
     subprocess.run(["cp", "-r", src, dst], check=True)
     subprocess.run(["sh", "-c", f"sync '{dst}'/*"], check=True)
+
+
+def find(folder, name):
+    """The file of `folder` named `name` in any letter case."""
+    return next(os.path.join(folder, f) for f in os.listdir(folder) if f.lower() == name.lower())
 
 
 def folder_size(path):
@@ -142,7 +149,13 @@ def measure(n):
         ("year", "year changed, list repainted"), ("category", "category changed, list repainted"),
         ("page8", "page 8 opened, painted"), ("print", "print dialog painted"),
         ("export", "export window (导出) painted")]}
-    rows = [splash_first, splash_next, first, nxt, pack, query] + list(actions.values())
+    imp = Row(f"import of {IMPORT:,} records (process)", "-")
+    rows = [splash_first, splash_next, first, nxt, pack, query] + list(actions.values()) + [imp]
+    bench_exchange = os.path.join(BUILD, "bench", "exchange", "bench_exchange")
+    package = os.path.join(WORK, f"package{n}", "cgsbqy.arj")
+    if IMPORT and not os.path.exists(package):
+        subprocess.run([bench_exchange, "--export-from", data, str(IMPORT), os.path.dirname(package)], check=True,
+                       env=env, stdout=subprocess.DEVNULL)
     load = [open("/proc/loadavg").read().split()[0]]
 
     for _ in range(REPEATS):
@@ -160,15 +173,15 @@ def measure(n):
         # The pack alone, on a fresh synced copy of the unpacked record table.
         os.makedirs(pack_dir, exist_ok=True)
         for ext in ("dbf", "dbt"):
-            shutil.copyfile(os.path.join(data, f"kjcg.{ext}"), os.path.join(pack_dir, f"kjcg.{ext}"))
+            shutil.copyfile(find(data, f"kjcg.{ext}"), os.path.join(pack_dir, f"kjcg.{ext}"))
         subprocess.run(["sh", "-c", f"sync '{pack_dir}'/*"], check=True)
         ms, rss, _, _, _ = run_rss([bench_pack, "--pack", pack_dir])
-        cpsync = shell(f"rm -rf '{cp_dir}' && mkdir '{cp_dir}' && cp '{data}/kjcg.dbf' '{data}/kjcg.dbt' '{cp_dir}/'"
+        cpsync = shell(f"rm -rf '{cp_dir}' && mkdir '{cp_dir}' && cp '{find(data, 'kjcg.dbf')}' '{find(data, 'kjcg.dbt')}' '{cp_dir}/'"
                        f" && sync '{cp_dir}'/*")
         pack.values.append(ms); pack.bases.append(cpsync); pack.rss.append(rss)
 
         ms, rss, out, _, _ = run_rss([bench_pack, "--list", live, YEAR], capture=True)
-        query.values.append(ms); query.bases.append(shell(f"cat '{live}/kjcg.dbf' > /dev/null")); query.rss.append(rss)
+        query.values.append(ms); query.bases.append(shell(f"cat '{find(live, 'kjcg.dbf')}' > /dev/null")); query.rss.append(rss)
         query.name = f"open + list query ({out.strip()}, process)"
 
         _, rss, out, err, _ = run_rss([bench_actions, live], capture=True)
@@ -181,11 +194,18 @@ def measure(n):
             elif parts and parts[0] == "locked:":
                 print(f"(main window locked: {line})", file=sys.stderr)
 
+        # The import into the packed folder (a copy of it, so the next
+        # repeat starts from the same folder).
+        if IMPORT:
+            fresh_copy(live, cp_dir)
+            ms, rss, _, _, _ = run_rss([bench_exchange, "--import-into", cp_dir, package])
+            imp.values.append(ms); imp.rss.append(rss)
+
     shutil.rmtree(cp_dir, ignore_errors=True)
     shutil.rmtree(pack_dir, ignore_errors=True)
     load.append(open("/proc/loadavg").read().split()[0])
     print(f"\nfolder: {folder_size(data) / 1e6:,.1f} MB before the pack, {folder_size(live) / 1e6:,.1f} MB after;"
-          f" kjcg.dbf {os.path.getsize(os.path.join(live, 'kjcg.dbf')) / 1e6:,.1f} MB packed")
+          f" kjcg.dbf {os.path.getsize(find(live, 'kjcg.dbf')) / 1e6:,.1f} MB packed")
     print_rows(n, rows, load)
 
 

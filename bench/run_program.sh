@@ -14,7 +14,7 @@ root=$(dirname "$here")
 build=${BUILD_DIR:-$root/build-bench}
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORVEL_TESTS=OFF >/dev/null
-cmake --build "$build" -j"${JOBS:-3}" --target sorvel gen_folder bench_pack bench_actions >/dev/null
+cmake --build "$build" -j"${JOBS:-3}" --target sorvel gen_folder bench_pack bench_actions bench_exchange >/dev/null
 
 export BUILD=$build SEED=$root/resources/seed
 export WORK=${WORK:-${TMPDIR:-/tmp}/sorvel-bench-data}

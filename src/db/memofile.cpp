@@ -214,7 +214,16 @@ void MemoFile::writeCopy()
     const qint64 at = qint64(quint64(copyAt) * blockSize), size = qint64(quint64(copyCount) * blockSize);
     copyCount = 0;
     copyFileRange(copySource->fd, qint64(quint64(copyFrom) * blockSize), fd, at, size, path);
-    ::sync_file_range(fd, at, size, SYNC_FILE_RANGE_WRITE);
+    startWriteback(false);
+}
+
+void MemoFile::startWriteback(bool all)
+{
+    const qint64 end = qint64(quint64(nextFree) * blockSize);
+    if (end > writebackFrom && (all || end - writebackFrom >= (4 << 20))) {
+        ::sync_file_range(fd, writebackFrom, end - writebackFrom, SYNC_FILE_RANGE_WRITE);
+        writebackFrom = end;
+    }
 }
 
 void MemoFile::writePending()
@@ -225,13 +234,14 @@ void MemoFile::writePending()
         return;
     const qint64 at = qint64(quint64(pendingAt) * blockSize);
     writeAllFd(fd, at, pending.constData(), pending.size(), path);
-    ::sync_file_range(fd, at, pending.size(), SYNC_FILE_RANGE_WRITE);
     pending.truncate(0);
+    startWriteback(false);
 }
 
 void MemoFile::finishBatch()
 {
     writePending();
+    startWriteback(true);
     writeHeader();
     batch = false;
 }

@@ -26,6 +26,9 @@ public:
     // `copySource` go to blocks from copyAt.
     const MemoFile *copySource = nullptr;
     quint32 copyFrom = 0, copyCount = 0, copyAt = 0;
+    // Writeback of the batch's blocks is started in pieces of a few
+    // megabytes; this far it has been.
+    qint64 writebackFrom = 0;
     QString path;
     QString tableName;
     QString headerFault;          // what is wrong with the header, if anything
@@ -62,6 +65,7 @@ public:
     quint32 copyBlocks(const MemoFile &from, quint32 fromBlock, quint32 blocks);
     void writePending();
     void writeCopy();
+    void startWriteback(bool all);
     void finishBatch();
     void writeHeader();
 

@@ -175,16 +175,17 @@ bool TableFile::packRows(bool repairing)
     const qsizetype chunk = qMax<qsizetype>(recLen, 4 << 20);
     out.reserve(qMin<qint64>(chunk, qint64(m_rowCount) * recLen) + recLen + m_headerLength + 1);
     out.append(m_header);
-    qint64 written = 0;
+    qint64 written = 0, writebackFrom = 0;
     // What this piece read from the mappings, dropped after it is written.
     int droppedRows = 0;
     quint64 memoLo = ~quint64(0), memoHi = 0;
     auto flushOut = [&](int rowsDone) {
         if (!out.isEmpty()) {
             writeAllFd(fd, written, out.constData(), out.size(), dbfTmp);
-            ::sync_file_range(fd, written, out.size(), SYNC_FILE_RANGE_WRITE);
             written += out.size();
             out.truncate(0);
+            ::sync_file_range(fd, writebackFrom, written - writebackFrom, SYNC_FILE_RANGE_WRITE);
+            writebackFrom = written;
         }
         const int mappedDone = qMin(rowsDone, m_baseRows);
         if (m_map && mappedDone > droppedRows) {
@@ -213,9 +214,12 @@ bool TableFile::packRows(bool repairing)
             return;
         flushOut(runFirst);
         copyFileRange(m_fd, m_headerLength + qint64(runFirst) * recLen, fd, written, qint64(runRows) * recLen, dbfTmp);
-        ::sync_file_range(fd, written, qint64(runRows) * recLen, SYNC_FILE_RANGE_WRITE);
         written += qint64(runRows) * recLen;
         runRows = 0;
+        if (written - writebackFrom >= chunk) {
+            ::sync_file_range(fd, writebackFrom, written - writebackFrom, SYNC_FILE_RANGE_WRITE);
+            writebackFrom = written;
+        }
     };
     for (int i = 0; i < m_rowCount; ++i) {
         if (isDeleted(i) && !keepDeleted) {
