@@ -209,6 +209,11 @@ bool TableFile::packRows(bool repairing)
     const bool copyMemos = newMemo && !repairing && !m_memo->dbase4 && m_memo->map && m_memo->fd >= 0;
     const quint32 bs = m_memo ? m_memo->blockSize : 512;
     int runFirst = -1, runRows = 0;
+    std::vector<int> memoFields;
+    for (int f = 0; newMemo && f < m_schema.count(); ++f)
+        if (m_schema.fields[f].kind == FieldKind::Memo)
+            memoFields.push_back(f);
+    std::vector<std::pair<quint32, int>> memoCells;
     auto flushRun = [&] {
         if (runRows == 0)
             return;
@@ -238,11 +243,14 @@ bool TableFile::packRows(bool repairing)
         out.append(row(i), recLen);
         if (newMemo) {
             char *rec = out.data() + out.size() - recLen;
-            for (int f = 0; f < m_schema.count(); ++f) {
+            // The row's memos in the order their blocks lie in the old file,
+            // so that runs of them stay runs in the new one.
+            memoCells.clear();
+            for (int f : memoFields)
+                memoCells.push_back({memoBlock(rec + m_schema.fields[f].offset, m_schema.fields[f].width), f});
+            std::sort(memoCells.begin(), memoCells.end());
+            for (const auto &[old, f] : memoCells) {
                 const FieldDef &field = m_schema.fields[f];
-                if (field.kind != FieldKind::Memo)
-                    continue;
-                const quint32 old = memoBlock(rec + field.offset, field.width);
                 QByteArrayView text = m_memo->view(old, scratch);
                 if (repairing && !readableMemo(text))
                     text = QByteArrayView();

@@ -555,11 +555,11 @@ TEST_F(PackTest, RowsAndMemosKeptExactlyWhateverTheirLayout)
     // whose text with its end marks fills its blocks exactly, and a memo
     // another writer ended with a single end mark; each comes out whole in
     // the blocks it needs, ended by two end marks, and nothing else.
-    create("gk.dbf", {fld("ID", 'C', 6), fld("NOTE", 'M')});
+    create("gk.dbf", {fld("ID", 'C', 6), fld("NOTE", 'M'), fld("NOTE2", 'M')});
     const QString exact = QString(QLatin1Char('x')).repeated(510);   // 510 + 2 end marks = one block
-    fill("gk", {"ID", "NOTE"},
-         {{"1", longMemo}, {"2", QStringLiteral("删除的备注")}, {"3", exact}, {"4", QStringLiteral("单个结束符")},
-          {"5", longMemo.left(40)}});
+    fill("gk", {"ID", "NOTE", "NOTE2"},
+         {{"1", longMemo, ""}, {"2", QStringLiteral("删除的备注"), ""}, {"3", exact, ""}, {"4", QStringLiteral("单个结束符"), ""},
+          {"5", longMemo.left(40), QStringLiteral("第二个备注")}});
     {
         auto t = open("gk");
         ASSERT_TRUE(t->locate("ID", QStringLiteral("5")));
@@ -579,12 +579,13 @@ TEST_F(PackTest, RowsAndMemosKeptExactlyWhateverTheirLayout)
         ASSERT_TRUE(t->pack()) << qPrintable(t->lastError());
     }
     const QStringList memos = {longMemo, exact, QStringLiteral("单个结束符"), QStringLiteral("改过的备注")};
+    const QStringList stored = memos + QStringList{QStringLiteral("第二个备注")};
     auto gk = open("gk");
-    EXPECT_EQ(rowsOf(*gk, {"ID", "NOTE"}),
-              QStringList({"1|" + memos[0], "3|" + memos[1], "4|" + memos[2], "5|" + memos[3]}));
+    EXPECT_EQ(rowsOf(*gk, {"ID", "NOTE", "NOTE2"}), QStringList({"1|" + memos[0] + "|", "3|" + memos[1] + "|",
+                                                                "4|" + memos[2] + "|", "5|" + memos[3] + QStringLiteral("|第二个备注")}));
     const QByteArray packed = readFile(path("gk.dbt"));
     qint64 blocks = 1;
-    for (const QString &m : memos) {
+    for (const QString &m : stored) {
         const QByteArray text = gbkBytes(m);
         const qsizetype at = packed.indexOf(text);
         ASSERT_EQ(at % 512, 0) << qPrintable(m);
