@@ -214,18 +214,65 @@ bool TableFile::packRows(bool repairing)
         if (m_schema.fields[f].kind == FieldKind::Memo)
             memoFields.push_back(f);
     std::vector<std::pair<quint32, int>> memoCells;
+    // Gives the memos of a row copied into `out` their new blocks.
+    auto moveMemos = [&](char *rec) {
+        // The row's memos in the order their blocks lie in the old file,
+        // so that runs of them stay runs in the new one.
+        memoCells.clear();
+        for (int f : memoFields)
+            memoCells.push_back({memoBlock(rec + m_schema.fields[f].offset, m_schema.fields[f].width), f});
+        std::sort(memoCells.begin(), memoCells.end());
+        for (const auto &[old, f] : memoCells) {
+            const FieldDef &field = m_schema.fields[f];
+            QByteArrayView text = m_memo->view(old, scratch);
+            if (repairing && !readableMemo(text))
+                text = QByteArrayView();
+            quint32 block = 0;
+            if (m_memo->map && text.data() >= m_memo->map && text.data() < m_memo->map + m_memo->mapSize) {
+                const quint64 off = quint64(text.data() - m_memo->map);
+                const quint64 blocks = (quint64(text.size()) + 2 + bs - 1) / bs;
+                memoLo = qMin(memoLo, off);
+                memoHi = qMax(memoHi, off + quint64(text.size()) + 2);
+                if (copyMemos && !text.isEmpty() && off == quint64(old) * bs && off + blocks * bs <= m_memo->mapSize
+                    && m_memo->map[off + quint64(text.size()) + 1] == '\x1A')
+                    block = newMemo->copyBlocks(*m_memo, old, quint32(blocks));
+            }
+            // The text ends before the first end mark: nothing in it to replace.
+            if (!block)
+                block = newMemo->write(text, false);
+            const QByteArray num = block ? QByteArray::number(block) : QByteArray();
+            std::memset(rec + field.offset, ' ', size_t(field.width));
+            std::memcpy(rec + field.offset + field.width - num.size(), num.constData(), size_t(num.size()));
+        }
+    };
+    // A run of kept rows of the old file: copied by the kernel when they go
+    // out unchanged, else read straight into `out` (no pass through the
+    // mapping) and their memos moved.
     auto flushRun = [&] {
         if (runRows == 0)
             return;
-        flushOut(runFirst);
-        copyFileRange(m_fd, m_headerLength + qint64(runFirst) * recLen, fd, written, qint64(runRows) * recLen, dbfTmp);
-        written += qint64(runRows) * recLen;
-        runRows = 0;
-        if (written - writebackFrom >= chunk) {
-            ::sync_file_range(fd, writebackFrom, written - writebackFrom, SYNC_FILE_RANGE_WRITE);
-            writebackFrom = written;
+        const qint64 from = m_headerLength + qint64(runFirst) * recLen, size = qint64(runRows) * recLen;
+        if (copyRows) {
+            flushOut(runFirst);
+            copyFileRange(m_fd, from, fd, written, size, dbfTmp);
+            written += size;
+            if (written - writebackFrom >= chunk) {
+                ::sync_file_range(fd, writebackFrom, written - writebackFrom, SYNC_FILE_RANGE_WRITE);
+                writebackFrom = written;
+            }
+        } else {
+            const qsizetype at = out.size();
+            out.resize(at + qsizetype(size));
+            if (!readAllFd(m_fd, from, out.data() + at, qsizetype(size)))
+                throw EngineError(QStringLiteral("无法读取数据表 %1：%2").arg(m_name, sysError()));
+            for (int r = 0; r < runRows; ++r)
+                moveMemos(out.data() + at + qsizetype(r) * recLen);
+            if (out.size() >= chunk)
+                flushOut(runFirst + runRows);
         }
+        runRows = 0;
     };
+    const bool readRuns = !repairing;
     for (int i = 0; i < m_rowCount; ++i) {
         if (isDeleted(i) && !keepDeleted) {
             flushRun();
@@ -233,45 +280,18 @@ bool TableFile::packRows(bool repairing)
         }
         keptDeleted.push_back(isDeleted(i));
         ++kept;
-        if (copyRows && i < m_baseRows) {
+        if (readRuns && i < m_baseRows) {
             if (runRows == 0)
                 runFirst = i;
             ++runRows;
+            if (!copyRows && out.size() + qsizetype(runRows) * recLen >= chunk)
+                flushRun();
             continue;
         }
         flushRun();
         out.append(row(i), recLen);
-        if (newMemo) {
-            char *rec = out.data() + out.size() - recLen;
-            // The row's memos in the order their blocks lie in the old file,
-            // so that runs of them stay runs in the new one.
-            memoCells.clear();
-            for (int f : memoFields)
-                memoCells.push_back({memoBlock(rec + m_schema.fields[f].offset, m_schema.fields[f].width), f});
-            std::sort(memoCells.begin(), memoCells.end());
-            for (const auto &[old, f] : memoCells) {
-                const FieldDef &field = m_schema.fields[f];
-                QByteArrayView text = m_memo->view(old, scratch);
-                if (repairing && !readableMemo(text))
-                    text = QByteArrayView();
-                quint32 block = 0;
-                if (m_memo->map && text.data() >= m_memo->map && text.data() < m_memo->map + m_memo->mapSize) {
-                    const quint64 off = quint64(text.data() - m_memo->map);
-                    const quint64 blocks = (quint64(text.size()) + 2 + bs - 1) / bs;
-                    memoLo = qMin(memoLo, off);
-                    memoHi = qMax(memoHi, off + quint64(text.size()) + 2);
-                    if (copyMemos && !text.isEmpty() && off == quint64(old) * bs && off + blocks * bs <= m_memo->mapSize
-                        && m_memo->map[off + quint64(text.size()) + 1] == '\x1A')
-                        block = newMemo->copyBlocks(*m_memo, old, quint32(blocks));
-                }
-                // The text ends before the first end mark: nothing in it to replace.
-                if (!block)
-                    block = newMemo->write(text, false);
-                const QByteArray num = block ? QByteArray::number(block) : QByteArray();
-                std::memset(rec + field.offset, ' ', size_t(field.width));
-                std::memcpy(rec + field.offset + field.width - num.size(), num.constData(), size_t(num.size()));
-            }
-        }
+        if (newMemo)
+            moveMemos(out.data() + out.size() - recLen);
         if (out.size() >= chunk)
             flushOut(i + 1);
     }
