@@ -82,14 +82,16 @@ void fill(const QString &data, int records)
         g(QStringLiteral("大跨度桥梁健康监测技术")),   g(QStringLiteral("煤矿瓦斯抽采关键技术及装备")),
     };
     const QList<QByteArray> orgs = {
-        g(QStringLiteral("湖北省青岚应用技术研究院")), g(QStringLiteral("华中农业科学研究所")),
-        g(QStringLiteral("江汉大学材料工程学院")),     g(QStringLiteral("武汉市城市建设设计院")),
+        g(QStringLiteral("湖北省青岚应用技术研究院")),
+        g(QStringLiteral("华中农业科学研究所")),
+        g(QStringLiteral("江汉大学材料工程学院")),
+        g(QStringLiteral("武汉市城市建设设计院")),
     };
-    const QList<QByteArray> surnames = {g(QStringLiteral("张")), g(QStringLiteral("王")), g(QStringLiteral("李")),
-                                        g(QStringLiteral("刘")), g(QStringLiteral("陈")), g(QStringLiteral("杨")),
+    const QList<QByteArray> surnames = {g(QStringLiteral("张")),  g(QStringLiteral("王")), g(QStringLiteral("李")),
+                                        g(QStringLiteral("刘")),  g(QStringLiteral("陈")), g(QStringLiteral("杨")),
                                         g(QStringLiteral("欧阳"))};
-    const QList<QByteArray> given = {g(QStringLiteral("伟")),   g(QStringLiteral("芳")),   g(QStringLiteral("娜")),
-                                     g(QStringLiteral("洋")),   g(QStringLiteral("静")),   g(QStringLiteral("帆")),
+    const QList<QByteArray> given = {g(QStringLiteral("伟")),   g(QStringLiteral("芳")),  g(QStringLiteral("娜")),
+                                     g(QStringLiteral("洋")),   g(QStringLiteral("静")),  g(QStringLiteral("帆")),
                                      g(QStringLiteral("建国")), g(QStringLiteral("晓明"))};
     const auto person = [&] { return f.any(surnames) + f.any(given); };
 

@@ -2,11 +2,11 @@
 // fixed order, then the event loop until the main window closes.
 #include "base/error.h"
 #include "forms/dbgrid.h"
-#include "shell/formwel.h"
-#include "shell/mainform.h"
 #include "platform/core/instance.h"
 #include "platform/core/seams.h"
 #include "platform/widgets/windowseams.h"
+#include "shell/formwel.h"
+#include "shell/mainform.h"
 #include "startup.h"
 
 #include <QApplication>

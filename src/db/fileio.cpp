@@ -51,7 +51,8 @@ void copyFileRange(int from, qint64 fromOffset, int to, qint64 toOffset, qint64 
         const qsizetype piece = qsizetype(qMin<qint64>(size, buf.size()));
         errno = 0;
         if (!readAllFd(from, fromOffset, buf.data(), piece))
-            throw EngineError(QStringLiteral("无法写入 %1：%2").arg(what, errno ? sysError() : QStringLiteral("源文件比预期短")));
+            throw EngineError(
+                QStringLiteral("无法写入 %1：%2").arg(what, errno ? sysError() : QStringLiteral("源文件比预期短")));
         writeAllFd(to, toOffset, buf.constData(), piece, what);
         fromOffset += piece;
         toOffset += piece;

@@ -556,9 +556,12 @@ TEST_F(PackTest, RowsAndMemosKeptExactlyWhateverTheirLayout)
     // another writer ended with a single end mark; each comes out whole in
     // the blocks it needs, ended by two end marks, and nothing else.
     create("gk.dbf", {fld("ID", 'C', 6), fld("NOTE", 'M'), fld("NOTE2", 'M')});
-    const QString exact = QString(QLatin1Char('x')).repeated(510);   // 510 + 2 end marks = one block
+    const QString exact = QString(QLatin1Char('x')).repeated(510); // 510 + 2 end marks = one block
     fill("gk", {"ID", "NOTE", "NOTE2"},
-         {{"1", longMemo, ""}, {"2", QStringLiteral("删除的备注"), ""}, {"3", exact, ""}, {"4", QStringLiteral("单个结束符"), ""},
+         {{"1", longMemo, ""},
+          {"2", QStringLiteral("删除的备注"), ""},
+          {"3", exact, ""},
+          {"4", QStringLiteral("单个结束符"), ""},
           {"5", longMemo.left(40), QStringLiteral("第二个备注")}});
     {
         auto t = open("gk");
@@ -581,8 +584,9 @@ TEST_F(PackTest, RowsAndMemosKeptExactlyWhateverTheirLayout)
     const QStringList memos = {longMemo, exact, QStringLiteral("单个结束符"), QStringLiteral("改过的备注")};
     const QStringList stored = memos + QStringList{QStringLiteral("第二个备注")};
     auto gk = open("gk");
-    EXPECT_EQ(rowsOf(*gk, {"ID", "NOTE", "NOTE2"}), QStringList({"1|" + memos[0] + "|", "3|" + memos[1] + "|",
-                                                                "4|" + memos[2] + "|", "5|" + memos[3] + QStringLiteral("|第二个备注")}));
+    EXPECT_EQ(rowsOf(*gk, {"ID", "NOTE", "NOTE2"}),
+              QStringList({"1|" + memos[0] + "|", "3|" + memos[1] + "|", "4|" + memos[2] + "|",
+                           "5|" + memos[3] + QStringLiteral("|第二个备注")}));
     const QByteArray packed = readFile(path("gk.dbt"));
     qint64 blocks = 1;
     for (const QString &m : stored) {
