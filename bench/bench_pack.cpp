@@ -40,6 +40,7 @@ struct Run {
 Run runProcess(const std::vector<QByteArray> &args)
 {
     std::vector<char *> argv;
+    argv.reserve(args.size() + 1);
     for (const QByteArray &a : args)
         argv.push_back(const_cast<char *>(a.constData()));
     argv.push_back(nullptr);

@@ -43,7 +43,7 @@ void fill(const QString &folder, int records)
     const TablePtr jdwyhmd = openTable(folder, data::file::jdwyhmd);
     const TablePtr zlqk = openTable(folder, data::file::zlqk);
     const QByteArray memo = g(QStringLiteral("本成果研究了一种新的方法，").repeated(25) + QStringLiteral("\r\n第二段"));
-    const auto row = [](const TablePtr &t, QList<QPair<const char *, QByteArray>> values) {
+    const auto row = [](const TablePtr &t, const QList<QPair<const char *, QByteArray>> &values) {
         PreparedRow p = prepareRow(*t, {});
         for (const auto &v : values) {
             const int i = t->schema().indexOf(QString::fromLatin1(v.first));

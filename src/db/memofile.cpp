@@ -96,7 +96,7 @@ QByteArray MemoFile::readFromFile(quint32 block) const
             QByteArray out(qsizetype(len), Qt::Uninitialized);
             if (!readAllFd(fd, qint64(start + 8), out.data(), out.size()))
                 return {};
-            int cut = out.indexOf('\x1A');
+            const qsizetype cut = out.indexOf('\x1A');
             if (cut >= 0)
                 out.truncate(cut);
             return out;
