@@ -6,6 +6,9 @@
 //
 //   bench_pack FOLDER [REPEATS]      FOLDER holds kjcg.dbf / kjcg.dbt (gen_kjcg)
 //   bench_pack --pack DIR            the measured process: packs DIR/kjcg.dbf
+//   bench_pack --list DIR YEAR       a process that opens the record list's query
+//                                    (applied technology of YEAR), reads ITEM_3
+//                                    and NO of every row and ends
 
 #include "db/dataset.h"
 #include "db/error.h"
@@ -37,6 +40,7 @@ struct Run {
 Run runProcess(const std::vector<QByteArray> &args)
 {
     std::vector<char *> argv;
+    argv.reserve(args.size() + 1);
     for (const QByteArray &a : args)
         argv.push_back(const_cast<char *>(a.constData()));
     argv.push_back(nullptr);
@@ -94,12 +98,34 @@ int packOnly(const QString &dir)
     return 0;
 }
 
+int listOnly(const QString &dir, const QString &year)
+{
+    try {
+        db::Query q;
+        q.setDatabaseName(dir);
+        q.setSQL(QStringLiteral("select * from kjcg where item_cglb='1' and item_4 like '%1%'").arg(year));
+        q.open();
+        qsizetype bytes = 0;
+        int rows = 0;
+        for (q.first(); !q.eof(); q.next(), ++rows)
+            bytes += q.fieldByName(QStringLiteral("ITEM_3")).asString().size()
+                     + q.fieldByName(QStringLiteral("NO")).asString().size();
+        std::printf("%d rows, %lld characters\n", rows, (long long)bytes);
+    } catch (const db::EngineError &e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc == 3 && QByteArray(argv[1]) == "--pack")
         return packOnly(QString::fromLocal8Bit(argv[2]));
+    if (argc == 4 && QByteArray(argv[1]) == "--list")
+        return listOnly(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (argc < 2) {
         std::fprintf(stderr, "usage: bench_pack FOLDER [REPEATS]\n");
         return 2;

@@ -2,6 +2,11 @@
 // archiver alone packing and unpacking the same text files.
 //
 //   bench_exchange [--records N] [--scale 1000,5000,20000] [--repeats R]
+//   bench_exchange --export-from DATA_FOLDER N OUT_FOLDER
+//       writes the first N live records of DATA_FOLDER to OUT_FOLDER/cgsbqy.arj
+//   bench_exchange --import-into DATA_FOLDER PACKAGE
+//       imports PACKAGE into DATA_FOLDER (every question answered yes); the
+//       whole-program benchmark takes this process's peak resident size
 //
 // Every record has 3 persons, 2 cooperating organisations, 2 committee
 // members and 1 patent, a summary memo of about 600 bytes and Chinese names.
@@ -102,6 +107,23 @@ int main(int argc, char **argv)
         return 1;
     }
     ArjArchiver arj;
+    if (args.size() == 5 && args[1] == QLatin1String("--export-from")) {
+        const TablePtr kjcg = openTable(args[2], data::file::kjcg);
+        QList<int> rows;
+        for (int r = 0; r < kjcg->rowCount() && rows.size() < args[3].toInt(); ++r)
+            if (!kjcg->isDeleted(r))
+                rows << r;
+        QDir().mkpath(args[4]);
+        return Exporter(args[2], arj, quiet()).exportRecords(args[4], rows) ? 0 : 1;
+    }
+    if (args.size() == 4 && args[1] == QLatin1String("--import-into")) {
+        Importer im(args[2], arj, quiet());
+        im.emptyStaging();
+        if (!im.choosePackage(args[3]) || !im.load())
+            return 1;
+        im.save();
+        return 0;
+    }
     QTemporaryDir work;
     const QString source = work.filePath(QStringLiteral("source"));
     benchfill::fill(source, records);

@@ -1,13 +1,57 @@
 // Program start: one copy per title, the windows and the data module in their
 // fixed order, then the event loop until the main window closes.
 #include "base/error.h"
-#include "shell/mainform.h"
+#include "forms/dbgrid.h"
 #include "platform/core/instance.h"
 #include "platform/core/seams.h"
 #include "platform/widgets/windowseams.h"
+#include "shell/formwel.h"
+#include "shell/mainform.h"
 #include "startup.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <ctime>
+#include <unistd.h>
+
+namespace {
+
+// Timing of the start for the benchmarks, only when SORVEL_PAINT_TIMES is set:
+// the monotonic time of the splash's first paint and of the record list's
+// first paint go to standard error; the splash closes at once and the
+// program ends at the list's first paint.
+class PaintTimes : public QObject {
+public:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() != QEvent::Paint || !o->isWidgetType())
+            return false;
+        auto *w = static_cast<QWidget *>(o);
+        if (!m_splash && formwel && w == formwel) {
+            m_splash = true;
+            stamp("splash");
+            QTimer::singleShot(0, formwel, [] { formwel->close(); });
+        } else if (MainForm && MainForm->DBGrid1 && (w == MainForm->DBGrid1 || MainForm->DBGrid1->isAncestorOf(w))) {
+            stamp("grid");
+            ::_exit(0);
+        }
+        return false;
+    }
+
+private:
+    static void stamp(const char *what)
+    {
+        timespec t{};
+        ::clock_gettime(CLOCK_MONOTONIC, &t);
+        std::fprintf(stderr, "%s painted %lld\n", what, (long long)t.tv_sec * 1000000000LL + t.tv_nsec);
+        std::fflush(stderr);
+    }
+    bool m_splash = false;
+};
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -17,6 +61,9 @@ int main(int argc, char *argv[])
     QApplication::setStyle(QStringLiteral("Fusion"));
     platform::useWindowSystem();
     installQtTranslations();
+    PaintTimes paintTimes;
+    if (qEnvironmentVariableIsSet("SORVEL_PAINT_TIMES"))
+        app.installEventFilter(&paintTimes);
 
     // A second copy ends at once, without a word or a window.
     platform::SingleInstance instance(AppTitle);

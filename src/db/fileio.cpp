@@ -31,6 +31,37 @@ void writeAllFd(int fd, qint64 offset, const char *data, qsizetype size, const Q
     }
 }
 
+void copyFileRange(int from, qint64 fromOffset, int to, qint64 toOffset, qint64 size, const QString &what)
+{
+    while (size > 0) {
+        off_t in = fromOffset, out = toOffset;
+        const ssize_t n = ::copy_file_range(from, &in, to, &out, size_t(size), 0);
+        if (n > 0) {
+            fromOffset += n;
+            toOffset += n;
+            size -= n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        break;
+    }
+    // Where the kernel cannot copy (another file system, an old kernel, a
+    // source cut short), the bytes go through here.
+    QByteArray buf(qsizetype(qMin<qint64>(size, 1 << 20)), Qt::Uninitialized);
+    while (size > 0) {
+        const qsizetype piece = qsizetype(qMin<qint64>(size, buf.size()));
+        errno = 0;
+        if (!readAllFd(from, fromOffset, buf.data(), piece))
+            throw EngineError(
+                QStringLiteral("无法写入 %1：%2").arg(what, errno ? sysError() : QStringLiteral("源文件比预期短")));
+        writeAllFd(to, toOffset, buf.constData(), piece, what);
+        fromOffset += piece;
+        toOffset += piece;
+        size -= piece;
+    }
+}
+
 bool readAllFd(int fd, qint64 offset, char *data, qsizetype size)
 {
     while (size > 0) {

@@ -17,6 +17,9 @@ inline void put16(char *p, quint16 v) { p[0] = char(v); p[1] = char(v >> 8); }
 QString sysError();
 // Writes all of `data` at `offset`; throws EngineError naming `what`.
 void writeAllFd(int fd, qint64 offset, const char *data, qsizetype size, const QString &what);
+// Copies `size` bytes between two files at the given offsets, inside the
+// kernel where it can; throws EngineError naming `what`.
+void copyFileRange(int from, qint64 fromOffset, int to, qint64 toOffset, qint64 size, const QString &what);
 // Reads exactly `size` bytes at `offset`; false at the end of the file or on an error.
 bool readAllFd(int fd, qint64 offset, char *data, qsizetype size);
 // Syncs a folder, so that renames and new files in it last.

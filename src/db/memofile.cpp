@@ -121,10 +121,12 @@ QByteArray MemoFile::readFromFile(quint32 block) const
     return out;
 }
 
-quint32 MemoFile::write(QByteArrayView text)
+quint32 MemoFile::write(QByteArrayView text, bool mayHoldEndMark)
 {
     if (text.isEmpty())
         return 0;
+    if (copyCount)
+        writeCopy();
     QByteArray local;
     QByteArray &dest = batch ? pending : local;
     const qsizetype start = dest.size();
@@ -136,7 +138,7 @@ quint32 MemoFile::write(QByteArrayView text)
     } else {
         dest.append(text);
         // 0x1A cannot stand inside a dBASE III memo: it ends the text.
-        if (std::memchr(text.data(), 0x1A, size_t(text.size())))
+        if (mayHoldEndMark && std::memchr(text.data(), 0x1A, size_t(text.size())))
             for (qsizetype k = start; k < dest.size(); ++k)
                 if (dest[k] == '\x1A')
                     dest[k] = ' ';
@@ -185,17 +187,61 @@ QByteArrayView MemoFile::view(quint32 block, QByteArray &scratch) const
     return scratch;
 }
 
+quint32 MemoFile::copyBlocks(const MemoFile &from, quint32 fromBlock, quint32 blocks)
+{
+    Q_ASSERT(batch && from.blockSize == blockSize);
+    if (quint64(nextFree) + blocks >= 0xFFFFFFF0u)
+        throw EngineError(QStringLiteral("备注文件 %1 已满").arg(path));
+    if (!pending.isEmpty())
+        writePending();
+    if (copyCount && (copySource != &from || copyFrom + copyCount != fromBlock))
+        writeCopy();
+    if (!copyCount) {
+        copySource = &from;
+        copyFrom = fromBlock;
+        copyAt = nextFree;
+    }
+    copyCount += blocks;
+    const quint32 at = nextFree;
+    nextFree = at + blocks;
+    if (quint64(copyCount) * blockSize >= (4u << 20))
+        writeCopy();
+    return at;
+}
+
+void MemoFile::writeCopy()
+{
+    const qint64 at = qint64(quint64(copyAt) * blockSize), size = qint64(quint64(copyCount) * blockSize);
+    copyCount = 0;
+    copyFileRange(copySource->fd, qint64(quint64(copyFrom) * blockSize), fd, at, size, path);
+    startWriteback(false);
+}
+
+void MemoFile::startWriteback(bool all)
+{
+    const qint64 end = qint64(quint64(nextFree) * blockSize);
+    if (end > writebackFrom && (all || end - writebackFrom >= (4 << 20))) {
+        ::sync_file_range(fd, writebackFrom, end - writebackFrom, SYNC_FILE_RANGE_WRITE);
+        writebackFrom = end;
+    }
+}
+
 void MemoFile::writePending()
 {
+    if (copyCount)
+        writeCopy();
+    if (pending.isEmpty())
+        return;
     const qint64 at = qint64(quint64(pendingAt) * blockSize);
     writeAllFd(fd, at, pending.constData(), pending.size(), path);
-    ::sync_file_range(fd, at, pending.size(), SYNC_FILE_RANGE_WRITE);
     pending.truncate(0);
+    startWriteback(false);
 }
 
 void MemoFile::finishBatch()
 {
     writePending();
+    startWriteback(true);
     writeHeader();
     batch = false;
 }

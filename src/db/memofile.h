@@ -22,6 +22,13 @@ public:
     bool batch = false;
     QByteArray pending;
     quint32 pendingAt = 0;
+    // The gathered copy: blocks [copyFrom, copyFrom + copyBlocks) of
+    // `copySource` go to blocks from copyAt.
+    const MemoFile *copySource = nullptr;
+    quint32 copyFrom = 0, copyCount = 0, copyAt = 0;
+    // Writeback of the batch's blocks is started in pieces of a few
+    // megabytes; this far it has been.
+    qint64 writebackFrom = 0;
     QString path;
     QString tableName;
     QString headerFault;          // what is wrong with the header, if anything
@@ -48,8 +55,17 @@ public:
 
     // Writes a memo text into new blocks and returns the first.  While a pack
     // gathers blocks (batch) the text goes straight into the pending buffer.
-    quint32 write(QByteArrayView text);
+    // `mayHoldEndMark` false: the caller knows the text holds no 0x1A (a text
+    // read from a memo file ends at its first one), so it is not searched.
+    quint32 write(QByteArrayView text, bool mayHoldEndMark = true);
+    // While a pack fills the file (batch): the next `blocks` blocks are a
+    // copy of the blocks from `fromBlock` of the memo file `from`, copied by
+    // the kernel; consecutive copies are gathered into one.  Returns the
+    // first new block.
+    quint32 copyBlocks(const MemoFile &from, quint32 fromBlock, quint32 blocks);
     void writePending();
+    void writeCopy();
+    void startWriteback(bool all);
     void finishBatch();
     void writeHeader();
 

@@ -159,15 +159,18 @@ bool TableFile::packRows(bool repairing)
     const qsizetype chunk = qMax<qsizetype>(recLen, 4 << 20);
     out.reserve(qMin<qint64>(chunk, qint64(m_rowCount) * recLen) + recLen + m_headerLength + 1);
     out.append(m_header);
-    qint64 written = 0;
+    qint64 written = 0, writebackFrom = 0;
     // What this piece read from the mappings, dropped after it is written.
     int droppedRows = 0;
     quint64 memoLo = ~quint64(0), memoHi = 0;
     auto flushOut = [&](int rowsDone) {
-        writeAllFd(fd, written, out.constData(), out.size(), dbfTmp);
-        ::sync_file_range(fd, written, out.size(), SYNC_FILE_RANGE_WRITE);
-        written += out.size();
-        out.truncate(0);
+        if (!out.isEmpty()) {
+            writeAllFd(fd, written, out.constData(), out.size(), dbfTmp);
+            written += out.size();
+            out.truncate(0);
+            ::sync_file_range(fd, writebackFrom, written - writebackFrom, SYNC_FILE_RANGE_WRITE);
+            writebackFrom = written;
+        }
         const int mappedDone = qMin(rowsDone, m_baseRows);
         if (m_map && mappedDone > droppedRows) {
             dropPages(row(droppedRows), row(mappedDone - 1) + recLen);
@@ -182,35 +185,101 @@ bool TableFile::packRows(bool repairing)
     int kept = 0;
     std::vector<bool> keptDeleted;
     keptDeleted.reserve(size_t(m_rowCount));
-    for (int i = 0; i < m_rowCount; ++i) {
-        if (isDeleted(i) && !keepDeleted)
-            continue;
-        keptDeleted.push_back(isDeleted(i));
-        out.append(row(i), recLen);
-        if (newMemo) {
-            char *rec = out.data() + out.size() - recLen;
-            for (int f = 0; f < m_schema.count(); ++f) {
-                const FieldDef &field = m_schema.fields[f];
-                if (field.kind != FieldKind::Memo)
-                    continue;
-                QByteArrayView text = m_memo->view(memoBlock(rec + field.offset, field.width), scratch);
-                if (repairing)
-                    text = readableMemoPart(text);
-                if (m_memo->map && text.data() >= m_memo->map && text.data() < m_memo->map + m_memo->mapSize) {
-                    const quint64 off = quint64(text.data() - m_memo->map);
-                    memoLo = qMin(memoLo, off);
-                    memoHi = qMax(memoHi, off + quint64(text.size()) + 1);
-                }
-                const quint32 block = newMemo->write(text);
-                const QByteArray num = block ? QByteArray::number(block) : QByteArray();
-                std::memset(rec + field.offset, ' ', size_t(field.width));
-                std::memcpy(rec + field.offset + field.width - num.size(), num.constData(), size_t(num.size()));
+    // A table without memos: the kept rows are the old file's bytes, so runs
+    // of them are copied by the kernel, straight from the old file.
+    const bool copyRows = !newMemo && !repairing;
+    // Memos whose old blocks hold exactly what a new memo would (the text
+    // and the two end marks) are copied block for block.
+    const bool copyMemos = newMemo && !repairing && !m_memo->dbase4 && m_memo->map && m_memo->fd >= 0;
+    const quint32 bs = m_memo ? m_memo->blockSize : 512;
+    int runFirst = -1, runRows = 0;
+    std::vector<int> memoFields;
+    for (int f = 0; newMemo && f < m_schema.count(); ++f)
+        if (m_schema.fields[f].kind == FieldKind::Memo)
+            memoFields.push_back(f);
+    std::vector<std::pair<quint32, int>> memoCells;
+    // Gives the memos of a row copied into `out` their new blocks.
+    auto moveMemos = [&](char *rec) {
+        // The row's memos in the order their blocks lie in the old file,
+        // so that runs of them stay runs in the new one.
+        memoCells.clear();
+        for (int f : memoFields)
+            memoCells.push_back({memoBlock(rec + m_schema.fields[f].offset, m_schema.fields[f].width), f});
+        std::sort(memoCells.begin(), memoCells.end());
+        for (const auto &[old, f] : memoCells) {
+            const FieldDef &field = m_schema.fields[f];
+            QByteArrayView text = m_memo->view(old, scratch);
+            if (repairing)
+                text = readableMemoPart(text);
+            quint32 block = 0;
+            if (m_memo->map && text.data() >= m_memo->map && text.data() < m_memo->map + m_memo->mapSize) {
+                const quint64 off = quint64(text.data() - m_memo->map);
+                const quint64 blocks = (quint64(text.size()) + 2 + bs - 1) / bs;
+                memoLo = qMin(memoLo, off);
+                memoHi = qMax(memoHi, off + quint64(text.size()) + 2);
+                if (copyMemos && !text.isEmpty() && off == quint64(old) * bs && off + blocks * bs <= m_memo->mapSize
+                    && m_memo->map[off + quint64(text.size()) + 1] == '\x1A')
+                    block = newMemo->copyBlocks(*m_memo, old, quint32(blocks));
             }
+            // The text ends before the first end mark: nothing in it to replace.
+            if (!block)
+                block = newMemo->write(text, false);
+            const QByteArray num = block ? QByteArray::number(block) : QByteArray();
+            std::memset(rec + field.offset, ' ', size_t(field.width));
+            std::memcpy(rec + field.offset + field.width - num.size(), num.constData(), size_t(num.size()));
         }
+    };
+    // A run of kept rows of the old file: copied by the kernel when they go
+    // out unchanged, else read straight into `out` (no pass through the
+    // mapping) and their memos moved.
+    auto flushRun = [&] {
+        if (runRows == 0)
+            return;
+        const qint64 from = m_headerLength + qint64(runFirst) * recLen, size = qint64(runRows) * recLen;
+        if (copyRows) {
+            flushOut(runFirst);
+            copyFileRange(m_fd, from, fd, written, size, dbfTmp);
+            written += size;
+            if (written - writebackFrom >= chunk) {
+                ::sync_file_range(fd, writebackFrom, written - writebackFrom, SYNC_FILE_RANGE_WRITE);
+                writebackFrom = written;
+            }
+        } else {
+            const qsizetype at = out.size();
+            out.resize(at + qsizetype(size));
+            if (!readAllFd(m_fd, from, out.data() + at, qsizetype(size)))
+                throw EngineError(QStringLiteral("无法读取数据表 %1：%2").arg(m_name, sysError()));
+            for (int r = 0; r < runRows; ++r)
+                moveMemos(out.data() + at + qsizetype(r) * recLen);
+            if (out.size() >= chunk)
+                flushOut(runFirst + runRows);
+        }
+        runRows = 0;
+    };
+    const bool readRuns = !repairing;
+    for (int i = 0; i < m_rowCount; ++i) {
+        if (isDeleted(i) && !keepDeleted) {
+            flushRun();
+            continue;
+        }
+        keptDeleted.push_back(isDeleted(i));
         ++kept;
+        if (readRuns && i < m_baseRows) {
+            if (runRows == 0)
+                runFirst = i;
+            ++runRows;
+            if (!copyRows && out.size() + qsizetype(runRows) * recLen >= chunk)
+                flushRun();
+            continue;
+        }
+        flushRun();
+        out.append(row(i), recLen);
+        if (newMemo)
+            moveMemos(out.data() + out.size() - recLen);
         if (out.size() >= chunk)
             flushOut(i + 1);
     }
+    flushRun();
     out.append('\x1A');
     flushOut(m_rowCount);
     char count[4];

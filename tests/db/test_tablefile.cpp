@@ -512,6 +512,93 @@ TEST_F(PackTest, LargeMemoFilesPackIntact)
     EXPECT_EQ(rowsOf(*back, {"ID", "NOTE"}), expected);
 }
 
+TEST_F(PackTest, RowsAndMemosKeptExactlyWhateverTheirLayout)
+{
+    // Without memos: runs of kept rows between deleted ones, and rows
+    // appended after the open (held in memory as well as in the file).
+    create("wcr.dbf", {fld("ID", 'C', 6), fld("NAME", 'C', 30)});
+    QStringList expected;
+    {
+        auto t = open("wcr");
+        for (int i = 0; i < 300; ++i) {
+            t->append();
+            t->fieldByName("ID").setAsString(QString::number(i));
+            t->fieldByName("NAME").setAsString(QStringLiteral("完成人%1").arg(i));
+            t->post();
+        }
+    }
+    {
+        auto t = open("wcr", true);
+        for (int i = 300; i < 310; ++i) {
+            t->append();
+            t->fieldByName("ID").setAsString(QString::number(i));
+            t->fieldByName("NAME").setAsString(QStringLiteral("完成人%1").arg(i));
+            t->post();
+        }
+        for (t->first(); !t->eof();) {
+            const int id = t->fieldByName("ID").asInteger();
+            if (id % 7 == 0 || (id >= 40 && id < 60) || id == 305)
+                t->deleteRecord();
+            else {
+                expected << QString::number(id) + QLatin1Char('|') + QStringLiteral("完成人%1").arg(id);
+                t->next();
+            }
+        }
+        ASSERT_TRUE(t->pack()) << qPrintable(t->lastError());
+        EXPECT_EQ(rowsOf(*t, {"ID", "NAME"}), expected);
+    }
+    auto back = open("wcr");
+    EXPECT_EQ(rowsOf(*back, {"ID", "NAME"}), expected);
+    EXPECT_EQ(sizeOf(path("wcr.dbf")), 32 + 32 * 2 + 1 + qint64(expected.size()) * 37 + 1);
+
+    // With memos: a memo rewritten (its old blocks left unused), a memo
+    // whose text with its end marks fills its blocks exactly, and a memo
+    // another writer ended with a single end mark; each comes out whole in
+    // the blocks it needs, ended by two end marks, and nothing else.
+    create("gk.dbf", {fld("ID", 'C', 6), fld("NOTE", 'M'), fld("NOTE2", 'M')});
+    const QString exact = QString(QLatin1Char('x')).repeated(510); // 510 + 2 end marks = one block
+    fill("gk", {"ID", "NOTE", "NOTE2"},
+         {{"1", longMemo, ""},
+          {"2", QStringLiteral("删除的备注"), ""},
+          {"3", exact, ""},
+          {"4", QStringLiteral("单个结束符"), ""},
+          {"5", longMemo.left(40), QStringLiteral("第二个备注")}});
+    {
+        auto t = open("gk");
+        ASSERT_TRUE(t->locate("ID", QStringLiteral("5")));
+        t->edit();
+        t->fieldByName("NOTE").setAsString(QStringLiteral("改过的备注"));
+        t->post();
+        ASSERT_TRUE(t->locate("ID", QStringLiteral("2")));
+        t->deleteRecord();
+    }
+    QByteArray dbt = readFile(path("gk.dbt"));
+    const qsizetype single = dbt.indexOf(gbkBytes(QStringLiteral("单个结束符")) + "\x1A\x1A");
+    ASSERT_GT(single, 0);
+    dbt[single + gbkBytes(QStringLiteral("单个结束符")).size() + 1] = '\0';
+    writeFile(path("gk.dbt"), dbt);
+    {
+        auto t = open("gk", true);
+        ASSERT_TRUE(t->pack()) << qPrintable(t->lastError());
+    }
+    const QStringList memos = {longMemo, exact, QStringLiteral("单个结束符"), QStringLiteral("改过的备注")};
+    const QStringList stored = memos + QStringList{QStringLiteral("第二个备注")};
+    auto gk = open("gk");
+    EXPECT_EQ(rowsOf(*gk, {"ID", "NOTE", "NOTE2"}),
+              QStringList({"1|" + memos[0] + "|", "3|" + memos[1] + "|", "4|" + memos[2] + "|",
+                           "5|" + memos[3] + QStringLiteral("|第二个备注")}));
+    const QByteArray packed = readFile(path("gk.dbt"));
+    qint64 blocks = 1;
+    for (const QString &m : stored) {
+        const QByteArray text = gbkBytes(m);
+        const qsizetype at = packed.indexOf(text);
+        ASSERT_EQ(at % 512, 0) << qPrintable(m);
+        EXPECT_EQ(packed.mid(at + text.size(), 2), QByteArray("\x1A\x1A")) << qPrintable(m);
+        blocks += (text.size() + 2 + 511) / 512;
+    }
+    EXPECT_EQ(packed.size(), blocks * 512);
+}
+
 TEST_F(PackTest, TableWithoutDeletedRowsIsLeftAlone)
 {
     create("unit.dbf", {fld("UNITCODE", 'C', 20)});
