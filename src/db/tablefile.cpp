@@ -136,7 +136,7 @@ void TableFile::rememberChecked() const
     }
     e.deleted = m_deleted;
     QMutexLocker lock(&c.mutex);
-    c.entries.insert(m_path, std::move(e));
+    c.entries.insert(m_path, e);
 }
 
 // ---------------------------------------------------------------------------

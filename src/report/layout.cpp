@@ -472,9 +472,8 @@ Layouter::Instance Layouter::instance(const Band &band, int row, int pageNumber)
         for (size_t i = 0; i < pending.size(); ++i)
             if (pending[i].e->stretch && pending[i].needed > pending[i].pe.rect.height() + kEps)
                 growing.push_back(i);
-        std::stable_sort(growing.begin(), growing.end(), [&](size_t a, size_t b) {
-            return pending[a].e->rect.bottom() < pending[b].e->rect.bottom();
-        });
+        std::stable_sort(growing.begin(), growing.end(),
+                         [&](size_t a, size_t b) { return pending[a].e->rect.bottom() < pending[b].e->rect.bottom(); });
         for (size_t i : growing) {
             const QRectF r = pending[i].pe.rect;
             const double delta = pending[i].needed - r.height();
