@@ -15,6 +15,9 @@ MachineSeams g_machine;
 Seams *g_real = &g_machine;
 Seams *g_current = &g_machine;
 TimeSource *g_time = nullptr;
+// The process objects of started programs, destroyed only after the program
+// has ended (destroying one would end its program).
+QSet<QProcess *> g_started;
 
 } // namespace
 
@@ -33,9 +36,6 @@ void MachineSeams::sleepMs(int ms) { QThread::msleep(ulong(qMax(0, ms))); }
 bool MachineSeams::startProgram(const QString &program, const QStringList &args, const QString &folder,
                                 const ProgramFailed &failed)
 {
-    // The process object is destroyed only after the program has ended
-    // (destroying it would end the program); `started` holds it till then.
-    static QSet<QProcess *> started;
     constexpr qint64 kWatchMs = 30000;
     auto *p = new QProcess;
     p->setProgram(program);
@@ -51,8 +51,8 @@ bool MachineSeams::startProgram(const QString &program, const QStringList &args,
         delete p;
         return false;
     }
-    started.insert(p);
-    QObject::connect(p, &QObject::destroyed, [p] { started.remove(p); });
+    g_started.insert(p);
+    QObject::connect(p, &QObject::destroyed, [p] { g_started.remove(p); });
     QElapsedTimer clock;
     clock.start();
     QObject::connect(p, &QProcess::finished, p, [p, clock, failed](int code, QProcess::ExitStatus status) {
@@ -67,6 +67,7 @@ bool MachineSeams::startProgram(const QString &program, const QStringList &args,
     return true;
 }
 
+int programsRunning() { return int(g_started.size()); }
 Seams &seams() { return *g_current; }
 void install(Seams *replacement) { g_current = replacement ? replacement : g_real; }
 void setRealSeams(Seams *real)

@@ -98,6 +98,9 @@ QDateTime now();
 void sleepMs(int ms);
 bool startProgram(const QString &program, const QStringList &args, const QString &folder,
                   const ProgramFailed &failed = {});
+// Programs started on this machine whose process has not been seen to end
+// (their exit is noticed by the event loop).
+int programsRunning();
 
 // A repeating or single timer that follows the seams' clock: real time in
 // the program, the fake clock in tests (FakeClock::advance fires it).

@@ -51,7 +51,13 @@ protected:
         display.emplace("DISPLAY", QStringLiteral(":0"));
         seams.runProgramsOnMachine(true);
     }
-    void TearDown() override { seams.verifyAllUsed(); }
+    // The stand-in programs have ended and their process objects are gone
+    // before the next test (or the end of the run) comes.
+    void TearDown() override
+    {
+        seams.verifyAllUsed();
+        EXPECT_TRUE(waitFor([] { return platform::programsRunning() == 0; }));
+    }
 
     // A stand-in program in `folder` that notes its arguments in
     // `<name>.ran` beside the test's folders and ends with `status`.
