@@ -29,9 +29,12 @@ public:
         if (e->type() != QEvent::Paint || !o->isWidgetType())
             return false;
         auto *w = static_cast<QWidget *>(o);
-        if (!m_splash && formwel && w == formwel) {
+        if (formwel && w == formwel) {
+            // The splash is shown while the tables are read and again,
+            // modally, until its timer ends: closed at each showing.
+            if (!m_splash)
+                stamp("splash");
             m_splash = true;
-            stamp("splash");
             QTimer::singleShot(0, formwel, [] { formwel->close(); });
         } else if (MainForm && MainForm->DBGrid1 && (w == MainForm->DBGrid1 || MainForm->DBGrid1->isAncestorOf(w))) {
             stamp("grid");
