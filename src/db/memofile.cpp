@@ -187,6 +187,36 @@ QByteArrayView MemoFile::view(quint32 block, QByteArray &scratch) const
     return scratch;
 }
 
+qsizetype MemoFile::unreadableAt(quint32 block, QByteArray &scratch) const
+{
+    const quint64 at = quint64(block) * blockSize;
+    if (block && map && at < mapSize && !dbase4) {
+        const auto *p = reinterpret_cast<const uchar *>(map + at);
+        const qsizetype avail = qsizetype(mapSize - at);
+        for (qsizetype i = 0; i < avail; ++i) {
+            const uchar c = p[i];
+            if (c < 0x80) {
+                if (c == 0x1A)
+                    return -1;
+                if (c == 0)
+                    return i;
+                continue;
+            }
+            if (c == 0x80 || c == 0xFF)
+                return i;
+            if (i + 1 >= avail)
+                break; // no end mark in the mapping: as view() reads it
+            const uchar d = p[i + 1];
+            if (d < 0x40 || d == 0x7F || d == 0xFF)
+                return i;
+            ++i;
+        }
+    }
+    const QByteArrayView text = view(block, scratch);
+    const qsizetype readable = readableMemoLength(text);
+    return readable < text.size() ? readable : -1;
+}
+
 quint32 MemoFile::copyBlocks(const MemoFile &from, quint32 fromBlock, quint32 blocks)
 {
     Q_ASSERT(batch && from.blockSize == blockSize);

@@ -52,6 +52,10 @@ public:
     // The text of a memo without copying it when it lies in the mapping;
     // otherwise read into `scratch`.
     QByteArrayView view(quint32 block, QByteArray &scratch) const;
+    // Where the text of the memo at `block` stops being text the table can
+    // hold (see readableMemoLength), or -1 when all of it is.  The usual
+    // block is walked once, up to its end mark.
+    qsizetype unreadableAt(quint32 block, QByteArray &scratch) const;
 
     // Writes a memo text into new blocks and returns the first.  While a pack
     // gathers blocks (batch) the text goes straight into the pending buffer.

@@ -645,16 +645,15 @@ void TableFile::scanRows(const std::function<void(const QString &)> &fault)
                     // The text of a live record must be text: garbage
                     // blocks behind a sound header would be shown, and
                     // packed, as if they were the user's.
-                    const QByteArrayView text =
-                        rec[0] == '*' ? QByteArrayView() : m_memo->view(quint32(block), memoScratch);
-                    const qsizetype readable = readableMemoLength(text);
-                    if (readable < text.size())
+                    const qsizetype unreadable =
+                        rec[0] == '*' ? qsizetype(-1) : m_memo->unreadableAt(quint32(block), memoScratch);
+                    if (unreadable >= 0)
                         report(
                             QStringLiteral("第 %1 条记录：备注字段 %2（备注文件 %3 第 %4 块）从第 %5 个字节起不是文字")
                                 .arg(first + r + 1)
                                 .arg(fd.name, memoName)
                                 .arg(block)
-                                .arg(readable + 1));
+                                .arg(unreadable + 1));
                 }
             }
         }
