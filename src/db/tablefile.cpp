@@ -175,7 +175,7 @@ namespace {
 
 struct DeclaredIndexes {
     QMutex mutex;
-    QHash<QString, QList<TableFile::IndexSpec>> byFile; // lower-case file name
+    QHash<QString, QList<TableFile::KeyIndexField>> byFile; // lower-case file name
     static DeclaredIndexes &instance()
     {
         static DeclaredIndexes d;
@@ -185,11 +185,11 @@ struct DeclaredIndexes {
 
 } // namespace
 
-void TableFile::setKeyIndexes(const QString &fileName, const QList<IndexSpec> &specs)
+void TableFile::setKeyIndexes(const QString &fileName, const QList<KeyIndexField> &fields)
 {
     auto &d = DeclaredIndexes::instance();
     QMutexLocker lock(&d.mutex);
-    d.byFile.insert(fileName.toLower(), specs);
+    d.byFile.insert(fileName.toLower(), fields);
 }
 
 // The declared indexes of this table, empty until built.
@@ -197,19 +197,19 @@ void TableFile::prepareIndexes()
 {
     m_indexes.clear();
     m_indexesBuilt = false;
-    QList<IndexSpec> specs;
+    QList<KeyIndexField> fields;
     {
         auto &d = DeclaredIndexes::instance();
         QMutexLocker lock(&d.mutex);
-        specs = d.byFile.value(m_name.toLower());
+        fields = d.byFile.value(m_name.toLower());
     }
-    for (const IndexSpec &spec : specs) {
-        const int f = m_schema.indexOf(spec.field);
-        if (f < 0 || m_schema.fields[f].kind != FieldKind::Text || spec.prefix < 0)
+    for (const KeyIndexField &wanted : fields) {
+        const int f = m_schema.indexOf(wanted.field);
+        if (f < 0 || m_schema.fields[f].kind != FieldKind::Text || wanted.prefix < 0)
             continue;
         auto idx = std::make_unique<KeyIndex>();
         idx->field = f;
-        idx->prefix = spec.prefix;
+        idx->prefix = wanted.prefix;
         m_indexes.push_back(std::move(idx));
     }
 }

@@ -112,11 +112,11 @@ public:
     // makes over the rows (or on first use when that pass was not needed)
     // and keeps them true on every write, append and pack.  No file is
     // written for them.
-    struct IndexSpec {
+    struct KeyIndexField {
         QString field;
         int prefix = 0;
     };
-    static void setKeyIndexes(const QString &fileName, const QList<IndexSpec> &specs);
+    static void setKeyIndexes(const QString &fileName, const QList<KeyIndexField> &fields);
     // Rows (deleted ones too, in file order) whose text field `field` may
     // equal `text` (or, with `prefix`, begin with it), from an index of the
     // field; a row listed may still differ (keys are hashed), a row not

@@ -323,13 +323,13 @@ void TFpage4a::buildItems(QVBoxLayout *page)
 // The code lists: ten slots each, five to a line.
 void TFpage4a::buildCodeLists(QVBoxLayout *page)
 {
-    struct ListSpec {
+    struct ListShape {
         const char *panel, *field, *prefix;
     };
-    const ListSpec specs[4] = {{"Panel4", "item_124_2", "edt_124_2_"},
-                               {"Panel5", "item_15_1", "edt_15_1_"},
-                               {"Panel6", "item_124_1", "edt_124_1_"},
-                               {"Panel7", "item_15", "edt_15_"}};
+    const ListShape shapes[4] = {{"Panel4", "item_124_2", "edt_124_2_"},
+                                 {"Panel5", "item_15_1", "edt_15_1_"},
+                                 {"Panel6", "item_124_1", "edt_124_1_"},
+                                 {"Panel7", "item_15", "edt_15_"}};
     QWidget **panels[4] = {&Panel4, &Panel5, &Panel6, &Panel7};
     QVBoxLayout *groups[2] = {};
     const char *headings[2] = {"研发方向", "研发优势"};
@@ -343,8 +343,8 @@ void TFpage4a::buildCodeLists(QVBoxLayout *page)
     }
     for (int i = 0; i < 4; ++i) {
         UnitCodeList &list = lists[i];
-        list.field = QLatin1String(specs[i].field);
-        list.prefix = QLatin1String(specs[i].prefix);
+        list.field = QLatin1String(shapes[i].field);
+        list.prefix = QLatin1String(shapes[i].prefix);
         list.caption = QString::fromUtf8(kListCaptions[i]);
         auto *row = new QHBoxLayout;
         row->setSpacing(4);
@@ -353,7 +353,7 @@ void TFpage4a::buildCodeLists(QVBoxLayout *page)
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         row->addWidget(label, 0, Qt::AlignTop);
         auto *panel = new QWidget(this);
-        panel->setObjectName(QLatin1String(specs[i].panel));
+        panel->setObjectName(QLatin1String(shapes[i].panel));
         *panels[i] = panel;
         list.panel = panel;
         auto *slotGrid = new QGridLayout(panel);
